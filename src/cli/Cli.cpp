@@ -1,0 +1,95 @@
+#include "Cli.h"
+
+#include "CliFeedback.h"
+#include "Command.h"
+
+#include "app/Language.h"
+
+namespace {
+
+QString HelpText() {
+    QString help = QStringLiteral(
+        "Usage: torvex [--workdir DIR] [--language VALUE] COMMAND [ARGUMENTS]\n"
+        "Service tool for the electronic valve controllers of hydraulic lifts, on the command line.\n"
+        "Shares its configuration with WinTorvex32.\n\n"
+        "Options:\n"
+        "  -h, --help          show this help and exit\n"
+        "  --version           show the program version and exit\n"
+        "  --workdir DIR       working directory for this run (its database directory is created when missing)\n"
+        "  --language VALUE    language for this run: 1 German, 2 English, 3 French, 4 Italian, 5 Spanish,\n"
+        "                      6 Polish, 7 Chinese, 8 Japanese, 9 Simplified Chinese, 102 English (US units)\n\n"
+        "Commands:\n");
+    for (const auto& command : AllCommands()) {
+        const QString head = (command->Name() + QLatin1Char(' ') + command->Arguments()).trimmed();
+        help += QStringLiteral("  %1%2\n").arg(head.leftJustified(20), command->Summary());
+    }
+    return help;
+}
+
+int ParseLanguageValue(const QString& text) {
+    const int value = ParseIntegerArgument(text, QStringLiteral("--language"));
+    if (!((value >= 1 && value <= 9) || value == Language::UsImperialValue)) {
+        throw UsageError(QStringLiteral("--language must be 1..9 or 102, not %1").arg(value));
+    }
+    return value;
+}
+
+} // namespace
+
+int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, QTextStream& out, QTextStream& err) {
+    try {
+        qsizetype i = 0;
+        for (; i < arguments.size(); ++i) {
+            const QString& argument = arguments[i];
+            if (!argument.startsWith(QLatin1Char('-'))) {
+                break;
+            }
+            const QString name = argument.section(QLatin1Char('='), 0, 0);
+            const bool inlineValue = argument.contains(QLatin1Char('='));
+            const auto value = [&]() -> QString {
+                if (inlineValue) {
+                    return argument.section(QLatin1Char('='), 1);
+                }
+                if (i + 1 >= arguments.size()) {
+                    throw UsageError(QStringLiteral("%1 needs a value").arg(name));
+                }
+                return arguments[++i];
+            };
+            if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
+                out << HelpText();
+                return 0;
+            }
+            if (name == QLatin1String("--version")) {
+                out << "torvex " << TConfiguration::ProgramVersion << '\n';
+                return 0;
+            }
+            if (name == QLatin1String("--workdir")) {
+                environment.WorkDirOverride = value();
+                if (environment.WorkDirOverride.isEmpty()) {
+                    throw UsageError(QStringLiteral("--workdir needs a directory"));
+                }
+            } else if (name == QLatin1String("--language")) {
+                environment.LanguageOverride = ParseLanguageValue(value());
+            } else {
+                throw UsageError(QStringLiteral("unknown option %1").arg(argument));
+            }
+        }
+        if (i >= arguments.size()) {
+            throw UsageError(QStringLiteral("no command given (try torvex --help)"));
+        }
+        const QString commandName = arguments[i];
+        for (const auto& command : AllCommands()) {
+            if (command->Name() == commandName) {
+                command->Parse(arguments.mid(i + 1));
+                CliFeedback feedback(err);
+                TConfiguration configuration(std::move(environment), feedback);
+                CliContext context{configuration, out, err};
+                return command->Run(context);
+            }
+        }
+        throw UsageError(QStringLiteral("unknown command '%1' (try torvex --help)").arg(commandName));
+    } catch (const UsageError& error) {
+        err << "torvex: " << error.Message() << Qt::endl;
+        return 2;
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Feedback.h"
+
+#include <QTextStream>
+
+// Feedback on a terminal: every message as "caption: text" on standard error.
+// Questions are answered Yes (the command line exists to get a job done
+// unattended); ports are chosen with options, never interactively.
+class CliFeedback : public Feedback {
+public:
+    explicit CliFeedback(QTextStream& err) : m_err(err) {}
+    MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
+                              MessageButtons buttons) override;
+    std::optional<QString> ChoosePort(const QStringList& names) override;
+
+private:
+    QTextStream& m_err;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class TConfiguration;
+
+// A mistake in how the command line was written: reported in one line, exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    QString Message() const { return QString::fromStdString(what()); }
+};
+
+struct CliContext {
+    TConfiguration& Configuration;
+    QTextStream& Out;
+    QTextStream& Err;
+};
+
+// One subcommand of torvex; each lives in its own file.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual QString Name() const = 0;
+    virtual QString Arguments() const { return {}; } // e.g. "N"
+    virtual QString Summary() const = 0;
+    // Checks the command's own arguments before anything else happens; throws UsageError.
+    virtual void Parse(const QStringList& arguments) = 0;
+    // The exit code.
+    virtual int Run(CliContext& context) = 0;
+};
+
+std::vector<std::unique_ptr<Command>> AllCommands();
+
+// Parses a whole number for a command argument, or throws UsageError naming what it is.
+int ParseIntegerArgument(const QString& text, const QString& what);

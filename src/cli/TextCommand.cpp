@@ -1,0 +1,20 @@
+#include "TextCommand.h"
+
+#include "app/Language.h"
+
+void TextCommand::Parse(const QStringList& arguments) {
+    if (arguments.size() != 1) {
+        throw UsageError(QStringLiteral("text needs exactly one record number"));
+    }
+    m_record = ParseIntegerArgument(arguments[0], QStringLiteral("the record number"));
+    if (m_record < 0 || m_record >= Language::RecordCount) {
+        throw UsageError(
+            QStringLiteral("record number %1 is outside 0..%2").arg(m_record).arg(Language::RecordCount - 1));
+    }
+}
+
+int TextCommand::Run(CliContext& context) {
+    QString text = Text(m_record);
+    context.Out << text.replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
+    return 0;
+}

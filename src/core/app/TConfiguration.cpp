@@ -1,0 +1,342 @@
+#include "TConfiguration.h"
+
+#include "Language.h"
+#include "link/PortProbe.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kRecordTheDirectoryCannotBeCreated = 192;
+constexpr int kRecordDirectory = 191;
+constexpr int kRecordNotFoundCreate = 310;
+constexpr int kRecordWorkDirAccessError = 177;
+constexpr int kRecordWarning = 208;
+
+// "Entering" a directory: it exists and may be searched.
+bool CanEnter(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isDir() && info.isExecutable();
+}
+
+QString WithoutTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) {
+        path.chop(1);
+    }
+    return path;
+}
+
+int IntegerOr(const QString& text, int defaultValue) {
+    int value = defaultValue;
+    return IniFile::ParseInteger(text, value) ? value : defaultValue;
+}
+
+double NumberOr(QString text, double defaultValue) {
+    bool ok = false;
+    // The curve fields accept "." as typed; a "," from another locale means the same.
+    const double value = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok ? value : defaultValue;
+}
+
+bool HasLanguageChoice(int storedValue) {
+    return (storedValue >= 1 && storedValue <= 9) || storedValue == Language::UsImperialValue;
+}
+
+} // namespace
+
+TConfigurationEnvironment TConfigurationEnvironment::ForThisProcess() {
+    TConfigurationEnvironment environment;
+    environment.ExecutablePath = QCoreApplication::applicationFilePath();
+    environment.DocumentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    environment.PortCandidates = &PortProbe::PlatformDeviceNames;
+    environment.PortOpens = &PortProbe::CanOpen;
+    return environment;
+}
+
+TConfiguration::TConfiguration(TConfigurationEnvironment environment, Feedback& feedback)
+    : m_environment(std::move(environment)), m_feedback(feedback) {
+    const QFileInfo executable(m_environment.ExecutablePath);
+    ProgramDirectory = executable.absolutePath() + QLatin1Char('/');
+    m_baseName = m_environment.BaseName.isEmpty() ? executable.fileName().section(QLatin1Char('.'), 0, 0)
+                                                  : m_environment.BaseName;
+    const QString documents = WithoutTrailingSlash(m_environment.DocumentsFolder);
+    m_configurationDirectory = documents + QLatin1Char('/') + MakerFolder + QLatin1Char('/') + m_baseName;
+    if (documents.isEmpty()) {
+        m_configurationDirectory = MakerFolder + QLatin1Char('/') + m_baseName;
+    }
+    HelpDirectory = ProgramDirectory + QStringLiteral("HelpFiles");
+
+    CreateSettings();
+
+    FrameStartByte = 0x0F;
+    FrameEndByte = 0x55;
+    FrameLength = 16;
+    DataFilePath = GetWorkDirectory() + QLatin1Char('/') + m_settings.TempFileName;
+    FifoCapacity = 100;
+    AnalogScale = 0.001;
+}
+
+QString TConfiguration::ConfigurationFilePath() const {
+    return m_configurationDirectory + QLatin1Char('/') + m_baseName + QStringLiteral(".config");
+}
+
+QString TConfiguration::TemplateConfigurationFilePath() const {
+    return ProgramDirectory + m_baseName + QStringLiteral(".config");
+}
+
+QString TConfiguration::DatabaseDirectoryFor(const QString& workDirectory) {
+    return WithoutTrailingSlash(workDirectory) + QLatin1Char('/') + ProgramVersion + QStringLiteral("/DataBase");
+}
+
+void TConfiguration::UpdateDatabaseDirectory() { m_databaseDirectory = DatabaseDirectoryFor(GetWorkDirectory()); }
+
+int TConfiguration::LanguageValueOf(const IniFile& file) {
+    const int value = file.ReadInteger(ConfigKey::Language, ConfigKey::LanguageValue, 0);
+    return value == 0 ? DefaultLanguageIndex : value;
+}
+
+QString TConfiguration::ReadWorkDir() const {
+    if (!m_environment.WorkDirOverride.isEmpty()) {
+        return WithoutTrailingSlash(m_environment.WorkDirOverride);
+    }
+    // An empty WorkDir would put the database at the file system's root; it means "not set".
+    const QString workDir = m_settings.ConfigFile.ReadString(ConfigKey::General, ConfigKey::WorkDir, QString());
+    return workDir.trimmed().isEmpty() ? m_configurationDirectory : workDir;
+}
+
+void TConfiguration::CreateSettings() {
+    TSettingFields& s = m_settings;
+    const QString configFilePath = ConfigurationFilePath();
+    const QString templatePath = TemplateConfigurationFilePath();
+
+    LanguageIndex = 0;
+    StoredLanguageValue = 0;
+    DefaultLanguageIndex = Language::English;
+    s.WorkDirUsable = true;
+    s.LanguageProgrammatic = true;
+    s.LanguageChanged = false;
+
+    // The installation's language stands in wherever the per-user file names none,
+    // also when that file exists but lacks the key.
+    const int templateValue = IniFile(templatePath).ReadInteger(ConfigKey::Language, ConfigKey::LanguageValue, 0);
+    if (templateValue != 0) {
+        DefaultLanguageIndex = Language::IndexForValue(templateValue);
+    }
+
+    if (QFileInfo::exists(configFilePath)) {
+        s.ConfigFileUsable = true;
+        s.ConfigFile.SetPath(configFilePath);
+        StoredLanguageValue = LanguageValueOf(s.ConfigFile);
+        LanguageIndex = Language::IndexForValue(StoredLanguageValue);
+    } else {
+        if (!QFileInfo::exists(m_configurationDirectory)) {
+            QDir().mkpath(m_configurationDirectory);
+            if (CanEnter(m_configurationDirectory)) {
+                s.ConfigFileUsable = QFile::copy(templatePath, configFilePath);
+                if (s.ConfigFileUsable) {
+                    s.ConfigFile.SetPath(configFilePath);
+                }
+            } else {
+                s.ConfigFileUsable = false;
+                m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning, DefaultLanguageIndex),
+                                       m_configurationDirectory + QLatin1Char('\r') +
+                                           Text(kRecordTheDirectoryCannotBeCreated, DefaultLanguageIndex),
+                                       MessageButtons::Ok);
+            }
+        }
+    }
+    if (LanguageIndex == 0) {
+        LanguageIndex = DefaultLanguageIndex;
+    }
+
+    CheckDatabaseDirectory(ReadWorkDir());
+
+    if (s.WorkDirUsable && !s.ConfigFileUsable) {
+        QFile::copy(templatePath, configFilePath); // a failed copy is fine: the first save creates the file
+        s.ConfigFile.SetPath(configFilePath);
+        s.ConfigFileUsable = true;
+    }
+    s.ConfigFile.SetPath(configFilePath);
+
+    ProbePorts();
+
+    s.PreviousPortIndex = 0;
+    s.PortChoicesEnabled = !s.Ports.empty();
+
+    s.WorkDirectory = ReadWorkDir();
+    s.InitialWorkDir = s.WorkDirectory;
+    UpdateDatabaseDirectory();
+
+    const IniFile& file = s.ConfigFile;
+    s.TempFileName = file.ReadString(ConfigKey::General, ConfigKey::WorkFile, ConfigKey::DefaultWorkFile);
+    s.PicturesPerFile = file.ReadString(ConfigKey::General, ConfigKey::PicturesPerFile,
+                                        QString::number(ConfigKey::DefaultPicturesPerFile));
+    s.LengthOfPicture = file.ReadString(ConfigKey::General, ConfigKey::LengthOfPicture,
+                                        QString::number(ConfigKey::DefaultLengthOfPicture));
+    s.DrawSpeed = file.ReadString(ConfigKey::General, ConfigKey::DrawSpeed, QString::number(ConfigKey::DefaultDrawSpeed));
+    s.CurveMaxV = file.ReadString(ConfigKey::General, ConfigKey::CurveMaxV, QStringLiteral("12"));
+    s.CurveMinV = file.ReadString(ConfigKey::General, ConfigKey::CurveMinV, QStringLiteral("-1"));
+    s.SaveAuto = file.ReadBool(ConfigKey::General, ConfigKey::SaveAutoEnabled, true);
+    s.EEpromWrite = file.ReadString(ConfigKey::Delays, ConfigKey::EEpromWrite,
+                                    QString::number(ConfigKey::DefaultEEpromWrite));
+    s.ParameterRead = file.ReadString(ConfigKey::Delays, ConfigKey::ParameterRead,
+                                      QString::number(ConfigKey::DefaultParameterRead));
+    s.GapForNewPage = file.ReadString(ConfigKey::Delays, ConfigKey::GapForNewPage,
+                                      QString::number(ConfigKey::DefaultGapForNewPage));
+    s.PauseSending = true; // the stored value counts only once the Delays page has been visited
+
+    StoredLanguageValue = LanguageValueOf(file);
+    LanguageIndex = Language::IndexForValue(StoredLanguageValue);
+    if (HasLanguageChoice(StoredLanguageValue)) {
+        ChooseLanguage(StoredLanguageValue);
+        MarkLanguageProgrammatic();
+    }
+
+    if (m_environment.LanguageOverride != 0) {
+        StoredLanguageValue = m_environment.LanguageOverride;
+        LanguageIndex = Language::IndexForValue(StoredLanguageValue);
+    }
+}
+
+void TConfiguration::CheckDatabaseDirectory(const QString& workDirectory) {
+    TSettingFields& s = m_settings;
+    const QString databaseDirectory = DatabaseDirectoryFor(workDirectory);
+    if (CanEnter(databaseDirectory)) {
+        return;
+    }
+    bool create = !m_environment.WorkDirOverride.isEmpty();
+    if (!create) {
+        create = m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning),
+                                        Text(kRecordDirectory) + databaseDirectory + Text(kRecordNotFoundCreate),
+                                        MessageButtons::YesNo) == MessageAnswer::Yes;
+        if (!create) {
+            s.WorkDirUsable = false;
+            m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning), Text(kRecordWorkDirAccessError),
+                                   MessageButtons::Ok);
+            return;
+        }
+    }
+    QDir().mkpath(databaseDirectory);
+    if (!CanEnter(databaseDirectory)) {
+        s.WorkDirUsable = false;
+        m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning), Text(kRecordTheDirectoryCannotBeCreated),
+                               MessageButtons::Ok);
+    }
+}
+
+void TConfiguration::ProbePorts() {
+    TSettingFields& s = m_settings;
+    QStringList candidates = m_environment.PortCandidates ? m_environment.PortCandidates() : QStringList();
+    const QString extra = s.ConfigFile.ReadString(ConfigKey::Ports, ConfigKey::Devices, QString());
+    for (const QString& device : extra.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString path = device.trimmed();
+        if (!path.isEmpty() && !candidates.contains(path)) {
+            candidates << path;
+        }
+    }
+    for (const QString& name : candidates) {
+        if (!m_environment.PortOpens || !m_environment.PortOpens(name)) {
+            continue;
+        }
+        auto port = std::make_unique<TCommParameter>(name);
+        port->SetBaud(s.ConfigFile.ReadInteger(name, ConfigKey::Baud, port->Baud));
+        port->SetDataBits(s.ConfigFile.ReadInteger(name, ConfigKey::DataBits, port->DataBits));
+        port->SetStopBitsFromText(s.ConfigFile.ReadString(name, ConfigKey::StopBits, port->StopBitsAsText()));
+        port->SetParityFromText(s.ConfigFile.ReadString(name, ConfigKey::Parity, port->ParityAsText()));
+        s.StandardPortEnabled = s.ConfigFile.ReadBool(name, ConfigKey::StandardPortEnabled, false);
+        s.StandardPort = s.ConfigFile.ReadString(name, ConfigKey::StandardPort, QString());
+        if (s.StandardPort.isEmpty()) {
+            s.StandardPortEnabled = false;
+        }
+        s.Ports.push_back(std::move(port));
+    }
+}
+
+QStringList TConfiguration::PortNames() const {
+    QStringList names;
+    for (const auto& port : m_settings.Ports) {
+        names << port->Name;
+    }
+    return names;
+}
+
+TCommParameter* TConfiguration::ReservePort(const QString& name) {
+    for (const auto& port : m_settings.Ports) {
+        if (port->Name == name) {
+            port->InUse = true;
+            return port.get();
+        }
+    }
+    return nullptr;
+}
+
+TCommParameter* TConfiguration::SelectPort() {
+    if (m_settings.StandardPortEnabled) {
+        for (const auto& port : m_settings.Ports) {
+            if (port->Name == m_settings.StandardPort) {
+                if (port->InUse) {
+                    return nullptr;
+                }
+                port->InUse = true;
+                return port.get();
+            }
+        }
+    }
+    QStringList free;
+    for (const auto& port : m_settings.Ports) {
+        if (!port->InUse) {
+            free << port->Name;
+        }
+    }
+    const std::optional<QString> chosen = m_feedback.ChoosePort(free);
+    return chosen ? ReservePort(*chosen) : nullptr;
+}
+
+int TConfiguration::GetEepromWriteDelay() const {
+    return IntegerOr(m_settings.EEpromWrite, ConfigKey::DefaultEEpromWrite);
+}
+
+int TConfiguration::GetGapForNewPage() const {
+    return IntegerOr(m_settings.GapForNewPage, ConfigKey::DefaultGapForNewPage);
+}
+
+int TConfiguration::GetParameterReadTimeout() const {
+    return IntegerOr(m_settings.ParameterRead, ConfigKey::DefaultParameterRead);
+}
+
+QString TConfiguration::GetWorkDirectory() const { return WithoutTrailingSlash(m_settings.WorkDirectory); }
+
+int TConfiguration::GetPicturesPerFile() const {
+    return IntegerOr(m_settings.PicturesPerFile, ConfigKey::DefaultPicturesPerFile);
+}
+
+int TConfiguration::GetLengthOfPicture() const {
+    return IntegerOr(m_settings.LengthOfPicture, ConfigKey::DefaultLengthOfPicture);
+}
+
+int TConfiguration::GetDrawSpeed() const { return IntegerOr(m_settings.DrawSpeed, ConfigKey::DefaultDrawSpeed); }
+
+double TConfiguration::GetCurveMaxV() const { return NumberOr(m_settings.CurveMaxV, ConfigKey::DefaultCurveMaxV); }
+
+double TConfiguration::GetCurveMinV() const { return NumberOr(m_settings.CurveMinV, ConfigKey::DefaultCurveMinV); }
+
+int TConfiguration::GetLanguageIndex() const {
+    if (m_environment.LanguageOverride != 0) {
+        return Language::IndexForValue(m_environment.LanguageOverride);
+    }
+    return Language::IndexForValue(LanguageValueOf(m_settings.ConfigFile));
+}
+
+void TConfiguration::ChooseLanguage(int storedValue) {
+    LanguageIndex = Language::IndexForValue(storedValue);
+    if (!m_settings.LanguageProgrammatic) {
+        m_settings.ConfigFile.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, storedValue);
+    }
+    m_settings.LanguageProgrammatic = false;
+    m_settings.LanguageChanged = true;
+    StoredLanguageValue = storedValue;
+}

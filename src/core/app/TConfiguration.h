@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Feedback.h"
+#include "TSettingFields.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// What the configuration store needs to know about the machine it runs on.
+// The defaults describe this process; tests and the command line change parts.
+struct TConfigurationEnvironment {
+    QString ExecutablePath;  // full path of the program file
+    QString DocumentsFolder; // may be empty: the configuration directory is then relative
+    // Base name of the configuration files; empty: the executable's name up to its first ".".
+    // The command line passes the GUI's name so both share one configuration.
+    QString BaseName;
+    // A working directory for this run only (command line); its database
+    // directory is created without a question.
+    QString WorkDirOverride;
+    // A language value for this run only (command line), never written.
+    int LanguageOverride = 0;
+    std::function<QStringList()> PortCandidates;          // platform devices in probing order
+    std::function<bool(const QString&)> PortOpens;        // can the device be opened exclusively now?
+
+    static TConfigurationEnvironment ForThisProcess();
+};
+
+// The process-wide configuration store: directories, the per-user settings file,
+// the detected ports and the settings every other part reads.
+class TConfiguration {
+public:
+    static inline const QString ProgramVersion = QStringLiteral("1.45");
+    static inline const QString MakerFolder = QStringLiteral("Faldmark");
+    static inline const QString LogFileName = QStringLiteral("TorvexLog.txt");
+
+    TConfiguration(TConfigurationEnvironment environment, Feedback& feedback);
+    TConfiguration(const TConfiguration&) = delete;
+    TConfiguration& operator=(const TConfiguration&) = delete;
+
+    QString HelpDirectory;
+    QString ProgramDirectory; // with a trailing "/"
+    QString DataFilePath;
+    std::int32_t FifoCapacity = 100;
+    double AnalogScale = 0.001;
+    std::int32_t FrameLength = 16;
+    std::uint8_t FrameStartByte = 0x0F;
+    std::uint8_t FrameEndByte = 0x55;
+    bool DatabaseAvailable = false;
+
+    TSettingFields& Settings() { return m_settings; }
+    const TSettingFields& Settings() const { return m_settings; }
+
+    const QString& BaseName() const { return m_baseName; }
+    const QString& ConfigurationDirectory() const { return m_configurationDirectory; }
+    QString ConfigurationFilePath() const;
+    QString TemplateConfigurationFilePath() const;
+
+    TCommParameter* SelectPort();
+    TCommParameter* ReservePort(const QString& name);
+    int PortCount() const { return static_cast<int>(m_settings.Ports.size()); }
+    QStringList PortNames() const;
+
+    int GetEepromWriteDelay() const;
+    int GetGapForNewPage() const;
+    int GetParameterReadTimeout() const;
+    QString GetWorkDirectory() const;
+    QString GetDatabaseDirectory() const { return m_databaseDirectory; }
+    QString GetTemplateDatabaseDirectory() const { return ProgramDirectory + QStringLiteral("DataBase"); }
+    int GetPicturesPerFile() const;
+    bool IsSaveAutoEnabled() const { return m_settings.SaveAuto; }
+    int GetLengthOfPicture() const;
+    int GetDrawSpeed() const;
+    double GetCurveMaxV() const;
+    double GetCurveMinV() const;
+    bool IsPauseSending() const { return m_settings.PauseSending; }
+    int GetLanguageIndex() const;
+    void SetDatabaseAvailable(bool available) { DatabaseAvailable = available; }
+    bool IsWorkDirectoryUsable() const { return m_settings.WorkDirUsable; }
+
+    // The database directory that belongs to a working directory.
+    static QString DatabaseDirectoryFor(const QString& workDirectory);
+    // Recomputes the database directory from the working-directory field.
+    void UpdateDatabaseDirectory();
+
+    // The language value stored in a configuration file: 0 or missing gives DefaultLanguageIndex.
+    static int LanguageValueOf(const IniFile& file);
+
+    // A language choice on the settings page: takes effect for texts fetched from
+    // now on; written at once unless the program itself made the choice.
+    void ChooseLanguage(int storedValue);
+    // The settings page marks its initial check as the program's own.
+    void MarkLanguageProgrammatic() { m_settings.LanguageProgrammatic = true; }
+
+private:
+    void CreateSettings();
+    void ProbePorts();
+    QString ReadWorkDir() const;
+    // Enters (creates when asked) the database directory of the working directory.
+    void CheckDatabaseDirectory(const QString& workDirectory);
+
+    TConfigurationEnvironment m_environment;
+    Feedback& m_feedback;
+    TSettingFields m_settings;
+    QString m_baseName;
+    QString m_configurationDirectory;
+    QString m_databaseDirectory;
+};

@@ -1,0 +1,79 @@
+#include "TLogger.h"
+
+#include "TConfiguration.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace {
+// The locale's long time format without its time zone: a log line is read on
+// the machine that wrote it.
+QString TimeFormat() {
+    static const QString format = [] {
+        QString f = QLocale::system().timeFormat(QLocale::LongFormat);
+        f.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+        return f.trimmed().isEmpty() ? QStringLiteral("HH:mm:ss") : f.trimmed();
+    }();
+    return format;
+}
+} // namespace
+
+TLogger::TLogger(std::function<QString()> workDirectory, Clock& clock)
+    : m_workDirectory(std::move(workDirectory)), m_clock(clock) {
+    m_traceLevel = 1;
+    m_open = OpenIn(m_workDirectory());
+    if (m_open) {
+        WriteLine(m_traceLevel, QStringLiteral("Start Logging"));
+    }
+}
+
+TLogger::~TLogger() {
+    if (m_open) {
+        if (!m_file.isOpen()) {
+            OpenIn(m_workDirectory());
+        }
+        WriteLine(m_traceLevel, QStringLiteral("End Logging"));
+        m_clock.Sleep(2000);
+        m_file.close();
+    }
+}
+
+bool TLogger::OpenIn(const QString& directory) {
+    m_file.close();
+    m_file.setFileName(directory + QLatin1Char('/') + TConfiguration::LogFileName);
+    return m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+QString TLogger::FormatLine(const QDateTime& when, int level, const QString& message) {
+    const QLocale locale = QLocale::system();
+    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time().msecsSinceStartOfDay() != 0) {
+        stamp += QLatin1Char(' ') + locale.toString(when.time(), TimeFormat());
+    }
+    return stamp + QStringLiteral(" [") + QString::number(level) + QStringLiteral("] >> ") + message +
+           QStringLiteral("\r\n");
+}
+
+bool TLogger::WriteLine(int level, const QString& message) {
+    // One write per line on a file opened for appending: lines of two programs
+    // logging into the same file never interleave.
+    const QByteArray line = FormatLine(m_clock.Now(), level, message).toUtf8();
+    return m_file.write(line) == line.size() && m_file.flush();
+}
+
+bool TLogger::Log(const QString& message, int level) {
+    const QString directory = m_workDirectory();
+    if (!m_open || m_traceLevel < level) {
+        return true;
+    }
+    // A reopen that failed last time (working directory gone) is retried here.
+    if (!m_file.isOpen() && !OpenIn(directory)) {
+        return false;
+    }
+    const bool written = WriteLine(level, message);
+    m_file.close();
+    OpenIn(directory);
+    return written;
+}
+
+void TLogger::SetTraceLevel(int level) { m_traceLevel = level < 0 ? 0 : level > 5 ? 5 : level; }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/Feedback.h"
+
+class QWidget;
+
+// Feedback as the technician sees it: message boxes and the port selection dialog.
+class GuiFeedback : public Feedback {
+public:
+    explicit GuiFeedback(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
+                              MessageButtons buttons) override;
+    std::optional<QString> ChoosePort(const QStringList& names) override;
+    void SetBusy(bool busy) override;
+
+    // Message texts carry "\r" as their line break.
+    static QString ForDisplay(QString text);
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,115 @@
+#include "TempTree.h"
+
+#include <QProcess>
+#include <QSerialPort>
+
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+// Runs the real torvex with a home of its own, so nothing of the machine's user leaks in.
+class CliTest : public ::testing::Test {
+protected:
+    Result Run(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.Path());
+        environment.insert("XDG_CONFIG_HOME", m_home.Path(".config"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"), arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    QString UserConfig() const { return "Documents/Faldmark/WinTorvex32/WinTorvex32.config"; }
+
+    TempTree m_home;
+};
+
+TEST_F(CliTest, HelpAndVersion) {
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("ports")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("text N")) << help.out.toStdString();
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "torvex 1.45\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
+    const QStringList cases[] = {{},
+                                 {"--bogus"},
+                                 {"frobnicate"},
+                                 {"text"},
+                                 {"text", "abc"},
+                                 {"text", "331"},
+                                 {"text", "1", "2"},
+                                 {"--language", "10", "text", "4"},
+                                 {"--language"},
+                                 {"--workdir"},
+                                 {"ports", "extra"}};
+    for (const QStringList& arguments : cases) {
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith("torvex: ")) << result.err.toStdString();
+        EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
+TEST_F(CliTest, TextPrintsARecordInTheChosenLanguage) {
+    const QString work = m_home.Path("work");
+    struct Case {
+        QStringList arguments;
+        QString expected;
+    } cases[] = {
+        {{"--language", "1", "text", "317"}, "Englisch (US amerik. Einheiten\n"},
+        {{"--language=7", "text", "4"}, QString::fromUtf8("語言\n")},
+        {{"--language", "102", "text", "310"}, " not found!\nShould it be created?\n"},
+        {{"--language", "9", "text", "4"}, "Language\n"},
+        {{"text", "4"}, "Language\n"},
+    };
+    for (const Case& c : cases) {
+        const Result result = Run(QStringList({"--workdir", work}) + c.arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out, c.expected) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(result.err, "");
+    }
+    // The first start made the per-user configuration from the template beside the program.
+    EXPECT_TRUE(m_home.Read(UserConfig()).contains("[Delays]"));
+    EXPECT_TRUE(QFileInfo(work + "/1.45/DataBase").isDir());
+}
+
+TEST_F(CliTest, PortsListsADeviceOnlyWhileNobodyHoldsIt) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ::close(slave);
+    const QString device = QString::fromLocal8Bit(name);
+    m_home.Write(UserConfig(), "[Ports]\nDevices=" + device.toUtf8() + "\n");
+
+    const QStringList arguments{"--workdir", m_home.Path("work"), "ports"};
+    const Result free = Run(arguments);
+    EXPECT_EQ(free.exitCode, 0) << free.err.toStdString();
+    EXPECT_TRUE(free.out.split('\n').contains(device)) << free.out.toStdString();
+
+    QSerialPort holder(device);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    const Result held = Run(arguments);
+    EXPECT_EQ(held.exitCode, 0);
+    EXPECT_FALSE(held.out.split('\n').contains(device)) << held.out.toStdString();
+    holder.close();
+    ::close(master);
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/Feedback.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+// Records every message and answers questions from a queue (Yes when it runs dry).
+class RecordingFeedback : public Feedback {
+public:
+    struct Message {
+        MessageKind Kind;
+        QString Caption;
+        QString Text;
+        MessageButtons Buttons;
+    };
+
+    MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
+                              MessageButtons buttons) override {
+        Messages.push_back({kind, caption, text, buttons});
+        if (buttons != MessageButtons::YesNo) {
+            return MessageAnswer::Ok;
+        }
+        if (Answers.empty()) {
+            return MessageAnswer::Yes;
+        }
+        const MessageAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+
+    std::optional<QString> ChoosePort(const QStringList& names) override {
+        OfferedPorts.push_back(names);
+        if (PortChoice < 0 || PortChoice >= names.size()) {
+            return std::nullopt;
+        }
+        return names[PortChoice];
+    }
+
+    QStringList Texts() const {
+        QStringList texts;
+        for (const auto& m : Messages) {
+            texts << m.Text;
+        }
+        return texts;
+    }
+
+    std::vector<Message> Messages;
+    std::deque<MessageAnswer> Answers;
+    std::vector<QStringList> OfferedPorts;
+    int PortChoice = 0; // index into the offered names; -1 cancels
+};

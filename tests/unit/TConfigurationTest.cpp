@@ -1,0 +1,310 @@
+#include "app/Language.h"
+#include "app/TConfiguration.h"
+
+#include "RecordingFeedback.h"
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+const QByteArray kTemplate = "[General]\nPicturesPerFile=200\n[Delays]\nEEpromWrite=150\n[Language]\nLanguageValue=3\n";
+
+class TConfigurationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LanguageIndex = 0;
+        StoredLanguageValue = 0;
+        m_tree.Write("prog/WinTorvex32.config", kTemplate);
+    }
+
+    QString Docs() const { return m_tree.Path("docs"); }
+    QString ConfigDir() const { return Docs() + "/Faldmark/WinTorvex32"; }
+    QString ConfigFile() const { return ConfigDir() + "/WinTorvex32.config"; }
+    QString DefaultDatabaseDir() const { return ConfigDir() + "/1.45/DataBase"; }
+
+    void WriteUserConfig(const QByteArray& content) { m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", content); }
+    void MakeDefaultDatabaseDir() { QDir().mkpath(DefaultDatabaseDir()); }
+
+    TConfiguration& Create(TConfigurationEnvironment environment = {}) {
+        environment.ExecutablePath = m_tree.Path("prog/WinTorvex32");
+        if (environment.DocumentsFolder.isEmpty()) {
+            environment.DocumentsFolder = Docs();
+        }
+        environment.PortCandidates = [this] { return m_ports; };
+        environment.PortOpens = [this](const QString& name) { return m_held.count(name) == 0; };
+        m_configuration = std::make_unique<TConfiguration>(std::move(environment), m_feedback);
+        return *m_configuration;
+    }
+
+    TempTree m_tree;
+    RecordingFeedback m_feedback;
+    QStringList m_ports;
+    std::set<QString> m_held;
+    std::unique_ptr<TConfiguration> m_configuration;
+};
+
+TEST_F(TConfigurationTest, FirstStartCreatesTheConfigurationFromTheTemplateAndAsksForTheDatabase) {
+    TConfiguration& c = Create();
+
+    EXPECT_EQ(m_tree.Read(ConfigFile()), kTemplate);
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    const auto& question = m_feedback.Messages[0];
+    EXPECT_EQ(question.Buttons, MessageButtons::YesNo);
+    EXPECT_EQ(question.Kind, MessageKind::Warning);
+    // The template's language (French) already speaks to the user.
+    EXPECT_EQ(question.Text, Text(191, 3) + DefaultDatabaseDir() + Text(310, 3));
+    EXPECT_TRUE(QFileInfo(DefaultDatabaseDir()).isDir());
+    EXPECT_TRUE(c.Settings().ConfigFileUsable);
+    EXPECT_TRUE(c.IsWorkDirectoryUsable());
+    EXPECT_EQ(c.GetWorkDirectory(), ConfigDir());
+    EXPECT_EQ(c.GetDatabaseDirectory(), DefaultDatabaseDir());
+    EXPECT_EQ(c.GetEepromWriteDelay(), 150);
+    EXPECT_EQ(LanguageIndex, 3);
+    EXPECT_EQ(StoredLanguageValue, 3);
+    EXPECT_EQ(c.DataFilePath, ConfigDir() + "/DataFile.dat");
+    EXPECT_EQ(c.ProgramDirectory, m_tree.Path("prog/"));
+    EXPECT_EQ(c.HelpDirectory, m_tree.Path("prog/HelpFiles"));
+    EXPECT_EQ(c.GetTemplateDatabaseDirectory(), m_tree.Path("prog/DataBase"));
+}
+
+TEST_F(TConfigurationTest, DecliningTheDatabaseDirectoryLeavesTheWorkDirectoryUnusable) {
+    m_feedback.Answers = {MessageAnswer::No};
+    TConfiguration& c = Create();
+
+    ASSERT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_EQ(m_feedback.Messages[1].Text, Text(177, 3));
+    EXPECT_EQ(m_feedback.Messages[1].Buttons, MessageButtons::Ok);
+    EXPECT_FALSE(QFileInfo::exists(DefaultDatabaseDir()));
+    EXPECT_FALSE(c.IsWorkDirectoryUsable());
+    // The configuration directory was new, so the template was copied all the same.
+    EXPECT_TRUE(c.Settings().ConfigFileUsable);
+}
+
+TEST_F(TConfigurationTest, ADatabaseDirectoryThatCannotBeCreatedIsReported) {
+    m_tree.Write("blocker", "a file, not a directory");
+    WriteUserConfig("[General]\nWorkDir=" + m_tree.Path("blocker/work").toUtf8() + "\n");
+    TConfiguration& c = Create();
+
+    ASSERT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_EQ(m_feedback.Messages[0].Buttons, MessageButtons::YesNo);
+    EXPECT_EQ(m_feedback.Messages[1].Text, Text(192, 3));
+    EXPECT_FALSE(c.IsWorkDirectoryUsable());
+    EXPECT_EQ(c.GetWorkDirectory(), m_tree.Path("blocker/work"));
+}
+
+TEST_F(TConfigurationTest, AnExistingButEmptyConfigurationDirectoryGetsTheTemplateOnlyOnceTheDatabaseIsThere) {
+    QDir().mkpath(ConfigDir());
+    Create();
+    EXPECT_EQ(m_tree.Read(ConfigFile()), kTemplate);
+    EXPECT_TRUE(m_configuration->Settings().ConfigFileUsable);
+
+    QFile::remove(ConfigFile());
+    QDir(ConfigDir() + "/1.45").removeRecursively();
+    m_feedback.Answers = {MessageAnswer::No};
+    TConfiguration& c = Create();
+    EXPECT_FALSE(QFileInfo::exists(ConfigFile()));
+    EXPECT_FALSE(c.Settings().ConfigFileUsable);
+    EXPECT_EQ(c.GetEepromWriteDelay(), 100); // defaults, not the template's values
+    EXPECT_EQ(LanguageIndex, 3);              // but the installation's language
+}
+
+TEST_F(TConfigurationTest, AConfigurationDirectoryThatCannotBeCreatedIsReportedInTheTemplatesLanguage) {
+    m_tree.Write("docs", "a file where the documents folder should be");
+    TConfiguration& c = Create();
+
+    ASSERT_GE(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, ConfigDir() + "\r" + Text(192, 3));
+    EXPECT_EQ(m_feedback.Messages[0].Buttons, MessageButtons::Ok);
+    EXPECT_FALSE(c.Settings().ConfigFileUsable);
+}
+
+TEST_F(TConfigurationTest, LanguageValues) {
+    struct Case {
+        QByteArray userConfig; // empty: no per-user file
+        QByteArray templateConfig;
+        int storedValue;
+        int index;
+    };
+    const Case cases[] = {
+        {"[Language]\nLanguageValue=102\n", kTemplate, 102, 2},
+        {"[Language]\nLanguageValue=1\n", kTemplate, 1, 1},
+        {"[General]\nDrawSpeed=15\n", kTemplate, 3, 3}, // only the template names one
+        {"[General]\nDrawSpeed=15\n", "[General]\n", 2, 2},
+        {"[Language]\nLanguageValue=0\n", "[Language]\nLanguageValue=102\n", 2, 2},
+        {"[Language]\nLanguageValue=9\n", kTemplate, 9, 9},
+        {"[Language]\nLanguageValue=55\n", kTemplate, 55, 55},
+    };
+    for (const Case& test : cases) {
+        MakeDefaultDatabaseDir();
+        WriteUserConfig(test.userConfig);
+        m_tree.Write("prog/WinTorvex32.config", test.templateConfig);
+        TConfiguration& c = Create();
+        EXPECT_EQ(StoredLanguageValue, test.storedValue) << test.userConfig.constData();
+        EXPECT_EQ(LanguageIndex, test.index) << test.userConfig.constData();
+        EXPECT_EQ(c.GetLanguageIndex(), test.index) << test.userConfig.constData();
+    }
+    EXPECT_EQ(Text(4), "Language"); // 55 has no column of its own
+}
+
+TEST_F(TConfigurationTest, SettingsComeFromTheFileAndBadNumbersFallBackToTheirDefaults) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[General]\nPicturesPerFile=50\nNbPicturesPerFile=80\nLengthOfPicture=45\nDrawSpeed=x\n"
+                    "CurveMaxV=10.5\nCurveMinV=-2,5\nSaveAutoEnabled=0\nPauseSending=0\nWorkFile=run.dat\n"
+                    "[Delays]\nEEpromWrite=abcdefghij\nParameterRead=250\nGapForNewPage=\n");
+    TConfiguration& c = Create();
+
+    EXPECT_TRUE(m_feedback.Messages.empty());
+    EXPECT_EQ(c.GetPicturesPerFile(), 50);
+    EXPECT_EQ(c.GetLengthOfPicture(), 45);
+    EXPECT_EQ(c.GetDrawSpeed(), 15);
+    EXPECT_DOUBLE_EQ(c.GetCurveMaxV(), 10.5);
+    EXPECT_DOUBLE_EQ(c.GetCurveMinV(), -2.5);
+    EXPECT_FALSE(c.IsSaveAutoEnabled());
+    EXPECT_TRUE(c.IsPauseSending()); // counts only once the settings page has been visited
+    EXPECT_EQ(c.Settings().EEpromWrite, "abcdefghij");
+    EXPECT_EQ(c.GetEepromWriteDelay(), 100);
+    EXPECT_EQ(c.GetParameterReadTimeout(), 250);
+    EXPECT_EQ(c.GetGapForNewPage(), 300);
+    EXPECT_EQ(c.DataFilePath, ConfigDir() + "/run.dat");
+    EXPECT_EQ(c.FrameLength, 16);
+    EXPECT_EQ(c.FrameStartByte, 0x0F);
+    EXPECT_EQ(c.FrameEndByte, 0x55);
+    EXPECT_EQ(c.FifoCapacity, 100);
+    EXPECT_DOUBLE_EQ(c.AnalogScale, 0.001);
+    EXPECT_FALSE(c.DatabaseAvailable);
+}
+
+TEST_F(TConfigurationTest, AnEmptyWorkDirMeansTheDefault) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[General]\nWorkDir=\n");
+    TConfiguration& c = Create();
+    EXPECT_TRUE(m_feedback.Messages.empty());
+    EXPECT_EQ(c.GetWorkDirectory(), ConfigDir());
+}
+
+TEST_F(TConfigurationTest, AWorkDirectoryForThisRunIsCreatedWithoutAQuestion) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[General]\nWorkDir=/elsewhere\n");
+    TConfigurationEnvironment environment;
+    environment.WorkDirOverride = m_tree.Path("run/");
+    TConfiguration& c = Create(environment);
+    EXPECT_TRUE(m_feedback.Messages.empty());
+    EXPECT_EQ(c.GetWorkDirectory(), m_tree.Path("run"));
+    EXPECT_TRUE(QFileInfo(m_tree.Path("run/1.45/DataBase")).isDir());
+    EXPECT_EQ(m_tree.Read(ConfigFile()), "[General]\nWorkDir=/elsewhere\n");
+}
+
+TEST_F(TConfigurationTest, PortsAreProbedInOrderWithTheirOwnSettings) {
+    MakeDefaultDatabaseDir();
+    m_ports = {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"};
+    m_held = {"/dev/ttyS1"};
+    WriteUserConfig("[/dev/ttyS0]\nBaud=1200\nParity=even\nStopBits=2\nDataBits=7\n"
+                    "[/dev/ttyUSB0]\nParity=evn\nBaud=fast\n"
+                    "[Ports]\nDevices= /tmp/torvex-sim ; /dev/ttyS0;/dev/held\n");
+    m_held.insert("/dev/held");
+    TConfiguration& c = Create();
+
+    EXPECT_EQ(c.PortNames(), QStringList({"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/torvex-sim"}));
+    EXPECT_EQ(c.PortCount(), 3);
+    const TCommParameter& s0 = *c.Settings().Ports[0];
+    EXPECT_EQ(s0.Baud, 1200);
+    EXPECT_EQ(s0.Parity, 2);
+    EXPECT_EQ(s0.StopBits, 1);
+    EXPECT_EQ(s0.DataBits, 7);
+    const TCommParameter& usb = *c.Settings().Ports[1];
+    EXPECT_EQ(usb.Baud, 19200);
+    EXPECT_EQ(usb.ParityAsText(), "None");
+    EXPECT_TRUE(c.Settings().PortChoicesEnabled);
+}
+
+TEST_F(TConfigurationTest, SelectPortOffersTheFreePortsAndMarksTheChosenOne) {
+    MakeDefaultDatabaseDir();
+    m_ports = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    TConfiguration& c = Create();
+
+    m_feedback.PortChoice = 1;
+    TCommParameter* first = c.SelectPort();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Name, "/dev/ttyUSB0");
+    EXPECT_TRUE(first->InUse);
+
+    m_feedback.PortChoice = 0;
+    TCommParameter* second = c.SelectPort();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Name, "/dev/ttyS0");
+
+    // Nothing free: the list is empty and can only be cancelled.
+    EXPECT_EQ(c.SelectPort(), nullptr);
+    ASSERT_EQ(m_feedback.OfferedPorts.size(), 3u);
+    EXPECT_EQ(m_feedback.OfferedPorts[0], QStringList({"/dev/ttyS0", "/dev/ttyUSB0"}));
+    EXPECT_EQ(m_feedback.OfferedPorts[1], QStringList({"/dev/ttyS0"}));
+    EXPECT_TRUE(m_feedback.OfferedPorts[2].isEmpty());
+
+    first->InUse = false;
+    m_feedback.PortChoice = -1;
+    EXPECT_EQ(c.SelectPort(), nullptr);
+    EXPECT_FALSE(first->InUse);
+    EXPECT_EQ(c.ReservePort("/dev/nothing"), nullptr);
+}
+
+TEST_F(TConfigurationTest, TheStandardPortIsTakenWithoutADialogAndNotTwice) {
+    MakeDefaultDatabaseDir();
+    m_ports = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    // The last detected port's section decides the standard-port settings.
+    WriteUserConfig("[/dev/ttyS0]\nStandardPortEnabled=0\nStandardPort=\n"
+                    "[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
+    TConfiguration& c = Create();
+
+    TCommParameter* port = c.SelectPort();
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->Name, "/dev/ttyUSB0");
+    EXPECT_EQ(c.SelectPort(), nullptr);
+    EXPECT_TRUE(m_feedback.OfferedPorts.empty());
+    EXPECT_TRUE(m_feedback.Messages.empty());
+}
+
+TEST_F(TConfigurationTest, NoPortsDisableThePortChoices) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[/dev/ttyS0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyS0\n");
+    TConfiguration& c = Create();
+    EXPECT_EQ(c.PortCount(), 0);
+    EXPECT_FALSE(c.Settings().PortChoicesEnabled);
+    EXPECT_EQ(c.SelectPort(), nullptr);
+}
+
+TEST_F(TConfigurationTest, LanguageChoicesAreWrittenOnlyOnceTheUserMakesThem) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[Language]\nLanguageValue=1\n");
+    TConfiguration& c = Create();
+    EXPECT_TRUE(c.Settings().LanguageProgrammatic);
+
+    c.ChooseLanguage(102); // the user's first click in this run is not written at once
+    EXPECT_EQ(m_tree.Read(ConfigFile()), "[Language]\nLanguageValue=1\n");
+    EXPECT_EQ(LanguageIndex, 2);
+    EXPECT_EQ(StoredLanguageValue, 102);
+    c.ChooseLanguage(7);
+    EXPECT_EQ(m_tree.Read(ConfigFile()), "[Language]\nLanguageValue=7\n");
+    EXPECT_TRUE(c.Settings().LanguageChanged);
+    EXPECT_FALSE(c.Settings().LanguageProgrammatic);
+}
+
+TEST_F(TConfigurationTest, WithoutATemplateEverythingIsDefault) {
+    QFile::remove(m_tree.Path("prog/WinTorvex32.config"));
+    TConfiguration& c = Create();
+    EXPECT_EQ(LanguageIndex, 2);
+    EXPECT_EQ(c.GetEepromWriteDelay(), 100);
+    EXPECT_EQ(c.GetParameterReadTimeout(), 1000);
+    EXPECT_EQ(c.GetPicturesPerFile(), 200);
+    // Saving is allowed: the first save creates the file the copy could not.
+    EXPECT_TRUE(c.Settings().ConfigFileUsable);
+    EXPECT_FALSE(QFileInfo::exists(ConfigFile()));
+}
+
+} // namespace
