@@ -31,4 +31,4 @@ static void BM_IniReadKey(benchmark::State& state) {
 }
 BENCHMARK(BM_IniReadKey);
 
-BENCHMARK_MAIN();
+

@@ -4,6 +4,7 @@
 #include "Command.h"
 
 #include "app/Language.h"
+#include "params/TParameterDatabase.h"
 
 namespace {
 
@@ -83,8 +84,24 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                 command->Parse(arguments.mid(i + 1));
                 CliFeedback feedback(err);
                 TConfiguration configuration(std::move(environment), feedback);
-                CliContext context{configuration, out, err};
-                return command->Run(context);
+                std::unique_ptr<TParameterDatabase> database;
+                if (command->NeedsDatabase()) {
+                    // The reason was shown through the feedback already.
+                    if (!configuration.IsWorkDirectoryUsable()) {
+                        return 1;
+                    }
+                    database = std::make_unique<TParameterDatabase>(configuration, feedback);
+                    if (!database->OpenDatabase()) {
+                        return 1;
+                    }
+                }
+                CliContext context{configuration, database.get(), out, err};
+                try {
+                    return command->Run(context);
+                } catch (const TableError& error) {
+                    err << "torvex: " << error.Message() << Qt::endl;
+                    return 1;
+                }
             }
         }
         throw UsageError(QStringLiteral("unknown command '%1' (try torvex --help)").arg(commandName));

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TConfiguration;
+class TParameterDatabase;
 
 // A mistake in how the command line was written: reported in one line, exit code 2.
 class UsageError : public std::runtime_error {
@@ -19,6 +20,7 @@ public:
 
 struct CliContext {
     TConfiguration& Configuration;
+    TParameterDatabase* Database; // open when the command asked for it
     QTextStream& Out;
     QTextStream& Err;
 };
@@ -32,6 +34,8 @@ public:
     virtual QString Summary() const = 0;
     // Checks the command's own arguments before anything else happens; throws UsageError.
     virtual void Parse(const QStringList& arguments) = 0;
+    // Commands that work on parameter sets or metadata get the database opened first.
+    virtual bool NeedsDatabase() const { return false; }
     // The exit code.
     virtual int Run(CliContext& context) = 0;
 };
@@ -40,3 +44,6 @@ std::vector<std::unique_ptr<Command>> AllCommands();
 
 // Parses a whole number for a command argument, or throws UsageError naming what it is.
 int ParseIntegerArgument(const QString& text, const QString& what);
+
+// "--family tkx|vf-tkx" as the only arguments: the parameter family 1 or 2.
+int ParseFamilyArguments(const QString& command, const QStringList& arguments);

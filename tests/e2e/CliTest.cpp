@@ -1,3 +1,4 @@
+#include "TableFiles.h"
 #include "TempTree.h"
 
 #include <QProcess>
@@ -56,7 +57,10 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
                                  {"--language", "10", "text", "4"},
                                  {"--language"},
                                  {"--workdir"},
-                                 {"ports", "extra"}};
+                                 {"ports", "extra"},
+                                 {"metadata"},
+                                 {"metadata", "--family", "tkx2"},
+                                 {"sets", "--family"}};
     for (const QStringList& arguments : cases) {
         const Result result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
@@ -87,6 +91,40 @@ TEST_F(CliTest, TextPrintsARecordInTheChosenLanguage) {
     // The first start made the per-user configuration from the template beside the program.
     EXPECT_TRUE(m_home.Read(UserConfig()).contains("[Delays]"));
     EXPECT_TRUE(QFileInfo(work + "/1.45/DataBase").isDir());
+}
+
+TEST_F(CliTest, MetadataAndSetsComeFromTheDatabaseOfTheWorkingDirectory) {
+    const QString work = m_home.Path("work");
+    const Result tkx = Run({"--workdir", work, "metadata", "--family", "tkx"});
+    ASSERT_EQ(tkx.exitCode, 0) << tkx.err.toStdString();
+    const QStringList rows = tkx.out.trimmed().split('\n');
+    EXPECT_EQ(rows.size(), 56);
+    for (const QString& row : rows) {
+        const QStringList cells = row.split('\t');
+        ASSERT_EQ(cells.size(), 8) << row.toStdString();
+        EXPECT_EQ(cells[0], "TKX");
+    }
+    const Result vf = Run({"--workdir", work, "metadata", "--family=VF-TKX"});
+    EXPECT_EQ(vf.out.trimmed().split('\n').size(), 70);
+    EXPECT_TRUE(vf.out.startsWith("ITKX\t"));
+
+    const Result empty = Run({"--workdir", work, "sets", "--family", "tkx"});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "");
+    ExecOnTableFile(work + "/1.45/DataBase/Tkx.DB", "INSERT INTO Tkx (Name) VALUES ('shaft b'), ('Shaft A')");
+    const Result sets = Run({"--workdir", work, "sets", "--family", "tkx"});
+    EXPECT_EQ(sets.out, "2\tShaft A\n1\tshaft b\n");
+}
+
+TEST_F(CliTest, ABrokenDatabaseIsReportedAndNothingIsReplaced) {
+    const QString work = m_home.Path("work");
+    const QByteArray garbage(100, 'x');
+    const QString broken = m_home.Write("work/1.45/DataBase/Itkx.DB", garbage);
+    const Result result = Run({"--workdir", work, "sets", "--family", "vf-tkx"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.startsWith("Error: Error Open File : \n..")) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(broken)) << result.err.toStdString();
+    EXPECT_EQ(m_home.Read(broken), garbage);
 }
 
 TEST_F(CliTest, PortsListsADeviceOnlyWhileNobodyHoldsIt) {

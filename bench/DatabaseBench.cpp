@@ -1,0 +1,38 @@
+#include "app/Feedback.h"
+#include "app/TConfiguration.h"
+#include "params/TParameterDatabase.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+class SilentFeedback : public Feedback {
+public:
+    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons) override {
+        return MessageAnswer::Yes;
+    }
+    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
+};
+} // namespace
+
+// Start-up opens every table of the database: the delivered template, as the program sees it.
+static void BM_OpenAllTables(benchmark::State& state) {
+    QTemporaryDir home;
+    SilentFeedback feedback;
+    TConfigurationEnvironment environment;
+    environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
+    environment.DocumentsFolder = home.path();
+    TConfiguration configuration(environment, feedback);
+    TParameterDatabase database(configuration, feedback);
+    if (!database.OpenDatabase()) { // the first start copies the files
+        state.SkipWithError("the template database does not open");
+        return;
+    }
+    for (auto _ : state) {
+        database.CloseDatabase();
+        benchmark::DoNotOptimize(database.OpenDatabase());
+    }
+}
+BENCHMARK(BM_OpenAllTables)->Unit(benchmark::kMillisecond);

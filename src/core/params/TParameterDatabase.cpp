@@ -1,0 +1,117 @@
+#include "TParameterDatabase.h"
+
+#include "app/Feedback.h"
+#include "app/Language.h"
+#include "app/TConfiguration.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+constexpr int kRecordError = 166;
+constexpr int kRecordErrorOpenFile = 198;
+} // namespace
+
+TParameterDatabase::TParameterDatabase(TConfiguration& configuration, Feedback& feedback)
+    : m_configuration(configuration), m_feedback(feedback) {
+    for (const TableDef& definition : Schema::Catalogue()) {
+        m_tables.emplace(definition.ObjectName, std::make_unique<TTable>(definition));
+    }
+}
+
+TParameterDatabase::~TParameterDatabase() { CloseDatabase(); }
+
+TTable& TParameterDatabase::Table(const QString& objectName) {
+    const auto it = m_tables.find(objectName);
+    if (it == m_tables.end()) {
+        throw TableError(QStringLiteral("no table %1").arg(objectName));
+    }
+    return *it->second;
+}
+
+TTable& TParameterDatabase::SetTable(int family) { return family == FamilyItkx ? TableITKX() : TableTKX(); }
+
+TTable& TParameterDatabase::LanguageTable(const QString& baseName, int languageIndex) {
+    return Table(QStringLiteral("Table") + baseName + QLatin1Char('_') + Schema::LanguageSuffix(languageIndex));
+}
+
+void TParameterDatabase::InstallDatabaseFiles(const QString& extension) {
+    const QDir templates(m_configuration.GetTemplateDatabaseDirectory());
+    const QString target = m_configuration.GetDatabaseDirectory();
+    const QStringList files = templates.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : files) {
+        if (!name.endsWith(extension, Qt::CaseInsensitive)) {
+            continue;
+        }
+        const QString destination = target + QLatin1Char('/') + name;
+        if (!QFileInfo::exists(destination)) {
+            // A file that cannot be copied is skipped; opening its table reports it.
+            QFile::copy(templates.filePath(name), destination);
+        }
+    }
+}
+
+QString TParameterDatabase::OpenErrorText(const QString& message, const QString& databaseDirectory) {
+    if (message.toUpper().contains(QStringLiteral("PDOX"))) {
+        return Text(kRecordErrorOpenFile) + databaseDirectory + QStringLiteral("/PDOXUSRS.net");
+    }
+    const qsizetype slash = message.indexOf(QLatin1Char('/'));
+    return Text(kRecordErrorOpenFile) + QStringLiteral("..") + (slash >= 0 ? message.mid(slash) : QString()) +
+           QStringLiteral("\r\r") + message;
+}
+
+bool TParameterDatabase::OpenDatabase() {
+    m_configuration.SetDatabaseAvailable(true);
+    try {
+        for (const char* extension : {".db", ".mb", ".px", ".xg0", ".yg0", ".net", ".ini"}) {
+            InstallDatabaseFiles(QLatin1String(extension));
+        }
+        const QString directory = m_configuration.GetDatabaseDirectory();
+        for (const TableDef& definition : Schema::Catalogue()) {
+            Table(definition.ObjectName).Open(directory);
+        }
+        m_family = NoFamily;
+    } catch (const TableError& error) {
+        for (auto& [name, table] : m_tables) {
+            table->Close();
+        }
+        m_configuration.SetDatabaseAvailable(false);
+        m_feedback.ShowMessage(MessageKind::Error, Text(kRecordError),
+                               OpenErrorText(error.Message(), m_configuration.GetDatabaseDirectory()),
+                               MessageButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+void TParameterDatabase::CloseDatabase() {
+    if (!m_configuration.DatabaseAvailable) {
+        return;
+    }
+    for (auto& [name, table] : m_tables) {
+        try {
+            table->Post(); // a technician's last edit is kept, not dropped with the window
+        } catch (const TableError&) {
+            table->Cancel();
+        }
+        table->Close();
+    }
+    m_family = NoFamily;
+    m_configuration.SetDatabaseAvailable(false);
+}
+
+void TParameterDatabase::SetParameterFamily(int family) {
+    TTable& metadata = TableParameterDBSettings();
+    if (family == NoFamily) {
+        metadata.CancelRange();
+        m_family = NoFamily;
+        return;
+    }
+    if (family == m_family) {
+        return;
+    }
+    m_family = family;
+    const QString type = family == FamilyItkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+    metadata.SetRange(type, type);
+}
