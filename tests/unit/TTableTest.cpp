@@ -46,6 +46,9 @@ TEST_F(TTableTest, AnEmptySetTableHasNoRecord) {
 TEST_F(TTableTest, PostedRecordsGetAnIdAndSurviveReopening) {
     AddSet("Lift 1", 8.5);
     AddSet(QString(40, QLatin1Char('x')), 7.25);
+    m_table.Edit();
+    m_table.SetFieldFloat("ValveType", 99); // a code no lookup row knows stays as it is
+    m_table.Post();
     EXPECT_EQ(m_table.FieldAsText("Name"), QString(32, QLatin1Char('x')));
     const qint64 id = m_table.FieldAsInteger("id");
 
@@ -56,6 +59,7 @@ TEST_F(TTableTest, PostedRecordsGetAnIdAndSurviveReopening) {
     ASSERT_TRUE(again.FindName(QString(32, QLatin1Char('X'))));
     EXPECT_EQ(again.FieldAsInteger("Id"), id);
     EXPECT_DOUBLE_EQ(again.FieldAsFloat("FASTUP"), 7.25);
+    EXPECT_DOUBLE_EQ(again.FieldAsFloat("ValveType"), 99);
     EXPECT_TRUE(again.FieldIsNull("SlowUp"));
     EXPECT_EQ(again.FieldAsText("SlowUp"), "");
 }
