@@ -1,52 +1,89 @@
 #include "TSimulatorOptions.h"
 
+#include <functional>
+#include <map>
+
+#include <QRegularExpression>
+
 bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
+    const auto number = [&](const QString& text, double minimum, double& out) {
+        bool ok = false;
+        out = text.toDouble(&ok);
+        return ok && out >= minimum;
+    };
+    // Options that take a value, each with what it does to the options.
+    const std::map<QString, std::function<bool(const QString&)>> valued{
+        {"--family",
+         [&](const QString& v) {
+             if (v.compare("TKX", Qt::CaseInsensitive) == 0) {
+                 Controller.ControllerFamily = TSimulatedController::Family::Tkx;
+             } else if (v.compare("VF-TKX", Qt::CaseInsensitive) == 0) {
+                 Controller.ControllerFamily = TSimulatedController::Family::VfTkx;
+             } else {
+                 return false;
+             }
+             return true;
+         }},
+        {"--software", [&](const QString& v) { double d; return number(v, 0, d) && (Controller.SoftwareVersion = int(d), true); }},
+        {"--password",
+         [&](const QString& v) {
+             Controller.Password = v;
+             return v.size() == 4 && v.toUInt() <= 9999 && v.count(QRegularExpression("[0-9]")) == 4;
+         }},
+        {"--database", [&](const QString& v) { return (Controller.DatabaseDirectory = v, true); }},
+        {"--extra-entries", [&](const QString& v) { double d; return number(v, 0, d) && (Controller.ExtraEntries = int(d), true); }},
+        {"--link", [&](const QString& v) { return (LinkPath = v, true); }},
+        {"--device", [&](const QString& v) { return (DevicePath = v, true); }},
+        {"--baud", [&](const QString& v) { double d; return number(v, 300, d) && (Baud = int(d), true); }},
+        {"--frame-rate", [&](const QString& v) { return number(v, 1, FrameRate); }},
+        {"--run-length", [&](const QString& v) { return number(v, 0.1, RunSeconds); }},
+        {"--gap", [&](const QString& v) { return number(v, 0.0, GapSeconds); }},
+        {"--slow-replies", [&](const QString& v) { double d; return number(v, 0, d) && (SlowRepliesMs = int(d), true); }},
+        {"--drop-char", [&](const QString& v) { double d; return number(v, 0, d) && (DropEvery = int(d), true); }},
+        {"--fault",
+         [&](const QString& v) {
+             if (v == "garbage") {
+                 FaultGarbage = true;
+             } else if (v == "midframe") {
+                 FaultMidFrame = true;
+             } else if (v == "silence") {
+                 FaultSilence = true;
+             } else {
+                 return false;
+             }
+             return true;
+         }},
+    };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto value = [&](QString& out) {
-            if (i + 1 >= arguments.size()) {
-                error = QStringLiteral("option %1 needs a value").arg(argument);
-                return false;
-            }
-            out = arguments[++i];
-            return true;
-        };
-        QString text;
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+        QString argument = arguments[i];
+        QString value;
+        const bool inlineValue = argument.startsWith("--") && argument.contains('=');
+        if (inlineValue) {
+            value = argument.section('=', 1);
+            argument = argument.section('=', 0, 0);
+        }
+        if (argument == "-h" || argument == "--help") {
             ShowHelp = true;
-        } else if (argument == QLatin1String("--family")) {
-            if (!value(text)) {
+            continue;
+        }
+        if (argument == "--live") {
+            Live = true;
+            continue;
+        }
+        const auto it = valued.find(argument);
+        if (it == valued.end()) {
+            error = QStringLiteral("unknown argument '%1' (try --help)").arg(arguments[i]);
+            return false;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                error = QStringLiteral("%1 needs a value").arg(argument);
                 return false;
             }
-            if (text.compare(QLatin1String("TKX"), Qt::CaseInsensitive) == 0) {
-                ControllerFamily = Family::Tkx;
-            } else if (text.compare(QLatin1String("VF-TKX"), Qt::CaseInsensitive) == 0 ||
-                       text.compare(QLatin1String("ITKX"), Qt::CaseInsensitive) == 0) {
-                ControllerFamily = Family::VfTkx;
-            } else {
-                error = QStringLiteral("unknown family '%1' (TKX or VF-TKX)").arg(text);
-                return false;
-            }
-        } else if (argument == QLatin1String("--version-number")) {
-            if (!value(text)) {
-                return false;
-            }
-            bool ok = false;
-            SoftwareVersion = text.toInt(&ok);
-            if (!ok || SoftwareVersion < 0) {
-                error = QStringLiteral("software version must be a number such as 2107, or 0 for none");
-                return false;
-            }
-        } else if (argument == QLatin1String("--link")) {
-            if (!value(LinkPath)) {
-                return false;
-            }
-        } else if (argument == QLatin1String("--device")) {
-            if (!value(DevicePath)) {
-                return false;
-            }
-        } else {
-            error = QStringLiteral("unknown argument '%1'").arg(argument);
+            value = arguments[++i];
+        }
+        if (!it->second(value)) {
+            error = QStringLiteral("bad value '%1' for %2 (try --help)").arg(value, argument);
             return false;
         }
     }
@@ -55,10 +92,31 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
 
 QString TSimulatorOptions::Usage() {
     return QStringLiteral(
-        "Usage: torvex-sim [--family TKX|VF-TKX] [--version-number N] [--link PATH | --device PATH]\n"
-        "Plays a valve controller on a serial line for training, demos and tests.\n"
-        "  --family F          controller family (default TKX)\n"
-        "  --version-number N  software version with three implied decimals, 0 for none (default 2107)\n"
-        "  --link PATH         also make PATH a symbolic link to the new pty\n"
-        "  --device PATH       serve an existing serial device instead of a new pty\n");
+        "Usage: torvex-sim [OPTIONS]\n"
+        "Plays a lift valve controller on a serial line, for training, demos and tests.\n"
+        "It opens a pseudo terminal, prints its device path and serves it until stopped\n"
+        "(Ctrl+C); every command it receives is logged to standard error.\n\n"
+        "What it plays:\n"
+        "  --family TKX|VF-TKX   controller family (default TKX)\n"
+        "  --software N          software version with three implied decimals (default 2107 = 2.107);\n"
+        "                        0 gives no answer to the version query\n"
+        "  --password NNNN       the controller's password is active (four digits)\n"
+        "  --extra-entries N     N further entries in the parameter dump\n"
+        "  --database DIR        template database with the parameter metadata\n"
+        "                        (default: DataBase beside the program)\n\n"
+        "Where and how fast:\n"
+        "  --link PATH           also make PATH a symbolic link to the pty\n"
+        "  --device PATH         serve an existing serial device instead of a pty\n"
+        "  --baud N              pace the output at N baud (default 19200)\n\n"
+        "Live data:\n"
+        "  --live                stream lift runs, up and down in turn\n"
+        "  --frame-rate HZ       frames per second (default 45)\n"
+        "  --run-length S        seconds per run (default 8)\n"
+        "  --gap S               silence between runs in seconds (default 3)\n\n"
+        "Faults:\n"
+        "  --fault garbage       stray bytes between frames and runs\n"
+        "  --fault midframe      the stream starts in the middle of a frame\n"
+        "  --fault silence       never answer a command\n"
+        "  --slow-replies MS     start every reply MS late\n"
+        "  --drop-char N         drop every N-th byte of the replies\n");
 }

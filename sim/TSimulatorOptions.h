@@ -1,17 +1,26 @@
 #pragma once
 
+#include "TSimulatedController.h"
+
 #include <QString>
 #include <QStringList>
 
-// How the simulated controller is started: which family and software version it
-// plays and where its serial line is.
+// How the simulated controller is started: what it plays, where its line is,
+// how fast it talks and which faults it shows.
 struct TSimulatorOptions {
-    enum class Family { Tkx, VfTkx };
-
-    Family ControllerFamily = Family::Tkx;
-    int SoftwareVersion = 2107; // three implied decimals: 2.107; 0 = no version reply
-    QString LinkPath;           // symlink to the pty, or empty
-    QString DevicePath;         // serve this device instead of a new pty
+    TSimulatedController::Setup Controller;
+    QString LinkPath;       // symlink to the pty, or empty
+    QString DevicePath;     // serve this device instead of a new pty
+    int Baud = 19200;       // output is paced at this rate
+    bool Live = false;      // stream lift runs
+    double FrameRate = 45.0;
+    double RunSeconds = 8.0;
+    double GapSeconds = 3.0;
+    bool FaultGarbage = false;   // stray bytes between frames and runs
+    bool FaultMidFrame = false;  // the stream starts in the middle of a frame
+    bool FaultSilence = false;   // never answers a command
+    int SlowRepliesMs = 0;       // each reply starts this late
+    int DropEvery = 0;           // drop every n-th reply byte
     bool ShowHelp = false;
 
     // Parses the arguments after the program name; false with a one-line message on a usage error.

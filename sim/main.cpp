@@ -1,12 +1,20 @@
-#include "TSimulatorOptions.h"
+#include "TSimulatorServer.h"
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+
+namespace {
+std::atomic<bool> g_stop{false};
+void RequestStop(int) { g_stop = true; }
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     TSimulatorOptions options;
+    options.Controller.DatabaseDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/DataBase");
     QString error;
     if (!options.Parse(app.arguments().mid(1), error)) {
         std::fprintf(stderr, "torvex-sim: %s\n", qPrintable(error));
@@ -16,6 +24,22 @@ int main(int argc, char* argv[]) {
         std::fputs(qPrintable(TSimulatorOptions::Usage()), stdout);
         return 0;
     }
-    std::fputs("torvex-sim: the controller emulation is not part of this build yet\n", stderr);
-    return 1;
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    std::signal(SIGHUP, RequestStop);
+    try {
+        TSimulatorServer server(options);
+        if (!server.Start(error)) {
+            std::fprintf(stderr, "torvex-sim: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(server.DevicePath()));
+        std::fflush(stdout);
+        server.Run(g_stop, stderr);
+    } catch (const std::exception& e) {
+        // The metadata could not be read: nothing to play.
+        std::fprintf(stderr, "torvex-sim: %s\n", e.what());
+        return 1;
+    }
+    return 0;
 }

@@ -111,10 +111,13 @@ const ParameterInfo* ParameterCatalogue::Find(const QString& fieldName) {
     return nullptr;
 }
 
-QString ParameterCatalogue::Label(const ParameterInfo& info) {
-    QString label = info.CaptionRecord != 0 ? Text(info.CaptionRecord) : QString::fromLatin1(info.FixedCaption);
+QString ParameterCatalogue::Label(const ParameterInfo& info) { return Label(info, LanguageIndex); }
+
+QString ParameterCatalogue::Label(const ParameterInfo& info, int languageIndex) {
+    QString label =
+        info.CaptionRecord != 0 ? Text(info.CaptionRecord, languageIndex) : QString::fromLatin1(info.FixedCaption);
     if (info.DirectionRecord != 0) {
-        label += QLatin1Char(' ') + Text(info.DirectionRecord);
+        label += QLatin1Char(' ') + Text(info.DirectionRecord, languageIndex);
     }
     return label;
 }

@@ -18,6 +18,7 @@ namespace ParameterCatalogue {
 const ParameterInfo* Find(const QString& fieldName);
 // Caption, a blank and the direction: the parameter's long label in the current language.
 QString Label(const ParameterInfo& info);
+QString Label(const ParameterInfo& info, int languageIndex);
 // A name the controller reports with its information values, shown translated.
 QString InformationCaption(const QString& controllerName);
 inline QString NotFound() { return QStringLiteral("Not found"); }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "TTorvexController.h"
+
+#include <functional>
+#include <memory>
+
+class Clock;
+class Feedback;
+class TCommParameter;
+class TConfiguration;
+
+// What an operation needs to reach the controller: the configuration (ports,
+// timeouts), the user (messages, busy cursor), the clock, and the way a session
+// is opened on a port: a real serial session, or the simulated controller under test.
+struct TControllerAccess {
+    using SessionOpener = std::function<std::unique_ptr<TTorvexController>(const TCommParameter&)>;
+
+    TControllerAccess(TConfiguration& configuration, Feedback& feedback, Clock& clock);
+
+    TConfiguration& Configuration;
+    Feedback& Ui;
+    Clock& Time;
+    SessionOpener OpenSession;
+};
+
+// The commands of the main menu that only send one controller command.
+enum class MainCommand { LoadFactorySettings, LoadUserSettings, SaveUserSettings, ResetErrorList };
+
+// Selects a port, sends the command in a session of its own and waits as long as
+// the controller needs to carry it out. Reports nothing; false when no port was obtained.
+bool RunMainCommand(TControllerAccess& access, MainCommand command);
+
+// The controller's seven-digit software version, or 99998 (then the user has been
+// told why, or no port was available).
+int CheckControllerVersion(TControllerAccess& access);

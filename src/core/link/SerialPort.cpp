@@ -1,0 +1,100 @@
+#include "SerialPort.h"
+
+#include <QDeadlineTimer>
+#include <QSerialPort>
+
+#include <termios.h>
+
+namespace {
+
+QSerialPort::Parity ParityOf(std::uint8_t index) {
+    switch (index) {
+    case 1:
+        return QSerialPort::OddParity;
+    case 2:
+        return QSerialPort::EvenParity;
+    case 3:
+        return QSerialPort::MarkParity;
+    case 4:
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+// Received parity errors are not checked and bytes are passed on unchanged, whatever
+// parity the line sends with.
+bool PassEveryByte(QSerialPort& port) {
+    termios tio{};
+    if (::tcgetattr(static_cast<int>(port.handle()), &tio) != 0) {
+        return false;
+    }
+    tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | PARMRK | ISTRIP | IGNPAR | IXON | IXOFF | IXANY);
+    return ::tcsetattr(static_cast<int>(port.handle()), TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+PortHandle OpenPort(const TCommParameter& settings) {
+    using namespace SerialPortState;
+    if (PortOpenFlag) {
+        return SharedPortHandle;
+    }
+    auto port = std::make_shared<QSerialPort>(settings.Name);
+    if (!port->open(QIODevice::ReadWrite)) {
+        return {};
+    }
+    const bool configured =
+        port->setBaudRate(settings.Baud) &&
+        port->setDataBits(static_cast<QSerialPort::DataBits>(settings.DataBits)) &&
+        port->setParity(ParityOf(settings.Parity)) &&
+        port->setStopBits(settings.StopBits == 1 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        port->setFlowControl(QSerialPort::NoFlowControl) && PassEveryByte(*port);
+    if (!configured) {
+        port->close();
+        return {};
+    }
+    // A pty has no modem lines: failing to lower them there is no reason to refuse the port.
+    port->setDataTerminalReady(false);
+    port->setRequestToSend(false);
+    port->clearError();
+    PortOpenFlag = true;
+    return port;
+}
+
+PortHandle ClosePort(PortHandle handle) {
+    if (handle) {
+        handle->close();
+        SerialPortState::PortOpenFlag = false;
+        SerialPortState::SharedPortHandle.reset();
+    }
+    return {};
+}
+
+bool SerialLink::Write(const QByteArray& bytes) {
+    return m_port != nullptr && m_port->write(bytes) == bytes.size();
+}
+
+bool SerialLink::WaitWritten(int timeoutMs) {
+    if (m_port == nullptr) {
+        return false;
+    }
+    const QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
+    while (m_port->bytesToWrite() > 0) {
+        if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime())) || deadline.hasExpired()) {
+            return m_port->bytesToWrite() == 0;
+        }
+    }
+    return true;
+}
+
+int SerialLink::ReadByte(int timeoutMs) {
+    if (m_port == nullptr || !m_port->isOpen()) {
+        return kFailed;
+    }
+    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(std::max(0, timeoutMs))) {
+        return kTimedOut;
+    }
+    char byte = 0;
+    return m_port->getChar(&byte) ? static_cast<unsigned char>(byte) : kTimedOut;
+}

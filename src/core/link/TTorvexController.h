@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ByteLink.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class Clock;
+class TCommParameter;
+class TConfiguration;
+
+// One parameter as the controller's dump reports it.
+struct TTorvexParameter {
+    qint32 Value = 0;
+    QString Unit;
+    QString Name;
+};
+
+// The parsed parameter dump: three lists at the same positions, each value with
+// the parameter number it belongs to.
+struct TParameterDump {
+    QStringList Values;
+    QList<quint32> Numbers;
+    QStringList Units;
+    QStringList Names;
+
+    // Parses the entries of a dump reply and appends them; an entry cut short at
+    // the end of the reply is appended with the fields it has.
+    void Parse(const QByteArray& reply);
+    int Size() const { return static_cast<int>(Values.size()); }
+};
+
+// One command session with the controller: opened with "P" and a 2000 ms pause,
+// closed with "Q", "\r" and a drained line. Everything is synchronous; replies end
+// after a silence of the reply timeout.
+class TTorvexController {
+public:
+    static constexpr qint64 kNotAllowed = 99999;
+    static constexpr qint64 kNoDigits = 99998;
+
+    // A session on a serial port; a port that cannot be opened gives a session
+    // whose commands go nowhere and whose replies are empty after one timeout.
+    TTorvexController(const TCommParameter& settings, const TConfiguration& configuration, Clock& clock);
+    // A session over any byte link (the simulated controller under test).
+    TTorvexController(std::unique_ptr<ByteLink> link, int replyTimeout, bool pauseSending, Clock& clock);
+    ~TTorvexController();
+    TTorvexController(const TTorvexController&) = delete;
+    TTorvexController& operator=(const TTorvexController&) = delete;
+
+    int ReplyTimeout = 1000;
+    TParameterDump Dump;
+    QString LastReadDigits;
+
+    // The bytes of a fixed command by its index; empty for an index without a command.
+    static QByteArray CommandText(int index);
+
+    void GetParameter(quint16 number, TTorvexParameter& record) const;
+    void SetDumpValue(quint16 position, const QString& text);
+    void WriteParameter(quint16 address, const TTorvexParameter& record);
+    // Progress positions 21 .. 90 on a scale of 0 to 100.
+    bool ReadParameterDump(const std::function<void(int)>& progress = {});
+    void SendCommand(int index);
+    QString SendPassword(int index, const QString& password);
+    QString Query(int index);
+    QString QueryRaw(int index, int divisor);
+    qint64 ReadParameter(quint16 address);
+    QString ReadSoftwareVersion(const QString& defaultText);
+    void EnterCommandMode();
+    QByteArray QuitWithReply();
+    QByteArray DrainInput();
+
+    bool IsPortOpen() const { return m_link->IsOpen(); }
+
+private:
+    enum class Filter { KeepAll, NoLineEnds, NoLineEndsBlanksEquals };
+
+    void Open();
+    void SendInOnePiece(const QByteArray& bytes);
+    void SendPaced(const QByteArray& bytes);
+    void Send(const QByteArray& bytes) { m_pauseSending ? SendPaced(bytes) : SendInOnePiece(bytes); }
+    QByteArray CollectReply(int timeoutMs, Filter filter, const std::function<void(int)>& perRead = {});
+
+    std::unique_ptr<ByteLink> m_link;
+    Clock& m_clock;
+    bool m_pauseSending = true;
+};
