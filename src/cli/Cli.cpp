@@ -3,6 +3,7 @@
 #include "CliFeedback.h"
 #include "Command.h"
 
+#include "app/Clock.h"
 #include "app/Language.h"
 #include "params/TParameterDatabase.h"
 
@@ -18,7 +19,10 @@ QString HelpText() {
         "  --version           show the program version and exit\n"
         "  --workdir DIR       working directory for this run (its database directory is created when missing)\n"
         "  --language VALUE    language for this run: 1 German, 2 English, 3 French, 4 Italian, 5 Spanish,\n"
-        "                      6 Polish, 7 Chinese, 8 Japanese, 9 Simplified Chinese, 102 English (US units)\n\n"
+        "                      6 Polish, 7 Chinese, 8 Japanese, 9 Simplified Chinese, 102 English (US units)\n"
+        "  --port DEVICE       the serial device of the controller (otherwise the configured standard port)\n"
+        "  --reply-timeout MS  silence that ends a controller reply (default: the configured one, 1000)\n"
+        "  --pause-sending 0|1 send commands one character at a time (default 1)\n\n"
         "Commands:\n");
     for (const auto& command : AllCommands()) {
         const QString head = (command->Name() + QLatin1Char(' ') + command->Arguments()).trimmed();
@@ -38,6 +42,9 @@ int ParseLanguageValue(const QString& text) {
 } // namespace
 
 int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, QTextStream& out, QTextStream& err) {
+    QString port;
+    QString replyTimeout;
+    int pauseSending = -1;
     try {
         qsizetype i = 0;
         for (; i < arguments.size(); ++i) {
@@ -71,6 +78,23 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                 }
             } else if (name == QLatin1String("--language")) {
                 environment.LanguageOverride = ParseLanguageValue(value());
+            } else if (name == QLatin1String("--port")) {
+                port = value();
+                if (port.isEmpty()) {
+                    throw UsageError(QStringLiteral("--port needs a device"));
+                }
+            } else if (name == QLatin1String("--reply-timeout")) {
+                const int ms = ParseIntegerArgument(value(), QStringLiteral("--reply-timeout"));
+                if (ms < 1 || ms > 32000) {
+                    throw UsageError(QStringLiteral("--reply-timeout must be 1..32000 ms"));
+                }
+                replyTimeout = QString::number(ms);
+            } else if (name == QLatin1String("--pause-sending")) {
+                const QString flag = value();
+                if (flag != QLatin1String("0") && flag != QLatin1String("1")) {
+                    throw UsageError(QStringLiteral("--pause-sending must be 0 or 1"));
+                }
+                pauseSending = flag.toInt();
             } else {
                 throw UsageError(QStringLiteral("unknown option %1").arg(argument));
             }
@@ -82,8 +106,25 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
         for (const auto& command : AllCommands()) {
             if (command->Name() == commandName) {
                 command->Parse(arguments.mid(i + 1));
-                CliFeedback feedback(err);
+                if (!port.isEmpty()) {
+                    // The named device is probed like the platform's own, so its settings apply.
+                    auto candidates = environment.PortCandidates;
+                    environment.PortCandidates = [candidates, port] {
+                        QStringList names = candidates ? candidates() : QStringList();
+                        if (!names.contains(port)) {
+                            names << port;
+                        }
+                        return names;
+                    };
+                }
+                CliFeedback feedback(err, port);
                 TConfiguration configuration(std::move(environment), feedback);
+                if (!replyTimeout.isEmpty()) {
+                    configuration.Settings().ParameterRead = replyTimeout;
+                }
+                if (pauseSending >= 0) {
+                    configuration.Settings().PauseSending = pauseSending == 1;
+                }
                 std::unique_ptr<TParameterDatabase> database;
                 if (command->NeedsDatabase()) {
                     // The reason was shown through the feedback already.
@@ -95,7 +136,8 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                         return 1;
                     }
                 }
-                CliContext context{configuration, database.get(), out, err};
+                SystemClock clock;
+                CliContext context{configuration, database.get(), feedback, clock, port, out, err};
                 try {
                     return command->Run(context);
                 } catch (const TableError& error) {

@@ -12,4 +12,9 @@ MessageAnswer CliFeedback::ShowMessage(MessageKind, const QString& caption, cons
     return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
-std::optional<QString> CliFeedback::ChoosePort(const QStringList&) { return std::nullopt; }
+std::optional<QString> CliFeedback::ChoosePort(const QStringList& names) {
+    if (!m_preferredPort.isEmpty() && names.contains(m_preferredPort)) {
+        return m_preferredPort;
+    }
+    return std::nullopt;
+}

@@ -9,11 +9,13 @@
 // unattended); ports are chosen with options, never interactively.
 class CliFeedback : public Feedback {
 public:
-    explicit CliFeedback(QTextStream& err) : m_err(err) {}
+    // preferredPort: the device the user named with --port; it is chosen when it is free.
+    CliFeedback(QTextStream& err, QString preferredPort) : m_err(err), m_preferredPort(std::move(preferredPort)) {}
     MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
                               MessageButtons buttons) override;
     std::optional<QString> ChoosePort(const QStringList& names) override;
 
 private:
     QTextStream& m_err;
+    QString m_preferredPort;
 };

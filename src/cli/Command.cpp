@@ -1,7 +1,9 @@
 #include "Command.h"
 
+#include "IdentifyCommand.h"
 #include "MetadataCommand.h"
 #include "PortsCommand.h"
+#include "SendCommand.h"
 #include "SetsCommand.h"
 #include "TextCommand.h"
 
@@ -9,8 +11,10 @@
 
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<IdentifyCommand>());
     commands.push_back(std::make_unique<MetadataCommand>());
     commands.push_back(std::make_unique<PortsCommand>());
+    commands.push_back(std::make_unique<SendCommand>());
     commands.push_back(std::make_unique<SetsCommand>());
     commands.push_back(std::make_unique<TextCommand>());
     return commands;

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+class Clock;
+class Feedback;
 class TConfiguration;
 class TParameterDatabase;
 
@@ -21,6 +23,9 @@ public:
 struct CliContext {
     TConfiguration& Configuration;
     TParameterDatabase* Database; // open when the command asked for it
+    Feedback& Ui;
+    Clock& Time;
+    QString Port; // the device given with --port, or empty
     QTextStream& Out;
     QTextStream& Err;
 };

@@ -1,3 +1,4 @@
+#include "SimulatorProcess.h"
 #include "TableFiles.h"
 #include "TempTree.h"
 
@@ -60,7 +61,12 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
                                  {"ports", "extra"},
                                  {"metadata"},
                                  {"metadata", "--family", "tkx2"},
-                                 {"sets", "--family"}};
+                                 {"sets", "--family"},
+                                 {"send"},
+                                 {"send", "load-everything"},
+                                 {"identify", "now"},
+                                 {"--reply-timeout", "0", "identify"},
+                                 {"--pause-sending", "yes", "identify"}};
     for (const QStringList& arguments : cases) {
         const Result result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
@@ -150,4 +156,39 @@ TEST_F(CliTest, PortsListsADeviceOnlyWhileNobodyHoldsIt) {
     ::close(master);
 }
 
+TEST_F(CliTest, IdentifyAndSendTalkToTheSimulatedController) {
+    SimulatorProcess simulator({"--family", "VF-TKX", "--software", "2142"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    const QStringList common{"--workdir", m_home.Path("work"), "--port", simulator.Device(), "--reply-timeout", "150"};
+
+    const Result identify = Run(common + QStringList{"identify"});
+    EXPECT_EQ(identify.exitCode, 0) << identify.err.toStdString();
+    EXPECT_EQ(identify.out, "Controller type: VF-TKX\nSoftware version: 0002142\n");
+
+    const Result reset = Run(common + QStringList{"--pause-sending", "0", "send", "reset-errors"});
+    EXPECT_EQ(reset.exitCode, 0) << reset.err.toStdString();
+    const QString log = simulator.Log();
+    EXPECT_TRUE(log.contains("received T\\r")) << log.toStdString();
+    EXPECT_TRUE(log.contains("received C\\r")) << log.toStdString();
+    EXPECT_TRUE(log.contains("received Q")) << log.toStdString();
+}
+
+TEST_F(CliTest, ControllerCommandsWithoutAControllerSayWhy) {
+    const QStringList work{"--workdir", m_home.Path("work")};
+    const Result noPort = Run(work + QStringList{"send", "reset-errors"});
+    EXPECT_EQ(noPort.exitCode, 1);
+    EXPECT_TRUE(noPort.err.contains("use --port DEVICE")) << noPort.err.toStdString();
+
+    const Result missing = Run(work + QStringList{"--port", "/dev/no-such-tty", "identify"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("/dev/no-such-tty cannot be opened")) << missing.err.toStdString();
+
+    // A line with nothing on the other end: the program waits its timeouts and says so.
+    SimulatorProcess silent({"--fault", "silence"});
+    const Result quiet = Run(work + QStringList{"--port", silent.Device(), "--reply-timeout", "100", "identify"});
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_TRUE(quiet.err.contains("no controller answered")) << quiet.err.toStdString();
+}
+
 } // namespace
+

@@ -52,7 +52,16 @@ TConfigurationEnvironment TConfigurationEnvironment::ForThisProcess() {
     TConfigurationEnvironment environment;
     environment.ExecutablePath = QCoreApplication::applicationFilePath();
     environment.DocumentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    environment.PortCandidates = &PortProbe::PlatformDeviceNames;
+    // TORVEX_EXTRA_DEVICES offers further devices for this run only (the demo's simulator).
+    environment.PortCandidates = [] {
+        QStringList names = PortProbe::PlatformDeviceNames();
+        for (const QString& device : qEnvironmentVariable("TORVEX_EXTRA_DEVICES").split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (!names.contains(device.trimmed())) {
+                names << device.trimmed();
+            }
+        }
+        return names;
+    };
     environment.PortOpens = &PortProbe::CanOpen;
     return environment;
 }

@@ -1,0 +1,41 @@
+#include "IdentifyCommand.h"
+
+#include "ControllerPort.h"
+
+#include "app/Clock.h"
+#include "link/TTorvexController.h"
+
+void IdentifyCommand::Parse(const QStringList& arguments) {
+    if (!arguments.isEmpty()) {
+        throw UsageError(QStringLiteral("identify takes no arguments"));
+    }
+}
+
+int IdentifyCommand::Run(CliContext& context) {
+    ControllerPort port(context);
+    if (!port.Obtained()) {
+        return 1;
+    }
+    QString type;
+    {
+        TTorvexController session(*port, context.Configuration, context.Time);
+        if (!session.IsPortOpen()) {
+            return port.CannotOpen();
+        }
+        type = session.Query(21);
+    }
+    // The controller needs a moment between two sessions.
+    context.Time.Sleep(1000);
+    QString version;
+    {
+        TTorvexController session(*port, context.Configuration, context.Time);
+        version = session.Query(23);
+    }
+    if (type.isEmpty()) {
+        context.Err << "torvex: no controller answered on " << port->Name << Qt::endl;
+        return 1;
+    }
+    context.Out << "Controller type: " << type << '\n';
+    context.Out << "Software version: " << (version.isEmpty() ? QStringLiteral("(no answer)") : version) << '\n';
+    return 0;
+}

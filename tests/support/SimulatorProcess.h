@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// torvex-sim running on a pty of its own for one test; stopped when the test ends.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& arguments = {}) {
+        m_process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), arguments);
+        if (m_process.waitForReadyRead(10000)) {
+            m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        }
+    }
+    ~SimulatorProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(1000);
+        }
+    }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    // The pty the program is to open; empty when the simulator did not start.
+    const QString& Device() const { return m_device; }
+    // What the simulator logged so far: every command it received.
+    QString Log() {
+        m_process.setReadChannel(QProcess::StandardError);
+        while (m_process.waitForReadyRead(300)) {
+            m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        }
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        m_process.setReadChannel(QProcess::StandardOutput);
+        return m_log;
+    }
+
+private:
+    QProcess m_process;
+    QString m_device;
+    QString m_log;
+};
