@@ -82,7 +82,9 @@ QByteArray TSimulatedController::Receive(const QByteArray& bytes) {
     QByteArray reply;
     for (char c : bytes) {
         // Single-character commands stand alone; everything else ends with a carriage return.
-        if (m_pending.isEmpty() && (c == 'P' || c == 'Q' || c == 'p' || c == 'i' || c == 'j')) {
+        if (m_discarding) {
+            m_discarding = c != '\r';
+        } else if (m_pending.isEmpty() && (c == 'P' || c == 'Q' || c == 'p' || c == 'i' || c == 'j')) {
             reply += Execute(QByteArray(1, c));
         } else if (c == '\r') {
             if (!m_pending.isEmpty()) {
@@ -93,6 +95,7 @@ QByteArray TSimulatedController::Receive(const QByteArray& bytes) {
             m_pending += c;
             if (m_pending.size() > 64) {
                 m_pending.clear(); // line noise, not a command
+                m_discarding = true;
             }
         }
     }

@@ -65,5 +65,6 @@ private:
     int m_valveTypeAddress = -1;
     int m_zeroReads = 0;
     QByteArray m_pending;
+    bool m_discarding = false; // skipping line noise up to the next carriage return
     QStringList m_log;
 };
