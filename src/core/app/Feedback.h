@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-enum class MessageKind { Error, Warning, Information };
+enum class MessageKind { Error, Warning, Information, Plain };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 

@@ -11,9 +11,10 @@ QString GuiFeedback::ForDisplay(QString text) {
 
 MessageAnswer GuiFeedback::ShowMessage(MessageKind kind, const QString& caption, const QString& text,
                                        MessageButtons buttons) {
-    const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
-                                   : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                  : QMessageBox::Information;
+    const QMessageBox::Icon icon = kind == MessageKind::Error         ? QMessageBox::Critical
+                                   : kind == MessageKind::Warning     ? QMessageBox::Warning
+                                   : kind == MessageKind::Information ? QMessageBox::Information
+                                                                      : QMessageBox::NoIcon;
     QMessageBox box(icon, caption, ForDisplay(text),
                     buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     m_parent);

@@ -1,50 +1,126 @@
 #include "TFormMain.h"
 
+#include "LaterWindows.h"
+#include "TDlgConfiguration.h"
+#include "THelpViewer.h"
+#include "TProgram.h"
+#include "access/TPasswordForm.h"
+#include "service/TAboutBox.h"
+
+#include "app/Clock.h"
+#include "app/Feedback.h"
 #include "app/Language.h"
 #include "app/TConfiguration.h"
+#include "link/ControllerCommands.h"
+#include "params/TParameterDatabase.h"
 
+#include <QEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
+
+namespace {
+const char* const kHelpContext = "helpContext";
+}
 
 QString TFormMain::Caption() {
     return QStringLiteral("WinTorvex32 - Version: ") + TConfiguration::ProgramVersion + QStringLiteral("  ");
 }
 
-TFormMain::TFormMain(TConfiguration& configuration, QWidget* parent)
-    : QMainWindow(parent), m_configuration(configuration) {
+TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_configuration(configuration), m_feedback(feedback), m_clock(clock),
+      m_database(std::make_unique<TParameterDatabase>(configuration, feedback)) {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(Caption());
 
+    m_standardBar = new QToolBar(this);
+    m_standardBar->setObjectName(QStringLiteral("ToolBarStandard"));
+    m_standardBar->hide(); // never shown: every function lives in the menus
     m_menuBar = new QToolBar(this);
     m_menuBar->setObjectName(QStringLiteral("ToolBarMenu"));
     m_menuBar->setMovable(false);
     m_menuBar->setFloatable(false);
     addToolBar(m_menuBar);
 
-    auto* menuFile = new QMenu(Text(5), this);
-    menuFile->setObjectName(QStringLiteral("MenuFile"));
-    QAction* exit = menuFile->addAction(Text(6));
-    exit->setObjectName(QStringLiteral("MenuFileExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    if (m_configuration.IsWorkDirectoryUsable()) {
+        m_database->OpenDatabase();
+    }
+    LanguageIndex = m_configuration.GetLanguageIndex();
+    setWindowTitle(Caption());
 
-    auto* menuParameter = new QMenu(Text(7), this);
-    menuParameter->setObjectName(QStringLiteral("MenuParameter"));
-    auto* menuData = new QMenu(Text(10), this);
-    menuData->setObjectName(QStringLiteral("MenuData"));
-    auto* menuExtras = new QMenu(Text(13), this);
-    menuExtras->setObjectName(QStringLiteral("MenuMainExtras"));
-    auto* menuHelp = new QMenu(Text(19), this);
-    menuHelp->setObjectName(QStringLiteral("MenuMainHelp"));
+    auto* menuMain = new QMenu(this);
+    menuMain->setObjectName(QStringLiteral("MenuMain"));
 
-    AddMenuButton(QStringLiteral("ToolButtonMenuMainFile"), menuFile);
-    AddMenuButton(QStringLiteral("ToolButtonMenuMainParameter"), menuParameter);
-    AddMenuButton(QStringLiteral("ToolButtonMenuMainData"), menuData);
-    AddMenuButton(QStringLiteral("ToolButtonMenuMainSerialLine"), menuExtras);
-    AddMenuButton(QStringLiteral("ToolButtonMenuMainHelp"), menuHelp);
+    QMenu* file = AddMenu(menuMain, "MenuFile", Text(5), 210);
+    AddItem(file, "MenuFileExit", Text(6), 211, &TFormMain::MenuFileExitClick);
+
+    QMenu* parameter = AddMenu(menuMain, "MenuParameter", Text(7), 220);
+    AddItem(parameter, "MenuParameterTKX", Text(8), 221, &TFormMain::MenuParameterTKXClick);
+    AddItem(parameter, "MenuParameterITKX", Text(9), 222, &TFormMain::MenuParameterITKXClick);
+    QMenu* loadSave = AddMenu(parameter, "MenuParameterLoadSave", Text(202), 223);
+    AddItem(loadSave, "SubMenuLoadFactorySettings", Text(203), 224, &TFormMain::SubMenuLoadFactorySettingsClick);
+    AddItem(loadSave, "SubMenuEditFactorySettings", Text(309), 0, &TFormMain::SubMenuEditFactorySettingsClick);
+    AddItem(loadSave, "SubMenuSaveFactorySettings", Text(275), 0, &TFormMain::SubMenuSaveFactorySettingsClick);
+    AddItem(loadSave, "SubMenuLoadUserSettings", Text(204), 225, &TFormMain::SubMenuLoadUserSettingsClick);
+    AddItem(loadSave, "SubMenuSaveUserSettings", Text(205), 226, &TFormMain::SubMenuSaveUserSettingsClick);
+    AddItem(parameter, "MenuParameterReset", Text(227), 227, &TFormMain::MenuParameterResetClick);
+
+    QMenu* data = AddMenu(menuMain, "MenuData", Text(10), 230);
+    AddItem(data, "MenuDataCollect", Text(12), 231, &TFormMain::MenuDataCollectClick);
+
+    QMenu* extras = AddMenu(menuMain, "MenuMainExtras", Text(13), 240);
+    AddItem(extras, "MenuMainPasswortWinTorvex32", Text(14) + QStringLiteral(" (WinTorvex32)"), 241,
+            &TFormMain::MenuMainPasswortWinTorvex32Click);
+    QMenu* pelvor = AddMenu(extras, "MenuMainPasswordPelvor", Text(14) + QStringLiteral(" (Pelvor)"), 245);
+    AddItem(pelvor, "SubMenuPwPelvorLogin", Text(290), 245, &TFormMain::SubMenuPwPelvorLoginClick);
+    AddItem(pelvor, "SubMenuPwPelvorLogout", Text(291), 245, nullptr);
+    AddItem(pelvor, "SubMenuPwPelvorChange", Text(292), 245, &TFormMain::SubMenuPwPelvorChangeClick);
+    AddItem(pelvor, "SubMenuPwPelvorReadLevel", Text(293), 245, nullptr);
+    AddItem(pelvor, "SubMenuPwPelvorReadCode", Text(295), 245, nullptr);
+    AddItem(extras, "MenuMainConfiguration", Text(15), 242, &TFormMain::MenuMainConfigurationClick);
+    AddItem(extras, "MenuMainParameterList", Text(230), 243, &TFormMain::MenuMainParameterListClick);
+    AddItem(extras, "MenuMainZeroPoint", Text(17), 244, &TFormMain::MenuMainZeroPointClick);
+    AddItem(extras, "MenuMainSpecialTest", Text(18), 245, &TFormMain::MenuMainSpecialTestClick);
+
+    QMenu* help = AddMenu(menuMain, "MenuMainHelp", Text(19), 0);
+    AddItem(help, "MenuMainContents", Text(228), 0, &TFormMain::MenuMainContentsClick);
+    AddItem(help, "MenuMainAbout", Text(20), 0, &TFormMain::MenuMainAboutClick);
+
+    AddMenuButton(QStringLiteral("ToolButtonMenuMainFile"), file);
+    AddMenuButton(QStringLiteral("ToolButtonMenuMainParameter"), parameter);
+    AddMenuButton(QStringLiteral("ToolButtonMenuMainData"), data);
+    AddMenuButton(QStringLiteral("ToolButtonMenuMainSerialLine"), extras);
+    AddMenuButton(QStringLiteral("ToolButtonMenuMainHelp"), help);
+
+    ApplyMenuState(TPasswordLevel::MenuFor(1));
 
     // Only as tall as the menu bar: every function opens its own window.
-    setFixedHeight(m_menuBar->sizeHint().height() + 2);
+    const int height = m_menuBar->sizeHint().height();
+    setMinimumHeight(height);
+    setMaximumHeight(height);
+}
+
+TFormMain::~TFormMain() { m_database->CloseDatabase(); }
+
+QMenu* TFormMain::AddMenu(QMenu* parent, const QString& objectName, const QString& caption, int helpContext) {
+    auto* menu = new QMenu(caption, this);
+    menu->setObjectName(objectName);
+    menu->menuAction()->setObjectName(objectName);
+    menu->menuAction()->setProperty(kHelpContext, helpContext);
+    menu->installEventFilter(this);
+    parent->addMenu(menu);
+    return menu;
+}
+
+QAction* TFormMain::AddItem(QMenu* menu, const QString& objectName, const QString& caption, int helpContext,
+                            void (TFormMain::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    action->setProperty(kHelpContext, helpContext);
+    if (handler != nullptr) {
+        connect(action, &QAction::triggered, this, handler);
+    }
+    return action;
 }
 
 QToolButton* TFormMain::AddMenuButton(const QString& objectName, QMenu* menu) {
@@ -56,7 +132,7 @@ QToolButton* TFormMain::AddMenuButton(const QString& objectName, QMenu* menu) {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
     if (LanguageIndex == 7) {
-        // Chinese captions are measured badly by auto-sizing; the menu bar uses fixed widths.
+        // Chinese captions get fixed widths instead of sizing themselves.
         static const QHash<QString, int> widths{{QStringLiteral("ToolButtonMenuMainFile"), 160},
                                                 {QStringLiteral("ToolButtonMenuMainParameter"), 180},
                                                 {QStringLiteral("ToolButtonMenuMainData"), 160},
@@ -67,3 +143,122 @@ QToolButton* TFormMain::AddMenuButton(const QString& objectName, QMenu* menu) {
     m_menuBar->addWidget(button);
     return button;
 }
+
+void TFormMain::ApplyMenuState(const TPasswordLevel::MenuState& state) {
+    const std::pair<const char*, bool> items[] = {{"MenuMainConfiguration", true},
+                                                  {"MenuMainParameterList", state.ParameterList},
+                                                  {"MenuMainZeroPoint", true},
+                                                  {"MenuMainSpecialTest", state.SpecialTest},
+                                                  {"SubMenuSaveFactorySettings", state.SaveFactorySettings},
+                                                  {"SubMenuEditFactorySettings", state.EditFactorySettings}};
+    for (const auto& [name, shown] : items) {
+        if (auto* action = findChild<QAction*>(QLatin1String(name))) {
+            action->setVisible(shown);
+            action->setEnabled(shown);
+        }
+    }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    // F1 on a menu item opens the help at that item's context.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu != nullptr && menu->activeAction() != nullptr) {
+            const int context = menu->activeAction()->property(kHelpContext).toInt();
+            menu->close();
+            ShowHelp(context);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    m_menuBar->setMinimumWidth(width());
+}
+
+void TFormMain::ShowHelp(int helpContext) {
+    if (m_windows != nullptr) {
+        m_windows->Help->ShowContext(helpContext);
+    }
+}
+
+bool TFormMain::CheckDatabase() {
+    if (m_configuration.DatabaseAvailable) {
+        return true;
+    }
+    m_feedback.ShowMessage(MessageKind::Error, Text(166), Text(315), MessageButtons::Ok);
+    return false;
+}
+
+void TFormMain::ShowWithPort(QDialog& window) {
+    TCommParameter* port = m_configuration.SelectPort();
+    window.exec();
+    if (port != nullptr) {
+        port->InUse = false;
+    }
+}
+
+void TFormMain::RunControllerCommand(int command) {
+    TControllerAccess access(m_configuration, m_feedback, m_clock);
+    RunMainCommand(access, static_cast<MainCommand>(command));
+}
+
+void TFormMain::MenuFileExitClick() { close(); }
+
+void TFormMain::MenuParameterTKXClick() {
+    if (CheckDatabase()) {
+        ShowWithPort(*m_windows->ViewTKXParameter);
+    }
+}
+
+void TFormMain::MenuParameterITKXClick() {
+    if (CheckDatabase()) {
+        ShowWithPort(*m_windows->ViewITKXParameter);
+    }
+}
+
+void TFormMain::SubMenuLoadFactorySettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::LoadFactorySettings)); }
+
+void TFormMain::SubMenuEditFactorySettingsClick() {
+    if (CheckDatabase()) {
+        m_windows->EditFactorySettings->exec();
+    }
+}
+
+void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings->exec(); }
+
+void TFormMain::SubMenuLoadUserSettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::LoadUserSettings)); }
+
+void TFormMain::SubMenuSaveUserSettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::SaveUserSettings)); }
+
+void TFormMain::MenuParameterResetClick() { RunControllerCommand(static_cast<int>(MainCommand::ResetErrorList)); }
+
+void TFormMain::MenuDataCollectClick() {
+    TCommParameter* port = m_configuration.SelectPort();
+    if (port == nullptr) {
+        return;
+    }
+    // The data view is made anew for every collection and releases its port itself.
+    TFormViewDataCollect view(this);
+    view.exec();
+    port->InUse = false;
+}
+
+void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm->exec(); }
+
+void TFormMain::SubMenuPwPelvorLoginClick() { m_windows->PasswordPelvor->exec(); }
+
+void TFormMain::SubMenuPwPelvorChangeClick() { m_windows->PasswordPelvorChange->exec(); }
+
+void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration->exec(); }
+
+void TFormMain::MenuMainParameterListClick() { m_windows->ParamConfig->exec(); }
+
+void TFormMain::MenuMainZeroPointClick() { ShowWithPort(*m_windows->ZeroPoint); }
+
+void TFormMain::MenuMainSpecialTestClick() { ShowWithPort(*m_windows->SpecialTest); }
+
+void TFormMain::MenuMainContentsClick() { ShowHelp(0); }
+
+void TFormMain::MenuMainAboutClick() { m_windows->About->exec(); }

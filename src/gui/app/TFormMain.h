@@ -1,23 +1,80 @@
 #pragma once
 
+#include "access/TPasswordLevel.h"
+
 #include <QMainWindow>
 
+#include <memory>
+
+class Clock;
+class Feedback;
+class QAction;
+class QMenu;
 class QToolBar;
 class QToolButton;
-class QMenu;
 class TConfiguration;
+class TParameterDatabase;
+struct TProgramWindows;
 
-// The main window: a strip across the top of the screen holding the menu bar.
+// The main window: a strip across the top of the screen holding only the menu bar.
+// Every function opens its own window or sends one command to the controller.
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFormMain(TConfiguration& configuration, QWidget* parent = nullptr);
+    TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent = nullptr);
+    ~TFormMain() override;
 
     static QString Caption();
 
+    // The windows created after this one; the menus open them.
+    void SetWindows(TProgramWindows* windows) { m_windows = windows; }
+    TParameterDatabase& Database() { return *m_database; }
+
+    // Shows and enables, or hides and disables, the items that depend on the password level.
+    void ApplyMenuState(const TPasswordLevel::MenuState& state);
+
+    // The help file of the current language, opened at a help context (0: its index).
+    void ShowHelp(int helpContext);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    QMenu* AddMenu(QMenu* parent, const QString& objectName, const QString& caption, int helpContext);
+    QAction* AddItem(QMenu* menu, const QString& objectName, const QString& caption, int helpContext,
+                     void (TFormMain::*handler)());
     QToolButton* AddMenuButton(const QString& objectName, QMenu* menu);
+    bool CheckDatabase();
+    // Takes a port (the result may be none), shows the window modally, releases the port.
+    void ShowWithPort(QDialog& window);
+    void RunControllerCommand(int command);
+
+    void MenuFileExitClick();
+    void MenuParameterTKXClick();
+    void MenuParameterITKXClick();
+    void SubMenuLoadFactorySettingsClick();
+    void SubMenuEditFactorySettingsClick();
+    void SubMenuSaveFactorySettingsClick();
+    void SubMenuLoadUserSettingsClick();
+    void SubMenuSaveUserSettingsClick();
+    void MenuParameterResetClick();
+    void MenuDataCollectClick();
+    void MenuMainPasswortWinTorvex32Click();
+    void SubMenuPwPelvorLoginClick();
+    void SubMenuPwPelvorChangeClick();
+    void MenuMainConfigurationClick();
+    void MenuMainParameterListClick();
+    void MenuMainZeroPointClick();
+    void MenuMainSpecialTestClick();
+    void MenuMainContentsClick();
+    void MenuMainAboutClick();
 
     TConfiguration& m_configuration;
-    QToolBar* m_menuBar;
+    Feedback& m_feedback;
+    Clock& m_clock;
+    std::unique_ptr<TParameterDatabase> m_database;
+    TProgramWindows* m_windows = nullptr;
+    QToolBar* m_menuBar = nullptr;
+    QToolBar* m_standardBar = nullptr;
 };

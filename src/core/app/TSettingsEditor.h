@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class Feedback;
+class TConfiguration;
+class TParameterDatabase;
+
+// What the settings dialog does besides showing fields: reloading and saving its
+// pages, the port choices, and OK with its working-directory checks. The dialog
+// only collects input and calls these.
+class TSettingsEditor {
+public:
+    // The four line-setting choices as shown; an empty text means nothing is selected.
+    struct PortChoiceTexts {
+        QString Baud;
+        QString DataBits;
+        QString StopBits;
+        QString Parity;
+    };
+
+    TSettingsEditor(TConfiguration& configuration, Feedback& feedback, TParameterDatabase* database = nullptr);
+    void SetDatabase(TParameterDatabase* database) { m_database = database; }
+
+    void EnterGeneralPage();
+    void LeaveGeneralPage();
+    void EnterDelaysPage();
+    void LeaveDelaysPage();
+
+    // Stores the shown choices into the port at that index of the detected ports.
+    void StorePortChoices(int portIndex, const PortChoiceTexts& choices);
+    // The choices to show for a port: its values as text.
+    PortChoiceTexts PortChoicesOf(int portIndex) const;
+    // Another port chosen in the list: keep the shown choices for the previous one.
+    void ChoosePort(int newIndex, const PortChoiceTexts& shown);
+
+    // OK: saves everything, checks the working directory and reopens the database.
+    // False when the dialog is to stay open (the directory was refused or failed).
+    // dialogTitle is the caption of the questions and errors it shows.
+    bool Ok(int selectedPortIndex, const PortChoiceTexts& shown, const QString& dialogTitle);
+
+private:
+    QString StoredWorkDir() const;
+
+    TConfiguration& m_configuration;
+    Feedback& m_feedback;
+    TParameterDatabase* m_database;
+};

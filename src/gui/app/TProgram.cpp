@@ -1,0 +1,73 @@
+#include "TProgram.h"
+
+#include "GuiClock.h"
+#include "GuiFeedback.h"
+#include "LaterWindows.h"
+#include "TDlgConfiguration.h"
+#include "TFormMain.h"
+#include "THelpViewer.h"
+#include "access/TPasswordForm.h"
+#include "service/TAboutBox.h"
+
+#include "app/TLogger.h"
+
+#include <QApplication>
+
+namespace {
+template <typename T, typename... Args>
+T* Keep(std::vector<std::unique_ptr<QWidget>>& windows, Args&&... args) {
+    auto window = std::make_unique<T>(std::forward<Args>(args)...);
+    T* raw = window.get();
+    windows.push_back(std::move(window));
+    return raw;
+}
+} // namespace
+
+TProgram::TProgram(Options options) {
+    if (options.Ui == nullptr) {
+        m_ownFeedback = std::make_unique<GuiFeedback>();
+    }
+    if (options.Time == nullptr) {
+        m_ownClock = std::make_unique<GuiClock>();
+    }
+    m_ui = options.Ui != nullptr ? options.Ui : m_ownFeedback.get();
+    m_clock = options.Time != nullptr ? options.Time : m_ownClock.get();
+
+    QApplication::setApplicationName(QStringLiteral("WinTorvex32"));
+    m_configuration = std::make_unique<TConfiguration>(std::move(options.Environment), *m_ui);
+    m_configurationDialog = std::make_unique<TDlgConfiguration>(*m_configuration, *m_ui);
+    m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
+
+    m_formMain = std::make_unique<TFormMain>(*m_configuration, *m_ui, *m_clock);
+    if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
+        gui->SetParent(m_formMain.get());
+    }
+    m_configurationDialog->SetDatabase(&m_formMain->Database());
+
+    m_windows.Configuration = m_configurationDialog.get();
+    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, *m_ui, *m_logger, [this](const auto& state) {
+        m_formMain->ApplyMenuState(state);
+    });
+    m_windows.Zoom = Keep<TZoom>(m_windowObjects);
+    m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects);
+    m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects);
+    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects);
+    m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects);
+    m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects);
+    m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects);
+    m_windows.About = Keep<TAboutBox>(m_windowObjects, m_configuration->ProgramDirectory);
+    m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects);
+    m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects);
+    m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects);
+    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects);
+    m_windows.Help = Keep<THelpViewer>(m_windowObjects, m_configuration->HelpDirectory, *m_ui);
+    m_formMain->SetWindows(&m_windows);
+}
+
+TProgram::~TProgram() {
+    m_formMain.reset(); // closes the database
+    m_windowObjects.clear();
+    m_logger.reset();   // its last line
+    m_configurationDialog.reset();
+    m_configuration.reset();
+}
