@@ -74,14 +74,22 @@ bool THelpViewer::ShowContext(int helpContext) {
     if (!Load()) {
         return false;
     }
-    if (helpContext > 0) {
-        m_browser->scrollToAnchor(QStringLiteral("ctx%1").arg(helpContext));
-    } else {
-        m_browser->moveCursor(QTextCursor::Start);
-        m_index->setFocus();
-    }
     show();
     raise();
     activateWindow();
+    // Scrolling needs the laid-out document, so it comes after showing.
+    const QString anchor = helpContext > 0 ? QStringLiteral("ctx%1").arg(helpContext) : QString();
+    m_browser->document()->adjustSize();
+    for (int row = 0; row < m_index->count(); ++row) {
+        if (m_index->item(row)->data(Qt::UserRole).toString() == anchor) {
+            m_index->setCurrentRow(row);
+        }
+    }
+    if (anchor.isEmpty()) {
+        m_browser->moveCursor(QTextCursor::Start);
+        m_index->setFocus();
+    } else {
+        m_browser->scrollToAnchor(anchor);
+    }
     return true;
 }

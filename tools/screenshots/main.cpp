@@ -1,0 +1,120 @@
+// Takes the screenshots of the documentation: the real windows, offscreen, in a
+// fresh home with the given language. Usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX
+#include "access/TPasswordForm.h"
+#include "app/TDlgConfiguration.h"
+#include "app/TFormMain.h"
+#include "app/THelpViewer.h"
+#include "app/TProgram.h"
+#include "service/TAboutBox.h"
+
+#include "app/Clock.h"
+#include "app/Feedback.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace {
+class AnswerYes : public Feedback {
+public:
+    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons) override {
+        return MessageAnswer::Yes;
+    }
+    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
+};
+
+bool Save(const QPixmap& picture, const QString& path) {
+    const bool saved = picture.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+QPixmap Grab(QWidget* window) {
+    window->show();
+    window->adjustSize();
+    QApplication::processEvents();
+    return window->grab();
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() != 4) {
+        std::fputs("usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX\n", stderr);
+        return 2;
+    }
+    const QString out = arguments[1];
+    const QString prefix = out + QLatin1Char('/') + arguments[3] + QLatin1Char('-');
+    QDir().mkpath(out);
+    QTemporaryDir home;
+    QDir().mkpath(home.path() + "/Faldmark/WinTorvex32");
+    QFile config(home.path() + "/Faldmark/WinTorvex32/WinTorvex32.config");
+    config.open(QIODevice::WriteOnly);
+    config.write("[Language]\nLanguageValue=" + arguments[2].toLatin1() + "\n[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
+    config.close();
+
+    AnswerYes feedback;
+    ManualClock clock;
+    TProgram::Options options;
+    options.Environment.ExecutablePath = QCoreApplication::applicationDirPath() + "/../bin/WinTorvex32";
+    options.Environment.DocumentsFolder = home.path();
+    options.Environment.PortCandidates = [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0"}; };
+    options.Environment.PortOpens = [](const QString&) { return true; };
+    options.Ui = &feedback;
+    options.Time = &clock;
+    TProgram program(std::move(options));
+    bool ok = true;
+
+    // The main window with its Parameters menu and the Load / Save submenu open.
+    TFormMain& main = program.MainWindow();
+    main.resize(1000, main.height());
+    main.show();
+    QApplication::processEvents();
+    const QPixmap strip = main.grab();
+    auto* button = main.findChild<QToolButton*>("ToolButtonMenuMainParameter");
+    QMenu* menu = button->menu();
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    QMenu* submenu = main.findChild<QMenu*>("MenuParameterLoadSave");
+    submenu->popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const QPixmap menuPicture = menu->grab();
+    const QPixmap submenuPicture = submenu->grab();
+    const QRect loadSave = menu->actionGeometry(submenu->menuAction());
+    QPixmap canvas(std::max(strip.width(), button->x() + menuPicture.width() + submenuPicture.width()),
+                   strip.height() + std::max(menuPicture.height(), loadSave.top() + submenuPicture.height()) + 8);
+    canvas.fill(QColor(0xe8, 0xe8, 0xe8));
+    QPainter painter(&canvas);
+    painter.drawPixmap(0, 0, strip);
+    painter.drawPixmap(button->x(), strip.height(), menuPicture);
+    painter.drawPixmap(button->x() + menuPicture.width() - 4, strip.height() + loadSave.top(), submenuPicture);
+    painter.end();
+    menu->hide();
+    submenu->hide();
+    ok = Save(canvas, prefix + "main-menu.png") && ok;
+
+    TDlgConfiguration* settings = program.Windows().Configuration;
+    auto* pages = settings->findChild<QTabWidget*>("PageControlConfiguration");
+    const char* const pageNames[] = {"settings-general", "settings-delays", "settings-serial", "settings-language"};
+    for (int page = 0; page < 4; ++page) {
+        pages->setCurrentIndex(page);
+        ok = Save(Grab(settings), prefix + pageNames[page] + ".png") && ok;
+    }
+    settings->hide();
+    ok = Save(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
+    ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
+    program.Windows().Help->ShowContext(242);
+    program.Windows().Help->resize(900, 560);
+    QApplication::processEvents();
+    ok = Save(program.Windows().Help->grab(), prefix + "help.png") && ok;
+    return ok ? 0 : 1;
+}
