@@ -7,20 +7,11 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
-class SilentFeedback : public Feedback {
-public:
-    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons) override {
-        return MessageAnswer::Yes;
-    }
-    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
-};
-} // namespace
 
 // Start-up opens every table of the database: the delivered template, as the program sees it.
 static void BM_OpenAllTables(benchmark::State& state) {
     QTemporaryDir home;
-    SilentFeedback feedback;
+    UnattendedFeedback feedback;
     TConfigurationEnvironment environment;
     environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
     environment.DocumentsFolder = home.path();

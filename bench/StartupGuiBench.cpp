@@ -10,21 +10,12 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
-class AnswerYes : public Feedback {
-public:
-    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons) override {
-        return MessageAnswer::Yes;
-    }
-    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
-};
-} // namespace
 
 // From nothing to the shown main window: configuration, logger, database with all
 // its tables, every window, on an installation that has started before.
 static void BM_StartToShownMainWindow(benchmark::State& state) {
     QTemporaryDir home;
-    AnswerYes feedback;
+    UnattendedFeedback feedback;
     ManualClock clock; // the logger's closing pause is not part of a start
     const auto options = [&] {
         TProgram::Options o;

@@ -21,14 +21,6 @@
 #include <cstdio>
 
 namespace {
-class AnswerYes : public Feedback {
-public:
-    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons) override {
-        return MessageAnswer::Yes;
-    }
-    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
-};
-
 bool Save(const QPixmap& picture, const QString& path) {
     const bool saved = picture.save(path);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
@@ -63,7 +55,7 @@ int main(int argc, char* argv[]) {
     config.write("[Language]\nLanguageValue=" + arguments[2].toLatin1() + "\n[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
     config.close();
 
-    AnswerYes feedback;
+    UnattendedFeedback feedback;
     ManualClock clock;
     TProgram::Options options;
     options.Environment.ExecutablePath = QCoreApplication::applicationDirPath() + "/../bin/WinTorvex32";

@@ -25,3 +25,13 @@ public:
     virtual void SetProgress(int position) { (void)position; }
     virtual void SetBusy(bool busy) { (void)busy; }
 };
+
+// For runs nobody watches (benchmarks, the screenshot tool): every question is
+// answered Yes, no port is chosen, and messages go nowhere.
+class UnattendedFeedback : public Feedback {
+public:
+    MessageAnswer ShowMessage(MessageKind, const QString&, const QString&, MessageButtons buttons) override {
+        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    std::optional<QString> ChoosePort(const QStringList&) override { return std::nullopt; }
+};
