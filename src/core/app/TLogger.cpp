@@ -2,21 +2,7 @@
 
 #include "TConfiguration.h"
 
-#include <QLocale>
-#include <QRegularExpression>
-
-namespace {
-// The locale's long time format without its time zone: a log line is read on
-// the machine that wrote it.
-QString TimeFormat() {
-    static const QString format = [] {
-        QString f = QLocale::system().timeFormat(QLocale::LongFormat);
-        f.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
-        return f.trimmed().isEmpty() ? QStringLiteral("HH:mm:ss") : f.trimmed();
-    }();
-    return format;
-}
-} // namespace
+#include "LocaleText.h"
 
 TLogger::TLogger(std::function<QString()> workDirectory, Clock& clock)
     : m_workDirectory(std::move(workDirectory)), m_clock(clock) {
@@ -45,10 +31,10 @@ bool TLogger::OpenIn(const QString& directory) {
 }
 
 QString TLogger::FormatLine(const QDateTime& when, int level, const QString& message) {
-    const QLocale locale = QLocale::system();
-    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
+    // At midnight exactly the time is left out, as a date-time text has always been.
+    QString stamp = LocaleDateText(when.date());
     if (when.time().msecsSinceStartOfDay() != 0) {
-        stamp += QLatin1Char(' ') + locale.toString(when.time(), TimeFormat());
+        stamp += QLatin1Char(' ') + LocaleTimeText(when.time());
     }
     return stamp + QStringLiteral(" [") + QString::number(level) + QStringLiteral("] >> ") + message +
            QStringLiteral("\r\n");

@@ -1,0 +1,609 @@
+#include "TParameterTransfer.h"
+
+#include "ParameterCatalogue.h"
+#include "TParameterDatabase.h"
+#include "VersionGates.h"
+
+#include "app/Clock.h"
+#include "app/Feedback.h"
+#include "app/IniFile.h"
+#include "app/Language.h"
+#include "app/LocaleText.h"
+#include "link/ControllerCommands.h"
+#include "link/TCommParameter.h"
+#include "link/TTorvexController.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kRecordUnknown = 147;
+constexpr int kRecordError = 166;
+constexpr int kRecordTransferError = 167;
+constexpr int kRecordWrongController = 168;
+constexpr int kRecordWarning = 208;
+constexpr int kRecordConnected = 262;
+constexpr int kRecordSoftwareVersion = 236;
+constexpr int kRecordRemark = 256;
+
+// The type as a person reads it: the password replies name their family.
+QString FamilyOfReply(QString type) {
+    return type.replace(QLatin1String("2-PW!"), QLatin1String("VF-TKX")).replace(QLatin1String("1-PW!"), QLatin1String("TKX"));
+}
+
+bool DecimalInteger(const QString& text, int& value) { return IniFile::ParseInteger(text, value); }
+
+qint64 Nearest(double value) { return static_cast<qint64>(std::nearbyint(value)); }
+
+// The controller reports unsigned values.
+double Unsigned(qint32 value) { return static_cast<double>(static_cast<quint32>(value)); }
+
+QString Fixed(double value, int decimals) { return LocaleFixed(value, decimals); }
+
+// A number for the information memo in the form its entry has always had.
+QString InformationValue(int number, quint32 value, int version) {
+    switch (number) {
+    case 1001:
+    case 1002:
+        return Fixed(value / 1000.0, 3);
+    case 1003:
+    case 1004:
+        return QString::number(value).rightJustified(9, QLatin1Char('0'));
+    case 1009:
+    case 1010:
+        return Fixed(version > 2105 ? value / 1000.0 : value / 100.0, 3).rightJustified(2, QLatin1Char(' '));
+    default:
+        return QString::number(value).rightJustified(9, QLatin1Char(' '));
+    }
+}
+
+} // namespace
+
+TParameterTransfer::TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, int family)
+    : m_database(database), m_access(access), m_family(family) {}
+
+QString TParameterTransfer::FormatSoftwareVersion(const QString& text) {
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return QStringLiteral("0");
+        }
+    }
+    const qint64 value = text.isEmpty() ? 0 : text.right(18).toLongLong();
+    if (value == 2050) {
+        return Text(kRecordUnknown) + QStringLiteral(" < 2.057");
+    }
+    return QString::number(value / 1000.0, 'f', 3).rightJustified(2, QLatin1Char(' '));
+}
+
+std::unique_ptr<TTorvexController> TParameterTransfer::OpenSession() {
+    static const TCommParameter none{QString()}; // a window without a port: nothing is delivered
+    return m_access.OpenSession(Port != nullptr ? *Port : none);
+}
+
+QString TParameterTransfer::ExpectedType() const { return m_family == 2 ? QStringLiteral("VF-TKX") : QStringLiteral("TKX"); }
+
+void TParameterTransfer::SetProgress(int position) const {
+    if (Progress) {
+        Progress(position);
+    }
+}
+
+void TParameterTransfer::Message(int captionRecord, const QString& text) const {
+    m_access.Ui.ShowMessage(MessageKind::Error, Text(captionRecord), text, MessageButtons::Ok);
+}
+
+void TParameterTransfer::Remark(const QString& text) const {
+    m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordRemark), text, MessageButtons::Ok);
+}
+
+void TParameterTransfer::UpdateInfoLabel(const QString& type, const QString& versionText) {
+    QString shown = FamilyOfReply(type);
+    if (shown != QLatin1String("TKX") && shown != QLatin1String("VF-TKX")) {
+        shown = Text(kRecordUnknown);
+    }
+    m_infoLabel = Text(kRecordConnected) + QStringLiteral(": ") + shown + QStringLiteral("  ( ") +
+                  Text(kRecordSoftwareVersion) + QStringLiteral(": ") + FormatSoftwareVersion(versionText) +
+                  QStringLiteral(" )");
+}
+
+void TParameterTransfer::Read() {
+    Clock& clock = m_access.Time;
+    if (DataView != nullptr) {
+        DataView->StopCollecting();
+    }
+    clock.Sleep(500);
+    if (ButtonsEnabled) {
+        ButtonsEnabled(false);
+    }
+    clock.Sleep(500);
+    SetProgress(3);
+
+    QString type;
+    QString versionText;
+    bool identificationFailed = false;
+    bool readStarted = false;
+    bool restart = true;
+    bool outOfRange = false;
+    std::vector<bool> listed(VersionGates::Groups(m_family).size(), false);
+    const auto finish = [&] {
+        if (ButtonsEnabled) {
+            ButtonsEnabled(true);
+        }
+        SetProgress(0);
+        UpdateInfoLabel(type, versionText);
+    };
+
+    {
+        auto session = OpenSession();
+        SetProgress(6);
+        type = session->Query(21);
+        if (type.size() > 6) {
+            type = Text(kRecordUnknown);
+            identificationFailed = true;
+        }
+    }
+    SetProgress(9);
+    clock.Sleep(1000);
+    SetProgress(12);
+    auto session = OpenSession();
+    SetProgress(15);
+    versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
+    int version = 0;
+    if (!DecimalInteger(versionText, version)) {
+        Message(kRecordWarning, Text(kRecordTransferError));
+        versionText = Text(kRecordUnknown);
+        session.reset();
+        SetProgress(85);
+        finish();
+        return;
+    }
+    if (versionText.size() > 7) {
+        versionText = Text(kRecordUnknown);
+        identificationFailed = true;
+    }
+    if (identificationFailed) {
+        type = FamilyOfReply(type);
+        Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
+                                  QStringLiteral(": ") + type + QLatin1Char('\r') + Text(kRecordSoftwareVersion) +
+                                  QStringLiteral(": ") + FormatSoftwareVersion(versionText));
+        session.reset();
+        finish();
+        return;
+    }
+    session.reset();
+    clock.Sleep(500);
+    SetProgress(18);
+    session = OpenSession();
+
+    // A controller whose password is active may still be read.
+    type = m_family == 2 ? FamilyOfReply(type) : (type == QLatin1String("1-PW!") ? QStringLiteral("TKX") : type);
+    if (type != ExpectedType()) {
+        if (type.isEmpty()) {
+            Message(kRecordError, Text(kRecordTransferError));
+        } else {
+            Message(kRecordError, Text(kRecordWrongController) + FamilyOfReply(type));
+        }
+    } else {
+        readStarted = true;
+        SetProgress(21);
+        session->ReadParameterDump(Progress);
+        try {
+            FillSet(*session, version, outOfRange, listed);
+        } catch (const TableError&) {
+            Message(kRecordError, Text(kRecordTransferError));
+            session.reset();
+            SetProgress(90);
+            finish();
+            return;
+        }
+    }
+    session.reset();
+    SetProgress(90);
+    if (readStarted) {
+        ShowReadNotice(listed, outOfRange);
+    }
+    if (DataView != nullptr && restart) {
+        clock.Sleep(2000);
+        SetProgress(95);
+        DataView->RestartCollecting();
+        SetProgress(100);
+        clock.Sleep(2000);
+    }
+    finish();
+}
+
+void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& outOfRange, std::vector<bool>& listed) {
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    TTable& sets = m_database.SetTable(m_family);
+    const auto& groups = VersionGates::Groups(m_family);
+    double bar = -1.0;
+
+    metadata.First();
+    sets.Insert();
+    for (; !metadata.Eof(); metadata.Next()) {
+        const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
+        const quint16 address = static_cast<quint16>(metadata.FieldAsInteger(QStringLiteral("EpromAddress")));
+        const double factor = metadata.FieldAsFloat(QStringLiteral("Factor"));
+        if (factor == 0) {
+            throw TableError(QStringLiteral("factor 0 for %1").arg(field));
+        }
+        TTorvexParameter parameter;
+        session.GetParameter(address, parameter);
+        const double value = Unsigned(parameter.Value) / factor;
+
+        const TVersionGroup* group = VersionGates::GroupOf(m_family, field);
+        if (group != nullptr && !group->ReadBy(version)) {
+            const std::size_t index = static_cast<std::size_t>(group - groups.data());
+            if (m_family == 2 && field == QLatin1String("FUError")) {
+                if (parameter.Value == 0) {
+                    sets.SetFieldFloat(field, 3); // newer controllers: evaluated as "3" unless they say otherwise
+                }
+                continue;
+            }
+            for (qsizetype i = 0; i < group->Fields.size(); ++i) {
+                sets.SetFieldFloat(group->Fields[i], group->Substitutes[static_cast<std::size_t>(i)]);
+            }
+            if (m_family == 1 && field == QLatin1String("StartDelay") && version >= 2074) {
+                // The old "type" setting: 1 meant the long start delay.
+                sets.SetFieldFloat(field, value == 1 ? 4 : 1);
+            } else if (!group->ListLines.isEmpty()) {
+                listed[index] = true;
+            }
+            continue;
+        }
+        if (m_family == 1 && field == QLatin1String("EdgeDetect")) {
+            const bool inside = value >= metadata.FieldAsFloat(QStringLiteral("Minimum")) &&
+                                value <= metadata.FieldAsFloat(QStringLiteral("Maximum"));
+            sets.SetFieldFloat(field, inside ? value : 2);
+            outOfRange = outOfRange || !inside;
+        } else if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+            sets.SetFieldFloat(field, value);
+            bar = value;
+        } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+            sets.SetFieldFloat(field, Conversion::BarToPsi(bar));
+        } else {
+            sets.SetFieldFloat(field, value);
+        }
+    }
+
+    QString information;
+    for (int number = 1001; number <= 1010; ++number) {
+        TTorvexParameter p;
+        session.GetParameter(static_cast<quint16>(number), p);
+        const QString label = version > 2099 ? p.Name : ParameterCatalogue::InformationCaption(p.Name);
+        information += label + QStringLiteral(":\t") +
+                       InformationValue(number, static_cast<quint32>(p.Value), version) + QLatin1Char('\t') + p.Unit +
+                       QLatin1Char('\r');
+    }
+    sets.SetFieldText(QStringLiteral("InfoMemo"), information);
+    QString errors;
+    for (int number = 1011; number <= 1018; ++number) {
+        TTorvexParameter p;
+        session.GetParameter(static_cast<quint16>(number), p);
+        errors += p.Name + QStringLiteral(":\t") + QString::number(static_cast<quint32>(p.Value)) +
+                  QStringLiteral(" h \t") + p.Unit + QLatin1Char('\r');
+    }
+    sets.SetFieldText(QStringLiteral("ErrorMemo"), errors);
+    sets.SetFieldText(QStringLiteral("Description"), LocaleDateTimeText(m_access.Time.Now()));
+    sets.SetFieldText(QStringLiteral("Name"), QStringLiteral("..."));
+    sets.Refresh();
+}
+
+void TParameterTransfer::ShowReadNotice(const std::vector<bool>& listed, bool outOfRange) const {
+    const auto& groups = VersionGates::Groups(m_family);
+    QString lines;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (listed[i]) {
+            for (const QString& line : groups[i].ListLines) {
+                lines += line + QLatin1Char('\r');
+            }
+        }
+    }
+    const QString outOfRangeText = Text(307) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
+    if (outOfRange) {
+        if (lines.isEmpty()) {
+            Remark(outOfRangeText + QLatin1Char('\r') + Text(255) + QLatin1Char('\r') + Text(257) + QStringLiteral(".\r"));
+        } else {
+            lines += QLatin1Char('\r') + outOfRangeText;
+        }
+    }
+    if (!lines.isEmpty()) {
+        Remark(Text(254) + QLatin1Char('\r') + lines + QLatin1Char('\r') + Text(255) + QLatin1Char('\r') + Text(257) +
+               QStringLiteral(".\r"));
+    }
+}
+
+namespace {
+
+// The write's notice flags, in the order the notice lists them.
+enum WriteFlag {
+    SiuChanged,
+    RelayChanged,
+    InverterStatusChanged,
+    CommandInputChanged,
+    ValveTypeHeldBack,
+    OperationModeHeldBack,
+    NorthAmericanSiuHeldBack,
+    RelayAllErrorsHeldBack,
+    kWriteFlagCount
+};
+
+// Adapts the value to send to what the controller's version accepts; false holds the row back.
+bool ApplyWriteRules(int family, const QString& field, int version, qint64 code, qint64& value,
+                     std::vector<bool>& flags) {
+    const bool tkx = family == 1;
+    if (field == QLatin1String("SIUType")) {
+        if (version >= 2143 && (code == 2 || code == 4)) {
+            value = tkx && version >= 2192 ? 5 : (code == 2 ? 3 : 1);
+            flags[SiuChanged] = true;
+        }
+        if (version < 2210 && code == 6) {
+            flags[NorthAmericanSiuHeldBack] = true;
+            return false;
+        }
+    } else if (field == QLatin1String("RelayFunction")) {
+        if (version < 2143 && code == 3) {
+            value = 2;
+            flags[RelayChanged] = true;
+        }
+        if (version < 2210 && code == 4) {
+            flags[RelayAllErrorsHeldBack] = true;
+            return false;
+        }
+    } else if (!tkx && field == QLatin1String("FUError")) {
+        if (version >= 2143 && code != 3) {
+            value = 3;
+            flags[InverterStatusChanged] = true;
+        }
+    } else if (field == QLatin1String("ValveType")) {
+        const bool unknown = tkx ? ((version < 2107 && code >= 11 && code <= 13) || (version < 2110 && code == 14) ||
+                                    (version < 2143 && (code == 15 || code == 16)))
+                                 : (version < 2160 && (code == 17 || code == 18));
+        if (unknown) {
+            flags[ValveTypeHeldBack] = true;
+            return false;
+        }
+    } else if (field == QLatin1String("CommandInput")) {
+        if (version < 2130 && code == 4) {
+            value = 1;
+            flags[CommandInputChanged] = true;
+        }
+    } else if (!tkx && field == QLatin1String("TKXOpDn")) {
+        if (version < 2160 && code == 4) {
+            flags[OperationModeHeldBack] = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+QString Lines(std::initializer_list<int> records) {
+    QString text;
+    for (int record : records) {
+        text += QStringLiteral("- ") + Text(record) + QLatin1Char('\r');
+    }
+    return text;
+}
+
+} // namespace
+
+void TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
+    Clock& clock = m_access.Time;
+    if (DataView != nullptr) {
+        DataView->StopCollecting();
+    }
+    if (ButtonsEnabled) {
+        ButtonsEnabled(false);
+    }
+    clock.Sleep(500);
+    WriteParameterSet(passwordLevel, psi, eepromWriteDelay);
+    SetProgress(90);
+    if (DataView != nullptr) {
+        clock.Sleep(2000);
+        SetProgress(95);
+        DataView->RestartCollecting();
+        SetProgress(100);
+        clock.Sleep(2000);
+    }
+    if (ButtonsEnabled) {
+        ButtonsEnabled(true);
+    }
+    SetProgress(0);
+}
+
+int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay) {
+    Clock& clock = m_access.Time;
+    SetProgress(3);
+    auto session = OpenSession();
+    SetProgress(6);
+    QString type = session->Query(21);
+    bool identificationFailed = false;
+    if (type.size() > 6) {
+        type = Text(kRecordUnknown);
+        identificationFailed = true;
+    }
+    session.reset();
+    SetProgress(9);
+    clock.Sleep(1000);
+    SetProgress(12);
+    session = OpenSession();
+    SetProgress(15);
+
+    QString versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
+    int version = 0;
+    if (!DecimalInteger(versionText, version)) {
+        Message(kRecordWarning, Text(kRecordTransferError));
+        versionText = Text(kRecordUnknown);
+        session.reset();
+        SetProgress(85);
+        UpdateInfoLabel(type, versionText);
+        return kWriteFailed;
+    }
+    session->EnterCommandMode();
+    if (versionText.size() > 7) {
+        versionText = Text(kRecordUnknown);
+        identificationFailed = true;
+    }
+    if (identificationFailed) {
+        Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
+                                  QStringLiteral(": ") + FamilyOfReply(type) + QLatin1Char('\r') +
+                                  Text(kRecordSoftwareVersion) + QStringLiteral(": ") +
+                                  FormatSoftwareVersion(versionText));
+        session.reset();
+        SetProgress(85);
+        UpdateInfoLabel(type, versionText);
+        return kWriteFailed;
+    }
+
+    int result = kWriteFailed;
+    bool writing = false;
+    std::vector<bool> flags(kWriteFlagCount, false);
+    const QString ownPasswordReply = m_family == 2 ? QStringLiteral("2-PW!") : QStringLiteral("1-PW!");
+    if (type != ExpectedType()) {
+        if (type.isEmpty()) {
+            Message(kRecordError, Text(kRecordTransferError));
+        } else if (type == ownPasswordReply) {
+            result = kWritePasswordActive;
+            Message(kRecordError, Text(305));
+        } else {
+            Message(kRecordError, Text(kRecordWrongController) + FamilyOfReply(type));
+        }
+    } else {
+        writing = true;
+        SetProgress(18);
+        int progress = 18;
+        try {
+            m_database.SetParameterFamily(m_family);
+            TTable& metadata = m_database.TableParameterDBSettings();
+            TTable& sets = m_database.SetTable(m_family);
+            double offsetFactor = 10; // until the OffsetSolUp row has been met
+            for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+                SetProgress(++progress);
+                if (metadata.FieldAsInteger(QStringLiteral("PasswordLevel")) > passwordLevel) {
+                    continue;
+                }
+                const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
+                const quint16 address = static_cast<quint16>(metadata.FieldAsInteger(QStringLiteral("EpromAddress")));
+                const double factor = metadata.FieldAsFloat(QStringLiteral("Factor"));
+                const double stored = sets.FieldAsFloat(field);
+
+                const TVersionGroup* group = VersionGates::GroupOf(m_family, field);
+                if (group != nullptr && !group->WrittenTo(version)) {
+                    if (m_family == 1 && field == QLatin1String("StartDelay") && version >= 2074) {
+                        // Older controllers know only a long (1) and a short (2) start.
+                        const qint32 old = Nearest(stored * factor) >= 4 ? 1 : 2;
+                        session->WriteParameter(address, TTorvexParameter{old, {}, {}});
+                        clock.Sleep(eepromWriteDelay);
+                    }
+                    continue;
+                }
+                qint64 value = Nearest(stored * factor);
+                bool send = ApplyWriteRules(m_family, field, version, Nearest(stored), value, flags);
+                if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+                    offsetFactor = factor;
+                    send = !psi;
+                } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+                    value = static_cast<qint64>(std::trunc((stored / Conversion::kPsiPerBar + 0.05) * offsetFactor));
+                    send = psi;
+                }
+                if (send) {
+                    session->WriteParameter(address, TTorvexParameter{static_cast<qint32>(value), {}, {}});
+                }
+                clock.Sleep(eepromWriteDelay);
+            }
+        } catch (const TableError&) {
+            Message(kRecordWarning, Text(kRecordTransferError));
+            session->QuitWithReply();
+            session.reset();
+            SetProgress(85);
+            UpdateInfoLabel(type, versionText);
+            return kWriteFailed;
+        }
+        result = 0;
+    }
+    SetProgress(85);
+    session->QuitWithReply();
+    session.reset();
+    if (writing) {
+        ShowWriteNotice(version, flags);
+    }
+    SetProgress(85);
+    UpdateInfoLabel(type, versionText);
+    return result;
+}
+
+void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& flags) const {
+    QString notice;
+    const QString up = QLatin1Char(' ') + Text(114);
+    const QString down = QLatin1Char(' ') + Text(115);
+    if (version < 2052) {
+        notice += QStringLiteral("- ") + Text(253) + up + QLatin1Char('\r') + QStringLiteral("- ") + Text(253) + down +
+                  QLatin1Char('\r');
+    }
+    if (m_family == 1) {
+        if (version < 2061) {
+            notice += Lines({263});
+        }
+        if (version < 2074) {
+            notice += Lines({267});
+        }
+        if (version < 2098) {
+            notice += Lines({269});
+        }
+        if (version < 2099) {
+            notice += Lines({270, 268});
+        }
+        if (version < 2106) {
+            notice += Lines({271, 272, 273, 274});
+        }
+        if (version < 2220) {
+            notice += Lines({325});
+        }
+    } else {
+        if (version < 2053) {
+            notice += Lines({259});
+        }
+        if (version < 2106) {
+            notice += Lines({267, 269, 270, 268, 271, 272, 273, 274});
+        }
+        if (version < 2142) {
+            notice += Lines({289});
+        }
+    }
+    if (!notice.isEmpty()) {
+        notice = Text(254) + notice + QLatin1Char('\r');
+    }
+    if (flags[SiuChanged] || flags[RelayChanged] || flags[InverterStatusChanged] || flags[CommandInputChanged]) {
+        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(257) + QStringLiteral("):\r");
+        const std::pair<WriteFlag, int> changed[] = {
+            {SiuChanged, 58}, {RelayChanged, 268}, {InverterStatusChanged, 72}, {CommandInputChanged, 269}};
+        for (const auto& [flag, record] : changed) {
+            if (flags[flag]) {
+                notice += Lines({record});
+            }
+        }
+    }
+    if (flags[ValveTypeHeldBack] || flags[OperationModeHeldBack]) {
+        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) + QStringLiteral("!):\r");
+        if (flags[ValveTypeHeldBack]) {
+            notice += Lines({57});
+        }
+        if (flags[OperationModeHeldBack]) {
+            notice += Lines({51});
+        }
+    }
+    if (flags[NorthAmericanSiuHeldBack] || flags[RelayAllErrorsHeldBack]) {
+        notice += QLatin1Char('\r') + Text(318);
+        const QString kept = QStringLiteral("  (") + Text(324) + QStringLiteral(")\r");
+        if (flags[NorthAmericanSiuHeldBack]) {
+            notice += Text(323) + QStringLiteral("North America") + Text(319) + Text(58) + QLatin1Char('\r') + kept;
+        }
+        if (flags[RelayAllErrorsHeldBack]) {
+            notice += Text(323) + Text(321) + Text(319) + Text(268) + QLatin1Char('\r') + kept;
+        }
+    }
+    if (!notice.isEmpty()) {
+        Remark(notice);
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCommParameter;
+class TParameterDatabase;
+class TTorvexController;
+struct TControllerAccess;
+
+// A data view collecting live data on the same port: it lets go of the port
+// while parameters are transferred.
+class TAttachedDataView {
+public:
+    virtual ~TAttachedDataView() = default;
+    virtual void StopCollecting() = 0;
+    virtual void RestartCollecting() = 0;
+};
+
+// Reading a controller's parameters into a new set and writing a set into a
+// controller, for one family (1 TKX, 2 VF-TKX). The window lends its port, its
+// progress bar, its buttons and an attached data view through the members below.
+class TParameterTransfer {
+public:
+    static constexpr int kWritePasswordActive = 99990;
+    static constexpr int kWriteFailed = 99997;
+
+    TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, int family);
+
+    TCommParameter* Port = nullptr;        // may be none: nothing then reaches a controller
+    TAttachedDataView* DataView = nullptr; // attached data view, if any
+    std::function<void(int)> Progress;     // 0 .. 100
+    std::function<void(bool)> ButtonsEnabled;
+
+    // The Receive button: identifies the controller, reads its memory into a new
+    // record named "..." of the family's set table, and tells what it substituted.
+    void Read();
+    // The Send button: the write, with the attached data view stopped around it.
+    void Write(int passwordLevel, bool psi, int eepromWriteDelay);
+    // Writes the current set: 0, or 99990 (password active, nobody logged in), or 99997.
+    int WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay);
+
+    // "Connected controller: TKX  ( Software version: 2.107 )" after the last read or write.
+    const QString& InfoLabel() const { return m_infoLabel; }
+
+    // "2.107" for "2107"; "Unknown < 2.057" for the 2050 of a silent controller; "0" for non-digits.
+    static QString FormatSoftwareVersion(const QString& text);
+
+private:
+    struct Session;
+    std::unique_ptr<TTorvexController> OpenSession();
+    void FillSet(TTorvexController& session, int version, bool& outOfRange, std::vector<bool>& listed);
+    void ShowReadNotice(const std::vector<bool>& listed, bool outOfRange) const;
+    void ShowWriteNotice(int version, const std::vector<bool>& flags) const;
+    void UpdateInfoLabel(const QString& type, const QString& versionText);
+    void SetProgress(int position) const;
+    void Message(int captionRecord, const QString& text) const;
+    void Remark(const QString& text) const;
+    QString ExpectedType() const;
+
+    TParameterDatabase& m_database;
+    TControllerAccess& m_access;
+    int m_family;
+    QString m_infoLabel;
+};

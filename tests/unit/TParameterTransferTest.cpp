@@ -1,0 +1,343 @@
+#include "params/TParameterTransfer.h"
+
+#include "app/Language.h"
+#include "app/LocaleText.h"
+#include "app/TConfiguration.h"
+#include "link/ControllerCommands.h"
+#include "params/TParameterDatabase.h"
+
+#include "RecordingFeedback.h"
+#include "TSimulatorLink.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTemplates = QStringLiteral(TORVEX_BIN_DIR "/DataBase");
+
+class CountingView : public TAttachedDataView {
+public:
+    void StopCollecting() override { Calls << "stop"; }
+    void RestartCollecting() override { Calls << "restart"; }
+    QStringList Calls;
+};
+
+// The real database (a copy of the template) and the simulated controller on the manual clock.
+class TransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LanguageIndex = 2;
+        QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
+        TConfigurationEnvironment environment;
+        environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
+        environment.DocumentsFolder = m_tree.Path("docs");
+        environment.PortCandidates = [] { return QStringList{"/dev/sim"}; };
+        environment.PortOpens = [](const QString&) { return true; };
+        m_configuration = std::make_unique<TConfiguration>(environment, m_feedback);
+        m_database = std::make_unique<TParameterDatabase>(*m_configuration, m_feedback);
+        ASSERT_TRUE(m_database->OpenDatabase());
+        m_access = std::make_unique<TControllerAccess>(*m_configuration, m_feedback, m_clock);
+        m_access->OpenSession = [this](const TCommParameter&) {
+            return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(*m_controller, m_clock), 1000,
+                                                       true, m_clock);
+        };
+    }
+    void TearDown() override { LanguageIndex = 2; }
+
+    TSimulatedController& Controller(int family, int version, const QString& password = {}) {
+        m_controller = std::make_unique<TSimulatedController>(TSimulatedController::Setup{
+            family == 2 ? TSimulatedController::Family::VfTkx : TSimulatedController::Family::Tkx, version, password,
+            kTemplates, 0});
+        return *m_controller;
+    }
+    TParameterTransfer Transfer(int family) {
+        TParameterTransfer transfer(*m_database, *m_access, family);
+        transfer.Port = m_configuration->ReservePort("/dev/sim");
+        transfer.Progress = [this](int position) { m_progress.push_back(position); };
+        return transfer;
+    }
+    int Address(int family, const QString& field) {
+        m_database->SetParameterFamily(family);
+        TTable& metadata = m_database->TableParameterDBSettings();
+        for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+            if (metadata.FieldAsText("FieldName") == field) {
+                return static_cast<int>(metadata.FieldAsInteger("EpromAddress"));
+            }
+        }
+        ADD_FAILURE() << "no field " << field.toStdString();
+        return -1;
+    }
+    TTable& Sets(int family) { return m_database->SetTable(family); }
+    QStringList Remarks() const {
+        QStringList texts;
+        for (const auto& message : m_feedback.Messages) {
+            if (message.Caption == "Remark") {
+                texts << message.Text;
+            }
+        }
+        return texts;
+    }
+
+    TempTree m_tree;
+    RecordingFeedback m_feedback;
+    ManualClock m_clock;
+    std::unique_ptr<TConfiguration> m_configuration;
+    std::unique_ptr<TParameterDatabase> m_database;
+    std::unique_ptr<TControllerAccess> m_access;
+    std::unique_ptr<TSimulatedController> m_controller;
+    std::vector<int> m_progress;
+};
+
+TEST_F(TransferTest, AReadMakesANewSetWithMemosAndTellsWhatItSubstituted) {
+    Controller(1, 2107).SetMemory(Address(1, "FastUp"), 735);
+    TParameterTransfer transfer = Transfer(1);
+    const QDateTime started = m_clock.Now();
+    transfer.Read();
+
+    TTable& sets = Sets(1);
+    ASSERT_EQ(sets.RecordCount(), 1);
+    EXPECT_EQ(sets.GetState(), TTable::State::Browse);
+    EXPECT_EQ(sets.FieldAsText("Name"), "...");
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FastUp"), 7.35);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("OffsetSolUp"), 12.0);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("OffsetSolUpInPsi"), 174);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("EdgeDetect"), 2); // version 2.107 does not know it
+    QStringList moments; // the read's date and time, taken while it ran
+    for (QDateTime t = started; t <= m_clock.Now(); t = t.addSecs(1)) {
+        moments << LocaleDateTimeText(t);
+    }
+    EXPECT_TRUE(moments.contains(sets.FieldAsText("Description"))) << sets.FieldAsText("Description").toStdString();
+    const QStringList info = sets.FieldAsText("InfoMemo").split('\r', Qt::SkipEmptyParts);
+    ASSERT_EQ(info.size(), 10);
+    EXPECT_EQ(info[0], "Software version:\t" + LocaleFixed(2.107, 3) + "\t");
+    EXPECT_EQ(info[2], "Serial number:\t000004711\t");
+    EXPECT_EQ(info[4], "Power on:\t     1532\t");
+    EXPECT_EQ(info[8], "+ unstab voltage:\t" + LocaleFixed(24.31, 3) + "\t");
+    EXPECT_TRUE(sets.FieldAsText("ErrorMemo").startsWith("Error 1:\t12 h \t\rError 2:\t31 h \t\r"));
+
+    EXPECT_EQ(Remarks(), QStringList({Text(254) + "\r- Edge detection\r\r" + Text(255) + "\r" + Text(257) + ".\r"}));
+    EXPECT_EQ(transfer.InfoLabel(), "Connected controller: TKX  ( Software version: 2.107 )");
+    EXPECT_EQ(m_controller->CommandLog().count("P"), 3); // type, version and dump sessions
+    EXPECT_EQ(m_progress.front(), 3);
+    EXPECT_EQ(m_progress.back(), 0);
+    EXPECT_TRUE(std::find(m_progress.begin(), m_progress.end(), 90) != m_progress.end());
+
+    transfer.Read(); // a second read: a second record of the same name
+    EXPECT_EQ(Sets(1).RecordCount(), 2);
+}
+
+TEST_F(TransferTest, VersionGatesOfTheRead) {
+    struct Case {
+        int family;
+        int version;
+        const char* field;
+        quint32 controllerValue;
+        QVariant expected; // invalid: the field stays empty
+        int record;        // the caption its notice line would show
+        bool listed;
+    };
+    const Case cases[] = {
+        {1, 2080, "StartDelay", 1, 4.0, 267, false},    {1, 2080, "StartDelay", 2, 1.0, 267, false},
+        {1, 2073, "StartDelay", 1, 1.0, 267, true},     {1, 2097, "StartDelay", 7, 7.0, 267, false},
+        {1, 2051, "FlowCalUp", 150, 1.0, 253, true},    {1, 2105, "K7Accel", 500, 1.2, 273, true},
+        {2, 2125, "DemandRedType", 1, 3.0, 263, false}, {2, 2115, "DemandRedType", 1, 1.0, 263, false},
+        {2, 2150, "FUError", 0, 3.0, 72, false},        {2, 2150, "FUError", 2, QVariant(), 72, false},
+        {2, 2142, "FUError", 2, 2.0, 72, false},        {2, 2141, "AuxSpeed", 3, 1.0, 289, true},
+        {2, 2052, "NOpenValve", 40, 15.0, 259, true},   {2, 2053, "NOpenValve", 40, 40.0, 259, false},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::to_string(c.version) + " " + c.field;
+        Controller(c.family, c.version).SetMemory(Address(c.family, c.field), c.controllerValue);
+        m_feedback.Messages.clear();
+        Transfer(c.family).Read();
+        TTable& sets = Sets(c.family);
+        sets.Last(); // the newest "..." set: same name, highest Id
+        if (c.expected.isValid()) {
+            EXPECT_DOUBLE_EQ(sets.FieldAsFloat(c.field), c.expected.toDouble()) << name;
+        } else {
+            EXPECT_TRUE(sets.FieldIsNull(c.field)) << name;
+        }
+        EXPECT_EQ(Remarks().join("").contains("- " + Text(c.record)), c.listed)
+            << name << " " << Remarks().join("|").toStdString();
+    }
+}
+
+TEST_F(TransferTest, AnEdgeDetectionOutOfRangeIsReplacedAndReported) {
+    Controller(1, 2220).SetMemory(Address(1, "EdgeDetect"), 9);
+    Transfer(1).Read();
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("EdgeDetect"), 2);
+    EXPECT_EQ(Remarks(), QStringList({Text(307) + "\r- Edge detection\r\r" + Text(255) + "\r" + Text(257) + ".\r"}));
+
+    // With substitutes as well: one remark with both parts.
+    m_feedback.Messages.clear();
+    Controller(1, 2105).SetMemory(Address(1, "EdgeDetect"), 9);
+    Transfer(1).Read();
+    ASSERT_EQ(Remarks().size(), 1);
+    EXPECT_FALSE(Remarks()[0].contains(Text(307))); // 2.105 does not read edge detection at all
+}
+
+TEST_F(TransferTest, IdentificationFailures) {
+    Controller(2, 2150);
+    Transfer(1).Read();
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Wrong controller connected: VF-TKX");
+    EXPECT_EQ(m_feedback.Messages[0].Caption, "Error");
+    EXPECT_EQ(Sets(1).RecordCount(), 0);
+
+    m_feedback.Messages.clear();
+    Controller(1, 2107, "1234"); // "1-PW!": a TKX controller may still be read
+    TParameterTransfer transfer = Transfer(1);
+    transfer.Read();
+    EXPECT_EQ(Sets(1).RecordCount(), 1);
+    EXPECT_EQ(transfer.InfoLabel(), "Connected controller: TKX  ( Software version: 2.107 )");
+
+    m_feedback.Messages.clear();
+    Controller(1, 0); // no answer to the version query
+    transfer.Read();
+    EXPECT_TRUE(transfer.InfoLabel().endsWith("Unknown < 2.057 )")) << transfer.InfoLabel().toStdString();
+    EXPECT_EQ(Sets(1).RecordCount(), 2);
+    EXPECT_TRUE(Remarks().join("").contains("- " + Text(325)));
+}
+
+TEST_F(TransferTest, OldControllersNameTheirInformationInTheCurrentLanguage) {
+    LanguageIndex = 1;
+    Controller(1, 2099);
+    Transfer(1).Read();
+    EXPECT_TRUE(Sets(1).FieldAsText("InfoMemo").startsWith(Text(236, 1) + ":\t2" + QLocale::system().decimalPoint() + "099"));
+}
+
+TEST_F(TransferTest, AnAttachedDataViewLetsGoOfThePort) {
+    Controller(1, 2107);
+    CountingView view;
+    TParameterTransfer transfer = Transfer(1);
+    transfer.DataView = &view;
+    transfer.Read();
+    EXPECT_EQ(view.Calls, QStringList({"stop", "restart"}));
+    view.Calls.clear();
+    transfer.Write(1, false, 100);
+    EXPECT_EQ(view.Calls, QStringList({"stop", "restart"}));
+}
+
+TEST(FormatSoftwareVersion, Forms) {
+    LanguageIndex = 2;
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2105"), "2.105");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("0002107"), "2.107");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2050"), "Unknown < 2.057");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("21a"), "0");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("Unknown"), "0");
+}
+
+// The write: a set (as read, then changed) goes back into the controller.
+class WriteTest : public TransferTest {
+protected:
+    void PrepareSet(int family, int version, const std::map<QString, double>& values) {
+        Controller(family, version);
+        Transfer(family).Read();
+        TTable& sets = Sets(family);
+        sets.Last();
+        sets.Edit();
+        for (const auto& [field, value] : values) {
+            sets.SetFieldFloat(field, value);
+        }
+        sets.Post();
+        m_feedback.Messages.clear();
+        m_clock.Pauses.clear();
+    }
+};
+
+TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
+    struct Case {
+        int family;
+        int version;
+        const char* field;
+        double value;
+        qint64 sent; // -1: held back
+        QString notice; // a part of the remark
+    };
+    const QString northAmerica = Text(323) + "North America" + Text(319) + Text(58) + "\r  (" + Text(324) + ")\r";
+    const Case cases[] = {
+        {1, 2150, "SIUType", 2, 3, Text(307) + "\r(" + Text(257) + "):\r- SIU type\r"},
+        {1, 2200, "SIUType", 2, 5, "- SIU type"},
+        {1, 2200, "SIUType", 6, -1, northAmerica},
+        {2, 2200, "SIUType", 6, -1, northAmerica},
+        {1, 2120, "RelayFunction", 3, 2, "- Relay function"},
+        {1, 2200, "RelayFunction", 4, -1, Text(323) + Text(321) + Text(319) + Text(268)},
+        {1, 2107, "ValveType", 14, -1, "(" + Text(308) + "!):\r- Valve type\r"},
+        {2, 2150, "FUError", 1, 3, "- Inverter status"},
+        {2, 2150, "TKXOpDn", 4, -1, "- Operation mode"},
+        {1, 2120, "CommandInput", 4, 1, "- Command input"},
+        {1, 2080, "StartDelay", 4, 1, "- Edge detection"},
+        {1, 2080, "StartDelay", 2, 2, "- Edge detection"},
+        {2, 2142, "AuxSpeed", 3, 3, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::to_string(c.version) + " " + c.field + " " + std::to_string(c.value);
+        PrepareSet(c.family, c.version, {{c.field, c.value}});
+        const int address = Address(c.family, c.field);
+        m_controller->SetMemory(address, 4242);
+        EXPECT_EQ(Transfer(c.family).WriteParameterSet(3, false, 100), 0) << name;
+        EXPECT_EQ(m_controller->Memory(address), c.sent < 0 ? 4242u : static_cast<quint32>(c.sent)) << name;
+        const QString remark = Remarks().join("");
+        EXPECT_TRUE(remark.contains(c.notice)) << name << ": " << remark.toStdString();
+    }
+    PrepareSet(2, 2141, {{"AuxSpeed", 3}});
+    m_controller->SetMemory(Address(2, "AuxSpeed"), 4242);
+    Transfer(2).WriteParameterSet(3, false, 100);
+    EXPECT_EQ(m_controller->Memory(Address(2, "AuxSpeed")), 4242u);
+    EXPECT_TRUE(Remarks().join("").contains("- " + Text(289)));
+}
+
+TEST_F(WriteTest, OnlyWhatTheLevelAllowsIsSentRowByRowWithItsPauses) {
+    PrepareSet(1, 2220, {{"FastUp", 7.5}, {"PSettingSolUpS", 9.5}, {"HWZero", 480}});
+    const int fast = Address(1, "FastUp");
+    m_controller->SetMemory(Address(1, "PSettingSolUpS"), 1);
+    m_controller->SetMemory(Address(1, "HWZero"), 1);
+    const auto before = m_controller->CommandLog().size();
+    EXPECT_EQ(Transfer(1).WriteParameterSet(1, false, 120), 0);
+    EXPECT_EQ(m_controller->Memory(fast), 750u);
+    EXPECT_EQ(m_controller->Memory(Address(1, "PSettingSolUpS")), 1u); // level 2
+    EXPECT_EQ(m_controller->Memory(Address(1, "HWZero")), 1u);         // level 3
+    const QStringList log = m_controller->CommandLog().mid(before);
+    EXPECT_TRUE(log.contains("t\\r"));
+    EXPECT_TRUE(log.contains(QString("E:%1:00750\\r").arg(fast, 3, 10, QLatin1Char('0'))));
+    // Every row the level allows is sent (2.220 knows them all), each followed by the EEPROM delay.
+    TTable& metadata = m_database->TableParameterDBSettings();
+    int allowed = 0;
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        allowed += metadata.FieldAsInteger("PasswordLevel") <= 1;
+    }
+    EXPECT_EQ(std::count(m_clock.Pauses.begin(), m_clock.Pauses.end(), 120), allowed);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const QString& c) { return c.startsWith("E:"); }), allowed);
+    EXPECT_TRUE(Remarks().isEmpty()); // 2.220 knows every parameter
+
+    m_feedback.Messages.clear();
+    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), 0);
+    EXPECT_EQ(m_controller->Memory(Address(1, "PSettingSolUpS")), 95u);
+    EXPECT_EQ(m_controller->Memory(Address(1, "HWZero")), 480u);
+}
+
+TEST_F(WriteTest, PressureInPsiGoesToTheBarAddress) {
+    PrepareSet(1, 2220, {{"OffsetSolUp", 7.0}, {"OffsetSolUpInPsi", 145}});
+    const int address = Address(1, "OffsetSolUp");
+    Transfer(1).WriteParameterSet(3, true, 100);
+    EXPECT_EQ(m_controller->Memory(address), 100u);
+    Transfer(1).WriteParameterSet(3, false, 100);
+    EXPECT_EQ(m_controller->Memory(address), 70u);
+}
+
+TEST_F(WriteTest, RefusedControllers) {
+    PrepareSet(1, 2107, {});
+    Controller(1, 2107, "1234");
+    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), TParameterTransfer::kWritePasswordActive);
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, Text(305));
+
+    m_feedback.Messages.clear();
+    Controller(2, 2150);
+    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), TParameterTransfer::kWriteFailed);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Wrong controller connected: VF-TKX");
+    EXPECT_FALSE(m_controller->CommandLog().join("").contains("E:"));
+}
+
+} // namespace
