@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 // 0x80..0x9F of Windows-1252; the five undefined codes map to themselves.
 constexpr char16_t kHighControls[32] = {
@@ -18,6 +21,24 @@ QString DecodeWindows1252(const QByteArray& bytes) {
         result.append(b >= 0x80 && b <= 0x9F ? QChar(kHighControls[b - 0x80]) : QChar(b));
     }
     return result;
+}
+
+QByteArray EncodeText(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes += static_cast<char>(u);
+            continue;
+        }
+        const auto* high = std::find(std::begin(kHighControls), std::end(kHighControls), u);
+        if (high == std::end(kHighControls)) {
+            return text.toUtf8();
+        }
+        bytes += static_cast<char>(0x80 + (high - std::begin(kHighControls)));
+    }
+    return bytes;
 }
 
 QString DecodeText(const QByteArray& bytes) {

@@ -8,3 +8,6 @@
 // umlauts survive either way and no byte is ever dropped.
 QString DecodeText(const QByteArray& bytes);
 QString DecodeWindows1252(const QByteArray& bytes);
+// The 8-bit form older installations read (Windows-1252) when every character has
+// one there; UTF-8 otherwise, so nothing typed is ever lost.
+QByteArray EncodeText(const QString& text);

@@ -1,0 +1,417 @@
+#include "TSetFiles.h"
+
+#include "ParameterCatalogue.h"
+#include "TParameterDatabase.h"
+#include "VersionGates.h"
+
+#include "app/Feedback.h"
+#include "app/Language.h"
+#include "app/LocaleText.h"
+#include "app/TextCodec.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString Int4(qint64 value) { return QString::number(value).rightJustified(4, QLatin1Char(' ')); }
+QString Fix82(double value) { return QString::number(value, 'f', 2).rightJustified(8, QLatin1Char(' ')); }
+
+// Every character but the last goes through the table; the last one is written as it is.
+QString Translate(const QString& text, const QString& from, const QString& to) {
+    QString out = text;
+    for (qsizetype i = 0; i + 1 < out.size(); ++i) {
+        const qsizetype at = from.indexOf(out[i]);
+        if (at >= 0) {
+            out[i] = to[at];
+        }
+    }
+    return out;
+}
+
+// Writes through a save file: a failed export leaves no half-written file behind.
+class Output {
+public:
+    explicit Output(const QString& fileName) : m_file(fileName) {}
+    bool Open() { return m_file.open(QIODevice::WriteOnly); }
+    void Line(const QString& text) { m_text += text + kCrLf; }
+    void Raw(const QString& text) { m_text += text; }
+    bool Commit() {
+        const QByteArray bytes = EncodeText(m_text);
+        return m_file.write(bytes) == bytes.size() && m_file.commit();
+    }
+
+private:
+    QSaveFile m_file;
+    QString m_text;
+};
+
+} // namespace
+
+TSetFiles::TSetFiles(TParameterDatabase& database, Feedback& feedback, int family)
+    : m_database(database), m_feedback(feedback), m_family(family) {}
+
+QString TSetFiles::Marker() const { return m_family == 2 ? QStringLiteral("{VF-TKX}") : QStringLiteral("{TKX---}"); }
+QString TSetFiles::OtherMarker() const { return m_family == 2 ? QStringLiteral("{TKX---}") : QStringLiteral("{VF-TKX}"); }
+double TSetFiles::Step() const { return m_family == 2 ? 100.0 / 65.0 : 1.25; }
+
+void TSetFiles::SetProgress(double counter) const {
+    if (Progress) {
+        Progress(static_cast<int>(counter));
+    }
+}
+
+QString TSetFiles::EncodeMemo(const QString& text) { return Translate(text, QStringLiteral("\t\r\n"), QStringLiteral("{[]")); }
+QString TSetFiles::DecodeMemo(const QString& text) { return Translate(text, QStringLiteral("{[]"), QStringLiteral("\t\r\n")); }
+// A TAB in a description would end its column: it travels as "{", as in the memos.
+QString TSetFiles::EncodeDescription(const QString& text) {
+    return Translate(text, QStringLiteral("\t\r\n"), QStringLiteral("{[]"));
+}
+QString TSetFiles::DecodeDescription(const QString& text) {
+    return Translate(text, QStringLiteral("{[]"), QStringLiteral("\t\r\n"));
+}
+
+void TSetFiles::WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter,
+                         int& lines) {
+    TTable& metadata = m_database.TableParameterDBSettings();
+    TTable& sets = m_database.SetTable(m_family);
+    line(Int4(0) + QLatin1Char('\t') + (withMarker ? Marker() : QString()) + sets.FieldAsText("Name") +
+         QLatin1Char('\t') + Fix82(0));
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        counter += Step();
+        SetProgress(counter);
+        const QString field = metadata.FieldAsText("FieldName");
+        line(Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + field + QLatin1Char('\t') +
+             Fix82(sets.FieldAsFloat(field)));
+        ++lines;
+    }
+    line(QStringLiteral("9997\t") + EncodeMemo(sets.FieldAsText("InfoMemo")) + QLatin1Char('\t') + Fix82(counter));
+    line(QStringLiteral("9998\t") + EncodeMemo(sets.FieldAsText("ErrorMemo")) + QLatin1Char('\t') + Fix82(counter));
+    line(QStringLiteral("9999\t") + EncodeDescription(sets.FieldAsText("Description")) + QStringLiteral("[]") +
+         Marker() + QLatin1Char('\t') + Fix82(lines));
+}
+
+TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
+    SetProgress(0);
+    Output out(fileName);
+    if (!out.Open()) {
+        return CannotOpen;
+    }
+    m_database.SetParameterFamily(m_family);
+    TTable& sets = m_database.SetTable(m_family);
+    double counter = 0; // neither counter restarts per set: the 9999 lines hold running totals
+    int lines = 0;
+    const auto line = [&out](const QString& text) { out.Line(text); };
+    try {
+        if (!allSets) {
+            WriteSet(line, true, counter, lines);
+        } else {
+            // At least one set, also from an empty table: one with an empty name and zero values.
+            sets.First();
+            bool first = true;
+            do {
+                WriteSet(line, first, counter, lines);
+                first = false;
+                sets.Next();
+                SetProgress(0);
+            } while (!sets.Eof());
+        }
+    } catch (const TableError& error) {
+        SetProgress(0);
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        return CannotOpen;
+    }
+    SetProgress(0);
+    return out.Commit() ? Ok : CannotOpen;
+}
+
+TSetFiles::Result TSetFiles::WriteSetFile(const QString& fileName) { return Write(fileName, false); }
+TSetFiles::Result TSetFiles::WriteAllSetsFile(const QString& fileName) { return Write(fileName, true); }
+
+TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
+    SetProgress(0);
+    Output out(fileName);
+    if (!out.Open()) {
+        return CannotOpen;
+    }
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    TTable& sets = m_database.SetTable(m_family);
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto indented = [](QString text) { return text.replace(QLatin1Char('\r'), QStringLiteral("\r\n\t")); };
+    try {
+        out.Line(Text(211) + QLatin1Char('\t') + LocaleDateText(now.date()) + QLatin1Char('\t') + LocaleTimeText(now.time()));
+        out.Line(Text(233) + QLatin1Char('\t') + sets.FieldAsText("Name"));
+        out.Line(QString());
+        double counter = 0;
+        for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+            counter += Step();
+            SetProgress(counter);
+            const QString field = metadata.FieldAsText("FieldName");
+            out.Line(Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + ParameterCaption(field, 0) +
+                     QLatin1Char('\t') + Fix82(sets.FieldAsFloat(field)) + QLatin1Char('\t') + ParameterCaption(field, 1));
+        }
+        // In the description a CR stands with its LF: the LF is dropped after the indent.
+        QString description;
+        const QString text = sets.FieldAsText("Description");
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\r')) {
+                description += QStringLiteral("\r\n\t");
+                ++i;
+            } else {
+                description += text[i];
+            }
+        }
+        out.Raw(kCrLf + Text(212) + kCrLf + QLatin1Char('\t') + description + kCrLf);
+        out.Raw(kCrLf + Text(73) + kCrLf + QLatin1Char('\t') + indented(sets.FieldAsText("InfoMemo").chopped(
+                                                                    std::min<qsizetype>(1, sets.FieldAsText("InfoMemo").size()))) + kCrLf);
+        out.Raw(kCrLf + Text(74) + kCrLf + QLatin1Char('\t') + indented(sets.FieldAsText("ErrorMemo").chopped(
+                                                                    std::min<qsizetype>(1, sets.FieldAsText("ErrorMemo").size()))));
+    } catch (const TableError& error) {
+        SetProgress(0);
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        return CannotOpen;
+    }
+    SetProgress(0);
+    return out.Commit() ? Ok : CannotOpen;
+}
+
+// Reads a set file as a stream of characters: columns end at a TAB, lines at a LF,
+// and a memo may hold a raw CR as its last character.
+class TSetFiles::Reader {
+public:
+    explicit Reader(QString text) : m_text(std::move(text)) {}
+
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+    int Line() const { return static_cast<int>(m_text.left(m_pos).count(QLatin1Char('\n'))) + 1; }
+
+    // Up to and including the next TAB; false when the text ends (or an end-of-file mark comes) first.
+    bool SkipPastTab() {
+        while (m_pos < m_text.size()) {
+            const QChar c = m_text[m_pos++];
+            if (c == QLatin1Char('\t')) {
+                return true;
+            }
+            if (c.unicode() == 26) {
+                m_pos = m_text.size();
+                return false;
+            }
+        }
+        return false;
+    }
+    std::optional<QString> UpToTab() {
+        const qsizetype tab = m_text.indexOf(QLatin1Char('\t'), m_pos);
+        if (tab < 0) {
+            m_pos = m_text.size();
+            return std::nullopt;
+        }
+        QString column = m_text.mid(m_pos, tab - m_pos);
+        m_pos = tab + 1;
+        return column;
+    }
+    void SkipLine() {
+        const qsizetype lf = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        m_pos = lf < 0 ? m_text.size() : lf + 1;
+    }
+    void SkipBlanks() {
+        while (m_pos < m_text.size() && (m_text[m_pos].isSpace() || m_text[m_pos].unicode() == 26)) {
+            if (m_text[m_pos].unicode() == 26) {
+                m_pos = m_text.size();
+                return;
+            }
+            ++m_pos;
+        }
+    }
+    // A number as a reader of numbers takes it: blanks, then sign, digits, fraction, exponent.
+    std::optional<double> Number() {
+        SkipBlanks();
+        qsizetype end = m_pos;
+        while (end < m_text.size() && QStringLiteral("+-.0123456789eE").contains(m_text[end])) {
+            ++end;
+        }
+        bool ok = false;
+        const double value = m_text.mid(m_pos, end - m_pos).toDouble(&ok);
+        if (!ok || !std::isfinite(value)) {
+            return std::nullopt;
+        }
+        m_pos = end;
+        return value;
+    }
+
+private:
+    QString m_text;
+    qsizetype m_pos = 0;
+};
+
+TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) { return Read(fileName, false); }
+TSetFiles::Result TSetFiles::ReadAllSetsFile(const QString& fileName) { return Read(fileName, true); }
+
+TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
+    SetProgress(5);
+    const auto& allGroups = VersionGates::Groups(m_family);
+    std::vector<const TVersionGroup*> groups; // the groups an older file may lack values of
+    for (const TVersionGroup& group : allGroups) {
+        if (group.Fields != QStringList{QStringLiteral("FUError")}) {
+            groups.push_back(&group);
+        }
+    }
+    std::vector<bool> missing(groups.size(), true);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetProgress(0);
+        return CannotOpen;
+    }
+    SetProgress(10);
+    Reader in(DecodeText(file.readAll()));
+    file.close();
+
+    TTable& sets = m_database.SetTable(m_family);
+    m_database.SetParameterFamily(m_family);
+    bool inserted = false;
+    // A set that could not be read completely is not left behind to be saved by the next move.
+    const auto fail = [&](Result result) {
+        if (inserted && sets.GetState() == TTable::State::Insert) {
+            sets.Cancel();
+        }
+        SetProgress(0);
+        return result;
+    };
+    const auto storeDefaults = [&] {
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            if (missing[g]) {
+                for (qsizetype i = 0; i < groups[g]->Fields.size(); ++i) {
+                    sets.SetFieldFloat(groups[g]->Fields[i], groups[g]->Substitutes[static_cast<std::size_t>(i)]);
+                }
+            }
+        }
+    };
+
+    try {
+        in.SkipPastTab();
+        const QString header = in.UpToTab().value_or(QString());
+        in.SkipLine();
+        const QString marker = header.left(8);
+        if (marker == OtherMarker()) {
+            return fail(OtherFamily);
+        }
+        sets.Insert();
+        inserted = true;
+        sets.SetFieldText("Name", marker == Marker() ? header.mid(8) : header);
+
+        double counter = 0;
+        double expected = -1;
+        int read = 0;
+        bool ended = false;
+        bool newSetPending = false;
+        while (!in.AtEnd() && !(ended && !allSets)) {
+            const std::optional<double> number = in.Number();
+            if (!number && in.AtEnd()) {
+                break;
+            }
+            if (!number) {
+                m_feedback.ShowMessage(MessageKind::Error, Text(166),
+                                       Text(194) + fileName + QStringLiteral(" (%1)").arg(in.Line()), MessageButtons::Ok);
+                return fail(BadContent);
+            }
+            if (!in.SkipPastTab()) {
+                break; // the file ends inside a line
+            }
+            counter += allSets ? 0.5 : Step();
+            SetProgress(counter);
+            if (newSetPending) {
+                sets.Insert();
+                newSetPending = false;
+            }
+            const std::optional<QString> column2 = in.UpToTab();
+            if (!column2) {
+                break;
+            }
+            const std::optional<double> value = in.Number();
+            if (!value) {
+                m_feedback.ShowMessage(MessageKind::Error, Text(166),
+                                       Text(194) + fileName + QStringLiteral(" (%1)").arg(in.Line()), MessageButtons::Ok);
+                return fail(BadContent);
+            }
+            in.SkipLine();
+            const int code = static_cast<int>(*number);
+            if (code == 0 && allSets) {
+                sets.SetFieldText("Name", *column2);
+            } else if (code == 9997) {
+                sets.SetFieldText("InfoMemo", DecodeMemo(*column2));
+            } else if (code == 9998) {
+                sets.SetFieldText("ErrorMemo", DecodeMemo(*column2));
+            } else if (code == 9999) {
+                QString description = *column2;
+                // The writer closes the description with "[]" and the family marker; it is
+                // not part of what the user wrote.
+                for (const QString& mark : {Marker(), OtherMarker()}) {
+                    if (description.endsWith(QStringLiteral("[]") + mark)) {
+                        description.chop(2 + mark.size());
+                    }
+                }
+                sets.SetFieldText("Description", DecodeDescription(description));
+                expected = *value;
+                ended = true;
+                if (allSets) {
+                    storeDefaults();
+                    newSetPending = true;
+                }
+            } else {
+                QString field = *column2;
+                for (std::size_t g = 0; g < groups.size(); ++g) {
+                    const bool alias = m_family == 1 && ((field == QLatin1String("LivTkxType") &&
+                                                          groups[g]->Fields.contains(QStringLiteral("StartDelay"))) ||
+                                                         (field == QLatin1String("CmdInputType") &&
+                                                          groups[g]->Fields.contains(QStringLiteral("CommandInput"))));
+                    if (groups[g]->Fields.contains(field) || alias) {
+                        missing[g] = false;
+                    }
+                }
+                if (m_family == 1 && field == QLatin1String("LivTkxType")) {
+                    sets.SetFieldFloat("StartDelay", *value == 1 ? 4 : 1);
+                } else if (m_family == 1 && field == QLatin1String("Compatibility")) {
+                    sets.SetFieldFloat("RelayFunction", *value);
+                } else if (m_family == 1 && field == QLatin1String("CmdInputType")) {
+                    sets.SetFieldFloat("CommandInput", *value);
+                } else {
+                    sets.SetFieldFloat(field, *value);
+                }
+                ++read;
+            }
+        }
+        if (std::abs(expected - read) > 0.5) {
+            return fail(WrongCount);
+        }
+        QString lines;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            if (missing[g]) {
+                for (const QString& line : groups[g]->ListLines) {
+                    lines += line + QLatin1Char('\r');
+                }
+            }
+        }
+        if (!allSets) {
+            storeDefaults();
+        }
+        if (!lines.isEmpty()) {
+            m_feedback.ShowMessage(MessageKind::Information, Text(256),
+                                   Text(258) + QLatin1Char('\r') + lines + QLatin1Char('\r') + Text(255) +
+                                       QLatin1Char('\r') + Text(257) + QStringLiteral(".\r"),
+                                   MessageButtons::Ok);
+        }
+    } catch (const TableError& error) {
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        return fail(BadContent);
+    }
+    if (!allSets) {
+        SetProgress(100);
+    }
+    SetProgress(0);
+    return Ok;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class Feedback;
+class TParameterDatabase;
+
+// The parameter set files of one family (1 TKX, 2 VF-TKX): ".set" (the current set),
+// ".prm" (every set of the family's table) and ".txt" (the current set, for people).
+class TSetFiles {
+public:
+    enum Result { Ok = 0, CannotOpen = 1, WrongCount = 2, OtherFamily = 3, BadContent = 4 };
+
+    TSetFiles(TParameterDatabase& database, Feedback& feedback, int family);
+
+    std::function<void(int)> Progress; // 0 .. 100
+
+    Result WriteSetFile(const QString& fileName);
+    Result WriteAllSetsFile(const QString& fileName);
+    Result WriteTextFile(const QString& fileName);
+    // An import leaves its last set as the current record in insert state; a file it
+    // cannot take leaves nothing half read behind. BadContent: the file holds something
+    // that is not a set line (the reason went to the feedback).
+    Result ReadSetFile(const QString& fileName);
+    Result ReadAllSetsFile(const QString& fileName);
+
+    QString Marker() const;
+    QString OtherMarker() const;
+
+    static QString EncodeMemo(const QString& text);
+    static QString DecodeMemo(const QString& text);
+    static QString EncodeDescription(const QString& text);
+    static QString DecodeDescription(const QString& text);
+
+private:
+    class Reader;
+    Result Read(const QString& fileName, bool allSets);
+    Result Write(const QString& fileName, bool allSets);
+    void WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter, int& lines);
+    double Step() const;
+    void SetProgress(double counter) const;
+
+    TParameterDatabase& m_database;
+    Feedback& m_feedback;
+    int m_family;
+};

@@ -1,0 +1,265 @@
+#include "params/TSetFiles.h"
+
+#include "app/Language.h"
+#include "app/TConfiguration.h"
+#include "params/TParameterDatabase.h"
+
+#include "RecordingFeedback.h"
+#include "TempTree.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SetFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LanguageIndex = 2;
+        QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
+        TConfigurationEnvironment environment;
+        environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
+        environment.DocumentsFolder = m_tree.Path("docs");
+        m_configuration = std::make_unique<TConfiguration>(environment, m_feedback);
+        m_database = std::make_unique<TParameterDatabase>(*m_configuration, m_feedback);
+        ASSERT_TRUE(m_database->OpenDatabase());
+    }
+
+    TTable& Sets(int family) { return m_database->SetTable(family); }
+    // The family's metadata rows: address and field name, in order.
+    std::vector<std::pair<int, QString>> Rows(int family) {
+        m_database->SetParameterFamily(family);
+        TTable& metadata = m_database->TableParameterDBSettings();
+        std::vector<std::pair<int, QString>> rows;
+        for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+            rows.emplace_back(static_cast<int>(metadata.FieldAsInteger("EpromAddress")), metadata.FieldAsText("FieldName"));
+        }
+        return rows;
+    }
+    void AddSet(int family, const QString& name, const std::map<QString, QString>& texts = {},
+                const std::map<QString, double>& values = {}) {
+        TTable& sets = Sets(family);
+        sets.Insert();
+        sets.SetFieldText("Name", name);
+        for (const auto& [field, text] : texts) {
+            sets.SetFieldText(field, text);
+        }
+        for (const auto& [field, value] : values) {
+            sets.SetFieldFloat(field, value);
+        }
+        sets.Post();
+    }
+    // A set file as an older installation wrote it, with the lines it had.
+    QByteArray LegacyFile(const QByteArray& header, const QList<QByteArray>& parameterLines, int count) {
+        QByteArray file = "   0\t" + header + "\t    0.00\r\n";
+        for (const QByteArray& line : parameterLines) {
+            file += line + "\r\n";
+        }
+        file += "9997\tinfo\t    0.00\r\n9998\terrors\t    0.00\r\n9999\tdesc\t" +
+                QByteArray::number(count).rightJustified(5, ' ') + ".00\r\n";
+        return file;
+    }
+
+    TempTree m_tree;
+    RecordingFeedback m_feedback;
+    std::unique_ptr<TConfiguration> m_configuration;
+    std::unique_ptr<TParameterDatabase> m_database;
+};
+
+TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {
+    AddSet(1, "Lift 3", {{"InfoMemo", "a\tb\rc\r"}, {"ErrorMemo", "E1\r"}, {"Description", "first\r\nsecond"}},
+           {{"StartSpeedUp", 0.3}, {"FastUp", 8.123}, {"HWZero", 12345.678}});
+    TSetFiles files(*m_database, m_feedback, 1);
+    ASSERT_EQ(files.WriteSetFile(m_tree.Path("lift3.set")), TSetFiles::Ok);
+
+    QByteArray expected = "   0\t{TKX---}Lift 3\t    0.00\r\n";
+    for (const auto& [address, field] : Rows(1)) {
+        const QByteArray value = field == "StartSpeedUp" ? "    0.30"
+                                 : field == "FastUp"     ? "    8.12"
+                                 : field == "HWZero"     ? "12345.68"
+                                                         : "    0.00";
+        expected += QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + '\t' + value + "\r\n";
+    }
+    expected += "9997\ta{b[c\r\t   70.00\r\n"; // the memo's last character is written as it is
+    expected += "9998\tE1\r\t   70.00\r\n";
+    expected += "9999\tfirst[]second[]{TKX---}\t   56.00\r\n";
+    EXPECT_EQ(m_tree.Read("lift3.set"), expected);
+}
+
+TEST_F(SetFilesTest, ARoundTripGivesBackValuesMemosNameAndDescription) {
+    const QString description = QString::fromUtf8("Shaft B\r\nafter service\tby K. Müller");
+    AddSet(2, "VF lift", {{"InfoMemo", "Software version:\t2.142\t\r"}, {"ErrorMemo", "Error 1:\t12 h \t\r"},
+                          {"Description", description}},
+           {{"FastUp", 7.5}, {"K7Accel", 1.25}, {"TKXOpDn", 1}});
+    TSetFiles files(*m_database, m_feedback, 2);
+    ASSERT_EQ(files.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(files.ReadSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
+        TTable& sets = Sets(2);
+        EXPECT_EQ(sets.GetState(), TTable::State::Insert); // shown, not yet saved
+        sets.Post();
+        EXPECT_EQ(sets.FieldAsText("Name"), "VF lift");
+        EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FastUp"), 7.5);
+        EXPECT_DOUBLE_EQ(sets.FieldAsFloat("K7Accel"), 1.25);
+        EXPECT_EQ(sets.FieldAsText("InfoMemo"), "Software version:\t2.142\t\r");
+        EXPECT_EQ(sets.FieldAsText("ErrorMemo"), "Error 1:\t12 h \t\r");
+        // The description neither grows on a round trip nor loses its TAB.
+        EXPECT_EQ(sets.FieldAsText("Description"), description);
+        ASSERT_EQ(files.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
+    }
+    EXPECT_TRUE(m_feedback.Messages.empty());
+}
+
+TEST_F(SetFilesTest, AllSetsFilesCountOnAcrossTheSets) {
+    TSetFiles files(*m_database, m_feedback, 1);
+    ASSERT_EQ(files.WriteAllSetsFile(m_tree.Path("empty.prm")), TSetFiles::Ok);
+    const QByteArray empty = m_tree.Read("empty.prm");
+    EXPECT_TRUE(empty.startsWith("   0\t{TKX---}\t    0.00\r\n"));
+    EXPECT_EQ(empty.count("9999\t"), 1);
+
+    for (const char* name : {"C", "a", "B"}) {
+        AddSet(1, name, {}, {{"FastUp", 1.5}});
+    }
+    ASSERT_EQ(files.WriteAllSetsFile(m_tree.Path("all.prm")), TSetFiles::Ok);
+    const QByteArray all = m_tree.Read("all.prm");
+    EXPECT_TRUE(all.contains("\t   56.00\r\n   0\tB\t    0.00\r\n"));
+    EXPECT_TRUE(all.contains("\t  112.00\r\n   0\tC\t    0.00\r\n"));
+    EXPECT_TRUE(all.endsWith("[]{TKX---}\t  168.00\r\n"));
+    EXPECT_TRUE(all.startsWith("   0\t{TKX---}a\t"));
+
+    Sets(1).First();
+    for (int i = 0; i < 3; ++i) {
+        Sets(1).Delete();
+    }
+    ASSERT_EQ(files.ReadAllSetsFile(m_tree.Path("all.prm")), TSetFiles::Ok);
+    TTable& sets = Sets(1);
+    sets.Post();
+    ASSERT_EQ(sets.RecordCount(), 3);
+    QStringList names;
+    for (sets.First(); !sets.Eof(); sets.Next()) {
+        names << sets.FieldAsText("Name");
+        EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FastUp"), 1.5);
+    }
+    EXPECT_EQ(names, QStringList({"a", "B", "C"}));
+}
+
+TEST_F(SetFilesTest, TheOtherFamilysFileIsRefusedAndAMissingMarkerIsANameOfItsOwn) {
+    AddSet(2, "inverter");
+    TSetFiles vf(*m_database, m_feedback, 2);
+    ASSERT_EQ(vf.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
+    TSetFiles tkx(*m_database, m_feedback, 1);
+    EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("vf.set")), TSetFiles::OtherFamily);
+    EXPECT_EQ(Sets(1).RecordCount(), 0);
+    EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("nothing-here.set")), TSetFiles::CannotOpen);
+
+    QList<QByteArray> lines;
+    for (const auto& [address, field] : Rows(1)) {
+        lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    1.00";
+    }
+    m_tree.Write("plain.set", LegacyFile("Plain name", lines, static_cast<int>(lines.size())));
+    EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("plain.set")), TSetFiles::Ok);
+    EXPECT_EQ(Sets(1).FieldAsText("Name"), "Plain name");
+}
+
+TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
+    // Windows-1252 bytes as an older installation wrote them, without the newer parameters.
+    QList<QByteArray> lines;
+    const QStringList newer{"FlowCalUp", "FlowCalDn", "EdgeDetect", "StartDelay", "CommandInput", "RelayFunction",
+                            "AuxCurve"};
+    for (const auto& [address, field] : Rows(1)) {
+        if (!newer.contains(field)) {
+            lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    3.00";
+        }
+    }
+    lines << "  79\tLivTkxType\t    1.00" << "  80\tCmdInputType\t    2.00" << "  82\tCompatibility\t    3.00";
+    m_tree.Write("old.set", LegacyFile("{TKX---}Aufzug M\xfcller", lines, static_cast<int>(lines.size())));
+
+    TSetFiles files(*m_database, m_feedback, 1);
+    ASSERT_EQ(files.ReadSetFile(m_tree.Path("old.set")), TSetFiles::Ok);
+    TTable& sets = Sets(1);
+    EXPECT_EQ(sets.FieldAsText("Name"), QString::fromUtf8("Aufzug Müller"));
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("StartDelay"), 4);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("CommandInput"), 2);
+    // "Compatibility" gives a value but counts as no relay function: the defaults win.
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("RelayFunction"), 1);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("AuxCurve"), 0);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FlowCalUp"), 1);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("EdgeDetect"), 2);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FastUp"), 3);
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Caption, "Remark");
+    EXPECT_EQ(m_feedback.Messages[0].Text,
+              Text(258) + "\r- Calibration Factor UP\r- Calibration Factor DOWN\r- Aux. curve\r- Relay function\r"
+                          "- Edge detection\r\r" + Text(255) + "\r" + Text(257) + ".\r");
+}
+
+TEST_F(SetFilesTest, BrokenFilesEndTheImportAndLeaveNoHalfSetBehind) {
+    TSetFiles files(*m_database, m_feedback, 1);
+    QList<QByteArray> lines;
+    for (const auto& [address, field] : Rows(1)) {
+        lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    1.00";
+    }
+    const QByteArray good = LegacyFile("{TKX---}x", lines, static_cast<int>(lines.size()));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        TSetFiles::Result result;
+    } cases[] = {
+        {"wrong count", LegacyFile("{TKX---}x", lines, 55), TSetFiles::WrongCount},
+        {"cut inside a line", good.left(good.size() / 2) + "  12\tStartSp", TSetFiles::WrongCount},
+        {"no end line", good.left(good.indexOf("9997")), TSetFiles::WrongCount},
+        {"not a number", good.left(200) + "\r\nabc\tFastUp\t1.00\r\n", TSetFiles::BadContent},
+        {"value not a number", good.left(200) + "\r\n  16\tFastUp\tfast\r\n", TSetFiles::BadContent},
+        {"unknown field", good.left(200) + "\r\n  16\tNoSuchField\t1.00\r\n", TSetFiles::BadContent},
+        {"empty", QByteArray(), TSetFiles::WrongCount},
+    };
+    for (const Case& c : cases) {
+        m_feedback.Messages.clear();
+        m_tree.Write("broken.set", c.bytes);
+        EXPECT_EQ(files.ReadSetFile(m_tree.Path("broken.set")), c.result) << c.name;
+        EXPECT_EQ(Sets(1).GetState(), TTable::State::Browse) << c.name;
+        EXPECT_EQ(Sets(1).RecordCount(), 0) << c.name;
+    }
+    // Arbitrary bytes: never a crash or a hang, never a set left behind.
+    auto* random = QRandomGenerator::global();
+    for (int round = 0; round < 50; ++round) {
+        QByteArray noise(static_cast<qsizetype>(random->bounded(2000)), '\0');
+        for (char& byte : noise) {
+            byte = static_cast<char>(random->bounded(256));
+        }
+        if (round % 2 == 0) {
+            noise.prepend(good.left(random->bounded(static_cast<int>(good.size()))));
+        }
+        m_tree.Write("noise.prm", noise);
+        const TSetFiles::Result result = files.ReadAllSetsFile(m_tree.Path("noise.prm"));
+        EXPECT_NE(result, TSetFiles::Ok) << round;
+        EXPECT_EQ(Sets(1).GetState(), TTable::State::Browse) << round;
+    }
+}
+
+TEST_F(SetFilesTest, TheTextFileIsForPeople) {
+    AddSet(1, "Lift 3", {{"InfoMemo", "Software version:\t2.107\t\r"}, {"ErrorMemo", "Error 1:\t12 h \t\r"},
+                         {"Description", "one\r\ntwo"}},
+           {{"FastUp", 8}});
+    TSetFiles files(*m_database, m_feedback, 1);
+    ASSERT_EQ(files.WriteTextFile(m_tree.Path("lift3.txt")), TSetFiles::Ok);
+    const QString text = QString::fromLatin1(m_tree.Read("lift3.txt"));
+    EXPECT_TRUE(text.startsWith("Saved: \t"));
+    EXPECT_TRUE(text.contains("\r\nRecord name: \tLift 3\r\n\r\n"));
+    EXPECT_TRUE(text.contains("\tFast UP\t    8.00\tV\r\n"));
+    EXPECT_TRUE(text.contains("\tMin. pressure UP\t    0.00\tpsi\r\n"));
+    EXPECT_TRUE(text.contains("\r\nDescription:\r\n\tone\r\n\ttwo\r\n"));
+    EXPECT_TRUE(text.contains("\r\nInformation:\r\n\tSoftware version:\t2.107\t\r\n"));
+    EXPECT_TRUE(text.endsWith("\r\nError list:\r\n\tError 1:\t12 h \t"));
+}
+
+TEST_F(SetFilesTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft) {
+    AddSet(1, "x");
+    TSetFiles files(*m_database, m_feedback, 1);
+    EXPECT_EQ(files.WriteSetFile(m_tree.Path("no/such/dir/x.set")), TSetFiles::CannotOpen);
+    EXPECT_EQ(files.WriteAllSetsFile(m_tree.Path("no/such/dir/x.prm")), TSetFiles::CannotOpen);
+    EXPECT_FALSE(QFileInfo::exists(m_tree.Path("no/such/dir")));
+}
+
+} // namespace
