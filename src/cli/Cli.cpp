@@ -22,7 +22,9 @@ QString HelpText() {
         "                      6 Polish, 7 Chinese, 8 Japanese, 9 Simplified Chinese, 102 English (US units)\n"
         "  --port DEVICE       the serial device of the controller (otherwise the configured standard port)\n"
         "  --reply-timeout MS  silence that ends a controller reply (default: the configured one, 1000)\n"
-        "  --pause-sending 0|1 send commands one character at a time (default 1)\n\n"
+        "  --pause-sending 0|1 send commands one character at a time (default 1)\n"
+        "  --eeprom-delay MS   pause after each parameter written (default: the configured one, 100)\n"
+        "  --yes, --no         the answer to questions (default --yes)\n\n"
         "Commands:\n");
     for (const auto& command : AllCommands()) {
         const QString head = (command->Name() + QLatin1Char(' ') + command->Arguments()).trimmed();
@@ -45,6 +47,8 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
     QString port;
     QString replyTimeout;
     int pauseSending = -1;
+    QString eepromDelay;
+    bool answerYes = true;
     try {
         qsizetype i = 0;
         for (; i < arguments.size(); ++i) {
@@ -71,6 +75,10 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                 out << "torvex " << TConfiguration::ProgramVersion << '\n';
                 return 0;
             }
+            if (name == QLatin1String("--yes") || name == QLatin1String("--no")) {
+                answerYes = name == QLatin1String("--yes");
+                continue;
+            }
             if (name == QLatin1String("--workdir")) {
                 environment.WorkDirOverride = value();
                 if (environment.WorkDirOverride.isEmpty()) {
@@ -89,6 +97,12 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                     throw UsageError(QStringLiteral("--reply-timeout must be 1..32000 ms"));
                 }
                 replyTimeout = QString::number(ms);
+            } else if (name == QLatin1String("--eeprom-delay")) {
+                const int ms = ParseIntegerArgument(value(), QStringLiteral("--eeprom-delay"));
+                if (ms < 0 || ms > 32000) {
+                    throw UsageError(QStringLiteral("--eeprom-delay must be 0..32000 ms"));
+                }
+                eepromDelay = QString::number(ms);
             } else if (name == QLatin1String("--pause-sending")) {
                 const QString flag = value();
                 if (flag != QLatin1String("0") && flag != QLatin1String("1")) {
@@ -117,10 +131,13 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                         return names;
                     };
                 }
-                CliFeedback feedback(err, port);
+                CliFeedback feedback(err, port, answerYes);
                 TConfiguration configuration(std::move(environment), feedback);
                 if (!replyTimeout.isEmpty()) {
                     configuration.Settings().ParameterRead = replyTimeout;
+                }
+                if (!eepromDelay.isEmpty()) {
+                    configuration.Settings().EEpromWrite = eepromDelay;
                 }
                 if (pauseSending >= 0) {
                     configuration.Settings().PauseSending = pauseSending == 1;

@@ -6,10 +6,13 @@ MessageAnswer CliFeedback::ShowMessage(MessageKind, const QString& caption, cons
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_err << caption << ": " << shown;
     if (buttons == MessageButtons::YesNo) {
-        m_err << " -> Yes";
+        m_err << (m_answerYes ? " -> Yes" : " -> No");
     }
     m_err << Qt::endl;
-    return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    if (buttons != MessageButtons::YesNo) {
+        return MessageAnswer::Ok;
+    }
+    return m_answerYes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 std::optional<QString> CliFeedback::ChoosePort(const QStringList& names) {

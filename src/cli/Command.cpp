@@ -1,6 +1,10 @@
 #include "Command.h"
 
+#include "ExportCommand.h"
 #include "IdentifyCommand.h"
+#include "ImportCommand.h"
+#include "ReadCommand.h"
+#include "WriteCommand.h"
 #include "MetadataCommand.h"
 #include "PortsCommand.h"
 #include "SendCommand.h"
@@ -11,11 +15,15 @@
 
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<IdentifyCommand>());
+    commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<MetadataCommand>());
     commands.push_back(std::make_unique<PortsCommand>());
+    commands.push_back(std::make_unique<ReadCommand>());
     commands.push_back(std::make_unique<SendCommand>());
     commands.push_back(std::make_unique<SetsCommand>());
+    commands.push_back(std::make_unique<WriteCommand>());
     commands.push_back(std::make_unique<TextCommand>());
     return commands;
 }
@@ -28,15 +36,40 @@ int ParseIntegerArgument(const QString& text, const QString& what) {
     return value;
 }
 
+CommandArguments::CommandArguments(const QString& command, const QStringList& arguments,
+                                   const QStringList& allowedOptions) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QLatin1String("--"))) {
+            Positional << argument;
+            continue;
+        }
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (!allowedOptions.contains(name)) {
+            throw UsageError(QStringLiteral("%1 does not know the option %2").arg(command, name));
+        }
+        if (Options.contains(name)) {
+            throw UsageError(QStringLiteral("%1 given twice").arg(name));
+        }
+        if (argument.contains(QLatin1Char('='))) {
+            Options.insert(name, argument.section(QLatin1Char('='), 1));
+        } else if (i + 1 < arguments.size()) {
+            Options.insert(name, arguments[++i]);
+        } else {
+            throw UsageError(QStringLiteral("%1 needs a value").arg(name));
+        }
+    }
+}
+
 int ParseFamilyArguments(const QString& command, const QStringList& arguments) {
-    QString family;
-    if (arguments.size() == 2 && arguments[0] == QLatin1String("--family")) {
-        family = arguments[1];
-    } else if (arguments.size() == 1 && arguments[0].startsWith(QLatin1String("--family="))) {
-        family = arguments[0].section(QLatin1Char('='), 1);
-    } else {
+    const CommandArguments parsed(command, arguments, {QStringLiteral("--family")});
+    if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty()) {
         throw UsageError(QStringLiteral("%1 needs --family tkx or --family vf-tkx").arg(command));
     }
+    return ParseFamily(parsed.Value(QStringLiteral("--family")));
+}
+
+int ParseFamily(const QString& family) {
     if (family.compare(QLatin1String("tkx"), Qt::CaseInsensitive) == 0) {
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QMap>
 #include <QTextStream>
 
 #include <memory>
@@ -52,3 +53,14 @@ int ParseIntegerArgument(const QString& text, const QString& what);
 
 // "--family tkx|vf-tkx" as the only arguments: the parameter family 1 or 2.
 int ParseFamilyArguments(const QString& command, const QStringList& arguments);
+int ParseFamily(const QString& text);
+
+// A command's own options ("--name VALUE" or "--name=VALUE", each allowed once) and
+// its positional arguments; anything not allowed is a usage error.
+struct CommandArguments {
+    CommandArguments(const QString& command, const QStringList& arguments, const QStringList& allowedOptions);
+    QMap<QString, QString> Options;
+    QStringList Positional;
+    QString Value(const QString& option) const { return Options.value(option); }
+    bool Has(const QString& option) const { return Options.contains(option); }
+};

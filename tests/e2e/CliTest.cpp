@@ -66,7 +66,14 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
                                  {"send", "load-everything"},
                                  {"identify", "now"},
                                  {"--reply-timeout", "0", "identify"},
-                                 {"--pause-sending", "yes", "identify"}};
+                                 {"--pause-sending", "yes", "identify"},
+                                 {"read"},
+                                 {"read", "--family", "tkx", "--out", "x.dat"},
+                                 {"write", "--family", "tkx"},
+                                 {"write", "--family", "tkx", "--file", "a.set", "--name", "b"},
+                                 {"export", "--family", "tkx", "file.SET"},
+                                 {"import", "--family", "tkx", "file.txt"},
+                                 {"--eeprom-delay", "-5", "sets", "--family", "tkx"}};
     for (const QStringList& arguments : cases) {
         const Result result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
@@ -188,6 +195,40 @@ TEST_F(CliTest, ControllerCommandsWithoutAControllerSayWhy) {
     const Result quiet = Run(work + QStringList{"--port", silent.Device(), "--reply-timeout", "100", "identify"});
     EXPECT_EQ(quiet.exitCode, 1);
     EXPECT_TRUE(quiet.err.contains("no controller answered")) << quiet.err.toStdString();
+}
+
+TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    const QStringList common{"--workdir", m_home.Path("work"), "--port", simulator.Device(), "--reply-timeout", "150",
+                             "--eeprom-delay", "0"};
+    const QString first = m_home.Path("first.set");
+    const Result read = Run(common + QStringList{"read", "--family", "tkx", "--out", first});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_TRUE(read.out.startsWith("Connected controller: TKX  ( Software version: 2.220 )")) << read.out.toStdString();
+    QByteArray file = m_home.Read(first);
+    ASSERT_TRUE(file.contains("\tFastUp\t    8.00\r\n")) << file.constData();
+
+    file.replace("\tFastUp\t    8.00\r\n", "\tFastUp\t    6.55\r\n");
+    const QString changed = m_home.Write("changed.set", file);
+    const Result write = Run(common + QStringList{"write", "--family", "tkx", "--file", changed});
+    EXPECT_EQ(write.exitCode, 0) << write.err.toStdString();
+    EXPECT_TRUE(simulator.Log().contains("received t\\r"));
+
+    const QString second = m_home.Path("second.set");
+    const Result again = Run(common + QStringList{"read", "--family", "tkx", "--out", second});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(m_home.Read(second).contains("\tFastUp\t    6.55\r\n"));
+
+    // Two sets read, none left over from the write; the all-sets file holds both.
+    const Result sets = Run({"--workdir", m_home.Path("work"), "sets", "--family", "tkx"});
+    EXPECT_EQ(sets.out.count('\n'), 2) << sets.out.toStdString();
+    const QString all = m_home.Path("all.prm");
+    EXPECT_EQ(Run({"--workdir", m_home.Path("work"), "export", "--family", "tkx", all}).exitCode, 0);
+    EXPECT_EQ(m_home.Read(all).count("9999\t"), 2);
+    const Result imported = Run({"--workdir", m_home.Path("work"), "import", "--family", "vf-tkx", first});
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first)) << imported.err.toStdString();
 }
 
 } // namespace

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Command.h"
+
+// A stored set (or all sets) of a family into a file.
+class ExportCommand : public Command {
+public:
+    QString Name() const override { return QStringLiteral("export"); }
+    QString Arguments() const override { return QStringLiteral("--family F [--name NAME] FILE"); }
+    QString Summary() const override { return QStringLiteral("write a set (.set, .txt) or all sets (.prm) to a file"); }
+    void Parse(const QStringList& arguments) override;
+    bool NeedsDatabase() const override { return true; }
+    int Run(CliContext& context) override;
+
+private:
+    int m_family = 1;
+    QString m_name;
+    QString m_file;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Command.h"
+
+// A .set or .prm file into the family's sets, saved.
+class ImportCommand : public Command {
+public:
+    QString Name() const override { return QStringLiteral("import"); }
+    QString Arguments() const override { return QStringLiteral("--family F FILE"); }
+    QString Summary() const override { return QStringLiteral("read a .set or .prm file into the stored sets"); }
+    void Parse(const QStringList& arguments) override;
+    bool NeedsDatabase() const override { return true; }
+    int Run(CliContext& context) override;
+
+private:
+    int m_family = 1;
+    QString m_file;
+};

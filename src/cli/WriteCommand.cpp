@@ -1,0 +1,60 @@
+#include "WriteCommand.h"
+
+#include "ControllerPort.h"
+#include "SetFileSupport.h"
+
+#include "access/TPasswordLevel.h"
+#include "app/Language.h"
+#include "app/TConfiguration.h"
+#include "link/ControllerCommands.h"
+#include "params/TParameterDatabase.h"
+#include "params/TParameterTransfer.h"
+
+void WriteCommand::Parse(const QStringList& arguments) {
+    const CommandArguments parsed(Name(), arguments,
+                                  {QStringLiteral("--family"), QStringLiteral("--file"), QStringLiteral("--name"),
+                                   QStringLiteral("--password")});
+    if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty() ||
+        parsed.Has(QStringLiteral("--file")) == parsed.Has(QStringLiteral("--name"))) {
+        throw UsageError(QStringLiteral("write needs --family F and either --file FILE.set or --name NAME"));
+    }
+    m_family = ParseFamily(parsed.Value(QStringLiteral("--family")));
+    m_file = parsed.Value(QStringLiteral("--file"));
+    m_name = parsed.Value(QStringLiteral("--name"));
+    m_password = parsed.Value(QStringLiteral("--password"));
+    if (!m_file.isEmpty() && SetFileSupport::KindOf(m_file, false) != SetFileSupport::Kind::Set) {
+        throw UsageError(QStringLiteral("write takes a .set file"));
+    }
+}
+
+int WriteCommand::Run(CliContext& context) {
+    TParameterDatabase& database = *context.Database;
+    TTable& sets = database.SetTable(m_family);
+    if (!m_file.isEmpty()) {
+        TSetFiles files(database, context.Ui, m_family);
+        if (!SetFileSupport::Import(context, files, SetFileSupport::Kind::Set, m_file)) {
+            return 1;
+        }
+    } else if (!sets.FindName(m_name)) {
+        context.Err << "torvex: no set named \"" << m_name << "\"" << Qt::endl;
+        return 1;
+    }
+    ControllerPort port(context);
+    int result = TParameterTransfer::kWriteFailed;
+    if (port.Obtained()) {
+        // The level the password dialog would give this entry; none is level 1.
+        TPasswordLevel level;
+        level.Enter(m_password);
+        TControllerAccess access(context.Configuration, context.Ui, context.Time);
+        TParameterTransfer transfer(database, access, m_family);
+        transfer.Port = &*port;
+        result = transfer.WriteParameterSet(level.GetPasswordLevel(), StoredLanguageValue == Language::UsImperialValue,
+                                            context.Configuration.GetEepromWriteDelay());
+        context.Out << transfer.InfoLabel() << '\n';
+    }
+    // A set imported only to be written does not stay in the database.
+    if (!m_file.isEmpty()) {
+        sets.Cancel();
+    }
+    return result == 0 ? 0 : 1;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Command.h"
+
+// Writes a set (from a file, or a stored one by name) into the connected controller.
+class WriteCommand : public Command {
+public:
+    QString Name() const override { return QStringLiteral("write"); }
+    QString Arguments() const override { return QStringLiteral("--family F (--file FILE.set | --name NAME) [--password CODE]"); }
+    QString Summary() const override { return QStringLiteral("write a set into the controller"); }
+    void Parse(const QStringList& arguments) override;
+    bool NeedsDatabase() const override { return true; }
+    int Run(CliContext& context) override;
+
+private:
+    int m_family = 1;
+    QString m_file;
+    QString m_name;
+    QString m_password;
+};
