@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -235,9 +236,11 @@ public:
         while (end < m_text.size() && QStringLiteral("+-.0123456789eE").contains(m_text[end])) {
             ++end;
         }
-        bool ok = false;
-        const double value = m_text.mid(m_pos, end - m_pos).toDouble(&ok);
-        if (!ok || !std::isfinite(value)) {
+        const QByteArray token = m_text.mid(m_pos, end - m_pos).toLatin1();
+        double value = 0;
+        const char* first = token.constData() + (token.startsWith('+') ? 1 : 0);
+        const auto [last, error] = std::from_chars(first, token.constData() + token.size(), value);
+        if (error != std::errc() || last != token.constData() + token.size() || !std::isfinite(value)) {
             return std::nullopt;
         }
         m_pos = end;
@@ -273,6 +276,7 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
 
     TTable& sets = m_database.SetTable(m_family);
     m_database.SetParameterFamily(m_family);
+    TTable::Batch batch(sets);
     bool inserted = false;
     // A set that could not be read completely is not left behind to be saved by the next move.
     const auto fail = [&](Result result) {
@@ -399,6 +403,7 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
         if (!allSets) {
             storeDefaults();
         }
+        batch.Commit();
         if (!lines.isEmpty()) {
             m_feedback.ShowMessage(MessageKind::Information, Text(256),
                                    Text(258) + QLatin1Char('\r') + lines + QLatin1Char('\r') + Text(255) +

@@ -18,6 +18,19 @@ int CompareNoCase(void*, int lengthA, const void* a, int lengthB, const void* b)
     return left.compare(right, Qt::CaseInsensitive);
 }
 
+void BindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        sqlite3_bind_null(statement, index);
+    } else if (value.typeId() == QMetaType::Double) {
+        sqlite3_bind_double(statement, index, value.toDouble());
+    } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        sqlite3_bind_int64(statement, index, value.toLongLong());
+    } else {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+}
+
 class Statement {
 public:
     Statement(sqlite3* db, const QString& sql) {
@@ -31,18 +44,7 @@ public:
     bool Prepared() const { return m_rc == SQLITE_OK && m_stmt != nullptr; }
     sqlite3_stmt* Get() const { return m_stmt; }
 
-    void Bind(int index, const QVariant& value) {
-        if (!value.isValid() || value.isNull()) {
-            sqlite3_bind_null(m_stmt, index);
-        } else if (value.typeId() == QMetaType::Double) {
-            sqlite3_bind_double(m_stmt, index, value.toDouble());
-        } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
-            sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(m_stmt, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        }
-    }
+    void Bind(int index, const QVariant& value) { BindValue(m_stmt, index, value); }
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
@@ -106,6 +108,18 @@ void TTable::Open(const QString& directory) {
         if (m_columns.isEmpty()) {
             Fail(QStringLiteral("the file holds no table %1").arg(m_definition.SqlName()));
         }
+        m_columnIndex.clear();
+        m_columnFields.clear();
+        m_autoColumn = -1;
+        for (int i = 0; i < m_columns.size(); ++i) {
+            m_columnIndex.insert(m_columns[i], i);
+            m_columnIndex.insert(m_columns[i].toLower(), i);
+            const FieldDef* field = m_definition.Field(m_columns[i]);
+            m_columnFields.push_back(field);
+            if (field != nullptr && field->Type == FieldType::Auto) {
+                m_autoColumn = i;
+            }
+        }
         m_hasRange = false;
         Load(0, 0);
     } catch (...) {
@@ -125,6 +139,9 @@ void TTable::Close() {
     if (m_db == nullptr) {
         return;
     }
+    sqlite3_finalize(m_insertStatement);
+    sqlite3_finalize(m_updateStatement);
+    m_insertStatement = m_updateStatement = nullptr;
     sqlite3_close(m_db);
     m_db = nullptr;
     m_rows.clear();
@@ -215,12 +232,9 @@ void TTable::SetState(State state) {
 }
 
 int TTable::FieldIndex(const QString& name) const {
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0) {
-            return i;
-        }
-    }
-    return -1;
+    // Callers mostly spell the name as the file does: try that before folding case.
+    const auto exact = m_columnIndex.constFind(name);
+    return exact != m_columnIndex.constEnd() ? exact.value() : m_columnIndex.value(name.toLower(), -1);
 }
 
 int TTable::RequireField(const QString& name) const {
@@ -280,7 +294,7 @@ void TTable::SetValue(int column, const QVariant& value) {
 
 void TTable::SetFieldFloat(const QString& name, double value) {
     const int index = RequireField(name);
-    const FieldDef* field = m_definition.Field(m_columns[index]);
+    const FieldDef* field = m_columnFields[static_cast<std::size_t>(index)];
     if (field != nullptr && (field->Type == FieldType::Text || field->Type == FieldType::Memo)) {
         SetFieldText(name, QString::number(value, 'g', 15));
         return;
@@ -290,7 +304,7 @@ void TTable::SetFieldFloat(const QString& name, double value) {
 
 void TTable::SetFieldText(const QString& name, const QString& value) {
     const int index = RequireField(name);
-    const FieldDef* field = m_definition.Field(m_columns[index]);
+    const FieldDef* field = m_columnFields[static_cast<std::size_t>(index)];
     if (field != nullptr && (field->Type == FieldType::Float || field->Type == FieldType::Integer)) {
         if (value.trimmed().isEmpty()) {
             SetValue(index, QVariant());
@@ -335,24 +349,20 @@ void TTable::Insert() {
     Q_EMIT DataChanged();
 }
 
-void TTable::Post() {
-    RequireOpen();
-    if (m_state != State::Edit && m_state != State::Insert) {
-        return;
+sqlite3_stmt* TTable::PostStatement(bool insert) {
+    sqlite3_stmt*& statement = insert ? m_insertStatement : m_updateStatement;
+    if (statement != nullptr) {
+        return statement; // made once while the table is open: its columns do not change
     }
     QStringList names;
-    std::vector<QVariant> values;
     for (int i = 0; i < m_columns.size(); ++i) {
-        const FieldDef* field = m_definition.Field(m_columns[i]);
-        if (field != nullptr && field->Type == FieldType::Auto) {
-            continue; // assigned by the engine
+        if (i != m_autoColumn) {
+            names << Quoted(m_columns[i]);
         }
-        names << Quoted(m_columns[i]);
-        values.push_back(m_pending.Values[i]);
     }
     const QString table = Quoted(m_definition.SqlName());
     QString sql;
-    if (m_state == State::Insert) {
+    if (insert) {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i) {
             marks << QStringLiteral("?");
@@ -367,39 +377,95 @@ void TTable::Post() {
         }
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table, sets.join(QLatin1Char(',')));
     }
-
-    Exec(QStringLiteral("BEGIN IMMEDIATE"));
-    qint64 rowId = m_pending.RowId;
-    {
-        Statement statement(m_db, sql);
-        bool ok = statement.Prepared();
-        if (ok) {
-            int index = 1;
-            for (const QVariant& value : values) {
-                statement.Bind(index++, value);
-            }
-            if (m_state == State::Edit) {
-                statement.Bind(index, QVariant(rowId));
-            }
-            ok = sqlite3_step(statement.Get()) == SQLITE_DONE;
-        }
-        if (!ok) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            Fail(message); // the record stays pending: the user may correct it or cancel
-        }
-        if (m_state == State::Insert) {
-            rowId = sqlite3_last_insert_rowid(m_db);
-        }
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        statement = nullptr;
     }
-    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return statement;
+}
+
+void TTable::Post() {
+    RequireOpen();
+    if (m_state != State::Edit && m_state != State::Insert) {
+        return;
+    }
+    sqlite3_stmt* statement = PostStatement(m_state == State::Insert);
+    // Within a batch every record is still all or nothing: a savepoint of its own.
+    Exec(m_batchDepth > 0 ? QStringLiteral("SAVEPOINT post") : QStringLiteral("BEGIN IMMEDIATE"));
+    qint64 rowId = m_pending.RowId;
+    bool ok = statement != nullptr;
+    if (ok) {
+        int index = 1;
+        for (int i = 0; i < m_columns.size(); ++i) {
+            if (i != m_autoColumn) {
+                BindValue(statement, index++, m_pending.Values[i]);
+            }
+        }
+        if (m_state == State::Edit) {
+            BindValue(statement, index, QVariant(rowId));
+        }
+        ok = sqlite3_step(statement) == SQLITE_DONE;
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+    if (!ok) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_exec(m_db, m_batchDepth > 0 ? "ROLLBACK TO post; RELEASE post" : "ROLLBACK", nullptr, nullptr, nullptr);
+        Fail(message); // the record stays pending: the user may correct it or cancel
+    }
+    if (m_state == State::Insert) {
+        rowId = sqlite3_last_insert_rowid(m_db);
+    }
+    if (sqlite3_exec(m_db, m_batchDepth > 0 ? "RELEASE post" : "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         Fail(message);
     }
+    // The row is now what the file holds: put it in its place without reading the table again.
+    m_pending.RowId = rowId;
+    if (m_autoColumn >= 0) {
+        m_pending.Values[m_autoColumn] = QVariant(rowId);
+    }
+    m_rows.erase(m_rows.begin() + m_cursor);
+    const int type = FieldIndex(QStringLiteral("ControllerType"));
+    if (m_hasRange && type >= 0 &&
+        (m_pending.Values[type].toString() < m_rangeLow || m_pending.Values[type].toString() > m_rangeHigh)) {
+        // Saved, but outside the range the table shows.
+        m_cursor = std::clamp(m_cursor, 0, std::max(0, RecordCount() - 1));
+        m_eof = m_bof = m_rows.empty();
+        SetState(State::Browse);
+        Q_EMIT DataChanged();
+        return;
+    }
+    const auto position = std::upper_bound(m_rows.begin(), m_rows.end(), m_pending,
+                                           [this](const Row& a, const Row& b) { return Before(a, b); });
+    m_cursor = static_cast<int>(position - m_rows.begin());
+    m_rows.insert(position, m_pending);
     SetState(State::Browse);
-    Load(rowId, m_cursor);
     Q_EMIT DataChanged();
+}
+
+bool TTable::Before(const Row& a, const Row& b) const {
+    const auto column = [this](const char* name) { return FieldIndex(QLatin1String(name)); };
+    if (m_definition.Order == TableOrder::Name) {
+        const int name = column("Name");
+        if (name >= 0) {
+            const int order = a.Values[name].toString().compare(b.Values[name].toString(), Qt::CaseInsensitive);
+            if (order != 0) {
+                return order < 0;
+            }
+        }
+    } else if (m_definition.Order == TableOrder::ControllerType) {
+        const int type = column("ControllerType");
+        if (type >= 0) {
+            const int order = a.Values[type].toString().compare(b.Values[type].toString());
+            if (order != 0) {
+                return order < 0;
+            }
+        }
+    }
+    return a.RowId < b.RowId;
 }
 
 void TTable::Cancel() {
@@ -527,4 +593,22 @@ void TTable::CancelRange() {
     Load(0, 0);
     m_bof = true;
     Q_EMIT DataChanged();
+}
+
+void TTable::BeginBatch() {
+    RequireOpen();
+    if (m_batchDepth++ == 0) {
+        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+}
+
+void TTable::EndBatch() {
+    if (m_batchDepth == 0 || --m_batchDepth > 0 || m_db == nullptr) {
+        return;
+    }
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        Fail(message);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "TableSchema.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -10,6 +11,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // A failure of the table engine or a wrong field name; the message names the file.
 class TableError : public std::runtime_error {
@@ -73,6 +75,35 @@ public:
     // becomes current. The cursor stays where it was when nothing matches.
     bool FindName(const QString& name);
 
+    // Many posts in one file transaction (an import): each record stays all or nothing,
+    // and the file is synced once at the end instead of once per record.
+    void BeginBatch();
+    void EndBatch();
+    class Batch {
+    public:
+        explicit Batch(TTable& table) : m_table(table) { m_table.BeginBatch(); }
+        // Ends the batch now; a failure to save is the caller's to report.
+        void Commit() {
+            m_done = true;
+            m_table.EndBatch();
+        }
+        // A batch left early keeps what was posted so far; the reason is reported elsewhere.
+        ~Batch() {
+            try {
+                if (!m_done) {
+                    m_table.EndBatch();
+                }
+            } catch (const TableError&) {
+            }
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        TTable& m_table;
+        bool m_done = false;
+    };
+
     // Only rows whose ControllerType lies between the bounds (inclusive).
     void SetRange(const QString& low, const QString& high);
     void CancelRange();
@@ -91,6 +122,8 @@ private:
     };
 
     int FieldIndex(const QString& name) const;
+    // The table's order, as the file would give it (name without regard to case, then age).
+    bool Before(const Row& a, const Row& b) const;
     int RequireField(const QString& name) const;
     const Row& CurrentRow() const;
     void RequireOpen() const;
@@ -100,12 +133,19 @@ private:
     void SetValue(int column, const QVariant& value);
     void SetState(State state);
     void SavePending();
+    sqlite3_stmt* PostStatement(bool insert);
     [[noreturn]] void Fail(const QString& what) const;
 
     const TableDef m_definition;
     QString m_path;
     sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_insertStatement = nullptr;
+    sqlite3_stmt* m_updateStatement = nullptr;
     QStringList m_columns;
+    QHash<QString, int> m_columnIndex; // lower-case name -> column
+    int m_autoColumn = -1;
+    int m_batchDepth = 0;
+    std::vector<const FieldDef*> m_columnFields; // the definition of each column, if it has one
     std::vector<Row> m_rows;
     Row m_pending;
     int m_cursor = 0;

@@ -1,0 +1,115 @@
+#include "app/Clock.h"
+#include "app/Feedback.h"
+#include "app/TConfiguration.h"
+#include "link/ControllerCommands.h"
+#include "link/SerialPort.h"
+#include "params/TParameterDatabase.h"
+#include "params/TParameterTransfer.h"
+#include "params/TSetFiles.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+// A database of its own on the delivered template.
+struct Installation {
+    QTemporaryDir home;
+    UnattendedFeedback feedback;
+    std::unique_ptr<TConfiguration> configuration;
+    std::unique_ptr<TParameterDatabase> database;
+    Installation() {
+        TConfigurationEnvironment environment;
+        environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
+        environment.DocumentsFolder = home.path();
+        environment.PortCandidates = [] { return QStringList(); };
+        configuration = std::make_unique<TConfiguration>(environment, feedback);
+        database = std::make_unique<TParameterDatabase>(*configuration, feedback);
+        database->OpenDatabase();
+    }
+};
+} // namespace
+
+// Exporting and importing a .prm of 1000 TKX sets.
+static void BM_AllSetsFile1000(benchmark::State& state) {
+    Installation installation;
+    TTable& sets = installation.database->TableTKX();
+    for (int i = 0; i < 1000; ++i) {
+        sets.Insert();
+        sets.SetFieldText("Name", QStringLiteral("Lift %1").arg(i));
+        sets.SetFieldFloat("FastUp", 8.0 + i % 100 / 100.0);
+        sets.SetFieldText("InfoMemo", QStringLiteral("Software version:\t2.107\t\rSerial number:\t000004711\t\r"));
+    }
+    sets.Post();
+    TSetFiles files(*installation.database, installation.feedback, 1);
+    const QString file = installation.home.path() + QStringLiteral("/all.prm");
+    const bool reading = state.range(0) == 1;
+    if (reading) {
+        files.WriteAllSetsFile(file);
+    }
+    for (auto _ : state) {
+        if (reading) {
+            state.PauseTiming();
+            installation.database->CloseDatabase(); // a fresh table for every import
+            QFile::remove(installation.configuration->GetDatabaseDirectory() + "/Tkx.DB");
+            installation.database->OpenDatabase();
+            state.ResumeTiming();
+            benchmark::DoNotOptimize(files.ReadAllSetsFile(file));
+            installation.database->TableTKX().Post();
+        } else {
+            benchmark::DoNotOptimize(files.WriteAllSetsFile(file));
+        }
+    }
+    state.SetLabel(reading ? "read" : "write");
+}
+BENCHMARK(BM_AllSetsFile1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Writing all 70 VF-TKX parameters into torvex-sim on a pty at 19200 baud, against the
+// least time the write can take: per row the EEPROM delay, 50 ms and 5 ms per paced character.
+static void BM_WriteSeventyVfParameters(benchmark::State& state) {
+    QProcess simulator;
+    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
+    if (!simulator.waitForReadyRead(10000)) {
+        state.SkipWithError("torvex-sim did not start");
+        return;
+    }
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    Installation installation;
+    installation.configuration->Settings().ParameterRead = QStringLiteral("100");
+    SystemClock clock;
+    TControllerAccess access(*installation.configuration, installation.feedback, clock);
+    TCommParameter port(device);
+    TParameterTransfer transfer(*installation.database, access, 2);
+    transfer.Port = &port;
+    TTable& sets = installation.database->TableITKX();
+    sets.Insert();
+    sets.SetFieldText("Name", QStringLiteral("bench"));
+    sets.Post();
+    constexpr int kDelay = 100;
+    double ratio = 0;
+    for (auto _ : state) {
+        // Time only the parameter loop: the sessions' openings are the protocol's, measured elsewhere.
+        QElapsedTimer timer;
+        timer.start();
+        transfer.WriteParameterSet(5, false, kDelay);
+        const double total = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        TTable& metadata = installation.database->TableParameterDBSettings();
+        double minimum = 0;
+        for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+            const QString command = QStringLiteral("E:%1:%2\r").arg(metadata.FieldAsInteger("EpromAddress"), 3, 10, QLatin1Char('0'))
+                                        .arg(0, 5, 10, QLatin1Char('0'));
+            minimum += kDelay + 50 + 5.0 * command.size();
+        }
+        // The two sessions (type, then version and command mode) and the quit around the loop.
+        const double sessions = 2 * 2000 + 1000 + 2 * (10 + 100) + 5 + 100 + 500 + 200 + 5 + 100 + 2 * (100 + 100);
+        ratio = (total - sessions) / minimum;
+        state.counters["rows_ms"] = total - sessions;
+        state.counters["minimum_ms"] = minimum;
+    }
+    state.counters["ratio"] = ratio;
+    simulator.terminate();
+    simulator.waitForFinished(3000);
+}
+BENCHMARK(BM_WriteSeventyVfParameters)->Iterations(1)->Unit(benchmark::kMillisecond);
