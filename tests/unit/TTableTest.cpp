@@ -142,7 +142,8 @@ TEST_F(TTableTest, WindowsHearOfEveryMoveAndChange) {
     AddSet("A", 1);
     AddSet("B", 2);
     int changes = 0;
-    QObject::connect(&m_table, &TTable::DataChanged, [&] { ++changes; });
+    QObject listener;
+    QObject::connect(&m_table, &TTable::DataChanged, &listener, [&] { ++changes; });
     m_table.First();
     m_table.Next();
     m_table.Edit();
@@ -194,4 +195,29 @@ TEST(TTable, TheMetadataRangeKeepsOneFamilyInDeliveredOrder) {
     EXPECT_EQ(table.RecordCount(), 4);
 }
 
+TEST_F(TTableTest, ARenamedSetMovesToItsPlaceAndABatchKeepsEveryRecordWhole) {
+    AddSet("B", 1);
+    AddSet("D", 2);
+    m_table.FindName("D");
+    m_table.Edit();
+    m_table.SetFieldText("Name", "A");
+    m_table.Post();
+    EXPECT_EQ(m_table.FieldAsText("Name"), "A"); // the cursor follows the record
+    EXPECT_EQ(m_table.RecNo(), 0);
+    EXPECT_EQ(Names(), QStringList({"A", "B"}));
+
+    {
+        TTable::Batch batch(m_table);
+        AddSet("C", 3);
+        AddSet("E", 4);
+        batch.Commit();
+    }
+    TTable reopened(*Schema::FindTable("TableTKX"));
+    reopened.Open(m_tree.Path());
+    EXPECT_EQ(reopened.RecordCount(), 4);
+    EXPECT_TRUE(reopened.FindName("E"));
+    EXPECT_DOUBLE_EQ(reopened.FieldAsFloat("FastUp"), 4);
+}
+
 } // namespace
+

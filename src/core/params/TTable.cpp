@@ -72,7 +72,10 @@ TTable::TTable(const TableDef& definition, QObject* parent) : QObject(parent), m
     setObjectName(definition.ObjectName);
 }
 
-TTable::~TTable() { Close(); }
+TTable::~TTable() {
+    blockSignals(true); // nobody is to hear from a table that is going away
+    Close();
+}
 
 void TTable::Fail(const QString& what) const { throw TableError(m_path + QStringLiteral(": ") + what); }
 
