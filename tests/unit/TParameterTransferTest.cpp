@@ -6,9 +6,8 @@
 #include "link/ControllerCommands.h"
 #include "params/TParameterDatabase.h"
 
-#include "RecordingFeedback.h"
 #include "TSimulatorLink.h"
-#include "TempTree.h"
+#include "TestInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +27,7 @@ class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
         LanguageIndex = 2;
-        QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
-        TConfigurationEnvironment environment;
-        environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
-        environment.DocumentsFolder = m_tree.Path("docs");
-        environment.PortCandidates = [] { return QStringList{"/dev/sim"}; };
-        environment.PortOpens = [](const QString&) { return true; };
-        m_configuration = std::make_unique<TConfiguration>(environment, m_feedback);
-        m_database = std::make_unique<TParameterDatabase>(*m_configuration, m_feedback);
-        ASSERT_TRUE(m_database->OpenDatabase());
+        ASSERT_TRUE(m_configuration->DatabaseAvailable);
         m_access = std::make_unique<TControllerAccess>(*m_configuration, m_feedback, m_clock);
         m_access->OpenSession = [this](const TCommParameter&) {
             return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(*m_controller, m_clock), 1000,
@@ -79,11 +70,11 @@ protected:
         return texts;
     }
 
-    TempTree m_tree;
-    RecordingFeedback m_feedback;
+    TestInstallation m_installation{QStringList{"/dev/sim"}};
+    RecordingFeedback& m_feedback = m_installation.Ui;
+    std::unique_ptr<TConfiguration>& m_configuration = m_installation.Configuration;
+    std::unique_ptr<TParameterDatabase>& m_database = m_installation.Database;
     ManualClock m_clock;
-    std::unique_ptr<TConfiguration> m_configuration;
-    std::unique_ptr<TParameterDatabase> m_database;
     std::unique_ptr<TControllerAccess> m_access;
     std::unique_ptr<TSimulatedController> m_controller;
     std::vector<int> m_progress;

@@ -4,8 +4,7 @@
 #include "app/TConfiguration.h"
 #include "params/TParameterDatabase.h"
 
-#include "RecordingFeedback.h"
-#include "TempTree.h"
+#include "TestInstallation.h"
 
 #include <QRandomGenerator>
 
@@ -17,13 +16,7 @@ class SetFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         LanguageIndex = 2;
-        QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
-        TConfigurationEnvironment environment;
-        environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
-        environment.DocumentsFolder = m_tree.Path("docs");
-        m_configuration = std::make_unique<TConfiguration>(environment, m_feedback);
-        m_database = std::make_unique<TParameterDatabase>(*m_configuration, m_feedback);
-        ASSERT_TRUE(m_database->OpenDatabase());
+        ASSERT_TRUE(m_configuration->DatabaseAvailable);
     }
 
     TTable& Sets(int family) { return m_database->SetTable(family); }
@@ -61,10 +54,11 @@ protected:
         return file;
     }
 
-    TempTree m_tree;
-    RecordingFeedback m_feedback;
-    std::unique_ptr<TConfiguration> m_configuration;
-    std::unique_ptr<TParameterDatabase> m_database;
+    TestInstallation m_installation;
+    TempTree& m_tree = m_installation.Tree;
+    RecordingFeedback& m_feedback = m_installation.Ui;
+    std::unique_ptr<TConfiguration>& m_configuration = m_installation.Configuration;
+    std::unique_ptr<TParameterDatabase>& m_database = m_installation.Database;
 };
 
 TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {

@@ -106,6 +106,29 @@ void TParameterTransfer::UpdateInfoLabel(const QString& type, const QString& ver
                   QStringLiteral(" )");
 }
 
+QString TParameterTransfer::QueryType(bool& identificationFailed) {
+    QString type;
+    {
+        auto session = OpenSession();
+        SetProgress(6);
+        type = session->Query(21);
+    }
+    if (type.size() > 6) {
+        type = Text(kRecordUnknown);
+        identificationFailed = true;
+    }
+    SetProgress(9);
+    m_access.Time.Sleep(1000); // the controller needs a moment between two sessions
+    SetProgress(12);
+    return type;
+}
+
+void TParameterTransfer::ReportIdentity(const QString& type, const QString& versionText) const {
+    Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
+                              QStringLiteral(": ") + type + QLatin1Char('\r') + Text(kRecordSoftwareVersion) +
+                              QStringLiteral(": ") + FormatSoftwareVersion(versionText));
+}
+
 void TParameterTransfer::Read() {
     Clock& clock = m_access.Time;
     if (DataView != nullptr) {
@@ -133,18 +156,7 @@ void TParameterTransfer::Read() {
         UpdateInfoLabel(type, versionText);
     };
 
-    {
-        auto session = OpenSession();
-        SetProgress(6);
-        type = session->Query(21);
-        if (type.size() > 6) {
-            type = Text(kRecordUnknown);
-            identificationFailed = true;
-        }
-    }
-    SetProgress(9);
-    clock.Sleep(1000);
-    SetProgress(12);
+    type = QueryType(identificationFailed);
     auto session = OpenSession();
     SetProgress(15);
     versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
@@ -163,9 +175,7 @@ void TParameterTransfer::Read() {
     }
     if (identificationFailed) {
         type = FamilyOfReply(type);
-        Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
-                                  QStringLiteral(": ") + type + QLatin1Char('\r') + Text(kRecordSoftwareVersion) +
-                                  QStringLiteral(": ") + FormatSoftwareVersion(versionText));
+        ReportIdentity(type, versionText);
         session.reset();
         finish();
         return;
@@ -415,19 +425,9 @@ void TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay
 int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
     SetProgress(3);
-    auto session = OpenSession();
-    SetProgress(6);
-    QString type = session->Query(21);
     bool identificationFailed = false;
-    if (type.size() > 6) {
-        type = Text(kRecordUnknown);
-        identificationFailed = true;
-    }
-    session.reset();
-    SetProgress(9);
-    clock.Sleep(1000);
-    SetProgress(12);
-    session = OpenSession();
+    QString type = QueryType(identificationFailed);
+    auto session = OpenSession();
     SetProgress(15);
 
     QString versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
@@ -446,10 +446,7 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
         identificationFailed = true;
     }
     if (identificationFailed) {
-        Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
-                                  QStringLiteral(": ") + FamilyOfReply(type) + QLatin1Char('\r') +
-                                  Text(kRecordSoftwareVersion) + QStringLiteral(": ") +
-                                  FormatSoftwareVersion(versionText));
+        ReportIdentity(FamilyOfReply(type), versionText);
         session.reset();
         SetProgress(85);
         UpdateInfoLabel(type, versionText);

@@ -50,8 +50,10 @@ public:
     static QString FormatSoftwareVersion(const QString& text);
 
 private:
-    struct Session;
     std::unique_ptr<TTorvexController> OpenSession();
+    // The first session of a read or write: the controller type, then the pause before the next.
+    QString QueryType(bool& identificationFailed);
+    void ReportIdentity(const QString& type, const QString& versionText) const;
     void FillSet(TTorvexController& session, int version, bool& outOfRange, std::vector<bool>& listed);
     void ShowReadNotice(const std::vector<bool>& listed, bool outOfRange) const;
     void ShowWriteNotice(int version, const std::vector<bool>& flags) const;
