@@ -1,0 +1,148 @@
+#include "TParameterEditing.h"
+
+#include "ParameterCatalogue.h"
+#include "TParameterDatabase.h"
+
+#include "app/Feedback.h"
+#include "app/Language.h"
+#include "app/LocaleText.h"
+
+#include <cmath>
+
+namespace {
+constexpr int kRecordRangeError = 173;
+constexpr int kRecordValveTypeNotAvailable = 176;
+
+bool IsTkxValve(qint64 code) { return (code >= 1 && code <= 8) || (code >= 11 && code <= 16); }
+bool IsVfValve(qint64 code) { return code == 9 || code == 10 || code == 17 || code == 18; }
+} // namespace
+
+TParameterEditing::TParameterEditing(TParameterDatabase& database, Feedback& feedback, int family)
+    : m_database(database), m_feedback(feedback), m_family(family) {}
+
+QString TParameterEditing::FamilyType() const { return m_family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX"); }
+
+QString TParameterEditing::LimitText(const QString& prefix, double limit) {
+    return prefix + QString::asprintf("%10.2f", limit);
+}
+
+void TParameterEditing::RangeError(const QString& text) const {
+    m_feedback.ShowMessage(MessageKind::Error, Text(kRecordRangeError), text, MessageButtons::Ok);
+}
+
+double TParameterEditing::CheckParameterValue(const QString& name, double value) {
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        if (metadata.FieldAsText("FieldName") == name || metadata.FieldAsText("ControllerType") != FamilyType()) {
+            break;
+        }
+    }
+    // Without a row of that name the walk ends on the last row, whose range then applies.
+    const double minimum = metadata.FieldAsFloat("Minimum");
+    const double maximum = metadata.FieldAsFloat("Maximum");
+    const bool valveType = name == QLatin1String("ValveType");
+    bool unavailable = false;
+    if (valveType) {
+        const qint64 code = static_cast<qint64>(std::nearbyint(value));
+        const bool own = m_family == 2 ? IsVfValve(code) : IsTkxValve(code);
+        if (!own) {
+            unavailable = true;
+            // A code of the other family, or none at all: either way not for this controller.
+            RangeError(Text(kRecordValveTypeNotAvailable));
+        }
+    }
+    if (value > maximum) {
+        if (!valveType) {
+            RangeError(LimitText(QStringLiteral("Max. = "), maximum));
+        }
+        return maximum;
+    }
+    if (value >= minimum) {
+        return unavailable ? kUnavailable : value;
+    }
+    if (!valveType) {
+        RangeError(LimitText(QStringLiteral("Min. = "), minimum));
+    }
+    return minimum;
+}
+
+bool TParameterEditing::LevelAllows(const QString& field, int level) {
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        if (metadata.FieldAsText("FieldName") == field && metadata.FieldAsText("ControllerType") == FamilyType()) {
+            break;
+        }
+    }
+    return level >= metadata.FieldAsInteger("PasswordLevel");
+}
+
+std::map<QString, QString> TParameterEditing::RangeHints(bool psi) {
+    std::map<QString, QString> hints;
+    try {
+        m_database.SetParameterFamily(m_family);
+        TTable& metadata = m_database.TableParameterDBSettings();
+        QString hint; // a factor other than 1, 10 or 100 keeps the hint of the row before
+        QString barHint;
+        for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+            const QString field = metadata.FieldAsText("FieldName");
+            const qint64 factor = metadata.FieldAsInteger("Factor");
+            const int decimals = factor == 1 ? 0 : factor == 10 ? 1 : factor == 100 ? 2 : -1;
+            if (decimals >= 0) {
+                const auto number = [&](const char* column) {
+                    return LocaleFixed(metadata.FieldAsFloat(QLatin1String(column)), decimals);
+                };
+                hint = QStringLiteral("Range: ") + number("Minimum") + QStringLiteral("...") + number("Maximum") +
+                       QStringLiteral("\rDefault: ") + number("Default");
+                if (m_family == 2) {
+                    hint = field + QLatin1Char('\r') + hint;
+                }
+            }
+            if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+                barHint = hint; // its edit field shows bar or psi: decided at the psi row
+            } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+                hints[QStringLiteral("OffsetSolUp")] = psi ? hint : barHint;
+            } else {
+                hints[field] = hint;
+            }
+        }
+    } catch (const TableError&) {
+        // Hints are a help, not a condition: a table problem leaves the rest without one.
+    }
+    return hints;
+}
+
+void TParameterEditing::ConvertToPsi() {
+    TTable& sets = m_database.SetTable(m_family);
+    const int current = sets.RecNo();
+    try {
+        for (sets.First(); !sets.Eof(); sets.Next()) {
+            sets.Edit();
+            sets.SetFieldFloat("OffsetSolUpInPsi", Conversion::BarToPsi(sets.FieldAsFloat("OffsetSolUp")));
+        }
+        sets.Post();
+    } catch (const TableError&) {
+        sets.Cancel();
+    }
+    if (current >= 0) {
+        sets.MoveTo(current); // the technician stays on the set he was looking at
+    }
+}
+
+void TParameterEditing::ConvertToBar() {
+    TTable& sets = m_database.SetTable(m_family);
+    const int current = sets.RecNo();
+    try {
+        for (sets.First(); !sets.Eof(); sets.Next()) {
+            sets.Edit();
+            sets.SetFieldFloat("OffsetSolUp", Conversion::PsiToBar(sets.FieldAsFloat("OffsetSolUpInPsi")));
+        }
+        sets.Post();
+    } catch (const TableError&) {
+        sets.Cancel();
+    }
+    if (current >= 0) {
+        sets.MoveTo(current);
+    }
+}
