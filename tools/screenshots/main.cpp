@@ -4,6 +4,9 @@
 #include "app/TDlgConfiguration.h"
 #include "app/TFormMain.h"
 #include "app/THelpViewer.h"
+#include "params/TParameterDatabase.h"
+#include "params/TViewITKXParameter.h"
+#include "params/TViewTKXParameter.h"
 #include "app/TProgram.h"
 #include "service/TAboutBox.h"
 
@@ -103,6 +106,32 @@ int main(int argc, char* argv[]) {
     }
     settings->hide();
     ok = Save(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
+
+    // Both parameter windows with a set in them, every page.
+    for (int family : {1, 2}) {
+        TTable& sets = main.Database().SetTable(family);
+        sets.Insert();
+        sets.SetFieldText("Name", family == 1 ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
+        sets.SetFieldText("Description", "Commissioning 2026-12-10");
+        for (const char* field : {"FastUp", "FastDn"}) {
+            sets.SetFieldFloat(field, 8.0);
+        }
+        sets.SetFieldFloat("ValveType", family == 1 ? 3 : 9);
+        sets.Post();
+        QDialog* window = family == 1 ? static_cast<QDialog*>(program.Windows().ViewTKXParameter)
+                                      : static_cast<QDialog*>(program.Windows().ViewITKXParameter);
+        static_cast<TViewParameter*>(window)->PrepareWindow();
+        window->show();
+        window->resize(window->sizeHint().expandedTo(QSize(900, 640)));
+        auto* tabs = window->findChild<QTabWidget*>(family == 1 ? "PageControlTKX" : "PageControlITKX");
+        const char* const names[] = {"up", "down", "options", "information"};
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            ok = Save(window->grab(), prefix + (family == 1 ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
+        }
+        window->hide();
+    }
     ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
     program.Windows().Help->ShowContext(242);
     program.Windows().Help->resize(900, 560);

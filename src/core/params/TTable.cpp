@@ -257,6 +257,17 @@ const TTable::Row& TTable::CurrentRow() const {
     return m_rows.empty() ? empty : m_rows[m_cursor];
 }
 
+QStringList TTable::ColumnTexts(const QString& name) const {
+    const int index = RequireField(name);
+    QStringList texts;
+    for (int row = 0; row < RecordCount(); ++row) {
+        const bool pending = row == m_cursor && (m_state == State::Edit || m_state == State::Insert);
+        const QVariant& value = (pending ? m_pending : m_rows[static_cast<std::size_t>(row)]).Values[index];
+        texts << (value.isNull() ? QString() : value.toString());
+    }
+    return texts;
+}
+
 bool TTable::FieldIsNull(const QString& name) const {
     const int index = RequireField(name);
     const Row& row = CurrentRow();

@@ -55,6 +55,8 @@ public:
 
     // Field access by name, without regard to case; an unknown name throws.
     bool HasField(const QString& name) const { return FieldIndex(name) >= 0; }
+    // One field of every record in the current order, without moving the cursor (a list of names).
+    QStringList ColumnTexts(const QString& name) const;
     QStringList FieldNames() const { return m_columns; }
     double FieldAsFloat(const QString& name) const;
     qint64 FieldAsInteger(const QString& name) const;

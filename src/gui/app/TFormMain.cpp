@@ -5,6 +5,8 @@
 #include "THelpViewer.h"
 #include "TProgram.h"
 #include "access/TPasswordForm.h"
+#include "params/TViewITKXParameter.h"
+#include "params/TViewTKXParameter.h"
 #include "service/TAboutBox.h"
 
 #include "app/Clock.h"
@@ -208,13 +210,23 @@ void TFormMain::MenuFileExitClick() { close(); }
 
 void TFormMain::MenuParameterTKXClick() {
     if (CheckDatabase()) {
-        ShowWithPort(*m_windows->ViewTKXParameter);
+        ShowParameterWindow(*m_windows->ViewTKXParameter);
     }
 }
 
 void TFormMain::MenuParameterITKXClick() {
     if (CheckDatabase()) {
-        ShowWithPort(*m_windows->ViewITKXParameter);
+        ShowParameterWindow(*m_windows->ViewITKXParameter);
+    }
+}
+
+void TFormMain::ShowParameterWindow(TViewParameter& window) {
+    TCommParameter* port = m_configuration.SelectPort(); // the window opens also without one
+    window.SetPort(port);
+    window.PrepareWindow();
+    window.exec();
+    if (port != nullptr) {
+        port->InUse = false;
     }
 }
 

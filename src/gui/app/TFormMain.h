@@ -14,6 +14,7 @@ class QToolBar;
 class QToolButton;
 class TConfiguration;
 class TParameterDatabase;
+class TViewParameter;
 struct TProgramWindows;
 
 // The main window: a strip across the top of the screen holding only the menu bar.
@@ -48,6 +49,7 @@ private:
     bool CheckDatabase();
     // Takes a port (the result may be none), shows the window modally, releases the port.
     void ShowWithPort(QDialog& window);
+    void ShowParameterWindow(TViewParameter& window);
     void RunControllerCommand(int command);
 
     void MenuFileExitClick();

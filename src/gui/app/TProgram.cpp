@@ -7,6 +7,8 @@
 #include "TFormMain.h"
 #include "THelpViewer.h"
 #include "access/TPasswordForm.h"
+#include "params/TViewITKXParameter.h"
+#include "params/TViewTKXParameter.h"
 #include "service/TAboutBox.h"
 
 #include "app/TLogger.h"
@@ -49,8 +51,10 @@ TProgram::TProgram(Options options) {
         m_formMain->ApplyMenuState(state);
     });
     m_windows.Zoom = Keep<TZoom>(m_windowObjects);
-    m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects);
-    m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects);
+    const TParameterWindowContext parameterContext{m_formMain->Database(), *m_configuration, *m_ui, *m_clock,
+                                                   [this] { return m_windows.PasswordForm->GetPasswordLevel(); }};
+    m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
+    m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
     m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects);
     m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects);
     m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects);

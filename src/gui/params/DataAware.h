@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QWidget>
+
+class Feedback;
+class TTable;
+
+// Controls bound to a field of a table's current record: they show it, follow the
+// cursor through the table's change signals, and write what the user typed back into
+// the record (putting it into edit state) when the user leaves them. Changes they
+// make themselves do not bounce back into them.
+
+// A numeric field. Shown in the locale's number form; "." is taken as well as the locale's separator.
+class TDBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TDBEdit(const QString& objectName, QWidget* parent = nullptr);
+    void Bind(TTable* table, const QString& field);
+    const QString& Field() const { return m_field; }
+    // Writes the text into the record; false when it is not a number (the record keeps its value).
+    bool Store();
+    static QString Format(double value);
+    static bool Parse(const QString& text, double& value);
+
+Q_SIGNALS:
+    // The user left the field or pressed Enter, after the value was stored.
+    void ValueEntered();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Show();
+    TTable* m_table = nullptr;
+    QString m_field;
+    QMetaObject::Connection m_connection;
+    bool m_writing = false;
+};
+
+// A text field of any length.
+class TDBMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TDBMemo(const QString& objectName, QWidget* parent = nullptr);
+    void Bind(TTable* table, const QString& field);
+    void Store();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void Show();
+    TTable* m_table = nullptr;
+    QString m_field;
+    bool m_writing = false;
+};
+
+// A coded field: shows the Text of the lookup row whose Code the field holds, stores the
+// Code of the row chosen. A code without a row shows nothing and stays as it is.
+class TDBLookupComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TDBLookupComboBox(const QString& objectName, QWidget* parent = nullptr);
+    void Bind(TTable* table, const QString& field, TTable* lookup);
+    const QString& Field() const { return m_field; }
+    double Code() const;
+
+Q_SIGNALS:
+    // The list was closed on a choice (after the code was stored).
+    void CodeChosen();
+    void ListEntered();
+    void ListLeft();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void Show();
+    TTable* m_table = nullptr;
+    QString m_field;
+    bool m_writing = false;
+};
+
+// The names of every set of a table, one row each, the current set selected. A name is
+// edited in place; Delete asks before the set goes.
+class TDBNameGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget* parent = nullptr);
+    void Bind(TTable* table);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Show();
+    TTable* m_table = nullptr;
+    Feedback& m_feedback;
+    bool m_updating = false;
+};
+
+// First, previous, next, last, insert, delete, edit, save, cancel and refresh.
+class TDBNavigator : public QWidget {
+    Q_OBJECT
+public:
+    TDBNavigator(const QString& objectName, Feedback& feedback, QWidget* parent = nullptr);
+    void Bind(TTable* table);
+
+private:
+    void UpdateButtons();
+    TTable* m_table = nullptr;
+    Feedback& m_feedback;
+    std::vector<QWidget*> m_buttons;
+};

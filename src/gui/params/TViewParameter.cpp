@@ -1,0 +1,335 @@
+#include "TViewParameter.h"
+
+#include "DataAware.h"
+
+#include "app/Clock.h"
+#include "app/Feedback.h"
+#include "app/Language.h"
+#include "app/TConfiguration.h"
+#include "params/ParameterCatalogue.h"
+#include "params/TParameterDatabase.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+TViewParameter::TViewParameter(TParameterWindowContext context, int family, QWidget* parent)
+    : QDialog(parent), m_context(std::move(context)), m_family(family),
+      m_editing(m_context.Database, m_context.Ui, family), m_access(m_context.Configuration, m_context.Ui, m_context.Time),
+      m_transfer(m_context.Database, m_access, family) {
+    m_eepromWriteDelay = m_context.Configuration.GetEepromWriteDelay();
+}
+
+TTable& TViewParameter::Sets() { return m_context.Database.SetTable(m_family); }
+
+TDBEdit* TViewParameter::Edit(const QString& control) const {
+    const auto it = m_edits.find(control);
+    return it == m_edits.end() ? nullptr : it->second;
+}
+
+void TViewParameter::SetPort(TCommParameter* port) { m_transfer.Port = port; }
+
+void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
+    setWindowTitle(CaptionText());
+    const bool database = m_context.Configuration.DatabaseAvailable;
+    TTable* sets = database ? &Sets() : nullptr;
+
+    m_navigator = new TDBNavigator(QStringLiteral("DBNavigator"), m_context.Ui, this);
+    m_names = new TDBNameGrid(QStringLiteral("DBGridNameList"), m_context.Ui, this);
+    m_description = new TDBMemo(QStringLiteral("DBMemoDescription"), this);
+    m_description->setFixedWidth(250);
+    m_locator = new QLineEdit(this);
+    m_locator->setObjectName(QStringLiteral("EditLocator"));
+    m_locator->setMaxLength(32);
+    connect(m_locator, &QLineEdit::textChanged, this, &TViewParameter::EditLocatorChange);
+
+    const auto label = [this](const QString& name, const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        l->setBuddy(buddy);
+        if (LanguageIndex == 7) {
+            l->setFixedWidth(100);
+        }
+        return l;
+    };
+    auto* left = new QVBoxLayout;
+    left->addWidget(label(Prefix() + QStringLiteral("Name"), Text(22), m_names));
+    left->addWidget(m_names, 3);
+    left->addWidget(label(Prefix() + QStringLiteral("Description"), Text(23), m_description));
+    left->addWidget(m_description, 2);
+    auto* find = new QLabel(Text(24), this);
+    find->setObjectName(Prefix() + QStringLiteral("Find"));
+    find->setBuddy(m_locator);
+    left->addWidget(find);
+    left->addWidget(m_locator);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(m_family == 2 ? QStringLiteral("PageControlITKX") : QStringLiteral("PageControlTKX"));
+    const std::map<QString, QString> hints = database ? m_editing.RangeHints(StoredLanguageValue == Language::UsImperialValue)
+                                                      : std::map<QString, QString>{};
+    const QString suffix = Schema::LanguageSuffix(LanguageIndex);
+    for (const TParameterPage& pageSpec : pages) {
+        auto* page = new QWidget(m_pages);
+        page->setObjectName(QLatin1String(pageSpec.Name));
+        auto* grid = new QGridLayout(page);
+        grid->setHorizontalSpacing(8);
+        // A long page reads in two columns: caption, field and unit side by side.
+        const int perColumn = pageSpec.Controls.size() > 16 ? static_cast<int>((pageSpec.Controls.size() + 1) / 2)
+                                                             : static_cast<int>(pageSpec.Controls.size());
+        int index = 0;
+        for (const TParameterControl& c : pageSpec.Controls) {
+            const int row = index % perColumn;
+            const int column = index / perColumn * 4;
+            ++index;
+            const QString control = QLatin1String(c.Control);
+            const QString field = QLatin1String(c.Field);
+            const QString caption = c.CaptionRecord != 0 ? Text(c.CaptionRecord) : QLatin1String(c.Caption);
+            QWidget* widget = nullptr;
+            if (c.List == nullptr) {
+                auto* edit = new TDBEdit(control, page);
+                edit->setMaximumWidth(110);
+                edit->setAlignment(Qt::AlignRight);
+                if (sets != nullptr) {
+                    edit->Bind(sets, field);
+                }
+                // The calibration values carry no range hint.
+                static const QStringList calibration{"HWZero", "FBFactor", "PSFactor", "IFactor", "UFactor"};
+                const auto hint = hints.find(field);
+                if (hint != hints.end() && !calibration.contains(field)) {
+                    edit->setToolTip(QString(hint->second).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+                }
+                connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditChange(edit); });
+                m_edits[control] = edit;
+                widget = edit;
+            } else {
+                auto* list = new TDBLookupComboBox(control, page);
+                QString table = QLatin1String(c.List);
+                if (table.endsWith(QLatin1Char('_'))) {
+                    table += suffix;
+                }
+                if (sets != nullptr) {
+                    list->Bind(sets, field, &m_context.Database.Table(QStringLiteral("Table") + table));
+                }
+                m_lists[control] = list;
+                widget = list;
+                if (field == QLatin1String("ValveType")) {
+                    connect(list, &TDBLookupComboBox::ListEntered, this, [this, list] {
+                        m_rememberedValveType = static_cast<int>(list->Code());
+                        m_valveTypeEntered = true;
+                    });
+                    connect(list, &TDBLookupComboBox::ListLeft, this, [this] { m_valveTypeEntered = false; });
+                    connect(list, &TDBLookupComboBox::CodeChosen, this, &TViewParameter::ValveTypeChange);
+                }
+            }
+            if (c.Leveled) {
+                m_leveled.emplace_back(widget, field);
+            }
+            auto* captionLabel = new QLabel(caption, page);
+            captionLabel->setBuddy(widget);
+            grid->addWidget(captionLabel, row, column);
+            if (c.List != nullptr) {
+                grid->addWidget(widget, row, column + 1, 1, 2); // a list has no unit: it may use the room
+            } else {
+                auto* unit = new QLabel(QLatin1String(c.Unit), page);
+                unit->setObjectName(control + QStringLiteral("Unit"));
+                unit->setMinimumWidth(30);
+                grid->addWidget(widget, row, column + 1);
+                grid->addWidget(unit, row, column + 2);
+            }
+        }
+        for (int column = 3; column < 8; column += 4) {
+            grid->setColumnMinimumWidth(column, 16);
+        }
+        grid->setColumnStretch(7, 1);
+        grid->setRowStretch(perColumn, 1);
+        m_pages->addTab(page, Text(pageSpec.TitleRecord));
+    }
+    // The information page: what the controller told about itself, read-only.
+    auto* information = new QWidget(m_pages);
+    information->setObjectName(QStringLiteral("TabSheetInformation"));
+    m_info = new TDBMemo(QStringLiteral("DBInfoMemo"), information);
+    m_errors = new TDBMemo(QStringLiteral("DBErrorMemo"), information);
+    for (TDBMemo* memo : {m_info, m_errors}) {
+        memo->setReadOnly(true);
+        memo->setEnabled(false);
+    }
+    auto* infoLayout = new QGridLayout(information);
+    infoLayout->addWidget(new QLabel(Text(73), information), 0, 0);
+    auto* errorLabel = new QLabel(Text(74), information);
+    errorLabel->setObjectName(ErrorLabelName());
+    if (LanguageIndex == 7) {
+        errorLabel->setFixedWidth(100);
+    }
+    infoLayout->addWidget(errorLabel, 0, 1);
+    infoLayout->addWidget(m_info, 1, 0);
+    infoLayout->addWidget(m_errors, 1, 1);
+    m_pages->addTab(information, Text(28));
+
+    m_infoController = new QLabel(this);
+    m_infoController->setObjectName(QStringLiteral("LabelInfoController"));
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBarTransmit"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    const std::pair<const char*, int> buttons[] = {{"BtnRead", 29},  {"BtnWrite", 30}, {"BtnImport", 31},
+                                                   {"BtnExport", 32}, {"BtnPrint", 223}, {"BtnExit", 33}};
+    auto* bottom = new QHBoxLayout;
+    for (const auto& [name, record] : buttons) {
+        auto* button = new QPushButton(Text(record), this);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        m_buttons.push_back(button);
+        bottom->addWidget(button);
+        if (QLatin1String(name) == QLatin1String("BtnWrite")) {
+            bottom->addWidget(m_progress, 1);
+        }
+    }
+    connect(m_buttons[0], &QPushButton::clicked, this, &TViewParameter::BtnReadClick);
+    connect(m_buttons[1], &QPushButton::clicked, this, &TViewParameter::BtnWriteClick);
+    connect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
+
+    if (sets != nullptr) {
+        m_navigator->Bind(sets);
+        m_names->Bind(sets);
+        m_description->Bind(sets, QStringLiteral("Description"));
+        m_info->Bind(sets, QStringLiteral("InfoMemo"));
+        m_errors->Bind(sets, QStringLiteral("ErrorMemo"));
+    }
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_pages, 1);
+    right->addWidget(m_infoController);
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(left);
+    middle->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_navigator);
+    layout->addLayout(middle, 1);
+    layout->addLayout(bottom);
+
+    m_transfer.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
+    m_transfer.ButtonsEnabled = [this](bool enabled) { SetButtonsEnabled(enabled); };
+}
+
+void TViewParameter::PrepareWindow() {
+    m_context.Database.SetParameterFamily(m_family);
+    const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
+    for (const auto& [widget, field] : m_leveled) {
+        // An edit is judged by the field it shows right now (the pressure may show psi).
+        const auto* edit = qobject_cast<TDBEdit*>(widget);
+        widget->setEnabled(m_editing.LevelAllows(edit != nullptr ? edit->Field() : field, level));
+    }
+}
+
+void TViewParameter::showEvent(QShowEvent* event) {
+    m_context.Database.SetParameterFamily(m_family);
+    const bool port = m_transfer.Port != nullptr;
+    m_buttons[0]->setEnabled(port);
+    m_buttons[1]->setEnabled(port);
+    setWindowTitle(CaptionText());
+    m_infoController->clear();
+    m_progress->setValue(0);
+    QDialog::showEvent(event);
+}
+
+void TViewParameter::SetButtonsEnabled(bool enabled) {
+    for (QPushButton* button : m_buttons) {
+        button->setEnabled(enabled && (button != m_buttons[0] && button != m_buttons[1] ? true : m_transfer.Port != nullptr));
+    }
+}
+
+void TViewParameter::EditChange(TDBEdit* edit) {
+    if (edit->text().trimmed().isEmpty()) {
+        m_context.Ui.ShowMessage(MessageKind::Warning, Text(256), Text(260), MessageButtons::Ok);
+        return;
+    }
+    double value = 0;
+    if (!TDBEdit::Parse(edit->text(), value)) {
+        return;
+    }
+    const double checked = m_editing.CheckParameterValue(edit->Field(), value);
+    if (checked != value) {
+        try {
+            Sets().Edit();
+            Sets().SetFieldFloat(edit->Field(), checked);
+        } catch (const TableError& error) {
+            m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        }
+    }
+    m_names->setFocus();
+}
+
+void TViewParameter::ValveTypeChange() {
+    TDBLookupComboBox* list = m_lists[QStringLiteral("DBLookupComboBoxValveType")];
+    const int code = static_cast<int>(std::nearbyint(list->Code()));
+    if (!m_valveTypeEntered || code == m_rememberedValveType) {
+        return;
+    }
+    const auto restore = [this] {
+        Sets().Edit();
+        Sets().SetFieldFloat(QStringLiteral("ValveType"), m_rememberedValveType);
+    };
+    try {
+        const double checked = m_editing.CheckParameterValue(QStringLiteral("ValveType"), code);
+        if (checked != code) {
+            restore();
+            return;
+        }
+        if (m_context.Ui.ShowMessage(MessageKind::Warning, windowTitle(), Text(224), MessageButtons::YesNo) !=
+            MessageAnswer::Yes) {
+            restore();
+            return;
+        }
+        if (m_transfer.DataView != nullptr) {
+            m_transfer.DataView->StopCollecting();
+        }
+        SetButtonsEnabled(false);
+        m_context.Time.Sleep(500);
+        const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
+        const int result = m_transfer.WriteParameterSet(level, StoredLanguageValue == Language::UsImperialValue,
+                                                        m_eepromWriteDelay);
+        if (result == 0) {
+            m_progress->setValue(90);
+            m_context.Time.Sleep(500);
+            m_progress->setValue(95);
+            static const TCommParameter none{QString()};
+            m_access.OpenSession(m_transfer.Port != nullptr ? *m_transfer.Port : none)->SendCommand(15);
+            m_context.Time.Sleep(1000);
+        }
+        m_progress->setValue(98);
+        m_context.Time.Sleep(500);
+        m_transfer.Read(); // the controller's new values come back as a new set
+        m_infoController->setText(m_transfer.InfoLabel());
+    } catch (const TableError&) {
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(166), Text(175), MessageButtons::Ok);
+        SetButtonsEnabled(true);
+        m_progress->setValue(0);
+        m_names->setFocus();
+    }
+}
+
+void TViewParameter::BtnReadClick() {
+    m_transfer.Read();
+    m_infoController->setText(m_transfer.InfoLabel());
+    m_names->setFocus();
+}
+
+void TViewParameter::BtnWriteClick() {
+    const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
+    m_transfer.Write(level, StoredLanguageValue == Language::UsImperialValue, m_eepromWriteDelay);
+    m_infoController->setText(m_transfer.InfoLabel());
+    m_names->setFocus();
+}
+
+void TViewParameter::EditLocatorChange(const QString& text) {
+    try {
+        Sets().FindName(text);
+    } catch (const TableError&) {
+    }
+}

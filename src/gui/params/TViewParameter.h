@@ -1,0 +1,112 @@
+#pragma once
+
+#include "link/ControllerCommands.h"
+#include "params/TParameterEditing.h"
+#include "params/TParameterTransfer.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class Clock;
+class Feedback;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class TCommParameter;
+class TConfiguration;
+class TDBEdit;
+class TDBLookupComboBox;
+class TDBMemo;
+class TDBNameGrid;
+class TDBNavigator;
+class TParameterDatabase;
+class TTable;
+
+// What a parameter window needs of the program.
+struct TParameterWindowContext {
+    TParameterDatabase& Database;
+    TConfiguration& Configuration;
+    Feedback& Ui;
+    Clock& Time;
+    std::function<int()> PasswordLevel;
+};
+
+// One control of a parameter page: an edit field (no list) or a drop-down list.
+struct TParameterControl {
+    const char* Control;
+    const char* Field;
+    int CaptionRecord;     // 0: the fixed caption
+    const char* Caption;   // fixed caption
+    const char* Unit;      // unit box text
+    const char* List;      // lookup table: "ValveType" (single) or "DemandRedType_" (per language); null: edit
+    bool Leveled;          // enabled by the password level (else always enabled)
+};
+
+struct TParameterPage {
+    const char* Name;
+    int TitleRecord;
+    std::vector<TParameterControl> Controls;
+};
+
+// The window shared by both families: name list, description, search, the parameter
+// pages and the buttons. The family's window gives its pages and its particulars.
+class TViewParameter : public QDialog {
+    Q_OBJECT
+public:
+    TViewParameter(TParameterWindowContext context, int family, QWidget* parent = nullptr);
+
+    // Set by the opener before PrepareWindow: the port (may be none) and an attached data view.
+    void SetPort(TCommParameter* port);
+    TCommParameter* Port() const { return m_transfer.Port; }
+    void SetAttachedView(TAttachedDataView* view) { m_transfer.DataView = view; }
+
+    void PrepareWindow();
+    void EditChange(TDBEdit* edit);
+    double CheckParameterValue(const QString& field, double value) { return m_editing.CheckParameterValue(field, value); }
+    void ValveTypeChange();
+
+protected:
+    // Builds the window; the family's constructor calls it with its pages.
+    void Build(const std::vector<TParameterPage>& pages);
+    virtual QString CaptionText() const = 0;
+    virtual QString Prefix() const = 0; // "FormParamTKX" / "FormParamVF"
+    virtual QString ErrorLabelName() const = 0;
+    void showEvent(QShowEvent* event) override;
+
+    TTable& Sets();
+    TDBEdit* Edit(const QString& control) const;
+
+    TParameterWindowContext m_context;
+    int m_family;
+    TParameterEditing m_editing;
+    TControllerAccess m_access;
+    TParameterTransfer m_transfer;
+    std::map<QString, TDBEdit*> m_edits;       // by control name
+    std::map<QString, TDBLookupComboBox*> m_lists;
+    std::vector<std::pair<QWidget*, QString>> m_leveled; // control and the field it is bound to
+
+private:
+    void BtnReadClick();
+    void BtnWriteClick();
+    void EditLocatorChange(const QString& text);
+    void SetButtonsEnabled(bool enabled);
+
+    int m_eepromWriteDelay = 100;
+    int m_rememberedValveType = 0;
+    bool m_valveTypeEntered = false;
+    QTabWidget* m_pages = nullptr;
+    TDBNavigator* m_navigator = nullptr;
+    TDBNameGrid* m_names = nullptr;
+    TDBMemo* m_description = nullptr;
+    QLineEdit* m_locator = nullptr;
+    TDBMemo* m_info = nullptr;
+    TDBMemo* m_errors = nullptr;
+    QLabel* m_infoController = nullptr;
+    QProgressBar* m_progress = nullptr;
+    std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit
+};
