@@ -11,8 +11,7 @@
 #include "app/TLogger.h"
 #include "params/TParameterDatabase.h"
 
-#include "RecordingFeedback.h"
-#include "TempTree.h"
+#include "ProgramFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,49 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The real program on the real template database beside the build's programs,
-// with a home of its own and every message recorded instead of shown.
-class ProgramTest : public ::testing::Test {
-protected:
-    QString UserConfig() const { return m_tree.Path("docs/Faldmark/WinTorvex32/WinTorvex32.config"); }
-
-    TProgram& Start(const QByteArray& userConfig = "[Language]\nLanguageValue=2\n") {
-        QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
-        m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", userConfig);
-        TProgram::Options options;
-        options.Environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
-        options.Environment.DocumentsFolder = m_tree.Path("docs");
-        options.Environment.PortCandidates = [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0"}; };
-        options.Environment.PortOpens = [](const QString&) { return true; };
-        options.Ui = &m_feedback;
-        options.Time = &m_clock;
-        m_program = std::make_unique<TProgram>(std::move(options));
-        return *m_program;
-    }
-    void TearDown() override {
-        m_program.reset();
-        LanguageIndex = 2;
-        StoredLanguageValue = 2;
-    }
-
-    template <typename T>
-    T* Find(QObject* root, const char* name) {
-        T* found = root->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    bool Shown(const char* item) {
-        QAction* action = Find<QAction>(&m_program->MainWindow(), item);
-        EXPECT_EQ(action->isVisible(), action->isEnabled()) << item;
-        return action->isVisible() && action->isEnabled();
-    }
-
-    TempTree m_tree;
-    RecordingFeedback m_feedback;
-    ManualClock m_clock;
-    std::unique_ptr<TProgram> m_program;
-};
 
 const char* const kButtons[] = {"ToolButtonMenuMainFile", "ToolButtonMenuMainParameter", "ToolButtonMenuMainData",
                                 "ToolButtonMenuMainSerialLine", "ToolButtonMenuMainHelp"};

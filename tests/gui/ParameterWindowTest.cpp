@@ -1,0 +1,152 @@
+#include "access/TPasswordForm.h"
+#include "params/DataAware.h"
+#include "params/TParameterDatabase.h"
+#include "params/TViewITKXParameter.h"
+#include "params/TViewTKXParameter.h"
+
+#include "ProgramFixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class ParameterWindow : public ProgramTest {
+protected:
+    TTable& Sets(int family) { return m_program->MainWindow().Database().SetTable(family); }
+    void AddSet(int family, const QString& name, const std::map<QString, double>& values = {}) {
+        TTable& sets = Sets(family);
+        sets.Insert();
+        sets.SetFieldText("Name", name);
+        for (const auto& [field, value] : values) {
+            sets.SetFieldFloat(field, value);
+        }
+        sets.Post();
+    }
+    TViewParameter* Open(int family) {
+        TViewParameter* window = family == 1 ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
+                                             : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
+        window->PrepareWindow();
+        window->show();
+        QApplication::setActiveWindow(window);
+        QApplication::processEvents();
+        return window;
+    }
+    // Types a value into a field and confirms it with Enter, as the technician does.
+    void Enter(QWidget* window, const char* edit, const QString& text) {
+        auto* field = Find<QLineEdit>(window, edit);
+        field->clear();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    void Level(const QString& password) {
+        TPasswordForm* form = m_program->Windows().PasswordForm;
+        form->show();
+        QTest::keyClicks(Find<QLineEdit>(form, "Password"), password);
+        Find<QPushButton>(form, "FormPasswordBtOk")->click();
+    }
+};
+
+TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
+    Start();
+    // The valve type needs level 2 in both families here; only the VF-TKX window obeys it.
+    TTable& metadata = m_program->MainWindow().Database().TableParameterDBSettings();
+    m_program->MainWindow().Database().SetParameterFamily(0);
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        if (metadata.FieldAsText("FieldName") == "ValveType") {
+            metadata.Edit();
+            metadata.SetFieldFloat("PasswordLevel", 2);
+        }
+    }
+    metadata.Post();
+    TViewParameter* tkx = Open(1);
+    EXPECT_TRUE(Find<QWidget>(tkx, "EditFastUp")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(tkx, "EditPSettingSolUpS")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(tkx, "EditHWZero")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(tkx, "EditK8Accel")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(tkx, "DBLookupComboBoxValveType")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(tkx, "BtnRead")->isEnabled()); // no port
+    tkx->close();
+    TViewParameter* vf = Open(2);
+    EXPECT_FALSE(Find<QWidget>(vf, "DBLookupComboBoxValveType")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(vf, "EditKAccel3")->isEnabled());
+    vf->close();
+
+    Level("7305");
+    tkx = Open(1);
+    EXPECT_TRUE(Find<QWidget>(tkx, "EditPSettingSolUpS")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(tkx, "EditHWZero")->isEnabled());
+}
+
+TEST_F(ParameterWindow, ValuesOutsideTheirRangeAreClampedWithTheirMessage) {
+    Start();
+    AddSet(1, "Lift", {{"HWZero", 500}, {"SIUDiff1", 20}});
+    Level("7305");
+    TViewParameter* window = Open(1);
+    Enter(window, "EditHWZero", "1500");
+    ASSERT_EQ(m_feedback.Messages.size(), 2u); // the level message, then the range
+    EXPECT_EQ(m_feedback.Messages[1].Caption, "Range Error");
+    EXPECT_EQ(m_feedback.Messages[1].Text, "Max. =    1000.00");
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("HWZero"), 1000);
+    EXPECT_EQ(Find<QLineEdit>(window, "EditHWZero")->text(), "1000");
+
+    Enter(window, "EditSIUDiff", "1" + QString(QLocale().decimalPoint()) + "25");
+    EXPECT_EQ(m_feedback.Messages.back().Text, "Min. =       5.00");
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("SIUDiff1"), 5);
+
+    const auto before = m_feedback.Messages.size();
+    Enter(window, "EditSIUDiff", "");
+    ASSERT_EQ(m_feedback.Messages.size(), before + 1);
+    EXPECT_EQ(m_feedback.Messages.back().Caption, "Remark");
+    EXPECT_EQ(m_feedback.Messages.back().Text, "Empty Field !");
+}
+
+TEST_F(ParameterWindow, PsiIsShownWhileTheControllerKeepsBar) {
+    Start("[Language]\nLanguageValue=102\n");
+    AddSet(1, "Lift", {{"OffsetSolUp", 7.0}});
+    Level("2461"); // the minimum pressure belongs to the control loop
+    TViewParameter* window = Open(1);
+    EXPECT_EQ(Find<QLabel>(window, "EditOffsetSolUpUnit")->text(), "psi");
+    EXPECT_EQ(Find<QLineEdit>(window, "EditOffsetSolUp")->text(), "102");
+    Enter(window, "EditOffsetSolUp", "145");
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("OffsetSolUpInPsi"), 145);
+    window->close();
+    Sets(1).First();
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("OffsetSolUp"), 10.0);
+}
+
+TEST_F(ParameterWindow, AValveTypeOfTheOtherFamilyIsRefused) {
+    Start();
+    AddSet(2, "Inverter lift", {{"ValveType", 9}});
+    Level("7305");
+    TViewParameter* window = Open(2);
+    auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");
+    Q_EMIT list->ListEntered();
+    const int tkx3 = list->findData(3.0);
+    ASSERT_GE(tkx3, 0);
+    list->setCurrentIndex(tkx3);
+    Q_EMIT list->activated(tkx3);
+    EXPECT_EQ(m_feedback.Messages.back().Text, Text(176));
+    EXPECT_EQ(m_feedback.Messages.back().Caption, "Range Error");
+    EXPECT_DOUBLE_EQ(Sets(2).FieldAsFloat("ValveType"), 9);
+    EXPECT_EQ(list->currentText(), list->itemText(list->findData(9.0)));
+}
+
+TEST_F(ParameterWindow, TheSearchFieldFindsWholeNamesOnly) {
+    Start();
+    for (const char* name : {"ABC", "Lift 2", "Zeta"}) {
+        AddSet(1, name);
+    }
+    Sets(1).Last();
+    TViewParameter* window = Open(1);
+    auto* find = Find<QLineEdit>(window, "EditLocator");
+    QTest::keyClicks(find, "ab");
+    EXPECT_EQ(Sets(1).FieldAsText("Name"), "Zeta");
+    QTest::keyClicks(find, "c");
+    EXPECT_EQ(Sets(1).FieldAsText("Name"), "ABC");
+    EXPECT_EQ(Find<QTableWidget>(window, "DBGridNameList")->currentRow(), 0);
+}
+
+} // namespace
