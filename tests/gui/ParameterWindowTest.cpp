@@ -1,5 +1,6 @@
 #include "access/TPasswordForm.h"
 #include "params/DataAware.h"
+#include "params/TExportImportForm.h"
 #include "params/TParameterDatabase.h"
 #include "params/TViewITKXParameter.h"
 #include "params/TViewTKXParameter.h"
@@ -9,7 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+
+#include <deque>
 
 namespace {
 
@@ -149,4 +154,79 @@ TEST_F(ParameterWindow, TheSearchFieldFindsWholeNamesOnly) {
     EXPECT_EQ(Find<QTableWidget>(window, "DBGridNameList")->currentRow(), 0);
 }
 
+// Answers each showing of the kind-choice dialog: the radio button to check (none: leave
+// it as it is), then OK.
+void AnswerChoices(QWidget* owner, QDialog* form, std::deque<const char*> answers) {
+    auto steps = std::make_shared<std::deque<const char*>>(std::move(answers));
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, owner, [form, steps, timer] {
+        if (!form->isVisible() || steps->empty()) {
+            return;
+        }
+        const char* radio = steps->front();
+        steps->pop_front();
+        if (radio != nullptr) {
+            form->findChild<QRadioButton*>(radio)->setChecked(true);
+        }
+        form->findChild<QPushButton*>("BitBtnOk")->click();
+        if (steps->empty()) {
+            timer->deleteLater();
+        }
+    });
+    timer->start(5);
+}
+
+TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
+    Start();
+    AddSet(1, "Lift A", {{"FastUp", 7.5}});
+    TViewParameter* tkx = Open(1);
+    QDialog* form = m_program->Windows().ExportImport;
+    std::vector<TFileRequest> requests;
+    QString answer = m_tree.Path("lift-a.set");
+    tkx->ChooseFile = [&](const TFileRequest& request) {
+        requests.push_back(request);
+        return answer;
+    };
+    AnswerChoices(tkx, form, {"ActiveSet"});
+    tkx->BtnExportClick();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].Save);
+    EXPECT_EQ(requests[0].ProposedName, "*.set");
+    EXPECT_EQ(requests[0].Filters.size(), 4);
+    EXPECT_TRUE(m_tree.Read("lift-a.set").startsWith("   0\t{TKX---}Lift A\t"));
+    EXPECT_EQ(tkx->windowTitle(), "lift-a.set - WinTorvex32");
+
+    // A name in capitals is not the kind's extension.
+    answer = m_tree.Path("LIFT.SET");
+    AnswerChoices(tkx, form, {"ActiveSet"});
+    tkx->BtnExportClick();
+    EXPECT_EQ(m_feedback.Messages.back().Text, Text(195) + answer);
+    EXPECT_EQ(requests.back().ProposedName, m_tree.Path("lift-a") + ".set"); // the last export's name
+
+    // The text file last chosen is no choice for an import: the dialog insists on one.
+    answer = m_tree.Path("lift-a.txt");
+    AnswerChoices(tkx, form, {"RdBtnTextfile"});
+    tkx->BtnExportClick();
+    EXPECT_TRUE(m_tree.Read("lift-a.txt").startsWith("Saved: "));
+    tkx->close();
+
+    TViewParameter* vf = Open(2);
+    answer = m_tree.Path("lift-a.set");
+    vf->ChooseFile = [&](const TFileRequest& request) {
+        requests.push_back(request);
+        return answer;
+    };
+    m_feedback.Messages.clear();
+    AnswerChoices(vf, form, {nullptr, "ActiveSet"});
+    vf->BtnImportClick();
+    ASSERT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, Text(209));
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error); // the VF-TKX window says it as an error
+    EXPECT_EQ(m_feedback.Messages[1].Text, Text(200) + answer);
+    EXPECT_EQ(vf->windowTitle(), Text(21)); // the failed import puts the caption back
+    EXPECT_EQ(Sets(2).RecordCount(), 0);
+    EXPECT_FALSE(requests.back().Save);
+}
+
 } // namespace
+

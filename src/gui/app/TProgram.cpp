@@ -7,6 +7,7 @@
 #include "TFormMain.h"
 #include "THelpViewer.h"
 #include "access/TPasswordForm.h"
+#include "params/TExportImportForm.h"
 #include "params/TViewITKXParameter.h"
 #include "params/TViewTKXParameter.h"
 #include "service/TAboutBox.h"
@@ -52,7 +53,8 @@ TProgram::TProgram(Options options) {
     });
     m_windows.Zoom = Keep<TZoom>(m_windowObjects);
     const TParameterWindowContext parameterContext{m_formMain->Database(), *m_configuration, *m_ui, *m_clock,
-                                                   [this] { return m_windows.PasswordForm->GetPasswordLevel(); }};
+                                                   [this] { return m_windows.PasswordForm->GetPasswordLevel(); },
+                                                   [this] { return m_windows.ExportImport; }};
     m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
     m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
     m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects);

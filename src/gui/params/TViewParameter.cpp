@@ -9,6 +9,12 @@
 #include "params/ParameterCatalogue.h"
 #include "params/TParameterDatabase.h"
 
+#include "TExportImportForm.h"
+
+#include "params/TSetFiles.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -192,7 +198,22 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     }
     connect(m_buttons[0], &QPushButton::clicked, this, &TViewParameter::BtnReadClick);
     connect(m_buttons[1], &QPushButton::clicked, this, &TViewParameter::BtnWriteClick);
+    connect(m_buttons[2], &QPushButton::clicked, this, &TViewParameter::BtnImportClick);
+    connect(m_buttons[3], &QPushButton::clicked, this, &TViewParameter::BtnExportClick);
     connect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
+    ChooseFile = [this](const TFileRequest& request) {
+        QFileDialog dialog(this, request.Title, request.Directory);
+        dialog.setNameFilters(request.Filters);
+        if (request.FilterIndex >= 1 && request.FilterIndex <= request.Filters.size()) {
+            dialog.selectNameFilter(request.Filters[request.FilterIndex - 1]);
+        }
+        dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(QStringLiteral("set"));
+        dialog.selectFile(request.ProposedName);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                      : QString();
+    };
 
     if (sets != nullptr) {
         m_navigator->Bind(sets);
@@ -332,4 +353,109 @@ void TViewParameter::EditLocatorChange(const QString& text) {
         Sets().FindName(text);
     } catch (const TableError&) {
     }
+}
+
+QStringList TViewParameter::ExportFilters() const {
+    return {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
+            QStringLiteral("Any Files (*.*)")};
+}
+
+int TViewParameter::ChooseKind(bool forExport) {
+    TExportImportForm* form = m_context.ChoiceForm ? m_context.ChoiceForm() : nullptr;
+    if (form == nullptr) {
+        return TExportImportForm::Cancelled;
+    }
+    form->OfferTextFile(forExport);
+    form->exec();
+    while (form->ExportImportChoice() == TExportImportForm::Nothing) {
+        const MessageKind kind = !forExport && m_family == 2 ? MessageKind::Error : MessageKind::Warning;
+        m_context.Ui.ShowMessage(kind, CaptionText(), Text(209), MessageButtons::Ok);
+        form->exec();
+    }
+    return form->ExportImportChoice();
+}
+
+void TViewParameter::BtnExportClick() {
+    const int choice = ChooseKind(true);
+    const struct {
+        int Choice;
+        const char* Extension;
+        int FilterIndex;
+    } kinds[] = {{TExportImportForm::CurrentSet, "set", 1}, {TExportImportForm::AllSets, "prm", 2},
+                 {TExportImportForm::TextFile, "txt", 3}};
+    for (const auto& kind : kinds) {
+        if (kind.Choice != choice) {
+            continue;
+        }
+        const QString extension = QLatin1String(kind.Extension);
+        TFileRequest request{true,
+                             QStringLiteral("Export Data to ....."),
+                             m_context.Configuration.GetWorkDirectory(),
+                             (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
+                             ExportFilters(),
+                             kind.FilterIndex};
+        const QString chosen = ChooseFile(request);
+        if (chosen.isEmpty()) {
+            m_lastFileName.clear();
+            return;
+        }
+        m_lastFileName = chosen;
+        const QFileInfo info(chosen);
+        m_lastBaseName = info.path() + QLatin1Char('/') + info.completeBaseName();
+        setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
+        if (!chosen.endsWith(QLatin1Char('.') + extension)) {
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(195) + chosen, MessageButtons::Ok);
+            return;
+        }
+        TSetFiles files(m_context.Database, m_context.Ui, m_family);
+        files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
+        const TSetFiles::Result result = kind.Choice == TExportImportForm::CurrentSet ? files.WriteSetFile(chosen)
+                                         : kind.Choice == TExportImportForm::AllSets  ? files.WriteAllSetsFile(chosen)
+                                                                                      : files.WriteTextFile(chosen);
+        if (result != TSetFiles::Ok) {
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(196) + chosen, MessageButtons::Ok);
+        }
+        return;
+    }
+}
+
+void TViewParameter::BtnImportClick() {
+    const int choice = ChooseKind(false);
+    if (choice != TExportImportForm::CurrentSet && choice != TExportImportForm::AllSets) {
+        return;
+    }
+    const QString extension = choice == TExportImportForm::CurrentSet ? QStringLiteral("set") : QStringLiteral("prm");
+    TFileRequest request{false,
+                         QStringLiteral("Read Parameters from ...."),
+                         m_context.Configuration.GetWorkDirectory(),
+                         (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
+                         {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
+                          QStringLiteral("Any Files (*.*)")},
+                         choice == TExportImportForm::CurrentSet ? 1 : 2};
+    const QString chosen = ChooseFile(request);
+    if (chosen.isEmpty()) {
+        m_lastFileName.clear();
+        return;
+    }
+    m_lastFileName = chosen;
+    setWindowTitle(QFileInfo(chosen).fileName() + QStringLiteral(" - WinTorvex32"));
+    if (!chosen.endsWith(QLatin1Char('.') + extension)) {
+        m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(195) + chosen, MessageButtons::Ok);
+        return;
+    }
+    TSetFiles files(m_context.Database, m_context.Ui, m_family);
+    files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
+    const TSetFiles::Result result =
+        choice == TExportImportForm::CurrentSet ? files.ReadSetFile(chosen) : files.ReadAllSetsFile(chosen);
+    if (result != TSetFiles::Ok) {
+        setWindowTitle(CaptionText());
+        const int record = result == TSetFiles::CannotOpen    ? 197
+                           : result == TSetFiles::WrongCount  ? 199
+                           : result == TSetFiles::OtherFamily ? 200
+                                                              : 0; // the reason was shown already
+        if (record != 0) {
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(record) + chosen, MessageButtons::Ok);
+        }
+    }
+    m_names->setFocus();
 }

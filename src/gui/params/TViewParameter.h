@@ -24,6 +24,7 @@ class TDBLookupComboBox;
 class TDBMemo;
 class TDBNameGrid;
 class TDBNavigator;
+class TExportImportForm;
 class TParameterDatabase;
 class TTable;
 
@@ -34,6 +35,17 @@ struct TParameterWindowContext {
     Feedback& Ui;
     Clock& Time;
     std::function<int()> PasswordLevel;
+    std::function<TExportImportForm*()> ChoiceForm; // the kind-choice dialog, made after the windows
+};
+
+// What a file dialog is asked for; the answer is a full path, or empty when cancelled.
+struct TFileRequest {
+    bool Save = false;
+    QString Title;
+    QString Directory;
+    QString ProposedName;
+    QStringList Filters;
+    int FilterIndex = 0; // 1-based, as the kinds count them
 };
 
 // One control of a parameter page: an edit field (no list) or a drop-down list.
@@ -66,6 +78,10 @@ public:
     void SetAttachedView(TAttachedDataView* view) { m_transfer.DataView = view; }
 
     void PrepareWindow();
+    void BtnExportClick();
+    void BtnImportClick();
+    // The file dialog; replaceable so the windows can be driven without a person.
+    std::function<QString(const TFileRequest&)> ChooseFile;
     void EditChange(TDBEdit* edit);
     double CheckParameterValue(const QString& field, double value) { return m_editing.CheckParameterValue(field, value); }
     void ValveTypeChange();
@@ -95,8 +111,13 @@ private:
     void BtnWriteClick();
     void EditLocatorChange(const QString& text);
     void SetButtonsEnabled(bool enabled);
+    // The kind-choice dialog until a kind is chosen (or it is cancelled): its choice.
+    int ChooseKind(bool forExport);
+    virtual QStringList ExportFilters() const;
 
     int m_eepromWriteDelay = 100;
+    QString m_lastFileName;
+    QString m_lastBaseName;
     int m_rememberedValveType = 0;
     bool m_valveTypeEntered = false;
     QTabWidget* m_pages = nullptr;

@@ -114,3 +114,9 @@ void TViewTKXParameter::closeEvent(QCloseEvent* event) {
     }
     TViewParameter::closeEvent(event);
 }
+
+QStringList TViewTKXParameter::ExportFilters() const {
+    // Only the TKX window offers the text file among its filters.
+    return {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
+            QStringLiteral("Text File (*.txt)"), QStringLiteral("Any Files (*.*)")};
+}

@@ -14,6 +14,7 @@ protected:
     QString ErrorLabelName() const override { return QStringLiteral("TKXError"); }
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    QStringList ExportFilters() const override;
 
 private:
     bool Psi() const;
