@@ -6,6 +6,7 @@
 #include "params/TViewTKXParameter.h"
 
 #include "ProgramFixture.h"
+#include "SimulatorProcess.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -226,6 +227,26 @@ TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     EXPECT_EQ(vf->windowTitle(), Text(21)); // the failed import puts the caption back
     EXPECT_EQ(Sets(2).RecordCount(), 0);
     EXPECT_FALSE(requests.back().Save);
+}
+
+TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n", {simulator.Device()});
+    m_feedback.PortChoice = 0;
+    TViewParameter* window = program.Windows().ViewTKXParameter;
+    QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(Find<QPushButton>(window, "BtnRead")->isEnabled());
+        Find<QPushButton>(window, "BtnRead")->click();
+        window->close();
+    });
+    Find<QAction>(&program.MainWindow(), "MenuParameterTKX")->trigger(); // as the technician opens it
+    ASSERT_EQ(Sets(1).RecordCount(), 1);
+    EXPECT_EQ(Sets(1).FieldAsText("Name"), "...");
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("FastUp"), 8.0);
+    EXPECT_EQ(Find<QLabel>(window, "LabelInfoController")->text(),
+              "Connected controller: TKX  ( Software version: 2.220 )");
+    EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse); // released when the window closed
 }
 
 } // namespace

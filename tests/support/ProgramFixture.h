@@ -19,13 +19,14 @@ class ProgramTest : public ::testing::Test {
 protected:
     QString UserConfig() const { return m_tree.Path("docs/Faldmark/WinTorvex32/WinTorvex32.config"); }
 
-    TProgram& Start(const QByteArray& userConfig = "[Language]\nLanguageValue=2\n") {
+    TProgram& Start(const QByteArray& userConfig = "[Language]\nLanguageValue=2\n",
+                    QStringList ports = {"/dev/ttyS0", "/dev/ttyUSB0"}) {
         QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
         m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", userConfig);
         TProgram::Options options;
         options.Environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
         options.Environment.DocumentsFolder = m_tree.Path("docs");
-        options.Environment.PortCandidates = [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0"}; };
+        options.Environment.PortCandidates = [ports] { return ports; };
         options.Environment.PortOpens = [](const QString&) { return true; };
         options.Ui = &m_feedback;
         options.Time = &m_clock;
