@@ -113,6 +113,9 @@ int main(int argc, char* argv[]) {
         sets.Insert();
         sets.SetFieldText("Name", family == 1 ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
         sets.SetFieldText("Description", "Commissioning 2026-12-10");
+        sets.SetFieldText("InfoMemo", "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
+                                      "Power on:\t     1532\t\rDrive up:\t    48211\t\r");
+        sets.SetFieldText("ErrorMemo", "Error 1:\t12 h \t\rError 2:\t31 h \t\rError 3:\t0 h \t\r");
         for (const char* field : {"FastUp", "FastDn"}) {
             sets.SetFieldFloat(field, 8.0);
         }
