@@ -249,5 +249,37 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
     EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse); // released when the window closed
 }
 
+TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n",
+                              {simulator.Device()});
+    AddSet(1, "Lift", {{"ValveType", 3}, {"FastUp", 7.25}});
+    TViewParameter* window = program.Windows().ViewTKXParameter;
+    window->SetPort(program.Configuration().SelectPort());
+    Open(1);
+    auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");
+
+    m_feedback.Answers = {MessageAnswer::No};
+    Q_EMIT list->ListEntered();
+    list->setCurrentIndex(list->findData(4.0));
+    Q_EMIT list->activated(list->currentIndex());
+    EXPECT_EQ(m_feedback.Messages.back().Text, Text(224));
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("ValveType"), 3); // No: the old valve type is back
+    EXPECT_FALSE(simulator.Log().contains("received E:"));
+
+    m_feedback.Answers = {MessageAnswer::Yes};
+    Q_EMIT list->ListEntered();
+    list->setCurrentIndex(list->findData(4.0));
+    Q_EMIT list->activated(list->currentIndex());
+    const QString log = simulator.Log();
+    EXPECT_TRUE(log.contains("received E:016:00725\\r")) << log.toStdString();
+    EXPECT_TRUE(log.contains("received v\\r"));
+    ASSERT_EQ(Sets(1).RecordCount(), 2); // the read-back is a set of its own
+    Sets(1).Last();
+    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("ValveType"), 4);
+    window->close();
+}
+
 } // namespace
 
