@@ -142,14 +142,17 @@ TEST_F(TTableTest, WindowsHearOfEveryMoveAndChange) {
     AddSet("A", 1);
     AddSet("B", 2);
     int changes = 0;
+    QStringList fields;
     QObject listener;
     QObject::connect(&m_table, &TTable::DataChanged, &listener, [&] { ++changes; });
+    QObject::connect(&m_table, &TTable::FieldChanged, &listener, [&](const QString& field) { fields << field; });
     m_table.First();
     m_table.Next();
     m_table.Edit();
-    m_table.SetFieldFloat("FastUp", 3);
+    m_table.SetFieldFloat("fastup", 3);
     m_table.Post();
-    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(fields, QStringList({"FastUp"}));
 }
 
 TEST(TTable, ABrokenOrMissingFileIsReportedAndLeftAlone) {

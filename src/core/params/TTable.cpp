@@ -303,7 +303,7 @@ QString TTable::FieldAsText(const QString& name) const {
 void TTable::SetValue(int column, const QVariant& value) {
     RequireEditing();
     m_pending.Values[column] = value;
-    Q_EMIT DataChanged();
+    Q_EMIT FieldChanged(m_columns[column]);
 }
 
 void TTable::SetFieldFloat(const QString& name, double value) {

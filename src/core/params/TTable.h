@@ -112,8 +112,10 @@ public:
     bool HasRange() const { return m_hasRange; }
 
 Q_SIGNALS:
-    // The current record, its values or the set of records changed.
+    // The current record or the set of records changed.
     void DataChanged();
+    // One field of the record being edited changed.
+    void FieldChanged(const QString& field);
     // Browse, edit or insert.
     void StateChanged();
 

@@ -28,11 +28,17 @@ TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent)
 void TDBEdit::Bind(TTable* table, const QString& field) {
     if (m_table != nullptr) {
         disconnect(m_connection);
+        disconnect(m_fieldConnection);
     }
     m_table = table;
     m_field = field;
     m_connection = connect(table, &TTable::DataChanged, this, [this] {
         if (!m_writing) {
+            Show();
+        }
+    });
+    m_fieldConnection = connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
+        if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
             Show();
         }
     });
@@ -114,6 +120,11 @@ void TDBMemo::Bind(TTable* table, const QString& field) {
             Show();
         }
     });
+    connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
+        if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
+            Show();
+        }
+    });
     Show();
 }
 
@@ -164,6 +175,11 @@ void TDBLookupComboBox::Bind(TTable* table, const QString& field, TTable* lookup
     }
     connect(table, &TTable::DataChanged, this, [this] {
         if (!m_writing) {
+            Show();
+        }
+    });
+    connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
+        if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
             Show();
         }
     });
@@ -247,6 +263,11 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget*
 void TDBNameGrid::Bind(TTable* table) {
     m_table = table;
     connect(table, &TTable::DataChanged, this, &TDBNameGrid::Show);
+    connect(table, &TTable::FieldChanged, this, [this](const QString& field) {
+        if (field.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) {
+            Show();
+        }
+    });
     Show();
 }
 

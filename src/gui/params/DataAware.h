@@ -39,6 +39,7 @@ private:
     TTable* m_table = nullptr;
     QString m_field;
     QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_fieldConnection;
     bool m_writing = false;
 };
 
