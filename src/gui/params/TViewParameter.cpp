@@ -81,7 +81,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     const QString suffix = Schema::LanguageSuffix(LanguageIndex);
     for (const TParameterPage& pageSpec : pages) {
         auto* page = new QWidget(m_pages);
-        page->setObjectName(QLatin1String(pageSpec.Name));
+        page->setObjectName(pageSpec.Name);
         auto* grid = new QGridLayout(page);
         grid->setHorizontalSpacing(8);
         // A long page reads in two columns: caption, field and unit side by side.
@@ -92,11 +92,11 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             const int row = index % perColumn;
             const int column = index / perColumn * 4;
             ++index;
-            const QString control = QLatin1String(c.Control);
-            const QString field = QLatin1String(c.Field);
-            const QString caption = c.CaptionRecord != 0 ? Text(c.CaptionRecord) : QLatin1String(c.Caption);
+            const QString& control = c.Control;
+            const QString& field = c.Field;
+            const QString caption = c.CaptionRecord != 0 ? Text(c.CaptionRecord) : c.Caption;
             QWidget* widget = nullptr;
-            if (c.List == nullptr) {
+            if (c.List.isEmpty()) {
                 auto* edit = new TDBEdit(control, page);
                 edit->setMaximumWidth(110);
                 edit->setAlignment(Qt::AlignRight);
@@ -114,7 +114,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 widget = edit;
             } else {
                 auto* list = new TDBLookupComboBox(control, page);
-                QString table = QLatin1String(c.List);
+                QString table = c.List;
                 if (table.endsWith(QLatin1Char('_'))) {
                     table += suffix;
                 }
@@ -138,10 +138,10 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             auto* captionLabel = new QLabel(caption, page);
             captionLabel->setBuddy(widget);
             grid->addWidget(captionLabel, row, column);
-            if (c.List != nullptr) {
+            if (!c.List.isEmpty()) {
                 grid->addWidget(widget, row, column + 1, 1, 2); // a list has no unit: it may use the room
             } else {
-                auto* unit = new QLabel(QLatin1String(c.Unit), page);
+                auto* unit = new QLabel(c.Unit, page);
                 unit->setObjectName(control + QStringLiteral("Unit"));
                 unit->setMinimumWidth(30);
                 grid->addWidget(widget, row, column + 1);
@@ -459,3 +459,40 @@ void TViewParameter::BtnImportClick() {
     }
     m_names->setFocus();
 }
+
+namespace ParameterRows {
+
+TParameterControl Edit(const QString& field, int captionRecord, const QString& unit, bool leveled) {
+    return {QStringLiteral("Edit") + field, field, captionRecord, QString(), unit, QString(), leveled};
+}
+
+TParameterControl List(const QString& control, const QString& field, int captionRecord, const QString& list,
+                       bool leveled) {
+    return {control, field, captionRecord, QString(), QString(), list, leveled};
+}
+
+std::vector<TParameterControl> Ramps(const QString& direction) {
+    return {Edit(QStringLiteral("Accel") + direction, 36, QStringLiteral("V/s")),
+            Edit(QStringLiteral("Fast") + direction, 37, QStringLiteral("V")),
+            Edit(QStringLiteral("Decel") + direction, 38, QStringLiteral("V/s")),
+            Edit(QStringLiteral("Slow") + direction, 39, QStringLiteral("V")),
+            Edit(QStringLiteral("SoftStop") + direction, 40, QStringLiteral("V/s")),
+            Edit(QStringLiteral("Relevel") + direction, 41, QStringLiteral("V"))};
+}
+
+std::vector<TParameterControl> Loop(const QString& actuator, const QString& direction) {
+    // Captions: solenoid #52..#56, inverter #42..#46.
+    const int first = actuator == QLatin1String("Inv") ? 42 : 52;
+    const QString middle = actuator + direction;
+    return {Edit(QStringLiteral("PSetting") + middle + QLatin1Char('S'), first, QString()),
+            Edit(QStringLiteral("ISetting") + middle + QLatin1Char('S'), first + 1, QStringLiteral("ms")),
+            Edit(QStringLiteral("DSetting") + middle, first + 2, QStringLiteral("ms")),
+            Edit(QStringLiteral("PSetting") + middle + QLatin1Char('D'), first + 3, QString()),
+            Edit(QStringLiteral("ISetting") + middle + QLatin1Char('D'), first + 4, QStringLiteral("ms"))};
+}
+
+void Append(std::vector<TParameterControl>& to, const std::vector<TParameterControl>& rows) {
+    to.insert(to.end(), rows.begin(), rows.end());
+}
+
+} // namespace ParameterRows

@@ -50,20 +50,33 @@ struct TFileRequest {
 
 // One control of a parameter page: an edit field (no list) or a drop-down list.
 struct TParameterControl {
-    const char* Control;
-    const char* Field;
-    int CaptionRecord;     // 0: the fixed caption
-    const char* Caption;   // fixed caption
-    const char* Unit;      // unit box text
-    const char* List;      // lookup table: "ValveType" (single) or "DemandRedType_" (per language); null: edit
-    bool Leveled;          // enabled by the password level (else always enabled)
+    QString Control;
+    QString Field;
+    int CaptionRecord = 0; // 0: the fixed caption
+    QString Caption;       // fixed caption
+    QString Unit;          // unit box text
+    QString List;          // lookup table: "ValveType" (single) or "DemandRedType_" (per language); empty: edit
+    bool Leveled = true;   // enabled by the password level (else always enabled)
 };
 
 struct TParameterPage {
-    const char* Name;
+    QString Name;
     int TitleRecord;
     std::vector<TParameterControl> Controls;
 };
+
+// Rows both families' pages share.
+namespace ParameterRows {
+// An edit field whose control is "Edit" + field.
+TParameterControl Edit(const QString& field, int captionRecord, const QString& unit, bool leveled = true);
+TParameterControl List(const QString& control, const QString& field, int captionRecord, const QString& list,
+                       bool leveled = true);
+// Acceleration, fast, deceleration, slow, soft stop and relevelling of one direction ("Up", "Dn").
+std::vector<TParameterControl> Ramps(const QString& direction);
+// P, I, D static and dynamic of the solenoid ("Sol") or the inverter ("Inv") loop in one direction.
+std::vector<TParameterControl> Loop(const QString& actuator, const QString& direction);
+void Append(std::vector<TParameterControl>& to, const std::vector<TParameterControl>& rows);
+} // namespace ParameterRows
 
 // The window shared by both families: name list, description, search, the parameter
 // pages and the buttons. The family's window gives its pages and its particulars.

@@ -9,74 +9,48 @@
 #include <QLabel>
 
 namespace {
-using C = TParameterControl;
-
+using namespace ParameterRows;
 
 std::vector<TParameterPage> Pages() {
+    std::vector<TParameterControl> up{Edit("StartSpeedUp", 34, "V"), Edit("OffsetSolUp", 76, "bar")};
+    Append(up, Ramps("Up"));
+    Append(up, Loop("Sol", "Up"));
+    up.push_back(Edit("FlowCalUp", 253, ""));
 
-    return {
-        {"TabSheetSetPointUp",
-         25,
-         {C{"EditStartSpeedUp", "StartSpeedUp", 34, "", "V", nullptr, true},
-          C{"EditOffsetSolUp", "OffsetSolUp", 76, "", "bar", nullptr, true},
-          C{"EditAccelUp", "AccelUp", 36, "", "V/s", nullptr, true},
-          C{"EditFastUp", "FastUp", 37, "", "V", nullptr, true},
-          C{"EditDecelUp", "DecelUp", 38, "", "V/s", nullptr, true},
-          C{"EditSlowUp", "SlowUp", 39, "", "V", nullptr, true},
-          C{"EditSoftStopUp", "SoftStopUp", 40, "", "V/s", nullptr, true},
-          C{"EditRelevelUp", "RelevelUp", 41, "", "V", nullptr, true},
-          C{"EditPSettingSolUpS", "PSettingSolUpS", 52, "", "", nullptr, true},
-          C{"EditISettingSolUpS", "ISettingSolUpS", 53, "", "ms", nullptr, true},
-          C{"EditDSettingSolUp", "DSettingSolUp", 54, "", "ms", nullptr, true},
-          C{"EditPSettingSolUpD", "PSettingSolUpD", 55, "", "", nullptr, true},
-          C{"EditISettingSolUpD", "ISettingSolUpD", 56, "", "ms", nullptr, true},
-          C{"EditFlowCalUp", "FlowCalUp", 253, "", "", nullptr, true}}},
-        {"TabSheetSetPointDown",
-         26,
-         {C{"EditStartSpeedDn", "StartSpeedDn", 34, "", "V", nullptr, true},
-          C{"EditOffsetSolDn", "OffsetSolDn", 47, "", "V", nullptr, true},
-          C{"EditAccelDn", "AccelDn", 36, "", "V/s", nullptr, true},
-          C{"EditFastDn", "FastDn", 37, "", "V", nullptr, true},
-          C{"EditDecelDn", "DecelDn", 38, "", "V/s", nullptr, true},
-          C{"EditSlowDn", "SlowDn", 39, "", "V", nullptr, true},
-          C{"EditSoftStopDn", "SoftStopDn", 40, "", "V/s", nullptr, true},
-          C{"EditRelevelDn", "RelevelDn", 41, "", "V", nullptr, true},
-          C{"EditPSettingSolDnS", "PSettingSolDnS", 52, "", "", nullptr, true},
-          C{"EditISettingSolDnS", "ISettingSolDnS", 53, "", "ms", nullptr, true},
-          C{"EditDSettingSolDn", "DSettingSolDn", 54, "", "ms", nullptr, true},
-          C{"EditPSettingSolDnD", "PSettingSolDnD", 55, "", "", nullptr, true},
-          C{"EditISettingSolDnD", "ISettingSolDnD", 56, "", "ms", nullptr, true},
-          C{"EditFlowCalDn", "FlowCalDn", 253, "", "", nullptr, true}}},
-        {"TabSheetSecurity",
-         27,
-         {C{"DBLookupComboBoxValveType", "ValveType", 57, "", "", "ValveType", false},
-          C{"DBLookupComboBoxSIUType", "SIUType", 58, "", "", "SIUType", true},
-          C{"EditSIUDiff", "SIUDiff1", 59, "", "%", nullptr, true},
-          C{"EditSIUDiff2", "SIUDiff4", 60, "", "V", nullptr, true},
-          C{"EditPulsSol", "PulsSol", 70, "", "Hz", nullptr, true},
-          C{"EditInspectionAccel", "InspectionAccel", 271, "", "V/s", nullptr, false},
-          C{"EditInspectionSpeed", "InspectionSpeed", 61, "", "%", nullptr, true},
-          C{"EditInspectionDecel", "InspectionDecel", 62, "", "V/s", nullptr, true},
-          C{"EditEmergDecel", "EmergDecel", 69, "", "V/s", nullptr, true},
-          C{"EditK6Accel", "K6Accel", 272, "", "V/s", nullptr, false},
-          C{"EditKSpeed", "K6Speed", 63, "", "%", nullptr, true},
-          C{"EditKDecel", "K6Decel", 64, "", "V/s", nullptr, true},
-          C{"EditK7Accel", "K7Accel", 273, "", "V/s", nullptr, false},
-          C{"EditKSpeed2", "K7Speed", 65, "", "%", nullptr, true},
-          C{"EditKDecel2", "K7Decel", 66, "", "V/s", nullptr, true},
-          C{"EditK8Accel", "K8Accel", 274, "", "V/s", nullptr, false},
-          C{"EditKSpeed3", "K8Speed", 67, "", "%", nullptr, true},
-          C{"EditKDecel3", "K8Decel", 68, "", "V/s", nullptr, true},
-          C{"DBLookupComboBoxDemandRedType", "DemandRedType", 263, "", "", "DemandRedType_", true},
-          C{"DBLookupComboBoxStartDelay", "StartDelay", 267, "", "", "StartDelay", true},
-          C{"DBLookupComboBoxRelayFunction", "RelayFunction", 268, "", "", "RelayFunction_", true},
-          C{"DBLookupComboBoxCommandInput", "CommandInput", 269, "", "", "CommandInput_", true},
-          C{"DBLookupComboBoxEdgeDetect", "EdgeDetect", 325, "", "", "EdgeDetect_", false},
-          C{"EditHWZero", "HWZero", 0, "HW-zero", "", nullptr, true},
-          C{"EditFBFactor", "FBFactor", 0, "FB-factor", "", nullptr, true},
-          C{"DBEdit1PSFactor", "PSFactor", 0, "PS-factor", "", nullptr, true},
-          C{"DBEditAuxCurve", "AuxCurve", 270, "", "", nullptr, true}}},
-    };
+    std::vector<TParameterControl> down{Edit("StartSpeedDn", 34, "V"), Edit("OffsetSolDn", 47, "V")};
+    Append(down, Ramps("Dn"));
+    Append(down, Loop("Sol", "Dn"));
+    down.push_back(Edit("FlowCalDn", 253, ""));
+
+    std::vector<TParameterControl> options{
+        List("DBLookupComboBoxValveType", "ValveType", 57, "ValveType", false),
+        List("DBLookupComboBoxSIUType", "SIUType", 58, "SIUType"),
+        {"EditSIUDiff", "SIUDiff1", 59, "", "%", "", true},
+        {"EditSIUDiff2", "SIUDiff4", 60, "", "V", "", true},
+        Edit("PulsSol", 70, "Hz"),
+        Edit("InspectionAccel", 271, "V/s", false),
+        Edit("InspectionSpeed", 61, "%"),
+        Edit("InspectionDecel", 62, "V/s"),
+        Edit("EmergDecel", 69, "V/s"),
+        Edit("K6Accel", 272, "V/s", false),
+        {"EditKSpeed", "K6Speed", 63, "", "%", "", true},
+        {"EditKDecel", "K6Decel", 64, "", "V/s", "", true},
+        Edit("K7Accel", 273, "V/s", false),
+        {"EditKSpeed2", "K7Speed", 65, "", "%", "", true},
+        {"EditKDecel2", "K7Decel", 66, "", "V/s", "", true},
+        Edit("K8Accel", 274, "V/s", false),
+        {"EditKSpeed3", "K8Speed", 67, "", "%", "", true},
+        {"EditKDecel3", "K8Decel", 68, "", "V/s", "", true},
+        List("DBLookupComboBoxDemandRedType", "DemandRedType", 263, "DemandRedType_"),
+        List("DBLookupComboBoxStartDelay", "StartDelay", 267, "StartDelay"),
+        List("DBLookupComboBoxRelayFunction", "RelayFunction", 268, "RelayFunction_"),
+        List("DBLookupComboBoxCommandInput", "CommandInput", 269, "CommandInput_"),
+        List("DBLookupComboBoxEdgeDetect", "EdgeDetect", 325, "EdgeDetect_", false),
+        {"EditHWZero", "HWZero", 0, "HW-zero", "", "", true},
+        {"EditFBFactor", "FBFactor", 0, "FB-factor", "", "", true},
+        {"DBEdit1PSFactor", "PSFactor", 0, "PS-factor", "", "", true},
+        {"DBEditAuxCurve", "AuxCurve", 270, "", "", "", true}};
+    return {{"TabSheetSetPointUp", 25, up}, {"TabSheetSetPointDown", 26, down}, {"TabSheetSecurity", 27, options}};
 }
 } // namespace
 
