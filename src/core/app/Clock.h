@@ -11,6 +11,8 @@ public:
     virtual ~Clock() = default;
     virtual void Sleep(int milliseconds) = 0;
     virtual QDateTime Now() const = 0;
+    // Called now and then while waiting for a device: the GUI repaints there.
+    virtual void Idle() {}
 };
 
 class SystemClock : public Clock {

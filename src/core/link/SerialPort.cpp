@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include "app/Clock.h"
+
 #include <QDeadlineTimer>
 #include <QSerialPort>
 
@@ -92,8 +94,19 @@ int SerialLink::ReadByte(int timeoutMs) {
     if (m_port == nullptr || !m_port->isOpen()) {
         return kFailed;
     }
-    if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(std::max(0, timeoutMs))) {
-        return kTimedOut;
+    if (m_port->bytesAvailable() == 0) {
+        // Wait in short slices so a window can repaint meanwhile; the timeout stays the same.
+        const QDeadlineTimer deadline(std::max(0, timeoutMs));
+        bool arrived = false;
+        do {
+            arrived = m_port->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 25)));
+            if (!arrived && m_idle != nullptr) {
+                m_idle->Idle();
+            }
+        } while (!arrived && !deadline.hasExpired());
+        if (!arrived) {
+            return kTimedOut;
+        }
     }
     char byte = 0;
     return m_port->getChar(&byte) ? static_cast<unsigned char>(byte) : kTimedOut;

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class Clock;
 class QSerialPort;
 
 // An open serial device; empty when a port could not be opened.
@@ -27,7 +28,8 @@ PortHandle ClosePort(PortHandle handle);
 // A byte link on an open serial device (or on none, when opening failed).
 class SerialLink : public ByteLink {
 public:
-    explicit SerialLink(PortHandle handle) : m_port(std::move(handle)) {}
+    // idle: told now and then while a wait goes on (the GUI repaints), may be none.
+    explicit SerialLink(PortHandle handle, Clock* idle = nullptr) : m_port(std::move(handle)), m_idle(idle) {}
     bool IsOpen() const override { return m_port != nullptr; }
     bool Write(const QByteArray& bytes) override;
     bool WaitWritten(int timeoutMs) override;
@@ -36,4 +38,5 @@ public:
 
 private:
     PortHandle m_port;
+    Clock* m_idle;
 };

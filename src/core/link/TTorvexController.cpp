@@ -69,7 +69,7 @@ TTorvexController::TTorvexController(const TCommParameter& settings, const TConf
     : m_clock(clock) {
     ReplyTimeout = configuration.GetParameterReadTimeout();
     m_pauseSending = configuration.IsPauseSending();
-    m_link = std::make_unique<SerialLink>(OpenPort(settings));
+    m_link = std::make_unique<SerialLink>(OpenPort(settings), &clock);
     Open();
 }
 

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+void GuiClock::Idle() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
 void GuiClock::Sleep(int milliseconds) {
     QElapsedTimer timer;
     timer.start();

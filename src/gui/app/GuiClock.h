@@ -7,5 +7,6 @@
 class GuiClock : public Clock {
 public:
     void Sleep(int milliseconds) override;
+    void Idle() override;
     QDateTime Now() const override { return QDateTime::currentDateTime(); }
 };
