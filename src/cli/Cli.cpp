@@ -28,7 +28,10 @@ QString HelpText() {
         "Commands:\n");
     for (const auto& command : AllCommands()) {
         const QString head = (command->Name() + QLatin1Char(' ') + command->Arguments()).trimmed();
-        help += QStringLiteral("  %1%2\n").arg(head.leftJustified(20), command->Summary());
+        // A long synopsis gets a line of its own, the summary goes under it.
+        const QString separator = head.size() < 20 ? QString(20 - head.size(), QLatin1Char(' '))
+                                                   : QStringLiteral("\n") + QString(22, QLatin1Char(' '));
+        help += QStringLiteral("  ") + head + separator + command->Summary() + QLatin1Char('\n');
     }
     return help;
 }
