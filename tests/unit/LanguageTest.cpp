@@ -43,6 +43,8 @@ struct TellingRow {
     std::array<const char*, 8> columns;
 };
 
+void PrintTo(const TellingRow& row, std::ostream* os) { *os << "record " << row.record; }
+
 class TellingRows : public ::testing::TestWithParam<TellingRow> {};
 
 TEST_P(TellingRows, MatchInEveryColumn) {

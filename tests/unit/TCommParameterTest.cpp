@@ -20,6 +20,8 @@ struct Conversion {
     const char* expected; // the field as text afterwards
 };
 
+void PrintTo(const Conversion& c, std::ostream* os) { *os << c.field << " from '" << c.text << "'"; }
+
 class TextConversions : public ::testing::TestWithParam<Conversion> {};
 
 TEST_P(TextConversions, SetFromTextOrLeaveUnchanged) {
