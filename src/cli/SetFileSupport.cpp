@@ -19,28 +19,22 @@ Kind KindOf(const QString& fileName, bool allowText) {
                          .arg(fileName, allowText ? QStringLiteral(" or .txt") : QString()));
 }
 
-bool Export(CliContext& context, TSetFiles& files, Kind kind, const QString& fileName) {
-    const TSetFiles::Result result = kind == Kind::Set       ? files.WriteSetFile(fileName)
-                                     : kind == Kind::AllSets ? files.WriteAllSetsFile(fileName)
-                                                             : files.WriteTextFile(fileName);
-    if (result != TSetFiles::Ok) {
-        context.Ui.ShowMessage(MessageKind::Error, Text(166), Text(196) + fileName, MessageButtons::Ok);
-        return false;
+namespace {
+bool Report(CliContext& context, TSetFiles::Result result, bool exporting, const QString& fileName) {
+    const QString text = TSetFiles::FailureText(result, exporting, fileName);
+    if (!text.isEmpty()) {
+        context.Ui.ShowMessage(MessageKind::Error, Text(166), text, MessageButtons::Ok);
     }
-    return true;
+    return result == TSetFiles::Ok;
+}
+} // namespace
+
+bool Export(CliContext& context, TSetFiles& files, Kind kind, const QString& fileName) {
+    return Report(context, files.Export(kind, fileName), true, fileName);
 }
 
 bool Import(CliContext& context, TSetFiles& files, Kind kind, const QString& fileName) {
-    const TSetFiles::Result result =
-        kind == Kind::AllSets ? files.ReadAllSetsFile(fileName) : files.ReadSetFile(fileName);
-    const int record = result == TSetFiles::CannotOpen    ? 197
-                       : result == TSetFiles::WrongCount  ? 199
-                       : result == TSetFiles::OtherFamily ? 200
-                                                          : 0;
-    if (record != 0) {
-        context.Ui.ShowMessage(MessageKind::Error, Text(166), Text(record) + fileName, MessageButtons::Ok);
-    }
-    return result == TSetFiles::Ok;
+    return Report(context, files.Import(kind, fileName), false, fileName);
 }
 
 } // namespace SetFileSupport

@@ -8,7 +8,7 @@
 // program's messages for a file operation that failed.
 namespace SetFileSupport {
 
-enum class Kind { Set, AllSets, Text };
+using Kind = TSetFiles::Kind;
 
 // The kind a file name's extension (exactly ".set", ".prm" or ".txt") asks for;
 // a usage error for any other name. allowText: whether ".txt" is allowed.

@@ -145,7 +145,6 @@ void TParameterTransfer::Read() {
     QString versionText;
     bool identificationFailed = false;
     bool readStarted = false;
-    bool restart = true;
     bool outOfRange = false;
     std::vector<bool> listed(VersionGates::Groups(m_family).size(), false);
     const auto finish = [&] {
@@ -212,7 +211,8 @@ void TParameterTransfer::Read() {
     if (readStarted) {
         ShowReadNotice(listed, outOfRange);
     }
-    if (DataView != nullptr && restart) {
+    // Only the reads that got this far restart the view; the early exits above leave it stopped.
+    if (DataView != nullptr) {
         clock.Sleep(2000);
         SetProgress(95);
         DataView->RestartCollecting();

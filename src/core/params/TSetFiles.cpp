@@ -252,6 +252,26 @@ private:
     qsizetype m_pos = 0;
 };
 
+TSetFiles::Result TSetFiles::Export(Kind kind, const QString& fileName) {
+    return kind == Kind::Set ? WriteSetFile(fileName) : kind == Kind::AllSets ? WriteAllSetsFile(fileName)
+                                                                              : WriteTextFile(fileName);
+}
+
+TSetFiles::Result TSetFiles::Import(Kind kind, const QString& fileName) {
+    return kind == Kind::Set ? ReadSetFile(fileName) : kind == Kind::AllSets ? ReadAllSetsFile(fileName) : CannotOpen;
+}
+
+QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName) {
+    if (result == Ok || result == BadContent) {
+        return {};
+    }
+    if (exporting) {
+        return Text(196) + fileName;
+    }
+    const int record = result == CannotOpen ? 197 : result == WrongCount ? 199 : 200;
+    return Text(record) + fileName;
+}
+
 TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) { return Read(fileName, false); }
 TSetFiles::Result TSetFiles::ReadAllSetsFile(const QString& fileName) { return Read(fileName, true); }
 

@@ -12,6 +12,7 @@ class TParameterDatabase;
 class TSetFiles {
 public:
     enum Result { Ok = 0, CannotOpen = 1, WrongCount = 2, OtherFamily = 3, BadContent = 4 };
+    enum class Kind { Set, AllSets, Text };
 
     TSetFiles(TParameterDatabase& database, Feedback& feedback, int family);
 
@@ -25,6 +26,13 @@ public:
     // that is not a set line (the reason went to the feedback).
     Result ReadSetFile(const QString& fileName);
     Result ReadAllSetsFile(const QString& fileName);
+
+    // The operation of a kind of file; a text file cannot be imported.
+    Result Export(Kind kind, const QString& fileName);
+    Result Import(Kind kind, const QString& fileName);
+    // What a failed export or import tells the user, with the file's name; empty when the
+    // reason was shown already (content the import could not take).
+    static QString FailureText(Result result, bool exporting, const QString& fileName);
 
     QString Marker() const;
     QString OtherMarker() const;

@@ -41,7 +41,7 @@ void TNumberEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& feedback, QWidget* parent)
-    : QDialog(parent), m_configuration(configuration), m_feedback(feedback), m_editor(configuration, feedback) {
+    : QDialog(parent), m_configuration(configuration), m_editor(configuration, feedback) {
     setObjectName(QStringLiteral("DlgConfiguration"));
     setWindowTitle(Text(232));
 

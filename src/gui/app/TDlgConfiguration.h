@@ -74,7 +74,6 @@ private:
     void SettingsBtnCancelClick();
 
     TConfiguration& m_configuration;
-    Feedback& m_feedback;
     TSettingsEditor m_editor;
     int m_currentPage = General;
     bool m_showing = false;

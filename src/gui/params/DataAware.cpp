@@ -23,27 +23,44 @@ auto Safely(F read) -> decltype(read()) {
 }
 } // namespace
 
-TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent) { setObjectName(objectName); }
-
-void TDBEdit::Bind(TTable* table, const QString& field) {
-    if (m_table != nullptr) {
-        disconnect(m_connection);
-        disconnect(m_fieldConnection);
-    }
+void TFieldLink::Bind(QObject* owner, TTable* table, const QString& field, std::function<void()> show) {
+    QObject::disconnect(m_record);
+    QObject::disconnect(m_value);
     m_table = table;
     m_field = field;
-    m_connection = connect(table, &TTable::DataChanged, this, [this] {
+    m_record = QObject::connect(table, &TTable::DataChanged, owner, [this, show] {
         if (!m_writing) {
-            Show();
+            show();
         }
     });
-    m_fieldConnection = connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
+    m_value = QObject::connect(table, &TTable::FieldChanged, owner, [this, show](const QString& changed) {
         if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
-            Show();
+            show();
         }
     });
-    Show();
+    show();
 }
+
+bool TFieldLink::IsOpen() const { return m_table != nullptr && m_table->IsOpen(); }
+
+bool TFieldLink::HasRecord() const { return IsOpen() && !m_table->IsEmpty(); }
+
+void TFieldLink::Write(const std::function<void(TTable&)>& write) {
+    if (!IsOpen()) {
+        return;
+    }
+    m_writing = true;
+    try {
+        m_table->Edit();
+        write(*m_table);
+    } catch (const TableError&) {
+    }
+    m_writing = false;
+}
+
+TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent) { setObjectName(objectName); }
+
+void TDBEdit::Bind(TTable* table, const QString& field) { m_link.Bind(this, table, field, [this] { Show(); }); }
 
 QString TDBEdit::Format(double value) {
     QLocale locale;
@@ -60,16 +77,17 @@ bool TDBEdit::Parse(const QString& text, double& value) {
 }
 
 void TDBEdit::Show() {
-    if (m_table == nullptr || !m_table->IsOpen() || m_table->IsEmpty()) {
+    if (!m_link.HasRecord()) {
         setText(QString());
         return;
     }
-    const bool empty = Safely([this] { return m_table->FieldIsNull(m_field); });
-    setText(empty ? QString() : Format(Safely([this] { return m_table->FieldAsFloat(m_field); })));
+    TTable& table = *m_link.Table();
+    const bool empty = Safely([&] { return table.FieldIsNull(Field()); });
+    setText(empty ? QString() : Format(Safely([&] { return table.FieldAsFloat(Field()); })));
 }
 
 bool TDBEdit::Store() {
-    if (m_table == nullptr || !m_table->IsOpen() || !isModified()) {
+    if (!m_link.IsOpen() || !isModified()) {
         return true;
     }
     double value = 0;
@@ -78,17 +96,13 @@ bool TDBEdit::Store() {
         Show();
         return false;
     }
-    m_writing = true;
-    try {
-        m_table->Edit();
+    m_link.Write([&](TTable& table) {
         if (number) {
-            m_table->SetFieldFloat(m_field, value);
+            table.SetFieldFloat(Field(), value);
         } else {
-            m_table->SetFieldNull(m_field);
+            table.SetFieldNull(Field());
         }
-    } catch (const TableError&) {
-    }
-    m_writing = false;
+    });
     setModified(false);
     return true;
 }
@@ -112,26 +126,12 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
 
 TDBMemo::TDBMemo(const QString& objectName, QWidget* parent) : QPlainTextEdit(parent) { setObjectName(objectName); }
 
-void TDBMemo::Bind(TTable* table, const QString& field) {
-    m_table = table;
-    m_field = field;
-    connect(table, &TTable::DataChanged, this, [this] {
-        if (!m_writing) {
-            Show();
-        }
-    });
-    connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
-        if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
-            Show();
-        }
-    });
-    Show();
-}
+void TDBMemo::Bind(TTable* table, const QString& field) { m_link.Bind(this, table, field, [this] { Show(); }); }
 
 void TDBMemo::Show() {
-    const bool none = m_table == nullptr || !m_table->IsOpen() || m_table->IsEmpty();
     // The memos keep the controller's CR line ends; shown, they are line breaks.
-    QString text = none ? QString() : Safely([this] { return m_table->FieldAsText(m_field); });
+    QString text = m_link.HasRecord() ? Safely([this] { return m_link.Table()->FieldAsText(m_link.Field()); })
+                                      : QString();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (toPlainText() != text) {
         setPlainText(text);
@@ -140,17 +140,12 @@ void TDBMemo::Show() {
 }
 
 void TDBMemo::Store() {
-    if (m_table == nullptr || !m_table->IsOpen() || !document()->isModified()) {
+    if (!m_link.IsOpen() || !document()->isModified()) {
         return;
     }
-    m_writing = true;
-    try {
-        m_table->Edit();
-        QString text = toPlainText();
-        m_table->SetFieldText(m_field, text.replace(QLatin1Char('\n'), QLatin1String("\r\n")));
-    } catch (const TableError&) {
-    }
-    m_writing = false;
+    QString text = toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    m_link.Write([&](TTable& table) { table.SetFieldText(m_link.Field(), text); });
     document()->setModified(false);
 }
 
@@ -162,57 +157,33 @@ void TDBMemo::focusOutEvent(QFocusEvent* event) {
 TDBLookupComboBox::TDBLookupComboBox(const QString& objectName, QWidget* parent) : QComboBox(parent) {
     setObjectName(objectName);
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!m_link.IsOpen() || index < 0) {
+            return;
+        }
+        m_link.Write([&](TTable& table) { table.SetFieldFloat(m_link.Field(), itemData(index).toDouble()); });
+        Q_EMIT CodeChosen();
+    });
 }
 
 void TDBLookupComboBox::Bind(TTable* table, const QString& field, TTable* lookup) {
-    m_table = table;
-    m_field = field;
     clear();
     if (lookup != nullptr && lookup->IsOpen()) {
         for (lookup->First(); !lookup->Eof(); lookup->Next()) {
             addItem(lookup->FieldAsText(QStringLiteral("Text")), lookup->FieldAsFloat(QStringLiteral("Code")));
         }
     }
-    connect(table, &TTable::DataChanged, this, [this] {
-        if (!m_writing) {
-            Show();
-        }
-    });
-    connect(table, &TTable::FieldChanged, this, [this](const QString& changed) {
-        if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
-            Show();
-        }
-    });
-    connect(this, &QComboBox::activated, this, [this](int index) {
-        if (m_table == nullptr || !m_table->IsOpen() || index < 0) {
-            return;
-        }
-        m_writing = true;
-        try {
-            m_table->Edit();
-            m_table->SetFieldFloat(m_field, itemData(index).toDouble());
-        } catch (const TableError&) {
-        }
-        m_writing = false;
-        Q_EMIT CodeChosen();
-    });
-    Show();
+    m_link.Bind(this, table, field, [this] { Show(); });
 }
 
 double TDBLookupComboBox::Code() const {
-    if (m_table == nullptr || !m_table->IsOpen() || m_table->IsEmpty()) {
+    if (!m_link.HasRecord()) {
         return 0;
     }
-    return Safely([this] { return m_table->FieldAsFloat(m_field); });
+    return Safely([this] { return m_link.Table()->FieldAsFloat(m_link.Field()); });
 }
 
-void TDBLookupComboBox::Show() {
-    if (m_table == nullptr || !m_table->IsOpen() || m_table->IsEmpty()) {
-        setCurrentIndex(-1);
-        return;
-    }
-    setCurrentIndex(findData(Code()));
-}
+void TDBLookupComboBox::Show() { setCurrentIndex(m_link.HasRecord() ? findData(Code()) : -1); }
 
 void TDBLookupComboBox::focusInEvent(QFocusEvent* event) {
     QComboBox::focusInEvent(event);

@@ -6,6 +6,8 @@
 #include <QTableWidget>
 #include <QWidget>
 
+#include <functional>
+
 class Feedback;
 class TTable;
 
@@ -14,13 +16,35 @@ class TTable;
 // the record (putting it into edit state) when the user leaves them. Changes they
 // make themselves do not bounce back into them.
 
+// The binding of one control to one field: it follows the cursor and the field's own
+// changes, and a change the control writes itself is not shown back to it.
+class TFieldLink {
+public:
+    // show: how the control puts the field's value on screen.
+    void Bind(QObject* owner, TTable* table, const QString& field, std::function<void()> show);
+    const QString& Field() const { return m_field; }
+    TTable* Table() const { return m_table; }
+    bool IsOpen() const;
+    // There is a record to show: the table is open and not empty.
+    bool HasRecord() const;
+    // Writes into the current record, putting it into edit state.
+    void Write(const std::function<void(TTable&)>& write);
+
+private:
+    TTable* m_table = nullptr;
+    QString m_field;
+    bool m_writing = false;
+    QMetaObject::Connection m_record;
+    QMetaObject::Connection m_value;
+};
+
 // A numeric field. Shown in the locale's number form; "." is taken as well as the locale's separator.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TDBEdit(const QString& objectName, QWidget* parent = nullptr);
     void Bind(TTable* table, const QString& field);
-    const QString& Field() const { return m_field; }
+    const QString& Field() const { return m_link.Field(); }
     // Writes the text into the record; false when it is not a number (the record keeps its value).
     bool Store();
     static QString Format(double value);
@@ -36,11 +60,7 @@ protected:
 
 private:
     void Show();
-    TTable* m_table = nullptr;
-    QString m_field;
-    QMetaObject::Connection m_connection;
-    QMetaObject::Connection m_fieldConnection;
-    bool m_writing = false;
+    TFieldLink m_link;
 };
 
 // A text field of any length.
@@ -56,9 +76,7 @@ protected:
 
 private:
     void Show();
-    TTable* m_table = nullptr;
-    QString m_field;
-    bool m_writing = false;
+    TFieldLink m_link;
 };
 
 // A coded field: shows the Text of the lookup row whose Code the field holds, stores the
@@ -68,7 +86,7 @@ class TDBLookupComboBox : public QComboBox {
 public:
     explicit TDBLookupComboBox(const QString& objectName, QWidget* parent = nullptr);
     void Bind(TTable* table, const QString& field, TTable* lookup);
-    const QString& Field() const { return m_field; }
+    const QString& Field() const { return m_link.Field(); }
     double Code() const;
 
 Q_SIGNALS:
@@ -83,9 +101,7 @@ protected:
 
 private:
     void Show();
-    TTable* m_table = nullptr;
-    QString m_field;
-    bool m_writing = false;
+    TFieldLink m_link;
 };
 
 // The names of every set of a table, one row each, the current set selected. A name is

@@ -381,8 +381,10 @@ void TViewParameter::BtnExportClick() {
         int Choice;
         const char* Extension;
         int FilterIndex;
-    } kinds[] = {{TExportImportForm::CurrentSet, "set", 1}, {TExportImportForm::AllSets, "prm", 2},
-                 {TExportImportForm::TextFile, "txt", 3}};
+        TSetFiles::Kind Kind;
+    } kinds[] = {{TExportImportForm::CurrentSet, "set", 1, TSetFiles::Kind::Set},
+                 {TExportImportForm::AllSets, "prm", 2, TSetFiles::Kind::AllSets},
+                 {TExportImportForm::TextFile, "txt", 3, TSetFiles::Kind::Text}};
     for (const auto& kind : kinds) {
         if (kind.Choice != choice) {
             continue;
@@ -409,11 +411,9 @@ void TViewParameter::BtnExportClick() {
         }
         TSetFiles files(m_context.Database, m_context.Ui, m_family);
         files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-        const TSetFiles::Result result = kind.Choice == TExportImportForm::CurrentSet ? files.WriteSetFile(chosen)
-                                         : kind.Choice == TExportImportForm::AllSets  ? files.WriteAllSetsFile(chosen)
-                                                                                      : files.WriteTextFile(chosen);
-        if (result != TSetFiles::Ok) {
-            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(196) + chosen, MessageButtons::Ok);
+        const QString failure = TSetFiles::FailureText(files.Export(kind.Kind, chosen), true, chosen);
+        if (!failure.isEmpty()) {
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
         }
         return;
     }
@@ -445,16 +445,13 @@ void TViewParameter::BtnImportClick() {
     }
     TSetFiles files(m_context.Database, m_context.Ui, m_family);
     files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-    const TSetFiles::Result result =
-        choice == TExportImportForm::CurrentSet ? files.ReadSetFile(chosen) : files.ReadAllSetsFile(chosen);
+    const TSetFiles::Result result = files.Import(
+        choice == TExportImportForm::CurrentSet ? TSetFiles::Kind::Set : TSetFiles::Kind::AllSets, chosen);
     if (result != TSetFiles::Ok) {
         setWindowTitle(CaptionText());
-        const int record = result == TSetFiles::CannotOpen    ? 197
-                           : result == TSetFiles::WrongCount  ? 199
-                           : result == TSetFiles::OtherFamily ? 200
-                                                              : 0; // the reason was shown already
-        if (record != 0) {
-            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(record) + chosen, MessageButtons::Ok);
+        const QString failure = TSetFiles::FailureText(result, false, chosen);
+        if (!failure.isEmpty()) {
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
         }
     }
     m_names->setFocus();
@@ -489,6 +486,38 @@ std::vector<TParameterControl> Loop(const QString& actuator, const QString& dire
             Edit(QStringLiteral("DSetting") + middle, first + 2, QStringLiteral("ms")),
             Edit(QStringLiteral("PSetting") + middle + QLatin1Char('D'), first + 3, QString()),
             Edit(QStringLiteral("ISetting") + middle + QLatin1Char('D'), first + 4, QStringLiteral("ms"))};
+}
+
+std::vector<TParameterControl> Supervision() {
+    return {{"EditSIUDiff", "SIUDiff1", 59, "", "%", "", true},
+            {"EditSIUDiff2", "SIUDiff4", 60, "", "V", "", true},
+            Edit("PulsSol", 70, "Hz"),
+            Edit("InspectionAccel", 271, "V/s", false),
+            Edit("InspectionSpeed", 61, "%"),
+            Edit("InspectionDecel", 62, "V/s"),
+            Edit("EmergDecel", 69, "V/s")};
+}
+
+std::vector<TParameterControl> IntermediateSpeeds(const QStringList& accelControls) {
+    std::vector<TParameterControl> rows;
+    const QStringList suffixes{QString(), QStringLiteral("2"), QStringLiteral("3")};
+    for (int k = 0; k < 3; ++k) {
+        const QString speed = QStringLiteral("K%1").arg(6 + k);
+        rows.push_back({accelControls.value(k), speed + QStringLiteral("Accel"), 272 + k, QString(), QStringLiteral("V/s"),
+                        QString(), false});
+        rows.push_back({QStringLiteral("EditKSpeed") + suffixes[k], speed + QStringLiteral("Speed"), 63 + 2 * k, QString(),
+                        QStringLiteral("%"), QString(), true});
+        rows.push_back({QStringLiteral("EditKDecel") + suffixes[k], speed + QStringLiteral("Decel"), 64 + 2 * k, QString(),
+                        QStringLiteral("V/s"), QString(), true});
+    }
+    return rows;
+}
+
+std::vector<TParameterControl> Functions() {
+    return {List("DBLookupComboBoxDemandRedType", "DemandRedType", 263, "DemandRedType_"),
+            List("DBLookupComboBoxStartDelay", "StartDelay", 267, "StartDelay"),
+            List("DBLookupComboBoxRelayFunction", "RelayFunction", 268, "RelayFunction_"),
+            List("DBLookupComboBoxCommandInput", "CommandInput", 269, "CommandInput_")};
 }
 
 void Append(std::vector<TParameterControl>& to, const std::vector<TParameterControl>& rows) {

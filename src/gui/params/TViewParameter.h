@@ -75,6 +75,13 @@ TParameterControl List(const QString& control, const QString& field, int caption
 std::vector<TParameterControl> Ramps(const QString& direction);
 // P, I, D static and dynamic of the solenoid ("Sol") or the inverter ("Inv") loop in one direction.
 std::vector<TParameterControl> Loop(const QString& actuator, const QString& direction);
+// SIU, pulsation, inspection and emergency rows of the options page.
+std::vector<TParameterControl> Supervision();
+// Acceleration, speed and deceleration of K6, K7 and K8; the accelerations' controls are
+// named by the family ("EditK6Accel" / "EditKAccel"...), and always enabled.
+std::vector<TParameterControl> IntermediateSpeeds(const QStringList& accelControls);
+// Demand reduction, start delay, relay function and command input lists.
+std::vector<TParameterControl> Functions();
 void Append(std::vector<TParameterControl>& to, const std::vector<TParameterControl>& rows);
 } // namespace ParameterRows
 

@@ -22,34 +22,17 @@ std::vector<TParameterPage> Pages() {
     Append(down, Loop("Sol", "Dn"));
     down.push_back(Edit("FlowCalDn", 253, ""));
 
-    std::vector<TParameterControl> options{
-        List("DBLookupComboBoxValveType", "ValveType", 57, "ValveType", false),
-        List("DBLookupComboBoxSIUType", "SIUType", 58, "SIUType"),
-        {"EditSIUDiff", "SIUDiff1", 59, "", "%", "", true},
-        {"EditSIUDiff2", "SIUDiff4", 60, "", "V", "", true},
-        Edit("PulsSol", 70, "Hz"),
-        Edit("InspectionAccel", 271, "V/s", false),
-        Edit("InspectionSpeed", 61, "%"),
-        Edit("InspectionDecel", 62, "V/s"),
-        Edit("EmergDecel", 69, "V/s"),
-        Edit("K6Accel", 272, "V/s", false),
-        {"EditKSpeed", "K6Speed", 63, "", "%", "", true},
-        {"EditKDecel", "K6Decel", 64, "", "V/s", "", true},
-        Edit("K7Accel", 273, "V/s", false),
-        {"EditKSpeed2", "K7Speed", 65, "", "%", "", true},
-        {"EditKDecel2", "K7Decel", 66, "", "V/s", "", true},
-        Edit("K8Accel", 274, "V/s", false),
-        {"EditKSpeed3", "K8Speed", 67, "", "%", "", true},
-        {"EditKDecel3", "K8Decel", 68, "", "V/s", "", true},
-        List("DBLookupComboBoxDemandRedType", "DemandRedType", 263, "DemandRedType_"),
-        List("DBLookupComboBoxStartDelay", "StartDelay", 267, "StartDelay"),
-        List("DBLookupComboBoxRelayFunction", "RelayFunction", 268, "RelayFunction_"),
-        List("DBLookupComboBoxCommandInput", "CommandInput", 269, "CommandInput_"),
+    std::vector<TParameterControl> options{List("DBLookupComboBoxValveType", "ValveType", 57, "ValveType", false),
+                                           List("DBLookupComboBoxSIUType", "SIUType", 58, "SIUType")};
+    Append(options, Supervision());
+    Append(options, IntermediateSpeeds({"EditK6Accel", "EditK7Accel", "EditK8Accel"}));
+    Append(options, Functions());
+    Append(options, {
         List("DBLookupComboBoxEdgeDetect", "EdgeDetect", 325, "EdgeDetect_", false),
         {"EditHWZero", "HWZero", 0, "HW-zero", "", "", true},
         {"EditFBFactor", "FBFactor", 0, "FB-factor", "", "", true},
         {"DBEdit1PSFactor", "PSFactor", 0, "PS-factor", "", "", true},
-        {"DBEditAuxCurve", "AuxCurve", 270, "", "", "", true}};
+        {"DBEditAuxCurve", "AuxCurve", 270, "", "", "", true}});
     return {{"TabSheetSetPointUp", 25, up}, {"TabSheetSetPointDown", 26, down}, {"TabSheetSecurity", 27, options}};
 }
 } // namespace
