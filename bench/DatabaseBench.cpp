@@ -1,6 +1,6 @@
-#include "app/Feedback.h"
-#include "app/TConfiguration.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Feedback.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/TParameterDatabase.h"
 
 #include <QDir>
 #include <QTemporaryDir>

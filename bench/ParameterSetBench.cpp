@@ -1,12 +1,12 @@
-#include "app/Clock.h"
-#include "app/Feedback.h"
-#include "app/TConfiguration.h"
-#include "link/ControllerCommands.h"
-#include "link/SerialPort.h"
-#include "params/TParameterDatabase.h"
-#include "params/TParameterTransfer.h"
-#include "params/TSetFiles.h"
-#include "params/VersionGates.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/app/TConfiguration.h"
+#include "core/link/ControllerCommands.h"
+#include "core/link/SerialPort.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TParameterTransfer.h"
+#include "core/params/TSetFiles.h"
+#include "core/params/VersionGates.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "app/Clock.h"
-#include "link/SerialPort.h"
-#include "link/TTorvexController.h"
+#include "core/base/Clock.h"
+#include "core/link/SerialPort.h"
+#include "core/link/TTorvexController.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

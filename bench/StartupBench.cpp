@@ -1,5 +1,5 @@
-#include "app/IniFile.h"
-#include "app/Language.h"
+#include "core/base/IniFile.h"
+#include "core/base/Language.h"
 
 #include <QTemporaryDir>
 

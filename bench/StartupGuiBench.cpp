@@ -1,7 +1,7 @@
-#include "app/Clock.h"
-#include "app/Feedback.h"
-#include "app/TFormMain.h"
-#include "app/TProgram.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/TProgram.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "TSimulatedController.h"
 
-#include "params/ParameterCatalogue.h"
-#include "params/TTable.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TTable.h"
 
 #include <cmath>
 

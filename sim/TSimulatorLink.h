@@ -1,9 +1,9 @@
 #pragma once
 
 #include "TSimulatedController.h"
-#include "link/ByteLink.h"
+#include "core/link/ByteLink.h"
 
-#include "app/Clock.h"
+#include "core/base/Clock.h"
 
 #include <deque>
 #include <functional>

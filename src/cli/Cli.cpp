@@ -1,11 +1,11 @@
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "CliFeedback.h"
-#include "Command.h"
+#include "cli/CliFeedback.h"
+#include "cli/Command.h"
 
-#include "app/Clock.h"
-#include "app/Language.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Clock.h"
+#include "core/base/Language.h"
+#include "core/params/TParameterDatabase.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TConfiguration.h"
+#include "core/app/TConfiguration.h"
 
 #include <QStringList>
 #include <QTextStream>

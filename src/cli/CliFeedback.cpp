@@ -1,4 +1,4 @@
-#include "CliFeedback.h"
+#include "cli/CliFeedback.h"
 
 MessageAnswer CliFeedback::ShowMessage(MessageKind, const QString& caption, const QString& text,
                                        MessageButtons buttons) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Feedback.h"
+#include "core/base/Feedback.h"
 
 #include <QTextStream>
 

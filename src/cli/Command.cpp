@@ -1,17 +1,17 @@
-#include "Command.h"
+#include "cli/Command.h"
 
-#include "ExportCommand.h"
-#include "IdentifyCommand.h"
-#include "ImportCommand.h"
-#include "ReadCommand.h"
-#include "WriteCommand.h"
-#include "MetadataCommand.h"
-#include "PortsCommand.h"
-#include "SendCommand.h"
-#include "SetsCommand.h"
-#include "TextCommand.h"
+#include "cli/ExportCommand.h"
+#include "cli/IdentifyCommand.h"
+#include "cli/ImportCommand.h"
+#include "cli/ReadCommand.h"
+#include "cli/WriteCommand.h"
+#include "cli/MetadataCommand.h"
+#include "cli/PortsCommand.h"
+#include "cli/SendCommand.h"
+#include "cli/SetsCommand.h"
+#include "cli/TextCommand.h"
 
-#include "app/IniFile.h"
+#include "core/base/IniFile.h"
 
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;

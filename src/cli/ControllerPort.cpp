@@ -1,6 +1,6 @@
-#include "ControllerPort.h"
+#include "cli/ControllerPort.h"
 
-#include "app/TConfiguration.h"
+#include "core/app/TConfiguration.h"
 
 ControllerPort::ControllerPort(CliContext& context) : m_context(context) {
     m_port = context.Configuration.SelectPort();

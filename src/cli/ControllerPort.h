@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
-#include "link/TCommParameter.h"
+#include "core/link/TCommParameter.h"
 
 // The port a controller command of the command line works on: taken as the
 // program takes it (standard port, else the one named with --port), released at the end.

@@ -1,8 +1,8 @@
-#include "ExportCommand.h"
+#include "cli/ExportCommand.h"
 
-#include "SetFileSupport.h"
+#include "cli/SetFileSupport.h"
 
-#include "params/TParameterDatabase.h"
+#include "core/params/TParameterDatabase.h"
 
 void ExportCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {QStringLiteral("--family"), QStringLiteral("--name")});

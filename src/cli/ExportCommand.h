@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // A stored set (or all sets) of a family into a file.
 class ExportCommand : public Command {

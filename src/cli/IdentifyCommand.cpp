@@ -1,9 +1,9 @@
-#include "IdentifyCommand.h"
+#include "cli/IdentifyCommand.h"
 
-#include "ControllerPort.h"
+#include "cli/ControllerPort.h"
 
-#include "app/Clock.h"
-#include "link/TTorvexController.h"
+#include "core/base/Clock.h"
+#include "core/link/TTorvexController.h"
 
 void IdentifyCommand::Parse(const QStringList& arguments) {
     if (!arguments.isEmpty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // The connected controller's family and software version, asked in two sessions
 // as a parameter read asks them.

@@ -1,8 +1,8 @@
-#include "ImportCommand.h"
+#include "cli/ImportCommand.h"
 
-#include "SetFileSupport.h"
+#include "cli/SetFileSupport.h"
 
-#include "params/TParameterDatabase.h"
+#include "core/params/TParameterDatabase.h"
 
 void ImportCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {QStringLiteral("--family")});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // A .set or .prm file into the family's sets, saved.
 class ImportCommand : public Command {

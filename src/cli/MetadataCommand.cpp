@@ -1,6 +1,6 @@
-#include "MetadataCommand.h"
+#include "cli/MetadataCommand.h"
 
-#include "params/TParameterDatabase.h"
+#include "core/params/TParameterDatabase.h"
 
 int MetadataCommand::Run(CliContext& context) {
     TParameterDatabase& database = *context.Database;

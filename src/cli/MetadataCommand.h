@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // The metadata rows of one family in the order they are written to a controller.
 class MetadataCommand : public Command {

@@ -1,6 +1,6 @@
-#include "PortsCommand.h"
+#include "cli/PortsCommand.h"
 
-#include "app/TConfiguration.h"
+#include "core/app/TConfiguration.h"
 
 void PortsCommand::Parse(const QStringList& arguments) {
     if (!arguments.isEmpty()) {

@@ -1,11 +1,11 @@
-#include "ReadCommand.h"
+#include "cli/ReadCommand.h"
 
-#include "ControllerPort.h"
-#include "SetFileSupport.h"
+#include "cli/ControllerPort.h"
+#include "cli/SetFileSupport.h"
 
-#include "link/ControllerCommands.h"
-#include "params/TParameterDatabase.h"
-#include "params/TParameterTransfer.h"
+#include "core/link/ControllerCommands.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TParameterTransfer.h"
 
 void ReadCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {QStringLiteral("--family"), QStringLiteral("--out")});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // Reads the connected controller into a new, saved set; exports it when asked.
 class ReadCommand : public Command {

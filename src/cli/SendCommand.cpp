@@ -1,8 +1,8 @@
-#include "SendCommand.h"
+#include "cli/SendCommand.h"
 
-#include "ControllerPort.h"
+#include "cli/ControllerPort.h"
 
-#include "app/TConfiguration.h"
+#include "core/app/TConfiguration.h"
 
 #include <map>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
-#include "link/ControllerCommands.h"
+#include "core/link/ControllerCommands.h"
 
 // The main menu's one-command controller functions.
 class SendCommand : public Command {

@@ -1,7 +1,7 @@
-#include "SetFileSupport.h"
+#include "cli/SetFileSupport.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
 
 namespace SetFileSupport {
 

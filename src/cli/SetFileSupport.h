@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
-#include "params/TSetFiles.h"
+#include "core/params/TSetFiles.h"
 
 // What the set-file commands share: the kind of file by its extension, and the
 // program's messages for a file operation that failed.

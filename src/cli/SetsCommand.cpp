@@ -1,6 +1,6 @@
-#include "SetsCommand.h"
+#include "cli/SetsCommand.h"
 
-#include "params/TParameterDatabase.h"
+#include "core/params/TParameterDatabase.h"
 
 int SetsCommand::Run(CliContext& context) {
     TTable& sets = context.Database->SetTable(m_family);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // The parameter sets of one family, as the set window's name list shows them.
 class SetsCommand : public Command {

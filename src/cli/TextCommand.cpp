@@ -1,6 +1,6 @@
-#include "TextCommand.h"
+#include "cli/TextCommand.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 void TextCommand::Parse(const QStringList& arguments) {
     if (arguments.size() != 1) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // Prints one language record in the current language: a help for translators.
 class TextCommand : public Command {

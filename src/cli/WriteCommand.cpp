@@ -1,14 +1,14 @@
-#include "WriteCommand.h"
+#include "cli/WriteCommand.h"
 
-#include "ControllerPort.h"
-#include "SetFileSupport.h"
+#include "cli/ControllerPort.h"
+#include "cli/SetFileSupport.h"
 
-#include "access/TPasswordLevel.h"
-#include "app/Language.h"
-#include "app/TConfiguration.h"
-#include "link/ControllerCommands.h"
-#include "params/TParameterDatabase.h"
-#include "params/TParameterTransfer.h"
+#include "core/access/TPasswordLevel.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
+#include "core/link/ControllerCommands.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TParameterTransfer.h"
 
 void WriteCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "cli/Command.h"
 
 // Writes a set (from a file, or a stored one by name) into the connected controller.
 class WriteCommand : public Command {

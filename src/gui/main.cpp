@@ -1,5 +1,5 @@
-#include "app/TFormMain.h"
-#include "app/TProgram.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/TProgram.h"
 
 #include <QApplication>
 

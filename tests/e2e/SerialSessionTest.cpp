@@ -1,7 +1,7 @@
 // A command session on a real pty against torvex-sim, on the real clock.
-#include "app/Clock.h"
-#include "link/SerialPort.h"
-#include "link/TTorvexController.h"
+#include "core/base/Clock.h"
+#include "core/link/SerialPort.h"
+#include "core/link/TTorvexController.h"
 
 #include "SimulatorProcess.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Clock.h"
-#include "app/Language.h"
-#include "app/TFormMain.h"
-#include "app/TProgram.h"
+#include "core/base/Clock.h"
+#include "core/base/Language.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/TProgram.h"
 
 #include "RecordingFeedback.h"
 #include "TempTree.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/TableSchema.h"
+#include "core/params/TableSchema.h"
 
 #include <QDir>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/TConfiguration.h"
-#include "params/TParameterDatabase.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/TParameterDatabase.h"
 
 #include "RecordingFeedback.h"
 #include "TempTree.h"

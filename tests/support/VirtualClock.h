@@ -1,5 +1,5 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "core/base/Clock.h"
 
 using VirtualClock = ManualClock;

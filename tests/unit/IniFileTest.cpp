@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "core/base/IniFile.h"
 
 #include "TempTree.h"
 

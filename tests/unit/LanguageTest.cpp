@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The delivered template database: every rule the program relies on holds for its rows.
-#include "app/Language.h"
-#include "params/ParameterCatalogue.h"
-#include "params/TTable.h"
+#include "core/base/Language.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TTable.h"
 
 #include <gtest/gtest.h>
 

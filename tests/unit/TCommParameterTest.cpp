@@ -1,4 +1,4 @@
-#include "link/TCommParameter.h"
+#include "core/link/TCommParameter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include "RecordingFeedback.h"
 #include "TempTree.h"

@@ -1,4 +1,4 @@
-#include "app/TLogger.h"
+#include "core/base/TLogger.h"
 
 #include "TempTree.h"
 #include "VirtualClock.h"

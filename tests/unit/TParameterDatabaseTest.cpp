@@ -1,7 +1,7 @@
-#include "app/Language.h"
-#include "app/TConfiguration.h"
-#include "params/ParameterCatalogue.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TParameterDatabase.h"
 
 #include "RecordingFeedback.h"
 #include "TableFiles.h"

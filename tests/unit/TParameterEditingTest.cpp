@@ -1,7 +1,7 @@
-#include "params/TParameterEditing.h"
+#include "core/params/TParameterEditing.h"
 
-#include "app/Language.h"
-#include "app/LocaleText.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
 
 #include "TestInstallation.h"
 

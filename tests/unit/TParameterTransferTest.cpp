@@ -1,10 +1,10 @@
-#include "params/TParameterTransfer.h"
+#include "core/params/TParameterTransfer.h"
 
-#include "app/Language.h"
-#include "app/LocaleText.h"
-#include "app/TConfiguration.h"
-#include "link/ControllerCommands.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
+#include "core/app/TConfiguration.h"
+#include "core/link/ControllerCommands.h"
+#include "core/params/TParameterDatabase.h"
 
 #include "TSimulatorLink.h"
 #include "TestInstallation.h"

@@ -1,8 +1,8 @@
-#include "params/TSetFiles.h"
+#include "core/params/TSetFiles.h"
 
-#include "app/Language.h"
-#include "app/TConfiguration.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/TParameterDatabase.h"
 
 #include "TestInstallation.h"
 

@@ -1,4 +1,4 @@
-#include "params/TTable.h"
+#include "core/params/TTable.h"
 
 #include "TableFiles.h"
 #include "TempTree.h"

@@ -1,9 +1,9 @@
-#include "link/ControllerCommands.h"
-#include "link/SerialPort.h"
-#include "link/TTorvexController.h"
+#include "core/link/ControllerCommands.h"
+#include "core/link/SerialPort.h"
+#include "core/link/TTorvexController.h"
 
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include "RecordingFeedback.h"
 #include "TSimulatorLink.h"

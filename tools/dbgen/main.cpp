@@ -1,7 +1,7 @@
 // Builds the template database files from the readable product data in data/db:
 // one SQLite file per table, laid out as the program's table catalogue says.
 // Any doubt about a data file stops the build with the file and line to fix.
-#include "params/TableSchema.h"
+#include "core/params/TableSchema.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,17 +1,17 @@
 // Takes the screenshots of the documentation: the real windows, offscreen, in a
 // fresh home with the given language. Usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX
-#include "access/TPasswordForm.h"
-#include "app/TDlgConfiguration.h"
-#include "app/TFormMain.h"
-#include "app/THelpViewer.h"
-#include "params/TParameterDatabase.h"
-#include "params/TViewITKXParameter.h"
-#include "params/TViewTKXParameter.h"
-#include "app/TProgram.h"
-#include "service/TAboutBox.h"
+#include "gui/access/TPasswordForm.h"
+#include "gui/app/TDlgConfiguration.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/THelpViewer.h"
+#include "core/params/TParameterDatabase.h"
+#include "gui/params/TViewITKXParameter.h"
+#include "gui/params/TViewTKXParameter.h"
+#include "gui/app/TProgram.h"
+#include "gui/service/TAboutBox.h"
 
-#include "app/Clock.h"
-#include "app/Feedback.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "TPasswordLevel.h"
+#include "core/access/TPasswordLevel.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 #include <clocale>
 #include <locale.h>

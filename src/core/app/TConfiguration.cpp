@@ -1,7 +1,7 @@
-#include "TConfiguration.h"
+#include "core/app/TConfiguration.h"
 
-#include "Language.h"
-#include "link/PortProbe.h"
+#include "core/base/Language.h"
+#include "core/link/PortProbe.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Feedback.h"
-#include "TSettingFields.h"
+#include "core/base/Feedback.h"
+#include "core/app/TSettingFields.h"
+#include "core/base/TLogger.h"
 
 #include <QString>
 
@@ -33,7 +34,7 @@ class TConfiguration {
 public:
     static inline const QString ProgramVersion = QStringLiteral("1.45");
     static inline const QString MakerFolder = QStringLiteral("Faldmark");
-    static inline const QString LogFileName = QStringLiteral("TorvexLog.txt");
+    static inline const QString& LogFileName = TLogger::FileName;
 
     TConfiguration(TConfigurationEnvironment environment, Feedback& feedback);
     TConfiguration(const TConfiguration&) = delete;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IniFile.h"
-#include "link/TCommParameter.h"
+#include "core/base/IniFile.h"
+#include "core/link/TCommParameter.h"
 
 #include <memory>
 #include <vector>

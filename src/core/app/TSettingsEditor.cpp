@@ -1,9 +1,9 @@
-#include "TSettingsEditor.h"
+#include "core/app/TSettingsEditor.h"
 
-#include "Feedback.h"
-#include "Language.h"
-#include "TConfiguration.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/TParameterDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "ControllerCommands.h"
+#include "core/link/ControllerCommands.h"
 
-#include "app/Clock.h"
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TTorvexController.h"
+#include "core/link/TTorvexController.h"
 
 #include <functional>
 #include <memory>

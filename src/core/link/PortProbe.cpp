@@ -1,4 +1,4 @@
-#include "PortProbe.h"
+#include "core/link/PortProbe.h"
 
 #include <QFileInfo>
 #include <QSerialPort>

@@ -1,6 +1,6 @@
-#include "SerialPort.h"
+#include "core/link/SerialPort.h"
 
-#include "app/Clock.h"
+#include "core/base/Clock.h"
 
 #include <QDeadlineTimer>
 #include <QSerialPort>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteLink.h"
-#include "TCommParameter.h"
+#include "core/link/ByteLink.h"
+#include "core/link/TCommParameter.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "TCommParameter.h"
+#include "core/link/TCommParameter.h"
 
-#include "app/IniFile.h"
+#include "core/base/IniFile.h"
 
 QStringList PortChoices::BaudRateTexts() {
     QStringList texts;

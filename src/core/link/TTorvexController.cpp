@@ -1,8 +1,8 @@
-#include "TTorvexController.h"
+#include "core/link/TTorvexController.h"
 
-#include "SerialPort.h"
-#include "app/Clock.h"
-#include "app/TConfiguration.h"
+#include "core/link/SerialPort.h"
+#include "core/base/Clock.h"
+#include "core/app/TConfiguration.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteLink.h"
+#include "core/link/ByteLink.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "ParameterCatalogue.h"
+#include "core/params/ParameterCatalogue.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 #include <cmath>
 

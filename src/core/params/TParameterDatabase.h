@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TTable.h"
+#include "core/params/TTable.h"
 
 #include <QString>
 

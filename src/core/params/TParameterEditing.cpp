@@ -1,11 +1,11 @@
-#include "TParameterEditing.h"
+#include "core/params/TParameterEditing.h"
 
-#include "ParameterCatalogue.h"
-#include "TParameterDatabase.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TParameterDatabase.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/LocaleText.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
 
 #include <cmath>
 

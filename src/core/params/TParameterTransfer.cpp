@@ -1,17 +1,17 @@
-#include "TParameterTransfer.h"
+#include "core/params/TParameterTransfer.h"
 
-#include "ParameterCatalogue.h"
-#include "TParameterDatabase.h"
-#include "VersionGates.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/VersionGates.h"
 
-#include "app/Clock.h"
-#include "app/Feedback.h"
-#include "app/IniFile.h"
-#include "app/Language.h"
-#include "app/LocaleText.h"
-#include "link/ControllerCommands.h"
-#include "link/TCommParameter.h"
-#include "link/TTorvexController.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/base/IniFile.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
+#include "core/link/ControllerCommands.h"
+#include "core/link/TCommParameter.h"
+#include "core/link/TTorvexController.h"
 
 #include <cmath>
 

@@ -1,13 +1,13 @@
-#include "TSetFiles.h"
+#include "core/params/TSetFiles.h"
 
-#include "ParameterCatalogue.h"
-#include "TParameterDatabase.h"
-#include "VersionGates.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/VersionGates.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/LocaleText.h"
-#include "app/TextCodec.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
+#include "core/base/TextCodec.h"
 
 #include <QDateTime>
 #include <QFile>

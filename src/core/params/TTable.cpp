@@ -1,4 +1,4 @@
-#include "TTable.h"
+#include "core/params/TTable.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableSchema.h"
+#include "core/params/TableSchema.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "TableSchema.h"
+#include "core/params/TableSchema.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "VersionGates.h"
+#include "core/params/VersionGates.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "TPasswordForm.h"
+#include "gui/access/TPasswordForm.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/TLogger.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/TLogger.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "access/TPasswordLevel.h"
+#include "core/access/TPasswordLevel.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "GuiClock.h"
+#include "gui/app/GuiClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "core/base/Clock.h"
 
 // Pauses in the GUI keep the windows painted but let no user input through, so
 // nobody can start a second operation while the controller is being served.

@@ -1,6 +1,6 @@
-#include "GuiFeedback.h"
+#include "gui/app/GuiFeedback.h"
 
-#include "TDlgSelectCommPort.h"
+#include "gui/app/TDlgSelectCommPort.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
-#include "TDlgConfiguration.h"
+#include "gui/app/TDlgConfiguration.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/TSettingFields.h"
-#include "app/TSettingsEditor.h"
+#include "core/app/TSettingFields.h"
+#include "core/app/TSettingsEditor.h"
 
 #include <QDialog>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "TDlgSelectCommPort.h"
+#include "gui/app/TDlgSelectCommPort.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "THelpViewer.h"
+#include "gui/app/THelpViewer.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/TextCodec.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/TextCodec.h"
 
 #include <QFile>
 #include <QHBoxLayout>

@@ -1,18 +1,18 @@
-#include "TProgram.h"
+#include "gui/app/TProgram.h"
 
-#include "GuiClock.h"
-#include "GuiFeedback.h"
-#include "LaterWindows.h"
-#include "TDlgConfiguration.h"
-#include "TFormMain.h"
-#include "THelpViewer.h"
-#include "access/TPasswordForm.h"
-#include "params/TExportImportForm.h"
-#include "params/TViewITKXParameter.h"
-#include "params/TViewTKXParameter.h"
-#include "service/TAboutBox.h"
+#include "gui/app/GuiClock.h"
+#include "gui/app/GuiFeedback.h"
+#include "gui/app/LaterWindows.h"
+#include "gui/app/TDlgConfiguration.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/THelpViewer.h"
+#include "gui/access/TPasswordForm.h"
+#include "gui/params/TExportImportForm.h"
+#include "gui/params/TViewITKXParameter.h"
+#include "gui/params/TViewTKXParameter.h"
+#include "gui/service/TAboutBox.h"
 
-#include "app/TLogger.h"
+#include "core/base/TLogger.h"
 
 #include <QApplication>
 

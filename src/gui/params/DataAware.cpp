@@ -1,8 +1,8 @@
-#include "DataAware.h"
+#include "gui/params/DataAware.h"
 
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "params/TTable.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/params/TTable.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "TExportImportForm.h"
+#include "gui/params/TExportImportForm.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

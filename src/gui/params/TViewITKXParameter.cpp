@@ -1,6 +1,6 @@
-#include "TViewITKXParameter.h"
+#include "gui/params/TViewITKXParameter.h"
 
-#include "app/Language.h"
+#include "core/base/Language.h"
 
 namespace {
 using namespace ParameterRows;

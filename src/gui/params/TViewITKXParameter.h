@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TViewParameter.h"
+#include "gui/params/TViewParameter.h"
 
 // The parameter window of the VF-TKX (inverter) family.
 class TViewITKXParameter : public TViewParameter {

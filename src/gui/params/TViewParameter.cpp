@@ -1,17 +1,17 @@
-#include "TViewParameter.h"
+#include "gui/params/TViewParameter.h"
 
-#include "DataAware.h"
+#include "gui/params/DataAware.h"
 
-#include "app/Clock.h"
-#include "app/Feedback.h"
-#include "app/Language.h"
-#include "app/TConfiguration.h"
-#include "params/ParameterCatalogue.h"
-#include "params/TParameterDatabase.h"
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
+#include "core/params/ParameterCatalogue.h"
+#include "core/params/TParameterDatabase.h"
 
-#include "TExportImportForm.h"
+#include "gui/params/TExportImportForm.h"
 
-#include "params/TSetFiles.h"
+#include "core/params/TSetFiles.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link/ControllerCommands.h"
-#include "params/TParameterEditing.h"
-#include "params/TParameterTransfer.h"
+#include "core/link/ControllerCommands.h"
+#include "core/params/TParameterEditing.h"
+#include "core/params/TParameterTransfer.h"
 
 #include <QDialog>
 

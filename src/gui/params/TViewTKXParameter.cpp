@@ -1,9 +1,9 @@
-#include "TViewTKXParameter.h"
+#include "gui/params/TViewTKXParameter.h"
 
-#include "DataAware.h"
+#include "gui/params/DataAware.h"
 
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TViewParameter.h"
+#include "gui/params/TViewParameter.h"
 
 // The parameter window of the TKX family, with the bar/psi switch of the minimum pressure.
 class TViewTKXParameter : public TViewParameter {

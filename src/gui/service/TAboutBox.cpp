@@ -1,7 +1,7 @@
-#include "TAboutBox.h"
+#include "gui/service/TAboutBox.h"
 
-#include "app/Language.h"
-#include "app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/app/TConfiguration.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "core/base/Clock.h"
 
 #include <QFile>
 #include <QString>
@@ -25,6 +25,8 @@ public:
     void SetTraceLevel(int level);
     bool IsOpen() const { return m_open; }
     QString ErrorString() const { return m_file.errorString(); }
+
+    static inline const QString FileName = QStringLiteral("TorvexLog.txt");
 
     static QString FormatLine(const QDateTime& when, int level, const QString& message);
 

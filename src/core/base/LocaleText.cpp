@@ -1,4 +1,4 @@
-#include "LocaleText.h"
+#include "core/base/LocaleText.h"
 
 #include <QLocale>
 #include <QRegularExpression>

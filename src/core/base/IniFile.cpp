@@ -1,6 +1,6 @@
-#include "IniFile.h"
+#include "core/base/IniFile.h"
 
-#include "TextCodec.h"
+#include "core/base/TextCodec.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,8 +1,6 @@
-#include "TLogger.h"
+#include "core/base/TLogger.h"
 
-#include "TConfiguration.h"
-
-#include "LocaleText.h"
+#include "core/base/LocaleText.h"
 
 TLogger::TLogger(std::function<QString()> workDirectory, Clock& clock)
     : m_workDirectory(std::move(workDirectory)), m_clock(clock) {
@@ -26,7 +24,7 @@ TLogger::~TLogger() {
 
 bool TLogger::OpenIn(const QString& directory) {
     m_file.close();
-    m_file.setFileName(directory + QLatin1Char('/') + TConfiguration::LogFileName);
+    m_file.setFileName(directory + QLatin1Char('/') + FileName);
     return m_file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "core/base/Clock.h"
 
 #include <QThread>
 

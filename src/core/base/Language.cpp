@@ -1,4 +1,4 @@
-#include "Language.h"
+#include "core/base/Language.h"
 
 #include <QByteArray>
 #include <QList>

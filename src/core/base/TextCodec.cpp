@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "core/base/TextCodec.h"
 
 #include <QStringDecoder>
 
