@@ -3,6 +3,8 @@
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TTable.h"
 
+#include <QSaveFile>
+
 #include <cmath>
 
 namespace {
@@ -78,6 +80,22 @@ void TSimulatedController::CopyMemory(int fromOffset, int toOffset) {
     }
 }
 
+void TSimulatedController::WriteMemoryFile() const {
+    if (m_setup.MemoryFile.isEmpty()) {
+        return;
+    }
+    QSaveFile file(m_setup.MemoryFile);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return; // an inspection aid only: the controller goes on without it
+    }
+    QByteArray text;
+    for (const auto& [address, value] : m_memory) {
+        text += QByteArray::number(address) + '\t' + QByteArray::number(value) + '\n';
+    }
+    file.write(text);
+    file.commit();
+}
+
 QByteArray TSimulatedController::Receive(const QByteArray& bytes) {
     QByteArray reply;
     for (char c : bytes) {
@@ -126,6 +144,7 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
     }
     if (text == "Q") {
         m_sessionOpen = false;
+        WriteMemoryFile();
         return {};
     }
     if (text == "p") {
@@ -163,6 +182,9 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
             return Line("Not allowed");
         }
         m_memory[address] = value;
+        if (address >= kFactoryOffset) {
+            m_factorySet.insert(address - kFactoryOffset);
+        }
         return {};
     }
     if (text.startsWith("e:")) {
@@ -171,8 +193,11 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
         if (!ok) {
             return Line("Syntax error");
         }
-        if (address == kPasswordAddress && PasswordBlocks()) {
+        if ((address == kPasswordAddress && PasswordBlocks()) || address == m_setup.NotAllowedAddress) {
             return Line("Not allowed");
+        }
+        if (address == m_setup.WrongReadBackAddress) {
+            return Line(QByteArray::number(Memory(address) + 1));
         }
         const auto info = m_information.find(address);
         return Line(QByteArray::number(info != m_information.end() ? info->second.second : Memory(address)));
@@ -225,9 +250,10 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
             m_information[number].second = 0;
         }
     } else if (text == "v") {
+        // The valve type's defaults for everything the factory settings did not set.
         for (const auto& [address, value] : m_defaults) {
-            if (address != m_valveTypeAddress) {
-                m_memory[address] = value; // the new valve type's default values
+            if (address != m_valveTypeAddress && !m_factorySet.contains(address)) {
+                m_memory[address] = value;
             }
         }
     } else {

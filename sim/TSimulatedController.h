@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <map>
+#include <set>
 
 // The controller's side of the command protocol: it takes the bytes the program
 // sends and answers as a valve controller would. Memory layout and start values
@@ -19,9 +20,12 @@ public:
         QString Password;           // four digits; empty: no password active
         QString DatabaseDirectory;  // the template database holding the metadata
         int ExtraEntries = 0;       // further dump entries beyond the parameter memory
+        int WrongReadBackAddress = -1; // a read of this address answers one more than the cell holds
+        int NotAllowedAddress = -1;    // a read of this address answers "Not allowed"
+        QString MemoryFile;            // rewritten with every memory cell at each session end
     };
 
-    // Working memory 0..110; the user copy lies 200 above, the factory copy 400 above.
+    // Three memories: working 0..110, the user copy 200 above, the factory copy 400 above.
     static constexpr int kMemorySize = 111;
     static constexpr int kUserOffset = 200;
     static constexpr int kFactoryOffset = 400;
@@ -51,6 +55,7 @@ private:
     QByteArray Dump() const;
     bool PasswordBlocks() const { return !m_password.isEmpty() && !m_loggedIn; }
     void CopyMemory(int fromOffset, int toOffset);
+    void WriteMemoryFile() const;
     QByteArray Line(const QByteArray& text) const { return text + "\r\n"; }
 
     Setup m_setup;
@@ -63,6 +68,7 @@ private:
     bool m_loggedIn = false;
     bool m_sessionOpen = false;
     int m_valveTypeAddress = -1;
+    std::set<int> m_factorySet; // working addresses whose factory cell was written
     int m_zeroReads = 0;
     QByteArray m_pending;
     bool m_discarding = false; // skipping line noise up to the next carriage return

@@ -32,6 +32,11 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
          }},
         {"--database", [&](const QString& v) { return (Controller.DatabaseDirectory = v, true); }},
         {"--extra-entries", [&](const QString& v) { double d; return number(v, 0, d) && (Controller.ExtraEntries = int(d), true); }},
+        {"--wrong-readback",
+         [&](const QString& v) { double d; return number(v, 0, d) && (Controller.WrongReadBackAddress = int(d), true); }},
+        {"--not-allowed",
+         [&](const QString& v) { double d; return number(v, 0, d) && (Controller.NotAllowedAddress = int(d), true); }},
+        {"--memory-file", [&](const QString& v) { return (Controller.MemoryFile = v, true); }},
         {"--link", [&](const QString& v) { return (LinkPath = v, true); }},
         {"--device", [&](const QString& v) { return (DevicePath = v, true); }},
         {"--baud", [&](const QString& v) { double d; return number(v, 300, d) && (Baud = int(d), true); }},
@@ -103,7 +108,10 @@ QString TSimulatorOptions::Usage() {
         "  --password NNNN       the controller's password is active (four digits)\n"
         "  --extra-entries N     N further entries in the parameter dump\n"
         "  --database DIR        template database with the parameter metadata\n"
-        "                        (default: DataBase beside the program)\n\n"
+        "                        (default: DataBase beside the program)\n"
+        "  --memory-file PATH    at every session end, write each memory cell as\n"
+        "                        \"ADDRESS<TAB>VALUE\" lines: working memory 0..110,\n"
+        "                        user memory 200..310, factory memory 400..510\n\n"
         "Where and how fast:\n"
         "  --link PATH           also make PATH a symbolic link to the pty\n"
         "  --device PATH         serve an existing serial device instead of a pty\n"
@@ -118,5 +126,11 @@ QString TSimulatorOptions::Usage() {
         "  --fault midframe      the stream starts in the middle of a frame\n"
         "  --fault silence       never answer a command\n"
         "  --slow-replies MS     start every reply MS late\n"
-        "  --drop-char N         drop every N-th byte of the replies\n");
+        "  --drop-char N         drop every N-th byte of the replies\n"
+        "  --wrong-readback ADDR a read of ADDR answers one more than the cell holds\n"
+        "  --not-allowed ADDR    a read of ADDR answers \"Not allowed\"\n\n"
+        "Memories: \"E:\" writes the addressed cell, \"d\" copies factory into working\n"
+        "memory, \"b\" user into working memory, \"B\" saves working into user memory,\n"
+        "\"v\" loads the valve type's defaults into the working cells that no factory\n"
+        "write has set since the start.\n");
 }

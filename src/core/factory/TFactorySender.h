@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/factory/TFactoryFile.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TTorvexController;
+class TCommParameter;
+struct TControllerAccess;
+
+// The sender's result lamp.
+enum class TFactoryLamp { Idle, Red, Green };
+
+// Writes the entries of a loaded factory-settings file into a controller: factory
+// addresses, the controller's copy into working memory, working addresses, the valve
+// defaults and the save into user memory, each write read back and compared.
+class TFactorySender {
+public:
+    static constexpr int kEdgeDetectFirstVersion = 2220;
+
+    explicit TFactorySender(TControllerAccess& access);
+
+    std::function<void(int)> Progress;              // 0 .. 100
+    std::function<void(const QString&)> ShowMemo;   // the memo's whole text
+    std::function<void(bool)> ButtonsEnabled;       // open and send
+
+    // Sends the loaded entries; the memo's final text is Memo() afterwards.
+    TFactoryLamp Send(TFactoryLoad& load, int eepromWriteDelay);
+    const QString& Memo() const { return m_memo; }
+
+private:
+    TFactoryLamp Run(TFactoryLoad& load, int eepromWriteDelay, std::unique_ptr<TTorvexController>& session,
+                     TCommParameter*& port);
+    // Factory (working: working) addresses written and read back, in entry order, until an error.
+    void WriteAndVerify(TTorvexController& session, std::vector<TFactoryEntry>& entries, int count, qint64 version,
+                        int eepromWriteDelay, bool working);
+    void Transfer(TTorvexController& session, std::vector<TFactoryEntry>& entries, int count, qint64 version,
+                  int eepromWriteDelay);
+    bool CheckVersionRules(const TFactoryLoad& load, qint64 version);
+    void Error(int textRecord);
+    void SetProgress(int position);
+    void Wait(int steps, int milliseconds, int range);
+
+    TControllerAccess& m_access;
+    QString m_memo;
+    int m_progress = 0;
+    bool m_error = false;
+};
