@@ -7,6 +7,7 @@
 #include "cli/WriteCommand.h"
 #include "cli/MetadataCommand.h"
 #include "cli/PortsCommand.h"
+#include "cli/PrintCommand.h"
 #include "cli/SendCommand.h"
 #include "cli/SetsCommand.h"
 #include "cli/TextCommand.h"
@@ -20,6 +21,8 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<MetadataCommand>());
     commands.push_back(std::make_unique<PortsCommand>());
+    commands.push_back(std::make_unique<PrintCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<ReadCommand>());
     commands.push_back(std::make_unique<SendCommand>());
     commands.push_back(std::make_unique<SetsCommand>());

@@ -18,7 +18,6 @@
     };
 
 TORVEX_LATER_WINDOW(TZoom, Text(96).remove(QLatin1Char('&')))
-TORVEX_LATER_WINDOW(TParamConfigForm, Text(230).remove(QLatin1Char('&')))
 TORVEX_LATER_WINDOW(TFormZeroPoint, Text(135))
 TORVEX_LATER_WINDOW(TFormSpecialTest, Text(229))
 TORVEX_LATER_WINDOW(TSaveFactorySettingsForm, Text(276))

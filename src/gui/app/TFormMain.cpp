@@ -5,6 +5,7 @@
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"
 #include "gui/access/TPasswordForm.h"
+#include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
@@ -265,7 +266,10 @@ void TFormMain::SubMenuPwPelvorChangeClick() { m_windows->PasswordPelvorChange->
 
 void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration->exec(); }
 
-void TFormMain::MenuMainParameterListClick() { m_windows->ParamConfig->exec(); }
+void TFormMain::MenuMainParameterListClick() {
+    m_windows->ParamConfig->SetUpColumns();
+    m_windows->ParamConfig->exec();
+}
 
 void TFormMain::MenuMainZeroPointClick() { ShowWithPort(*m_windows->ZeroPoint); }
 

@@ -8,6 +8,7 @@
 #include "gui/app/THelpViewer.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/params/TExportImportForm.h"
+#include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
@@ -57,7 +58,7 @@ TProgram::TProgram(Options options) {
                                                    [this] { return m_windows.ExportImport; }};
     m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
     m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
-    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects);
+    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, m_formMain->Database(), *m_ui);
     m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects);
     m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects);
     m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects);

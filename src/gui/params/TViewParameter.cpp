@@ -11,7 +11,9 @@
 
 #include "gui/params/TExportImportForm.h"
 
+#include "core/params/TServiceReport.h"
 #include "core/params/TSetFiles.h"
+#include "gui/params/TSetPrinting.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +21,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -200,7 +204,19 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     connect(m_buttons[1], &QPushButton::clicked, this, &TViewParameter::BtnWriteClick);
     connect(m_buttons[2], &QPushButton::clicked, this, &TViewParameter::BtnImportClick);
     connect(m_buttons[3], &QPushButton::clicked, this, &TViewParameter::BtnExportClick);
+    connect(m_buttons[4], &QPushButton::clicked, this, &TViewParameter::BtnPrintClick);
     connect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
+    auto* report = new QPushButton(TServiceReport::HeadingText(TServiceReport::Heading::Title, LanguageIndex), this);
+    report->setObjectName(QStringLiteral("BtnServiceReport"));
+    report->setAutoDefault(false);
+    bottom->insertWidget(bottom->indexOf(m_buttons[4]) + 1, report);
+    m_buttons.push_back(report);
+    connect(report, &QPushButton::clicked, this, &TViewParameter::BtnServiceReportClick);
+    ChoosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintParameterDialog"));
+        return dialog.exec() == QDialog::Accepted;
+    };
     ChooseFile = [this](const TFileRequest& request) {
         QFileDialog dialog(this, request.Title, request.Directory);
         dialog.setNameFilters(request.Filters);
@@ -525,3 +541,24 @@ void Append(std::vector<TParameterControl>& to, const std::vector<TParameterCont
 }
 
 } // namespace ParameterRows
+
+void TViewParameter::BtnPrintClick() { PrintPages(false); }
+
+void TViewParameter::BtnServiceReportClick() { PrintPages(true); }
+
+void TViewParameter::PrintPages(bool report) {
+    m_progress->setValue(0);
+    if (Sets().IsEmpty()) {
+        return; // no set to print
+    }
+    m_progress->setValue(5);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (!ChoosePrinter || !ChoosePrinter(printer)) {
+        m_progress->setValue(0);
+        return;
+    }
+    TSetPrinting::Print(report ? TSetPrinting::Pages::Report : TSetPrinting::Pages::Printout, m_context.Database,
+                        m_family, printer, m_context.Configuration.ProgramDirectory + QStringLiteral("Logo.svg"),
+                        m_context.Ui, m_context.Time, [this](int position) { m_progress->setValue(position); });
+}

@@ -14,6 +14,7 @@ class Clock;
 class Feedback;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -102,6 +103,10 @@ public:
     void BtnImportClick();
     // The file dialog; replaceable so the windows can be driven without a person.
     std::function<QString(const TFileRequest&)> ChooseFile;
+    // The print dialog (printer or PDF file); false when cancelled. Replaceable like ChooseFile.
+    std::function<bool(QPrinter&)> ChoosePrinter;
+    void BtnPrintClick();
+    void BtnServiceReportClick();
     void EditChange(TDBEdit* edit);
     double CheckParameterValue(const QString& field, double value) { return m_editing.CheckParameterValue(field, value); }
     void ValveTypeChange();
@@ -134,6 +139,7 @@ private:
     // The kind-choice dialog until a kind is chosen (or it is cancelled): its choice.
     int ChooseKind(bool forExport);
     virtual QStringList ExportFilters() const;
+    void PrintPages(bool report);
 
     int m_eepromWriteDelay = 100;
     QString m_lastFileName;
@@ -149,5 +155,5 @@ private:
     TDBMemo* m_errors = nullptr;
     QLabel* m_infoController = nullptr;
     QProgressBar* m_progress = nullptr;
-    std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit
+    std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit, service report
 };

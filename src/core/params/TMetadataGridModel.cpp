@@ -1,0 +1,231 @@
+#include "core/params/TMetadataGridModel.h"
+
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TTable.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsWholeNumberColumn(int column) {
+    return column == TMetadataGridModel::EpromAddress || column == TMetadataGridModel::PasswordLevel;
+}
+
+// A number in the C locale or with the user's decimal separator; whole columns take
+// 0..65535 as the controller and the levels use 16 bits.
+bool ParseCell(int column, const QString& text, double& value) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    value = t.toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return false;
+    }
+    if (IsWholeNumberColumn(column)) {
+        return value == std::floor(value) && value >= 0 && value <= 65535;
+    }
+    return true;
+}
+
+} // namespace
+
+QString TMetadataGridModel::ColumnField(int column) {
+    static const char* const names[] = {"ControllerType", "FieldName", "EpromAddress", "Minimum",
+                                        "Maximum",        "Default",   "PasswordLevel"};
+    return column >= 0 && column < ColumnCount ? QString::fromLatin1(names[column]) : QString();
+}
+
+TMetadataGridModel::TMetadataGridModel(TParameterDatabase& database, Feedback& ui, QObject* parent)
+    : QAbstractTableModel(parent), m_database(database), m_ui(ui) {
+    Reload();
+    // Whoever changes the table (a parameter window, this grid), the grid shows it.
+    connect(&Table(), &TTable::DataChanged, this, [this] {
+        const int before = m_rows;
+        if (Table().RecordCount() != before) {
+            beginResetModel();
+            Reload();
+            endResetModel();
+            return;
+        }
+        Reload();
+        if (m_rows > 0) {
+            Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+        }
+    });
+}
+
+TTable& TMetadataGridModel::Table() const {
+    return m_database.TableParameterDBSettings();
+}
+
+void TMetadataGridModel::Reload() {
+    m_columns.clear();
+    TTable& table = Table();
+    if (!table.IsOpen()) {
+        m_rows = 0;
+        return;
+    }
+    for (int column = 0; column < ColumnCount; ++column) {
+        m_columns.push_back(table.ColumnTexts(ColumnField(column)));
+    }
+    m_rows = table.RecordCount();
+}
+
+int TMetadataGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TMetadataGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TMetadataGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+        return {};
+    }
+    const auto& column = m_columns[static_cast<std::size_t>(index.column())];
+    return index.row() < column.size() ? column[index.row()] : QString();
+}
+
+QVariant TMetadataGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    return orientation == Qt::Horizontal ? QVariant(ColumnField(section)) : QVariant();
+}
+
+Qt::ItemFlags TMetadataGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    const bool newName = index.column() == FieldName && data(index, Qt::EditRole).toString().isEmpty();
+    if (index.isValid() && (!IsReadOnly(index.column()) || newName)) {
+        flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+QString TMetadataGridModel::CheckRow(double minimum, double maximum, qint64 passwordLevel) {
+    if (minimum > maximum) {
+        return QStringLiteral("Minimum %1 is above Maximum %2.\rEvery range check of this parameter would refuse "
+                              "its values; the row is not stored.")
+            .arg(minimum)
+            .arg(maximum);
+    }
+    if (passwordLevel < 1 || passwordLevel > 5) {
+        return QStringLiteral("PasswordLevel must be 1 to 5, not %1; the row is not stored.").arg(passwordLevel);
+    }
+    return {};
+}
+
+bool TMetadataGridModel::Refuse(const QString& message) {
+    m_lastRefusal = message;
+    m_ui.ShowMessage(MessageKind::Error, Text(166), message, MessageButtons::Ok);
+    return false;
+}
+
+bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    const int row = index.row();
+    const int column = index.column();
+    const QString text = value.toString();
+    TTable& table = Table();
+    try {
+        table.MoveTo(row);
+        if (column == FieldName) {
+            const QString name = text.trimmed();
+            const QString type = table.FieldAsText(QStringLiteral("ControllerType"));
+            TTable& sets = m_database.SetTable(type == QLatin1String("ITKX") ? 2 : 1);
+            if (name.isEmpty() || !sets.HasField(name) || name == QLatin1String("Id") ||
+                name == QLatin1String("Name") || name.endsWith(QLatin1String("Memo")) ||
+                name == QLatin1String("Description")) {
+                return Refuse(QStringLiteral("'%1' is not a parameter of the %2 sets.").arg(name, type));
+            }
+            table.Edit();
+            table.SetFieldText(QStringLiteral("FieldName"), name);
+            table.Post();
+            return true;
+        }
+        double number = 0;
+        if (!ParseCell(column, text, number)) {
+            return Refuse(IsWholeNumberColumn(column)
+                              ? QStringLiteral("'%1' is not a valid value for %2: a whole number from 0 to 65535.")
+                                    .arg(text, ColumnField(column))
+                              : QStringLiteral("'%1' is not a valid value for %2: a number is needed.")
+                                    .arg(text, ColumnField(column)));
+        }
+        double minimum = table.FieldAsFloat(QStringLiteral("Minimum"));
+        double maximum = table.FieldAsFloat(QStringLiteral("Maximum"));
+        qint64 level = table.FieldAsInteger(QStringLiteral("PasswordLevel"));
+        (column == Minimum ? minimum : column == Maximum ? maximum : number) = number;
+        if (column == PasswordLevel) {
+            level = static_cast<qint64>(number);
+        }
+        const QString problem = CheckRow(minimum, maximum, level);
+        if (!problem.isEmpty()) {
+            return Refuse(problem);
+        }
+        table.Edit();
+        table.SetFieldFloat(ColumnField(column), number);
+        table.Post();
+        return true;
+    } catch (const TableError& error) {
+        if (table.GetState() != TTable::State::Browse) {
+            table.Cancel();
+        }
+        return Refuse(error.Message());
+    }
+}
+
+bool TMetadataGridModel::AppendRow() {
+    TTable& table = Table();
+    if (!table.IsOpen()) {
+        return false;
+    }
+    const int family = m_database.ParameterFamily();
+    QString type = family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+    try {
+        if (family == 0 && !table.IsEmpty()) {
+            table.Last();
+            type = table.FieldAsText(QStringLiteral("ControllerType"));
+        }
+        table.Insert();
+        table.SetFieldText(QStringLiteral("ControllerType"), type);
+        table.SetFieldText(QStringLiteral("FieldName"), QString());
+        table.SetFieldFloat(QStringLiteral("EpromAddress"), 0);
+        table.SetFieldFloat(QStringLiteral("Factor"), 1);
+        table.SetFieldFloat(QStringLiteral("Minimum"), 0);
+        table.SetFieldFloat(QStringLiteral("Maximum"), 0);
+        table.SetFieldFloat(QStringLiteral("Default"), 0);
+        table.SetFieldFloat(QStringLiteral("PasswordLevel"), 1);
+        table.Post();
+        return true;
+    } catch (const TableError& error) {
+        if (table.GetState() != TTable::State::Browse) {
+            table.Cancel();
+        }
+        return Refuse(error.Message());
+    }
+}
+
+bool TMetadataGridModel::DeleteRow(int row) {
+    if (row < 0 || row >= m_rows) {
+        return false;
+    }
+    const QString name = m_columns[FieldName].value(row);
+    if (m_ui.ShowMessage(MessageKind::Warning, Text(208),
+                         QStringLiteral("Delete the row of %1 %2?").arg(m_columns[ControllerType].value(row), name),
+                         MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return false;
+    }
+    try {
+        Table().MoveTo(row);
+        Table().Delete();
+        return true;
+    } catch (const TableError& error) {
+        return Refuse(error.Message());
+    }
+}

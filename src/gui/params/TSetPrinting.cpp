@@ -1,0 +1,48 @@
+#include "gui/params/TSetPrinting.h"
+
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/LocaleText.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TServiceReport.h"
+#include "core/params/TSetPrintout.h"
+#include "print/TPagePainter.h"
+
+#include <QPrinter>
+
+namespace TSetPrinting {
+
+void Print(Pages pages, TParameterDatabase& database, int family, QPrinter& printer, const QString& logoPath,
+           Feedback& ui, const Clock& clock, const std::function<void(int)>& progress) {
+    const QDateTime now = clock.Now();
+    const TPrintSettings settings = TPrintSettings::ForLocale(LanguageIndex, StoredLanguageValue, now);
+    const TPageGeometry geometry = TPageGeometry::ForPage(printer.width(), printer.height());
+    TPageDocument document;
+    try {
+        TTable& metadata = database.TableParameterDBSettings();
+        TTable& sets = database.SetTable(family);
+        if (pages == Pages::Printout) {
+            document = TSetPrintout::Layout(TSetPrintout::ReadCurrentSet(metadata, sets, family, progress), geometry,
+                                            settings);
+        } else {
+            const TServiceReportData report = TServiceReport::Collect(metadata, sets, family, StoredLanguageValue);
+            document = TServiceReport::Layout(report, geometry, settings, LocaleDateText(now.date()));
+        }
+    } catch (const TableError& error) {
+        progress(0);
+        ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        return;
+    }
+    progress(90);
+    const TPagePainter::Outcome outcome = TPagePainter::Paint(printer, document, logoPath);
+    if (!outcome.LogoError.isEmpty()) {
+        ui.ShowMessage(MessageKind::Error, Text(248), outcome.LogoError, MessageButtons::Ok);
+    }
+    if (!outcome.Written) {
+        ui.ShowMessage(MessageKind::Error, Text(166), outcome.Error, MessageButtons::Ok);
+    }
+    progress(0);
+}
+
+} // namespace TSetPrinting

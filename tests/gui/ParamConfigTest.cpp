@@ -1,0 +1,257 @@
+#include "core/params/TMetadataGridModel.h"
+#include "core/params/TParameterDatabase.h"
+#include "gui/access/TPasswordForm.h"
+#include "gui/params/TParamConfigForm.h"
+#include "gui/params/TViewTKXParameter.h"
+
+#include "ProgramFixture.h"
+#include "SimulatorProcess.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+class ParamConfig : public ProgramTest {
+protected:
+    TParameterDatabase& Database() { return m_program->MainWindow().Database(); }
+    TParamConfigForm* Grid() {
+        TParamConfigForm* form = m_program->Windows().ParamConfig;
+        form->SetUpColumns();
+        form->show();
+        QApplication::processEvents();
+        return form;
+    }
+    QTableView* View() { return Find<QTableView>(m_program->Windows().ParamConfig, "DBGrid1"); }
+    // The grid row of a field of the family shown.
+    int RowOf(const QString& field) {
+        const TMetadataGridModel* model = m_program->Windows().ParamConfig->Model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, TMetadataGridModel::FieldName).data().toString() == field) {
+                return row;
+            }
+        }
+        ADD_FAILURE() << field.toStdString();
+        return -1;
+    }
+    // Types into a cell of the grid and confirms with Enter, as the administrator does.
+    void Type(int row, int column, const QString& text) {
+        QTableView* view = View();
+        const QModelIndex index = view->model()->index(row, column);
+        view->setCurrentIndex(index);
+        view->edit(index);
+        QLineEdit* editor = Editor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    // The open cell editor, if any (closed ones are gone first).
+    QLineEdit* Editor() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QLineEdit* editor : View()->findChildren<QLineEdit*>()) {
+            if (editor->isVisible()) {
+                return editor;
+            }
+        }
+        return nullptr;
+    }
+    QString Cell(int row, int column) { return View()->model()->index(row, column).data().toString(); }
+    TViewParameter* OpenTkx() {
+        TViewParameter* window = m_program->Windows().ViewTKXParameter;
+        window->PrepareWindow();
+        window->show();
+        QApplication::processEvents();
+        return window;
+    }
+    void AddSet(const std::map<QString, double>& values) {
+        TTable& sets = Database().SetTable(1);
+        sets.Insert();
+        sets.SetFieldText("Name", "Lift");
+        for (const auto& [field, value] : values) {
+            sets.SetFieldFloat(field, value);
+        }
+        sets.Post();
+    }
+};
+
+TEST_F(ParamConfig, SevenColumnsInOrderOverTheFamilyLastShown) {
+    Start();
+    QTableView* view = (Grid(), View());
+    const QStringList expected{"ControllerType", "FieldName", "EpromAddress", "Minimum",
+                               "Maximum",        "Default",   "PasswordLevel"};
+    ASSERT_EQ(view->model()->columnCount(), 7);
+    for (int column = 0; column < 7; ++column) {
+        EXPECT_EQ(view->model()->headerData(column, Qt::Horizontal).toString(), expected[column]);
+        const QModelIndex cell = view->model()->index(0, column);
+        const bool readOnly = column < 2;
+        EXPECT_EQ(bool(view->model()->flags(cell) & Qt::ItemIsEditable), !readOnly) << column;
+        EXPECT_EQ(cell.data(Qt::BackgroundRole).value<QBrush>().color(),
+                  readOnly ? QColor(255, 255, 128) : QColor(Qt::black))
+            << column;
+    }
+    EXPECT_EQ(view->columnWidth(0), 35);
+    EXPECT_EQ(view->columnWidth(1), 120);
+    EXPECT_EQ(m_program->Windows().ParamConfig->windowTitle(), "Parameter ");
+
+    // Every row before a parameter window restricted the table, then only that family's.
+    const int all = view->model()->rowCount();
+    m_program->Windows().ParamConfig->hide();
+    OpenTkx()->close();
+    Grid();
+    EXPECT_LT(view->model()->rowCount(), all);
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        ASSERT_EQ(Cell(row, 0), "TKX");
+    }
+}
+
+TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
+    Start();
+    AddSet({{"FastUp", 9}});
+    OpenTkx()->close();
+    Grid();
+    const int row = RowOf("FastUp");
+    Type(row, TMetadataGridModel::Maximum, "5");
+    EXPECT_EQ(Cell(row, TMetadataGridModel::Maximum), "5");
+    m_program->Windows().ParamConfig->hide();
+
+    TViewParameter* window = OpenTkx();
+    auto* edit = Find<QLineEdit>(window, "EditFastUp");
+    edit->clear();
+    QTest::keyClicks(edit, "8");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(m_feedback.Messages.back().Text, "Max. =       5.00");
+    EXPECT_DOUBLE_EQ(Database().SetTable(1).FieldAsFloat("FastUp"), 5);
+}
+
+TEST_F(ParamConfig, RefusedRowsKeepTheirOldValuesAndTheTypedText) {
+    Start();
+    OpenTkx()->close();
+    Grid();
+    const int row = RowOf("FastUp");
+    const QString minimum = Cell(row, TMetadataGridModel::Minimum);
+    struct Case {
+        int Column;
+        QString Text;
+        QString Message;
+    };
+    const Case cases[] = {
+        {TMetadataGridModel::Minimum, "1000", "Minimum 1000 is above Maximum"},
+        {TMetadataGridModel::Maximum, "-1", "is above Maximum -1"},
+        {TMetadataGridModel::PasswordLevel, "0", "PasswordLevel must be 1 to 5, not 0"},
+        {TMetadataGridModel::PasswordLevel, "6", "PasswordLevel must be 1 to 5, not 6"},
+        {TMetadataGridModel::Default, "abc", "'abc' is not a valid value for Default"},
+        {TMetadataGridModel::EpromAddress, "1.5", "'1.5' is not a valid value for EpromAddress"},
+    };
+    for (const Case& c : cases) {
+        const QString before = Cell(row, c.Column);
+        const auto messages = m_feedback.Messages.size();
+        Type(row, c.Column, c.Text);
+        ASSERT_EQ(m_feedback.Messages.size(), messages + 1) << c.Text.toStdString();
+        EXPECT_TRUE(m_feedback.Messages.back().Text.startsWith(c.Message) ||
+                    m_feedback.Messages.back().Text.contains(c.Message))
+            << m_feedback.Messages.back().Text.toStdString();
+        EXPECT_EQ(Cell(row, c.Column), before);
+        // The cell is being edited again, with what was typed.
+        QApplication::processEvents();
+        QLineEdit* editor = Editor();
+        ASSERT_NE(editor, nullptr) << c.Text.toStdString();
+        EXPECT_EQ(editor->text(), c.Text);
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(Cell(row, TMetadataGridModel::Minimum), minimum);
+}
+
+TEST_F(ParamConfig, InsertAppendsARowAndDeleteAsksFirst) {
+    Start();
+    OpenTkx()->close();
+    Grid();
+    QTableView* view = View();
+    const int rows = view->model()->rowCount();
+    view->setCurrentIndex(view->model()->index(0, 2));
+    QTest::keyClick(view, Qt::Key_Insert);
+    ASSERT_EQ(view->model()->rowCount(), rows + 1);
+    const int added = view->currentIndex().row();
+    EXPECT_EQ(Cell(added, 0), "TKX");
+    Type(added, TMetadataGridModel::FieldName, "NoSuchField");
+    EXPECT_TRUE(m_feedback.Messages.back().Text.contains("not a parameter of the TKX sets"))
+        << m_feedback.Messages.back().Text.toStdString();
+    QApplication::processEvents();
+    ASSERT_NE(Editor(), nullptr);
+    QTest::keyClick(Editor(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    m_feedback.Answers = {MessageAnswer::No};
+    view->setCurrentIndex(view->model()->index(added, 3));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(view->model()->rowCount(), rows + 1);
+    EXPECT_EQ(m_feedback.Messages.back().Buttons, MessageButtons::YesNo);
+    m_feedback.Answers = {MessageAnswer::Yes};
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(view->model()->rowCount(), rows);
+}
+
+TEST_F(ParamConfig, ARaisedLevelDisablesTheFieldAndKeepsItOutOfTheWrite) {
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    TProgram& program =
+        Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n", {simulator.Device()});
+    AddSet({{"FastUp", 7.25}, {"SlowUp", 0.5}});
+    OpenTkx()->close();
+    Grid();
+    const int row = RowOf("FastUp");
+    const int address = Cell(row, TMetadataGridModel::EpromAddress).toInt();
+    Type(row, TMetadataGridModel::PasswordLevel, "3");
+    m_program->Windows().ParamConfig->hide();
+
+    TViewParameter* window = program.Windows().ViewTKXParameter;
+    window->SetPort(program.Configuration().SelectPort());
+    OpenTkx();
+    EXPECT_FALSE(Find<QWidget>(window, "EditFastUp")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(window, "EditSlowUp")->isEnabled());
+    Find<QPushButton>(window, "BtnWrite")->click();
+    const QString log = simulator.Log();
+    EXPECT_TRUE(log.contains("received t\\r")) << log.toStdString();
+    EXPECT_FALSE(log.contains(QStringLiteral("received E:%1:").arg(address, 3, 10, QLatin1Char('0'))));
+    EXPECT_TRUE(log.contains("received E:")) << "the other parameters were written";
+    window->close();
+}
+
+TEST_F(ParamConfig, PrintAndReportGoToTheChosenPdf) {
+    Start();
+    AddSet({{"FastUp", 7.25}});
+    TViewParameter* window = OpenTkx();
+    const QString pdf = m_tree.Path("printed.pdf");
+    int dialogs = 0;
+    window->ChoosePrinter = [&](QPrinter& printer) {
+        ++dialogs;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    for (const char* button : {"BtnPrint", "BtnServiceReport"}) {
+        QFile::remove(pdf);
+        Find<QPushButton>(window, button)->click();
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        ASSERT_TRUE(text.waitForFinished(20000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_TRUE(out.contains("Lift")) << button << out.toStdString();
+        EXPECT_TRUE(out.contains("7.25")) << button;
+        EXPECT_EQ(Find<QProgressBar>(window, "ProgressBarTransmit")->value(), 0);
+    }
+    EXPECT_EQ(dialogs, 2);
+    window->ChoosePrinter = [](QPrinter&) { return false; };
+    Find<QPushButton>(window, "BtnPrint")->click(); // cancelled: nothing happens
+    window->close();
+}
+
+} // namespace
