@@ -10,6 +10,8 @@
 #include "gui/app/TProgram.h"
 #include "gui/service/TAboutBox.h"
 
+#include "PrintoutShots.h"
+
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 
@@ -135,6 +137,7 @@ int main(int argc, char* argv[]) {
         }
         window->hide();
     }
+    ok = SavePrintoutShots(program, prefix) && ok;
     ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
     program.Windows().Help->ShowContext(242);
     program.Windows().Help->resize(900, 560);

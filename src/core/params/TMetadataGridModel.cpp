@@ -94,7 +94,8 @@ QVariant TMetadataGridModel::headerData(int section, Qt::Orientation orientation
     if (role != Qt::DisplayRole) {
         return {};
     }
-    return orientation == Qt::Horizontal ? QVariant(ColumnField(section)) : QVariant();
+    // Rows are counted in the indicator column so the current row can be told at a glance.
+    return orientation == Qt::Horizontal ? QVariant(ColumnField(section)) : QVariant(section + 1);
 }
 
 Qt::ItemFlags TMetadataGridModel::flags(const QModelIndex& index) const {

@@ -82,10 +82,11 @@ TParamConfigForm::TParamConfigForm(TParameterDatabase& database, Feedback& ui, Q
                             QAbstractItemView::AnyKeyPressed);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->verticalHeader()->setVisible(true); // the row indicator
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_grid);
-    resize(640, 480);
+    resize(760, 520);
 }
 
 TParamConfigForm::~TParamConfigForm() = default;
