@@ -41,17 +41,15 @@ QString TMetadataGridModel::ColumnField(int column) {
 TMetadataGridModel::TMetadataGridModel(TParameterDatabase& database, Feedback& ui, QObject* parent)
     : QAbstractTableModel(parent), m_database(database), m_ui(ui) {
     Reload();
-    // Whoever changes the table (a parameter window, this grid), the grid shows it.
+    // Whoever changes the table (a parameter window, this grid), the grid shows it. Walks
+    // of the metadata move its cursor often, so the texts are read again only when shown.
     connect(&Table(), &TTable::DataChanged, this, [this] {
-        const int before = m_rows;
-        if (Table().RecordCount() != before) {
+        m_dirty = true;
+        if (Table().RecordCount() != m_rows) {
             beginResetModel();
             Reload();
             endResetModel();
-            return;
-        }
-        Reload();
-        if (m_rows > 0) {
+        } else if (m_rows > 0) {
             Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
         }
     });
@@ -61,7 +59,8 @@ TTable& TMetadataGridModel::Table() const {
     return m_database.TableParameterDBSettings();
 }
 
-void TMetadataGridModel::Reload() {
+void TMetadataGridModel::Reload() const {
+    m_dirty = false;
     m_columns.clear();
     TTable& table = Table();
     if (!table.IsOpen()) {
@@ -85,6 +84,9 @@ int TMetadataGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TMetadataGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};
+    }
+    if (m_dirty) {
+        Reload();
     }
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
     return index.row() < column.size() ? column[index.row()] : QString();
@@ -215,6 +217,9 @@ bool TMetadataGridModel::AppendRow() {
 bool TMetadataGridModel::DeleteRow(int row) {
     if (row < 0 || row >= m_rows) {
         return false;
+    }
+    if (m_dirty) {
+        Reload();
     }
     const QString name = m_columns[FieldName].value(row);
     if (m_ui.ShowMessage(MessageKind::Warning, Text(208),

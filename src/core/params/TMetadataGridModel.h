@@ -42,12 +42,13 @@ public:
 
 private:
     TTable& Table() const;
-    void Reload();
+    void Reload() const;
     bool Refuse(const QString& message);
 
     TParameterDatabase& m_database;
     Feedback& m_ui;
-    std::vector<QStringList> m_columns; // the shown texts, by column
-    int m_rows = 0;
+    mutable std::vector<QStringList> m_columns; // the shown texts, by column
+    mutable int m_rows = 0;
+    mutable bool m_dirty = false;
     QString m_lastRefusal;
 };
