@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -110,6 +111,27 @@ TEST_F(ParamConfig, SevenColumnsInOrderOverTheFamilyLastShown) {
     for (int row = 0; row < view->model()->rowCount(); ++row) {
         ASSERT_EQ(Cell(row, 0), "TKX");
     }
+}
+
+TEST_F(ParamConfig, TheAdministratorsMenuItemShowsTheListModallyEmptyWithoutADatabase) {
+    TProgram& program = Start();
+    TPasswordForm* password = program.Windows().PasswordForm;
+    password->show();
+    QTest::keyClicks(Find<QLineEdit>(password, "Password"), "7305");
+    Find<QPushButton>(password, "FormPasswordBtOk")->click();
+    program.MainWindow().Database().CloseDatabase();
+    int rows = -1;
+    bool modal = false;
+    QTimer::singleShot(0, [&] {
+        TParamConfigForm* form = program.Windows().ParamConfig;
+        modal = form->isVisible() && form->isModal();
+        rows = View()->model()->rowCount();
+        form->close();
+    });
+    Find<QAction>(&program.MainWindow(), "MenuMainParameterList")->trigger();
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(m_feedback.Messages.empty() || m_feedback.Messages.back().Text != "Database not available");
 }
 
 TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
