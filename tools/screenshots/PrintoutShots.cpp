@@ -29,8 +29,9 @@ void StoreLogbookSet(TParameterDatabase& database) {
                       "Commissioning 2026-12-10. Valve block replaced after oil leak at the down solenoid; "
                       "soft stop and relevelling tuned for the heavier car, inspection speed lowered at the "
                       "inspector's request.\r\nNext check: 2027-06.");
-    sets.SetFieldText("InfoMemo", "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
-                                  "Power on:\t     1532\t\rDrive up:\t    48211\t\rDrive down:\t    48190\t\r");
+    sets.SetFieldText("InfoMemo",
+                      "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
+                      "Power on:\t     1532\t\rDrive up:\t    48211\t\rDrive down:\t    48190\t\r");
     sets.SetFieldText("ErrorMemo", "Error 1:\t12 h \tOvercurrent solenoid\rError 2:\t31 h \tFeedback missing\r");
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         if (metadata.FieldAsText("ControllerType") == "ITKX") {
@@ -70,14 +71,14 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     const TPrintSet set = TSetPrintout::ReadCurrentSet(database.TableParameterDBSettings(), sets, 2);
     int pages = 0;
     const QString printout = scratch.filePath("printout.pdf");
-    ok = TPagePainter::WritePdf(printout,
-                                [&](int width, int height) {
-                                    TPageDocument document =
-                                        TSetPrintout::Layout(set, TPageGeometry::ForPage(width, height), settings);
-                                    pages = static_cast<int>(document.Pages.size());
-                                    return document;
-                                },
-                                logo)
+    ok = TPagePainter::WritePdf(
+             printout,
+             [&](int width, int height) {
+                 TPageDocument document = TSetPrintout::Layout(set, TPageGeometry::ForPage(width, height), settings);
+                 pages = static_cast<int>(document.Pages.size());
+                 return document;
+             },
+             logo)
              .Written &&
          ok;
     ok = Render(printout, 1, prefix + "vftkx-printout-first.png") && ok;
@@ -86,12 +87,12 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     const TServiceReportData report =
         TServiceReport::Collect(database.TableParameterDBSettings(), sets, 2, StoredLanguageValue);
     const QString reportPdf = scratch.filePath("report.pdf");
-    ok = TPagePainter::WritePdf(reportPdf,
-                                [&](int width, int height) {
-                                    return TServiceReport::Layout(report, TPageGeometry::ForPage(width, height),
-                                                                  settings, "2026-12-10");
-                                },
-                                logo)
+    ok = TPagePainter::WritePdf(
+             reportPdf,
+             [&](int width, int height) {
+                 return TServiceReport::Layout(report, TPageGeometry::ForPage(width, height), settings, "2026-12-10");
+             },
+             logo)
              .Written &&
          ok;
     ok = Render(reportPdf, 1, prefix + "vftkx-service-report.png") && ok;
