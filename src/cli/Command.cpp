@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include "cli/FactoryCheckCommand.h"
+#include "cli/FactorySendCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/IdentifyCommand.h"
 #include "cli/ImportCommand.h"
@@ -17,6 +19,8 @@
 std::vector<std::unique_ptr<Command>> AllCommands() {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<FactoryCheckCommand>());
+    commands.push_back(std::make_unique<FactorySendCommand>());
     commands.push_back(std::make_unique<IdentifyCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<MetadataCommand>());

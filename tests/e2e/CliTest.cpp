@@ -73,7 +73,9 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
                                  {"write", "--family", "tkx", "--file", "a.set", "--name", "b"},
                                  {"export", "--family", "tkx", "file.SET"},
                                  {"import", "--family", "tkx", "file.txt"},
-                                 {"--eeprom-delay", "-5", "sets", "--family", "tkx"}};
+                                 {"--eeprom-delay", "-5", "sets", "--family", "tkx"},
+                                 {"factory-check"},
+                                 {"factory-send", "a.fact", "b.fact"}};
     for (const QStringList& arguments : cases) {
         const Result result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();

@@ -209,6 +209,7 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
 void TFactoryEditor::InputCheck(const QString& field, std::optional<double> value) {
     if (!value) {
         m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordRemark), Text(kRecordEmptyField), MessageButtons::Ok);
+        Sets().Cancel(); // the emptied input shows its value again
         return;
     }
     const double v = RangeCheck(field, *value);

@@ -9,6 +9,8 @@
 #include "core/app/TConfiguration.h"
 #include "core/params/TParameterTransfer.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <exception>
 
@@ -17,6 +19,8 @@ namespace {
 constexpr int kRecordValveType = 57;
 constexpr int kRecordOperationMode = 51;
 constexpr int kRecordError = 166;
+constexpr int kRecordFileNameInvalid = 195;
+constexpr int kRecordWindowTitle = 276;
 constexpr int kRecordTransferError = 167;
 constexpr int kRecordWrongController = 168;
 constexpr int kRecordSoftwareVersion = 236;
@@ -52,6 +56,26 @@ bool TakesPart(const TFactoryEntry& entry, qint64 version) {
 } // namespace
 
 TFactorySender::TFactorySender(TControllerAccess& access) : m_access(access) {}
+
+QString TFactorySender::WindowTitle(const QString& path) {
+    return Text(kRecordWindowTitle) + QStringLiteral(": ") + QFileInfo(path).fileName();
+}
+
+bool TFactorySender::LoadChecked(const QString& path, Feedback& feedback, TFactoryLoad& load) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.mid(dot) != QLatin1String(".fact")) {
+        load = TFactoryLoad();
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), Text(kRecordFileNameInvalid) + QLatin1Char(' ') + path,
+                             MessageButtons::Ok);
+        return false;
+    }
+    load = LoadFactoryFile(path);
+    if (!load.Sendable()) {
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), load.Error, MessageButtons::Ok);
+        return false;
+    }
+    return true;
+}
 
 void TFactorySender::SetProgress(int position) {
     m_progress = position;

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TTorvexController;
+class Feedback;
 class TCommParameter;
 struct TControllerAccess;
 
@@ -27,6 +28,12 @@ public:
     std::function<void(int)> Progress;              // 0 .. 100
     std::function<void(const QString&)> ShowMemo;   // the memo's whole text
     std::function<void(bool)> ButtonsEnabled;       // open and send
+
+    // The window title once a file is chosen: "Save Factory settings: NAME.fact".
+    static QString WindowTitle(const QString& path);
+    // Loads a file as the Open button does: the extension must be ".fact" exactly; a file
+    // that may not be sent is reported with the window title as caption. False then.
+    static bool LoadChecked(const QString& path, Feedback& feedback, TFactoryLoad& load);
 
     // Sends the loaded entries; the memo's final text is Memo() afterwards.
     TFactoryLamp Send(TFactoryLoad& load, int eepromWriteDelay);

@@ -1,0 +1,33 @@
+#include "cli/FactorySendCommand.h"
+
+#include "cli/ControllerPort.h"
+
+#include "core/app/TConfiguration.h"
+#include "core/factory/TFactorySender.h"
+#include "core/link/ControllerCommands.h"
+
+void FactorySendCommand::Parse(const QStringList& arguments) {
+    const CommandArguments parsed(Name(), arguments, {});
+    if (parsed.Positional.size() != 1) {
+        throw UsageError(QStringLiteral("factory-send needs one FILE.fact"));
+    }
+    m_file = parsed.Positional.front();
+}
+
+int FactorySendCommand::Run(CliContext& context) {
+    TFactoryLoad load;
+    if (!TFactorySender::LoadChecked(m_file, context.Ui, load)) {
+        return 1;
+    }
+    TControllerAccess access(context.Configuration, context.Ui, context.Time);
+    TFactorySender sender(access);
+    const TFactoryLamp lamp = sender.Send(load, context.Configuration.GetEepromWriteDelay());
+    if (lamp == TFactoryLamp::Idle) {
+        ControllerPort::ExplainMissing(context); // no port: nothing was sent
+        return 1;
+    }
+    QString report = sender.Memo();
+    context.Out << report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    context.Out.flush();
+    return lamp == TFactoryLamp::Green ? 0 : 1;
+}
