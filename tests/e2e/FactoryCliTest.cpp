@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
 struct Result {
@@ -42,24 +40,11 @@ protected:
         ManualClock clock;
         TFactoryEditor editor(*installation.Database, installation.Ui, clock, false);
         editor.Start();
-        m_rows = editor.FileRows();
         const QString path = m_home.Path("241730582.fact");
         EXPECT_TRUE(editor.CreateFile(path));
         return path;
     }
-    std::map<int, quint32> Memory(const QString& path) const {
-        std::map<int, quint32> cells;
-        for (const QByteArray& line : m_home.Read(path).split('\n')) {
-            const QList<QByteArray> parts = line.split('\t');
-            if (parts.size() == 2) {
-                cells[parts[0].toInt()] = parts[1].toUInt();
-            }
-        }
-        return cells;
-    }
-
     TempTree m_home;
-    std::vector<TFactoryFileRow> m_rows;
 };
 
 } // namespace
@@ -83,28 +68,6 @@ TEST_F(FactoryCliTest, CheckPrintsWhatTheSenderWouldShow) {
     const Result named = Run({"factory-check", capitals});
     EXPECT_EQ(named.exitCode, 1);
     EXPECT_EQ(named.err, "Save Factory settings: x.FACT: Filename is not valid : \n " + capitals + "\n");
-}
-
-TEST_F(FactoryCliTest, SendFillsTheSimulatorsThreeMemories) {
-    const QString file = EditorFile();
-    const QString memory = m_home.Path("memory.txt");
-    SimulatorProcess simulator({"--software", "2220", "--memory-file", memory});
-    ASSERT_FALSE(simulator.Device().isEmpty());
-    const Result sent = Run(Line(simulator.Device()) + QStringList{"factory-send", file});
-    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
-    EXPECT_TRUE(sent.err.isEmpty()) << sent.err.toStdString();
-    EXPECT_TRUE(sent.out.contains("\t\t\t\tSent:\tReceived:\n101\tCHECK_NO_1          \t02417\t02417\t 02417 02417\n"))
-        << sent.out.toStdString();
-
-    const std::map<int, quint32> cells = Memory(memory);
-    ASSERT_FALSE(m_rows.empty());
-    for (const TFactoryFileRow& row : m_rows) {
-        SCOPED_TRACE(row.Name.toStdString());
-        const auto cell = [&](int address) { return cells.count(address) ? qint64(cells.at(address)) : -1; };
-        EXPECT_EQ(cell(row.FactoryAddress), row.Code);
-        EXPECT_EQ(cell(row.WorkingAddress), row.Code);
-        EXPECT_EQ(cell(row.UserAddress), row.Code);
-    }
 }
 
 TEST_F(FactoryCliTest, ACorruptedReadBackFailsTheSend) {

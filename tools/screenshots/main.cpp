@@ -1,5 +1,6 @@
 // Takes the screenshots of the documentation: the real windows, offscreen, in a
 // fresh home with the given language. Usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX
+#include "FactoryScreenshots.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TFormMain.h"
@@ -143,5 +144,6 @@ int main(int argc, char* argv[]) {
     program.Windows().Help->resize(900, 560);
     QApplication::processEvents();
     ok = Save(program.Windows().Help->grab(), prefix + "help.png") && ok;
+    ok = TakeFactoryScreenshots(program, prefix, home.path()) && ok;
     return ok ? 0 : 1;
 }

@@ -20,10 +20,8 @@
 TORVEX_LATER_WINDOW(TZoom, Text(96).remove(QLatin1Char('&')))
 TORVEX_LATER_WINDOW(TFormZeroPoint, Text(135))
 TORVEX_LATER_WINDOW(TFormSpecialTest, Text(229))
-TORVEX_LATER_WINDOW(TSaveFactorySettingsForm, Text(276))
 TORVEX_LATER_WINDOW(TPasswordPelvorForm, Text(118) + QStringLiteral(" (Pelvor)"))
 TORVEX_LATER_WINDOW(TPasswordPelvorChangeForm, Text(118) + QStringLiteral(" (Pelvor)"))
-TORVEX_LATER_WINDOW(TEditFactorySettingsForm, Text(309))
 TORVEX_LATER_WINDOW(TFormViewDataCollect, Text(222))
 
 #undef TORVEX_LATER_WINDOW

@@ -1,6 +1,8 @@
 #include "gui/app/TFormMain.h"
 
 #include "gui/app/LaterWindows.h"
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"

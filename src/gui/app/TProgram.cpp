@@ -7,6 +7,8 @@
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/access/TPasswordForm.h"
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/params/TExportImportForm.h"
 #include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
@@ -63,10 +65,10 @@ TProgram::TProgram(Options options) {
     m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects);
     m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects);
     m_windows.About = Keep<TAboutBox>(m_windowObjects, m_configuration->ProgramDirectory);
-    m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects);
+    m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects);
     m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects);
-    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects);
+    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, m_formMain->Database(), *m_configuration, *m_ui, *m_clock);
     m_windows.Help = Keep<THelpViewer>(m_windowObjects, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
 }

@@ -1,0 +1,338 @@
+#include "gui/factory/TEditFactorySettingsForm.h"
+
+#include "core/app/TConfiguration.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/params/TParameterDatabase.h"
+#include "gui/params/DataAware.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace {
+
+QString Up() { return QLatin1Char(' ') + Text(114); }
+QString Down() { return QLatin1Char(' ') + Text(115); }
+QString Hint(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed(); }
+
+struct ListRow {
+    const char* Control;
+    const char* Field;
+    const char* Lookup;
+    int Caption;
+};
+const ListRow kLists[] = {
+    {"DBLookupValveType", "ValveType", "Fact_TableValveType", 57},
+    {"DBLookupOpModeDn", "TKXOpDn", "Fact_TableOnOff", 51},
+    {"DBLookupSIUType", "SIUType", "Fact_TableSIUType", 58},
+    {"DBLookupLanguage", "Language", "Fact_TableLanguage", 4},
+    {"DBLookupCmdInput", "CommandInput", "Fact_TableCommandInput_EN", 269},
+    {"DBLookupStartDelay", "StartDelay", "Fact_TableStartDelay", 267},
+    {"DBLookupRelayFunction", "RelayFunction", "Fact_TableRelayFunction_EN", 268},
+    {"DBLookupEdgeDetect", "EdgeDetect", "Fact_TableEdgeDetect_EN", 325},
+    {"DBLookupAuxSpeed", "AuxSpeed", "Fact_TableAuxSpeed_EN", 289},
+};
+
+// The Results in the order they are listed, with their captions.
+std::vector<std::pair<QString, QString>> ResultCaptions() {
+    return {{"CheckNo1", Text(239) + QStringLiteral(" 1")},
+            {"CheckNo2", Text(239) + QStringLiteral(" 2")},
+            {"ValveType", Text(57)},
+            {"OpModeDn", Text(51)},
+            {"SIUType", Text(58)},
+            {"Language", Text(4)},
+            {"CmdInput", Text(269)},
+            {"AccelUp", Text(36) + Up()},
+            {"FastUp", Text(37) + Up()},
+            {"DecelUp", Text(38) + Up()},
+            {"SlowUp", Text(39) + Up()},
+            {"AccelDn", Text(36) + Down()},
+            {"FastDn", Text(37) + Down()},
+            {"DecelDn", Text(38) + Down()},
+            {"SlowDn", Text(39) + Down()},
+            {"K6Speed", Text(63)},
+            {"K7Speed", Text(65)},
+            {"K8Speed", Text(67)},
+            {"AuxSpeed", Text(289)},
+            {"OffsetSolUp", Text(76)},
+            {"StartDelay", Text(267)},
+            {"FlowCalUp", Text(253) + Up()},
+            {"FlowCalDn", Text(253) + Down()},
+            {"RelayFunction", Text(268)},
+            {"EdgeDetect", Text(325)}};
+}
+
+void MarkRed(QWidget* widget, bool red) {
+    widget->setStyleSheet(red ? QStringLiteral("background-color: #ff6060;") : QString());
+}
+
+} // namespace
+
+TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database, TConfiguration& configuration,
+                                                   Feedback& feedback, Clock& clock, QWidget* parent)
+    : QDialog(parent), m_database(database), m_configuration(configuration), m_feedback(feedback) {
+    setObjectName(QStringLiteral("EditFactorySettingsForm"));
+    setWindowTitle(Text(309));
+    m_editor = std::make_unique<TFactoryEditor>(database, feedback, clock,
+                                                StoredLanguageValue == Language::UsImperialValue);
+
+    auto* inputs = new QGroupBox(Text(312), this);
+    auto* results = new QGroupBox(Text(313), this);
+    BuildInputs(inputs);
+    BuildResults(results);
+
+    m_description = new TDBMemo(QStringLiteral("DBMemoDescription"), this);
+    m_description->setMaximumHeight(70);
+    m_createFile = new QPushButton(Text(103), this);
+    m_createFile->setObjectName(QStringLiteral("BtnCreateFile"));
+    m_createFile->setEnabled(false);
+    m_cancel = new QPushButton(Text(6), this);
+    m_cancel->setObjectName(QStringLiteral("BitBtnCancel"));
+
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(inputs);
+    columns->addWidget(results);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_createFile);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addWidget(new QLabel(Text(212) + QLatin1Char('(') + Text(316) + QLatin1Char(')'), this));
+    layout->addWidget(m_description);
+    layout->addLayout(buttons);
+
+    ChooseFile = [this](const TFileRequest& request) {
+        QFileDialog dialog(this, request.Title, request.Directory);
+        dialog.setNameFilters(request.Filters);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("fact"));
+        dialog.selectFile(request.ProposedName);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                      : QString();
+    };
+    connect(m_createFile, &QPushButton::clicked, this, &TEditFactorySettingsForm::BtnCreateFileClick);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_units[QStringLiteral("FlowUp")]->setText(m_editor->FlowUnit());
+    m_units[QStringLiteral("FlowDn")]->setText(m_editor->FlowUnit());
+    m_units[QStringLiteral("Offset")]->setText(m_editor->PressureUnit());
+    m_edits[QStringLiteral("DBEditFlowRateUp")]->setToolTip(Hint(m_editor->FlowHint()));
+    m_edits[QStringLiteral("DBEditFlowRateDn")]->setToolTip(Hint(m_editor->FlowHint()));
+    if (m_configuration.DatabaseAvailable) {
+        Guarded([this] { Bind(); });
+    }
+}
+
+TEditFactorySettingsForm::~TEditFactorySettingsForm() = default;
+
+void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
+    auto* grid = new QGridLayout(box);
+    int row = 0;
+    for (const ListRow& list : kLists) {
+        auto* control = new TDBLookupComboBox(QString::fromLatin1(list.Control), box);
+        m_lists[control->objectName()] = control;
+        grid->addWidget(new QLabel(Text(list.Caption), box), row, 0);
+        grid->addWidget(control, row++, 1, 1, 3);
+        connect(control, &TDBLookupComboBox::CodeChosen, this, [this, control] { ListCloseUp(control); });
+    }
+    const auto addEdit = [&](const QString& name, const QString& caption, const QString& unitKey, const QString& unit) {
+        auto* edit = new TDBEdit(name, box);
+        edit->setMaximumWidth(90);
+        edit->installEventFilter(this);
+        m_edits[name] = edit;
+        grid->addWidget(new QLabel(caption, box), row, 0);
+        grid->addWidget(edit, row, 1);
+        auto* unitLabel = new QLabel(unit, box);
+        if (!unitKey.isEmpty()) {
+            m_units[unitKey] = unitLabel;
+        }
+        grid->addWidget(unitLabel, row++, 2);
+        connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+        return edit;
+    };
+    // The two check numbers side by side.
+    auto* check1 = new TDBEdit(QStringLiteral("DBEditCheckNo1"), box);
+    auto* check2 = new TDBEdit(QStringLiteral("DBEditCheckNo2"), box);
+    for (TDBEdit* edit : {check1, check2}) {
+        edit->setMaximumWidth(90);
+        edit->installEventFilter(this);
+        m_edits[edit->objectName()] = edit;
+        connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+    }
+    grid->addWidget(new QLabel(Text(239), box), row, 0);
+    grid->addWidget(check1, row, 1);
+    grid->addWidget(check2, row++, 2, 1, 2);
+    const QString fastFlow = Text(311) + QLatin1Char(' ') + Text(37);
+    addEdit(QStringLiteral("DBEditFlowRateUp"), fastFlow + Up(), QStringLiteral("FlowUp"), QString());
+    addEdit(QStringLiteral("DBEditFlowRateDn"), fastFlow + Down(), QStringLiteral("FlowDn"), QString());
+    addEdit(QStringLiteral("DBEditOffsetSolUp"), Text(76), QStringLiteral("Offset"), QString());
+    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(253) + Up(), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(253) + Down(), QString(), QString());
+    addEdit(QStringLiteral("DBEditK6Speed"), Text(63), QString(), QStringLiteral("%"));
+    addEdit(QStringLiteral("DBEditK7Speed"), Text(65), QString(), QStringLiteral("%"));
+    addEdit(QStringLiteral("DBEditK8Speed"), Text(67), QString(), QStringLiteral("%"));
+    grid->setRowStretch(row, 1);
+}
+
+void TEditFactorySettingsForm::BuildResults(QWidget* box) {
+    auto* grid = new QGridLayout(box);
+    int row = 0;
+    for (const auto& [name, caption] : ResultCaptions()) {
+        ResultRow result;
+        result.Value = new QLineEdit(box);
+        result.Value->setObjectName(QStringLiteral("Result") + name);
+        result.Value->setReadOnly(true);
+        result.Value->setFocusPolicy(Qt::NoFocus);
+        result.Value->setMinimumWidth(110);
+        result.Unit = new QLabel(box);
+        result.Unit->setObjectName(QStringLiteral("Unit") + name);
+        result.Unit->setMinimumWidth(30);
+        result.Code = new QLabel(box);
+        result.Code->setObjectName(QStringLiteral("Code") + name);
+        result.Code->setMinimumWidth(50);
+        grid->addWidget(new QLabel(caption, box), row, 0);
+        grid->addWidget(result.Value, row, 1);
+        grid->addWidget(result.Unit, row, 2);
+        grid->addWidget(result.Code, row++, 3);
+        m_results[name] = result;
+    }
+    grid->setRowStretch(row, 1);
+}
+
+void TEditFactorySettingsForm::Bind() {
+    TTable& sets = m_editor->Sets();
+    for (const ListRow& list : kLists) {
+        m_lists[QString::fromLatin1(list.Control)]->Bind(&sets, QString::fromLatin1(list.Field),
+                                                         &m_database.Table(QString::fromLatin1(list.Lookup)));
+    }
+    const std::pair<const char*, QString> edits[] = {
+        {"DBEditCheckNo1", QStringLiteral("CheckNo1")},       {"DBEditCheckNo2", QStringLiteral("CheckNo2")},
+        {"DBEditFlowRateUp", m_editor->FlowUpField()},        {"DBEditFlowRateDn", m_editor->FlowDnField()},
+        {"DBEditOffsetSolUp", m_editor->OffsetField()},       {"DBEditFlowCalUp", QStringLiteral("FlowCalUp")},
+        {"DBEditFlowCalDn", QStringLiteral("FlowCalDn")},     {"DBEditK6Speed", QStringLiteral("K6Speed")},
+        {"DBEditK7Speed", QStringLiteral("K7Speed")},         {"DBEditK8Speed", QStringLiteral("K8Speed")}};
+    for (const auto& [control, field] : edits) {
+        m_edits[QString::fromLatin1(control)]->Bind(&sets, field);
+    }
+    m_description->Bind(&sets, QStringLiteral("Description"));
+    connect(m_description, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_description->hasFocus()) {
+            Guarded([this] {
+                m_description->Store();
+                m_editor->DescriptionChanged();
+            });
+        }
+    });
+
+    m_lists[QStringLiteral("DBLookupValveType")]->setToolTip(Hint(m_editor->ValveHint()));
+    for (const auto& [field, hint] : m_editor->RangeHints()) {
+        for (const auto& [control, bound] : edits) {
+            if (bound == field) {
+                m_edits[QString::fromLatin1(control)]->setToolTip(Hint(hint));
+            }
+        }
+    }
+    m_editor->Start();
+    ShowState();
+}
+
+void TEditFactorySettingsForm::Guarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()), MessageButtons::Ok);
+    }
+}
+
+void TEditFactorySettingsForm::ListCloseUp(TDBLookupComboBox* list) {
+    Guarded([&] {
+        if (list->objectName() == QLatin1String("DBLookupValveType")) {
+            m_editor->ValveTypeChange(list->Code());
+        } else {
+            m_editor->ListChanged();
+        }
+    });
+    ShowState();
+}
+
+void TEditFactorySettingsForm::EditExit(TDBEdit* edit) {
+    Guarded([&] {
+        double value = 0;
+        if (edit->text().trimmed().isEmpty() || !TDBEdit::Parse(edit->text(), value)) {
+            m_editor->InputCheck(edit->Field(), std::nullopt);
+        } else {
+            m_editor->InputCheck(edit->Field(), m_editor->Sets().FieldAsFloat(edit->Field()));
+        }
+    });
+    ShowState();
+}
+
+bool TEditFactorySettingsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && qobject_cast<TDBEdit*>(watched) != nullptr) {
+            // Leaving the input runs its check; then the file button, if the check allows it.
+            m_description->setFocus();
+            if (m_createFile->isEnabled()) {
+                m_createFile->setFocus();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TEditFactorySettingsForm::ShowState() {
+    const TFactoryEditor& editor = *m_editor;
+    for (auto& [name, row] : m_results) {
+        const TFactoryResult* result = FactoryMath::FindResult(editor.Results(), name);
+        row.Value->setText(result != nullptr ? result->Shown : QString());
+        row.Unit->setText(result != nullptr ? result->Unit : QString());
+        row.Code->setText(result != nullptr ? result->CodeText() : QString());
+    }
+    m_createFile->setEnabled(editor.CanCreateFile());
+    MarkRed(m_edits[QStringLiteral("DBEditFlowRateUp")], editor.UpFlowMark());
+    MarkRed(m_edits[QStringLiteral("DBEditFlowRateDn")], editor.DownFlowMark());
+    MarkRed(m_lists[QStringLiteral("DBLookupValveType")], editor.UpFlowMark() || editor.DownFlowMark());
+    if (editor.ValveLoaded()) {
+        const bool tkx = editor.Valve().Kind == QLatin1String("TKX");
+        m_lists[QStringLiteral("DBLookupOpModeDn")]->setEnabled(!tkx);
+        m_lists[QStringLiteral("DBLookupAuxSpeed")]->setEnabled(!tkx);
+        m_edits[QStringLiteral("DBEditOffsetSolUp")]->setEnabled(tkx);
+    }
+}
+
+void TEditFactorySettingsForm::BtnCreateFileClick() {
+    TFileRequest request;
+    request.Save = true;
+    request.Directory = m_configuration.GetWorkDirectory();
+    request.ProposedName = m_editor->ProposedFileName();
+    request.Filters = {QStringLiteral("Factory settings (*.fact)")};
+    request.FilterIndex = 1;
+    const QString path = ChooseFile(request);
+    if (path.isEmpty()) {
+        return;
+    }
+    setWindowTitle(TFactoryEditor::FileTitle(path));
+    Guarded([&] { m_editor->CreateFile(path); });
+}
+
+void TEditFactorySettingsForm::done(int result) {
+    Guarded([this] {
+        if (m_configuration.DatabaseAvailable) {
+            m_editor->ConvertToMetric();
+        }
+    });
+    QDialog::done(result);
+}

@@ -1,0 +1,200 @@
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
+#include "gui/params/DataAware.h"
+
+#include "core/params/TParameterDatabase.h"
+
+#include "ProgramFixture.h"
+#include "SimulatorProcess.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <map>
+
+namespace {
+
+class FactoryWindows : public ProgramTest {
+protected:
+    TEditFactorySettingsForm* OpenEditor() {
+        auto* window = m_program->Windows().EditFactorySettings;
+        window->show();
+        QApplication::setActiveWindow(window);
+        QApplication::processEvents();
+        return window;
+    }
+    TSaveFactorySettingsForm* OpenSender() {
+        auto* window = m_program->Windows().SaveFactorySettings;
+        window->show();
+        QApplication::setActiveWindow(window);
+        QApplication::processEvents();
+        return window;
+    }
+    // Types a value and presses Enter: the focus moves on and leaving the input checks it.
+    void Enter(QWidget* window, const char* edit, const QString& text) {
+        auto* field = Find<QLineEdit>(window, edit);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    QStringList Messages() {
+        QStringList texts;
+        for (const auto& m : m_feedback.Messages) {
+            texts << m.Caption + ": " + m.Text;
+        }
+        m_feedback.Messages.clear();
+        return texts;
+    }
+    QString Shown(QWidget* window, const char* name) { return Find<QLineEdit>(window, name)->text(); }
+    TTable& FactorySets() { return m_program->MainWindow().Database().Table("Fact_TableParameterSet"); }
+};
+
+} // namespace
+
+TEST_F(FactoryWindows, EditorChecksRangesAndFlowsAndFollowsTheValveKind) {
+    Start();
+    TEditFactorySettingsForm* editor = OpenEditor();
+    EXPECT_EQ(editor->windowTitle(), "Edit factory settings");
+    EXPECT_EQ(Find<QLineEdit>(editor, "DBEditFlowRateUp")->toolTip(), "Range: 15...1000 l/min");
+    EXPECT_TRUE(Find<QWidget>(editor, "DBLookupValveType")->toolTip().startsWith("Valve: TKX 1  (15-55 l/min): Range: 15...55\n"));
+    EXPECT_EQ(Find<QLineEdit>(editor, "DBEditK6Speed")->toolTip(), "Range: 1...100\nDefault: 25");
+    EXPECT_EQ(Shown(editor, "ResultFastUp"), "8.33");
+    EXPECT_TRUE(Find<QPushButton>(editor, "BtnCreateFile")->isEnabled());
+
+    Enter(editor, "DBEditFlowRateUp", "1200");
+    EXPECT_EQ(Messages(), QStringList{"Range Error: Max. =    1000.00"});
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateUp"), "1000");
+    EXPECT_FALSE(Find<QWidget>(editor, "DBEditFlowRateUp")->styleSheet().isEmpty()); // red: above 170 l/min
+    EXPECT_FALSE(Find<QWidget>(editor, "DBLookupValveType")->styleSheet().isEmpty());
+    EXPECT_TRUE(Shown(editor, "ResultFastUp").isEmpty());
+    EXPECT_FALSE(Find<QPushButton>(editor, "BtnCreateFile")->isEnabled());
+
+    Enter(editor, "DBEditFlowRateUp", "200");
+    Find<QComboBox>(editor, "DBLookupValveType")->setCurrentIndex(3);
+    Q_EMIT Find<QComboBox>(editor, "DBLookupValveType")->activated(3); // TKX 4, 160-260 l/min
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_TRUE(Find<QWidget>(editor, "DBEditFlowRateUp")->styleSheet().isEmpty());
+    EXPECT_EQ(Find<QLabel>(editor, "CodeFastUp")->text(), "00714"); // H(200 x 100 / 28)
+    EXPECT_FALSE(Find<QWidget>(editor, "DBLookupOpModeDn")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(editor, "DBEditOffsetSolUp")->isEnabled());
+
+    Q_EMIT Find<QComboBox>(editor, "DBLookupValveType")->activated(8); // VF-TKX 1
+    EXPECT_DOUBLE_EQ(FactorySets().FieldAsFloat("ValveType"), 9);
+    EXPECT_TRUE(Find<QWidget>(editor, "DBLookupOpModeDn")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>(editor, "DBLookupAuxSpeed")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(editor, "DBEditOffsetSolUp")->isEnabled());
+
+    Enter(editor, "DBEditK7Speed", "");
+    EXPECT_EQ(Messages(), QStringList{"Remark: Empty Field !"});
+    EXPECT_EQ(Shown(editor, "DBEditK7Speed"), "50");
+}
+
+TEST_F(FactoryWindows, UsUnitsInTheEditorAndBackToMetricAtClose) {
+    Start("[Language]\nLanguageValue=102\n");
+    TEditFactorySettingsForm* editor = OpenEditor();
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateUp"), "39.6");
+    EXPECT_EQ(Find<QLineEdit>(editor, "DBEditFlowRateUp")->toolTip(), "Range: 4.0...264.1 US gpm");
+    Enter(editor, "DBEditFlowRateDn", "45.04");
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateDn"), "45");
+    EXPECT_TRUE(Messages().isEmpty());
+
+    TTable& sets = FactorySets();
+    sets.Edit();
+    sets.SetFieldFloat("OffsetSolUpInPsi", 30);
+    sets.Post();
+    editor->reject();
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("OffsetSolUp"), 2.1);
+    EXPECT_DOUBLE_EQ(sets.FieldAsFloat("FlowFastDn"), 170); // trunc(45 x 3.7854 + 0.5)
+}
+
+TEST_F(FactoryWindows, SenderRefusesABadCountAndFailsRedWithoutAController) {
+    Start();
+    TSaveFactorySettingsForm* sender = OpenSender();
+    const QString bad = m_tree.Write("bad.fact", "{TKX}\r\n2\r\n454\t254\t054\tVALVE_TYPE\t00003\r\n");
+    sender->ChooseFile = [&](const TFileRequest& request) {
+        EXPECT_TRUE(request.Directory.endsWith("/FactorySets"));
+        return bad;
+    };
+    sender->BtnOpenFileClick();
+    EXPECT_EQ(sender->windowTitle(), "Save Factory settings: bad.fact");
+    EXPECT_EQ(Messages(), QStringList{"Save Factory settings: bad.fact: Error: Amount of parameters (1/2)"});
+    EXPECT_FALSE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
+
+    const QString good = m_tree.Write("good.fact", "{TKX}\r\n1\r\n454\t254\t054\tVALVE_TYPE\t00003\r\n");
+    sender->ChooseFile = [&](const TFileRequest& request) {
+        EXPECT_EQ(request.ProposedName, bad); // the last file is offered again
+        return good;
+    };
+    sender->BtnOpenFileClick();
+    ASSERT_TRUE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
+    // No controller behind the port: nothing answers "T".
+    Find<QPushButton>(sender, "BtnSend")->click();
+    EXPECT_EQ(Messages(), QStringList{"Error:: Transfer error"});
+    EXPECT_EQ(sender->Lamp(), TFactoryLamp::Red);
+    EXPECT_EQ(Find<QWidget>(sender, "ProgressBar1")->property("value").toInt(), 0);
+    EXPECT_TRUE(Find<QPushButton>(sender, "BtnOpenFile")->isEnabled());
+    EXPECT_NE(m_program->Configuration().SelectPort(), nullptr); // released
+
+    sender->reject();
+    EXPECT_TRUE(Find<QPlainTextEdit>(sender, "Memo1")->toPlainText().isEmpty());
+    EXPECT_EQ(sender->Lamp(), TFactoryLamp::Idle);
+    EXPECT_FALSE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
+}
+
+TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
+    Start();
+    TEditFactorySettingsForm* editor = OpenEditor();
+    Enter(editor, "DBEditFlowRateUp", "165");
+    const QString file = m_tree.Path("241730582.fact");
+    editor->ChooseFile = [&](const TFileRequest& request) {
+        EXPECT_EQ(request.ProposedName, "241730582.fact");
+        return file;
+    };
+    Find<QPushButton>(editor, "BtnCreateFile")->click();
+    EXPECT_EQ(editor->windowTitle(), "241730582.fact - WinTorvex32");
+    ASSERT_TRUE(QFile::exists(file));
+    editor->reject();
+
+    TSaveFactorySettingsForm* sender = OpenSender();
+    sender->ChooseFile = [&](const TFileRequest&) { return file; };
+    sender->BtnOpenFileClick();
+    EXPECT_TRUE(Find<QPlainTextEdit>(sender, "Memo1")->toPlainText().contains(" 416\t 216\t 016\tFAST_UP              00917\n"));
+    EXPECT_TRUE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
+
+    const QString memory = m_tree.Path("memory.txt");
+    SimulatorProcess simulator({"--software", "2220", "--memory-file", memory});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    QProcess torvex;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_tree.Path());
+    torvex.setProcessEnvironment(environment);
+    torvex.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
+                 {"--workdir", m_tree.Path("work"), "--port", simulator.Device(), "--reply-timeout", "150",
+                  "--eeprom-delay", "0", "--pause-sending", "0", "factory-send", file});
+    ASSERT_TRUE(torvex.waitForFinished(120000));
+    EXPECT_EQ(torvex.exitCode(), 0) << torvex.readAllStandardError().toStdString();
+
+    std::map<int, quint32> cells;
+    for (const QByteArray& line : m_tree.Read(memory).split('\n')) {
+        const QList<QByteArray> parts = line.split('\t');
+        if (parts.size() == 2) {
+            cells[parts[0].toInt()] = parts[1].toUInt();
+        }
+    }
+    const TFactoryLoad load = LoadFactoryFile(file);
+    ASSERT_EQ(load.Entries.size(), 23u);
+    for (const TFactoryEntry& entry : load.Entries) {
+        SCOPED_TRACE(entry.Name.toStdString());
+        for (const int address : {entry.FactoryAddress, entry.WorkingAddress, entry.UserAddress}) {
+            EXPECT_EQ(cells.count(address) ? cells.at(address) : 0u, entry.Value) << address;
+        }
+    }
+}

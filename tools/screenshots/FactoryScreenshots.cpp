@@ -1,0 +1,39 @@
+#include "FactoryScreenshots.h"
+
+#include "gui/app/TProgram.h"
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <cstdio>
+
+namespace {
+bool SaveWindow(QWidget* window, const QString& path) {
+    window->show();
+    QApplication::processEvents();
+    const bool saved = window->grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    window->hide();
+    return saved;
+}
+} // namespace
+
+bool TakeFactoryScreenshots(TProgram& program, const QString& prefix, const QString& scratchDirectory) {
+    bool ok = true;
+    TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings;
+    editor->resize(editor->sizeHint());
+    ok = SaveWindow(editor, prefix + "factory-editor.png") && ok;
+
+    const QString file = scratchDirectory + QStringLiteral("/241730582.fact");
+    editor->ChooseFile = [file](const TFileRequest&) { return file; };
+    editor->BtnCreateFileClick();
+
+    TSaveFactorySettingsForm* sender = program.Windows().SaveFactorySettings;
+    sender->ChooseFile = [file](const TFileRequest&) { return file; };
+    sender->BtnOpenFileClick();
+    sender->resize(820, 560);
+    ok = SaveWindow(sender, prefix + "factory-sender.png") && ok;
+    return ok;
+}
