@@ -151,8 +151,9 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
         return Dump();
     }
     if (text == "i" || text == "j") {
-        // A zero point that wanders a little, as a real sensor's does.
-        return Line("+" + QByteArray::number(1234 + (m_zeroReads++ % 5)).rightJustified(5, '0'));
+        // A zero point that wanders slowly by a few millivolts, as a real sensor's does.
+        const int millivolts = 1234 + static_cast<int>(std::lround(6.0 * std::sin(m_zeroReads++ / 15.0)));
+        return Line("+" + QByteArray::number(millivolts).rightJustified(5, '0'));
     }
     if (text == "T") {
         if (PasswordBlocks()) {
@@ -236,7 +237,12 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
         {"L1", {"SIU1", true}},   {"l1", {"SIU1", false}},   {"LY", {"Relay", true}}, {"lY", {"Relay", false}},
         {"Z", {"Segments", true}}, {"z", {"Segments", false}}};
     if (const auto it = outputs.find(text); it != outputs.end()) {
-        m_outputs[QString::fromLatin1(it->second.first)] = it->second.second;
+        const QString output = QString::fromLatin1(it->second.first);
+        m_outputs[output] = it->second.second;
+        const QString label = output == QLatin1String("Relay")      ? output
+                              : output == QLatin1String("Segments") ? QStringLiteral("All segments")
+                                                                    : output + QStringLiteral(" LED");
+        m_notes << label + (it->second.second ? QStringLiteral(" on") : QStringLiteral(" off"));
         return {};
     }
     if (text == "w" || text == "d") {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <utility>
 
 // The controller's side of the command protocol: it takes the bytes the program
 // sends and answers as a valve controller would. Memory layout and start values
@@ -43,6 +44,8 @@ public:
     // The commands received, as text, in order (for the log and for tests).
     const QStringList& CommandLog() const { return m_log; }
     bool Output(const QString& name) const; // LEDs "Up", "Down", "Run", "Error", "SIU1", "Relay", "Segments"
+    // What changed on the controller since the last call ("Up LED on"), for the log.
+    QStringList TakeNotes() { return std::exchange(m_notes, {}); }
     int ParameterCount() const { return static_cast<int>(m_parameters.size()); }
 
 private:
@@ -73,4 +76,5 @@ private:
     QByteArray m_pending;
     bool m_discarding = false; // skipping line noise up to the next carriage return
     QStringList m_log;
+    QStringList m_notes;
 };

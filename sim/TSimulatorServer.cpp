@@ -163,9 +163,16 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
             ::usleep(10'000); // nobody on the other side yet
             continue;
         }
-        const QByteArray reply = controller.Receive(QByteArray(buffer, static_cast<qsizetype>(count)));
-        for (; logged < controller.CommandLog().size(); ++logged) {
-            std::fprintf(log, "torvex-sim: received %s\n", qPrintable(controller.CommandLog()[logged]));
+        // Byte by byte, so what a command changed is logged right under it.
+        QByteArray reply;
+        for (ssize_t i = 0; i < count; ++i) {
+            reply += controller.Receive(QByteArray(1, buffer[i]));
+            for (; logged < controller.CommandLog().size(); ++logged) {
+                std::fprintf(log, "torvex-sim: received %s\n", qPrintable(controller.CommandLog()[logged]));
+            }
+            for (const QString& note : controller.TakeNotes()) {
+                std::fprintf(log, "torvex-sim: %s\n", qPrintable(note));
+            }
         }
         std::fflush(log);
         if (m_options.FaultSilence) {

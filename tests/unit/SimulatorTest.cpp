@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
+
 namespace {
 
 const QString kTemplates = QStringLiteral(TORVEX_BIN_DIR "/DataBase");
@@ -101,6 +104,32 @@ TEST(SimulatorOptions, ParseAndRefuse) {
         EXPECT_FALSE(refused.Parse(bad, error)) << bad.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(SimulatedController, OutputsAreNotedAndTheZeroPointDriftsSlowly) {
+    TSimulatedController controller({TSimulatedController::Family::Tkx, 2107, "", kTemplates, 0});
+    EXPECT_EQ(controller.Receive("LS\rlY\rZ\r"), "");
+    EXPECT_EQ(controller.TakeNotes(), QStringList({"Up LED on", "Relay off", "All segments on"}));
+    EXPECT_TRUE(controller.TakeNotes().isEmpty());
+
+    std::set<int> seen;
+    int previous = -1;
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray reply = controller.Receive(i % 2 ? "i" : "j");
+        ASSERT_TRUE(reply.startsWith('+') && reply.endsWith("\r\n")) << reply.constData();
+        const int millivolts = reply.mid(1, 5).toInt();
+        EXPECT_NEAR(millivolts, 1234, 10);
+        if (previous >= 0) {
+            EXPECT_LE(std::abs(millivolts - previous), 1); // slowly, not jumping
+        }
+        previous = millivolts;
+        seen.insert(millivolts);
+    }
+    EXPECT_GT(seen.size(), 3u);
 }
 
 } // namespace

@@ -1,0 +1,118 @@
+#include "core/service/TSpecialTest.h"
+
+#include "core/base/Clock.h"
+#include "core/link/ControllerCommands.h"
+
+namespace {
+constexpr int kControllerTypeQuery = 21;
+constexpr int kRunOn = 5;
+constexpr int kRunOff = 6;
+} // namespace
+
+int TSpecialTest::SwitchCommand(Output output, bool on) {
+    const int onIndex = output == Output::Up      ? 1
+                        : output == Output::Down  ? 3
+                        : output == Output::Run   ? 5
+                        : output == Output::Error ? 7
+                        : output == Output::Siu1  ? 9
+                                                  : 11;
+    return on ? onIndex : onIndex + 1;
+}
+
+TSpecialTest::BrowseResult TSpecialTest::Next(int n, const Lookup& lookup) {
+    BrowseResult result;
+    bool wrapped = false;
+    for (int i = 1;; ++i) {
+        const quint16 number = static_cast<quint16>(n + i);
+        result.Parameter = lookup(number);
+        result.Number = number;
+        if (!result.Parameter.Name.isEmpty()) {
+            result.Found = true;
+            return result;
+        }
+        if (i >= kHighestNumber + 1) {
+            if (wrapped) {
+                // A whole turn without a name: the list is empty.
+                result.Parameter = TTorvexParameter();
+                return result;
+            }
+            wrapped = true;
+            n = 0;
+            i = 0;
+        }
+    }
+}
+
+TSpecialTest::BrowseResult TSpecialTest::Prev(int n, const Lookup& lookup) {
+    BrowseResult result;
+    for (int k = 1;; ++k) {
+        result.Number = n - k;
+        result.Parameter = lookup(static_cast<quint16>(n - k));
+        if (!result.Parameter.Name.isEmpty()) {
+            result.Found = true;
+            return result;
+        }
+        if (n - k <= 0) {
+            return result;
+        }
+    }
+}
+
+TSpecialTest::TSpecialTest(TControllerAccess& access) : m_access(access) {}
+
+TSpecialTest::~TSpecialTest() = default;
+
+QString TSpecialTest::Connect(TCommParameter& port, const std::function<void(int)>& progress) {
+    m_session = m_access.OpenSession(port);
+    m_session->ReadParameterDump(progress);
+    const QString type = m_session->Query(kControllerTypeQuery);
+    m_access.Time.Sleep(kPauseAfterTypeQuery);
+    return type;
+}
+
+void TSpecialTest::OpenSession(TCommParameter& port) { m_session = m_access.OpenSession(port); }
+
+void TSpecialTest::Disconnect() { m_session.reset(); }
+
+void TSpecialTest::Switch(Output output, bool on) {
+    if (m_session) {
+        m_session->SendCommand(SwitchCommand(output, on));
+    }
+}
+
+void TSpecialTest::Segments(bool on) {
+    if (m_session) {
+        m_session->SendCommand(SegmentsCommand(on));
+    }
+}
+
+QString TSpecialTest::Ask(Question question) {
+    return m_session ? m_session->Query(static_cast<int>(question)) : QString();
+}
+
+void TSpecialTest::FlashRunLed(bool runLedOn) {
+    if (!m_session) {
+        return;
+    }
+    m_session->SendCommand(runLedOn ? kRunOff : kRunOn);
+    m_access.Time.Sleep(kFlashLength);
+    m_session->SendCommand(runLedOn ? kRunOn : kRunOff);
+}
+
+TTorvexParameter TSpecialTest::Find(quint16 number) const {
+    TTorvexParameter record;
+    if (m_session) {
+        m_session->GetParameter(number, record);
+    }
+    return record;
+}
+
+void TSpecialTest::Change(quint16 number, qint32 value, const QString& valueText) {
+    if (!m_session) {
+        return;
+    }
+    TTorvexParameter record;
+    record.Value = value;
+    m_session->WriteParameter(number, record);
+    m_session->SetDumpValue(static_cast<quint16>(number - 1), valueText);
+}
