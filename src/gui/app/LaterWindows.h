@@ -18,10 +18,6 @@
     };
 
 TORVEX_LATER_WINDOW(TZoom, Text(96).remove(QLatin1Char('&')))
-TORVEX_LATER_WINDOW(TFormZeroPoint, Text(135))
-TORVEX_LATER_WINDOW(TFormSpecialTest, Text(229))
-TORVEX_LATER_WINDOW(TPasswordPelvorForm, Text(118) + QStringLiteral(" (Pelvor)"))
-TORVEX_LATER_WINDOW(TPasswordPelvorChangeForm, Text(118) + QStringLiteral(" (Pelvor)"))
 TORVEX_LATER_WINDOW(TFormViewDataCollect, Text(222))
 
 #undef TORVEX_LATER_WINDOW

@@ -3,6 +3,11 @@
 #include "gui/app/LaterWindows.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
+#include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/access/TPasswordPelvorForm.h"
+#include "gui/service/TFormSpecialTest.h"
+#include "gui/service/TFormZeroPoint.h"
+#include "core/access/TControllerPassword.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"
@@ -78,10 +83,10 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
             &TFormMain::MenuMainPasswortWinTorvex32Click);
     QMenu* pelvor = AddMenu(extras, "MenuMainPasswordPelvor", Text(14) + QStringLiteral(" (Pelvor)"), 245);
     AddItem(pelvor, "SubMenuPwPelvorLogin", Text(290), 245, &TFormMain::SubMenuPwPelvorLoginClick);
-    AddItem(pelvor, "SubMenuPwPelvorLogout", Text(291), 245, nullptr);
+    AddItem(pelvor, "SubMenuPwPelvorLogout", Text(291), 245, &TFormMain::SubMenuPwPelvorLogoutClick);
     AddItem(pelvor, "SubMenuPwPelvorChange", Text(292), 245, &TFormMain::SubMenuPwPelvorChangeClick);
-    AddItem(pelvor, "SubMenuPwPelvorReadLevel", Text(293), 245, nullptr);
-    AddItem(pelvor, "SubMenuPwPelvorReadCode", Text(295), 245, nullptr);
+    AddItem(pelvor, "SubMenuPwPelvorReadLevel", Text(293), 245, &TFormMain::SubMenuPwPelvorReadLevelClick);
+    AddItem(pelvor, "SubMenuPwPelvorReadCode", Text(295), 245, &TFormMain::SubMenuPwPelvorReadCodeClick);
     AddItem(extras, "MenuMainConfiguration", Text(15), 242, &TFormMain::MenuMainConfigurationClick);
     AddItem(extras, "MenuMainParameterList", Text(230), 243, &TFormMain::MenuMainParameterListClick);
     AddItem(extras, "MenuMainZeroPoint", Text(17), 244, &TFormMain::MenuMainZeroPointClick);
@@ -196,9 +201,12 @@ bool TFormMain::CheckDatabase() {
     return false;
 }
 
-void TFormMain::ShowWithPort(QDialog& window) {
+template <typename Window>
+void TFormMain::ShowWithPort(Window& window) {
     TCommParameter* port = m_configuration.SelectPort();
+    window.SetPort(port);
     window.exec();
+    window.SetPort(nullptr);
     if (port != nullptr) {
         port->InUse = false;
     }
@@ -262,9 +270,38 @@ void TFormMain::MenuDataCollectClick() {
 
 void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm->exec(); }
 
-void TFormMain::SubMenuPwPelvorLoginClick() { m_windows->PasswordPelvor->exec(); }
+void TFormMain::SubMenuPwPelvorLoginClick() {
+    if (TControllerPassword(m_windows->PasswordPelvor->Access()).CheckPasswordFunction() != 0) {
+        m_windows->PasswordPelvor->exec();
+    }
+}
 
-void TFormMain::SubMenuPwPelvorChangeClick() { m_windows->PasswordPelvorChange->exec(); }
+void TFormMain::SubMenuPwPelvorChangeClick() {
+    if (TControllerPassword(m_windows->PasswordPelvorChange->Access()).CheckPasswordFunction() != 0) {
+        m_windows->PasswordPelvorChange->exec();
+    }
+}
+
+void TFormMain::SubMenuPwPelvorLogoutClick() {
+    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    if (password.CheckPasswordFunction() != 0) {
+        password.Logout();
+    }
+}
+
+void TFormMain::SubMenuPwPelvorReadLevelClick() {
+    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    if (password.CheckPasswordFunction() != 0) {
+        password.ReadLevel();
+    }
+}
+
+void TFormMain::SubMenuPwPelvorReadCodeClick() {
+    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    if (const int version = password.CheckPasswordFunction(); version != 0) {
+        password.ReadCode(version);
+    }
+}
 
 void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration->exec(); }
 

@@ -48,7 +48,8 @@ private:
     QToolButton* AddMenuButton(const QString& objectName, QMenu* menu);
     bool CheckDatabase();
     // Takes a port (the result may be none), shows the window modally, releases the port.
-    void ShowWithPort(QDialog& window);
+    template <typename Window>
+    void ShowWithPort(Window& window);
     void ShowParameterWindow(TViewParameter& window);
     void RunControllerCommand(int command);
 
@@ -65,6 +66,9 @@ private:
     void MenuMainPasswortWinTorvex32Click();
     void SubMenuPwPelvorLoginClick();
     void SubMenuPwPelvorChangeClick();
+    void SubMenuPwPelvorLogoutClick();
+    void SubMenuPwPelvorReadLevelClick();
+    void SubMenuPwPelvorReadCodeClick();
     void MenuMainConfigurationClick();
     void MenuMainParameterListClick();
     void MenuMainZeroPointClick();

@@ -9,11 +9,15 @@
 #include "gui/access/TPasswordForm.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
+#include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/access/TPasswordPelvorForm.h"
 #include "gui/params/TExportImportForm.h"
 #include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
+#include "gui/service/TFormSpecialTest.h"
+#include "gui/service/TFormZeroPoint.h"
 
 #include "core/base/TLogger.h"
 
@@ -61,13 +65,13 @@ TProgram::TProgram(Options options) {
     m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
     m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
     m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, m_formMain->Database(), *m_ui);
-    m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects);
-    m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects);
+    m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
+    m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects, *m_configuration, *m_ui, *m_clock, *m_logger);
     m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects);
     m_windows.About = Keep<TAboutBox>(m_windowObjects, m_configuration->ProgramDirectory);
     m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects);
-    m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects);
+    m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
+    m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, m_formMain->Database(), *m_configuration, *m_ui, *m_clock);
     m_windows.Help = Keep<THelpViewer>(m_windowObjects, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
