@@ -5,6 +5,12 @@
 #include "cli/ExportCommand.h"
 #include "cli/IdentifyCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/LedCommand.h"
+#include "cli/PasswordCommand.h"
+#include "cli/QueryCommand.h"
+#include "cli/RelayCommand.h"
+#include "cli/SegmentsCommand.h"
+#include "cli/ZeroPointCommand.h"
 #include "cli/ReadCommand.h"
 #include "cli/WriteCommand.h"
 #include "cli/MetadataCommand.h"
@@ -32,6 +38,12 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<SetsCommand>());
     commands.push_back(std::make_unique<WriteCommand>());
     commands.push_back(std::make_unique<TextCommand>());
+    commands.push_back(std::make_unique<PasswordCommand>());
+    commands.push_back(std::make_unique<ZeroPointCommand>());
+    commands.push_back(std::make_unique<LedCommand>());
+    commands.push_back(std::make_unique<RelayCommand>());
+    commands.push_back(std::make_unique<SegmentsCommand>());
+    commands.push_back(std::make_unique<QueryCommand>());
     return commands;
 }
 
