@@ -12,6 +12,7 @@
 #include "gui/service/TAboutBox.h"
 
 #include "PrintoutShots.h"
+#include "ServiceShots.h"
 
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
@@ -140,6 +141,7 @@ int main(int argc, char* argv[]) {
     }
     ok = SavePrintoutShots(program, prefix) && ok;
     ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
+    ok = TakeServiceShots(program, clock, prefix) && ok;
     program.Windows().Help->ShowContext(242);
     program.Windows().Help->resize(900, 560);
     QApplication::processEvents();
