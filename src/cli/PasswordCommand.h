@@ -7,7 +7,8 @@ class PasswordCommand : public Command {
 public:
     QString Name() const override { return QStringLiteral("password"); }
     QString Arguments() const override {
-        return QStringLiteral("login --code NNNN | logout | change --current NNNN --new NNNN [--confirm NNNN] | level | code");
+        return QStringLiteral(
+            "login --code NNNN | logout | change --current NNNN --new NNNN [--confirm NNNN] | level | code");
     }
     QString Summary() const override { return QStringLiteral("the controller's own password"); }
     void Parse(const QStringList& arguments) override;

@@ -69,8 +69,7 @@ TEST_F(ServiceCliTest, LoginChangeLoginAgainAndReadLevelAndCode) {
     EXPECT_EQ(login.exitCode, 0) << login.err.toStdString();
     EXPECT_TRUE(login.err.isEmpty());
 
-    const Result change =
-        Run(On(simulator) + QStringList{"password", "change", "--current", "1234", "--new", "0815"});
+    const Result change = Run(On(simulator) + QStringList{"password", "change", "--current", "1234", "--new", "0815"});
     EXPECT_EQ(change.exitCode, 0) << change.err.toStdString();
 
     const Result again = Run(On(simulator) + QStringList{"password", "login", "--code", "0815"});

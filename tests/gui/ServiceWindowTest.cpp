@@ -179,8 +179,7 @@ protected:
         window.show();
         return window;
     }
-    template <typename T = QWidget>
-    T* Control(TFormSpecialTest& window, const char* name) {
+    template <typename T = QWidget> T* Control(TFormSpecialTest& window, const char* name) {
         return Find<T>(&window, name);
     }
     bool Enabled(TFormSpecialTest& window, std::initializer_list<const char*> names) {
@@ -201,9 +200,10 @@ protected:
 };
 
 constexpr std::initializer_list<const char*> kIndicators = {
-    "CheckBoxLedUp", "CheckBoxLedRun", "CheckBoxLedDown", "CheckBoxLedError", "CheckBoxLedSIU1", "CheckBoxRelay",
-    "ButtonGetValveType", "ButtonGetControllerType", "ButtonActualValue", "ButtonGetParameter", "BitBtnFirst",
-    "BitBtnPrev", "BitBtnNext", "BitBtnLast", "ButtonChange"};
+    "CheckBoxLedUp",     "CheckBoxLedRun",     "CheckBoxLedDown",    "CheckBoxLedError",
+    "CheckBoxLedSIU1",   "CheckBoxRelay",      "ButtonGetValveType", "ButtonGetControllerType",
+    "ButtonActualValue", "ButtonGetParameter", "BitBtnFirst",        "BitBtnPrev",
+    "BitBtnNext",        "BitBtnLast",         "ButtonChange"};
 
 TEST_F(SpecialTestWindow, ConnectSwitchBrowseChangeAndClose) {
     TFormSpecialTest& window = Open({"--family", "TKX"});
@@ -213,19 +213,22 @@ TEST_F(SpecialTestWindow, ConnectSwitchBrowseChangeAndClose) {
     Control<QPushButton>(window, "BitBtnConnect")->click();
     EXPECT_TRUE(window.Connected());
     EXPECT_TRUE(Enabled(window, kIndicators));
-    EXPECT_TRUE(Enabled(window, {"BitBtnDisconnect", "GroupBoxMiniTerminal", "RadioButtonAllSegOn", "RadioButtonAllSegOff"}));
+    EXPECT_TRUE(
+        Enabled(window, {"BitBtnDisconnect", "GroupBoxMiniTerminal", "RadioButtonAllSegOn", "RadioButtonAllSegOff"}));
     EXPECT_FALSE(Control(window, "BitBtnConnect")->isEnabled());
     EXPECT_EQ(Control<QProgressBar>(window, "ProgressBarSpecialTest")->value(), 90);
     QString log = m_simulator->Log();
-    EXPECT_TRUE(log.contains("received p\ntorvex-sim: received T\\r\ntorvex-sim: received LR\\r\ntorvex-sim: Run LED on\n"
-                             "torvex-sim: received lR\\r"))
+    EXPECT_TRUE(
+        log.contains("received p\ntorvex-sim: received T\\r\ntorvex-sim: received LR\\r\ntorvex-sim: Run LED on\n"
+                     "torvex-sim: received lR\\r"))
         << log.toStdString();
 
     Control<QCheckBox>(window, "CheckBoxLedUp")->click();
     Control<QCheckBox>(window, "CheckBoxLedUp")->click();
     Control<QRadioButton>(window, "RadioButtonAllSegOn")->click();
     log = m_simulator->Log();
-    EXPECT_TRUE(log.contains("received LS\\r\ntorvex-sim: Up LED on\ntorvex-sim: received lS\\r\ntorvex-sim: Up LED off"));
+    EXPECT_TRUE(
+        log.contains("received LS\\r\ntorvex-sim: Up LED on\ntorvex-sim: received lS\\r\ntorvex-sim: Up LED off"));
     EXPECT_TRUE(log.contains("All segments on"));
 
     Control<QPushButton>(window, "ButtonGetControllerType")->click();

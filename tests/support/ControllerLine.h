@@ -89,8 +89,8 @@ public:
         Configuration = std::make_unique<TConfiguration>(environment, Ui);
         Access = std::make_unique<TControllerAccess>(*Configuration, Ui, Time);
         Access->OpenSession = [this](const TCommParameter&) {
-            auto link = std::make_unique<TSimulatorLink>([line = Line](const QByteArray& bytes) { return (*line)(bytes); },
-                                                         Time);
+            auto link = std::make_unique<TSimulatorLink>(
+                [line = Line](const QByteArray& bytes) { return (*line)(bytes); }, Time);
             return std::make_unique<TTorvexController>(std::move(link), 1000, true, Time);
         };
     }

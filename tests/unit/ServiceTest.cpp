@@ -16,9 +16,9 @@ TEST(ZeroPointReadOut, RepliesBecomeVoltsOrNothing) {
         QString reply;
         std::optional<QString> shown;
     } cases[] = {
-        {"-12345", "-12.345 V"}, {"+00250", "+ 0.250 V"}, {"+01234", "+ 1.234 V"}, {"+10000", "+10.000 V"},
+        {"-12345", "-12.345 V"},  {"+00250", "+ 0.250 V"}, {"+01234", "+ 1.234 V"}, {"+10000", "+10.000 V"},
         {"+012345", "+ 1.234 V"}, // only the first six characters count
-        {"5", std::nullopt},      {"", std::nullopt},     {"+0025", std::nullopt}, {"+A1234", std::nullopt},
+        {"5", std::nullopt},      {"", std::nullopt},      {"+0025", std::nullopt}, {"+A1234", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TZeroPointMeter::FormatReading(c.reply), c.shown) << c.reply.toStdString();
@@ -40,7 +40,7 @@ TEST_F(ZeroPointTest, TheVersionChoosesTheValueCommand) {
     } cases[] = {
         {"0002090\r\n", "i", "Zero-Point (Software version: 2.090)"},
         {"0002091\r\n", "j", "Zero-Point (Software version: 2.091)"},
-        {"", "i", "Zero-Point (Software version: 2.050)"},        // silent: the default version
+        {"", "i", "Zero-Point (Software version: 2.050)"},          // silent: the default version
         {"2.107\r\n", "i", "Zero-Point (Software version: 0.000)"}, // not all digits: version 0
     };
     for (const auto& c : cases) {
@@ -114,11 +114,10 @@ TEST(SpecialTestBrowsing, NextAndPrevWrapWithinTheList) {
         int from;
         int shown;
     } cases[] = {
-        {true, 0, 1},      // First, and Next from an empty field
-        {true, 40, 41},    {true, 80, 1}, // past the end: 81 .. 2081, then from 1
-        {false, 2000, 80}, // Last
-        {false, 41, 40},   {false, 2, 1},
-        {true, 65535, 1},  // numbers are 16 bits wide
+        {true, 0, 1},                                       // First, and Next from an empty field
+        {true, 40, 41},    {true, 80, 1},                   // past the end: 81 .. 2081, then from 1
+        {false, 2000, 80},                                  // Last
+        {false, 41, 40},   {false, 2, 1}, {true, 65535, 1}, // numbers are 16 bits wide
     };
     for (const auto& c : cases) {
         const auto result = c.next ? TSpecialTest::Next(c.from, lookup) : TSpecialTest::Prev(c.from, lookup);
@@ -163,9 +162,9 @@ TEST_F(SpecialTestTest, OutputsSwitchWithTheirCommands) {
         const char* off;
         const char* name;
     } cases[] = {
-        {TSpecialTest::Output::Up, "LS\r", "lS\r", "Up"},        {TSpecialTest::Output::Down, "LT\r", "lT\r", "Down"},
-        {TSpecialTest::Output::Run, "LR\r", "lR\r", "Run"},      {TSpecialTest::Output::Error, "LF\r", "lF\r", "Error"},
-        {TSpecialTest::Output::Siu1, "L1\r", "l1\r", "SIU1"},    {TSpecialTest::Output::Relay, "LY\r", "lY\r", "Relay"},
+        {TSpecialTest::Output::Up, "LS\r", "lS\r", "Up"},     {TSpecialTest::Output::Down, "LT\r", "lT\r", "Down"},
+        {TSpecialTest::Output::Run, "LR\r", "lR\r", "Run"},   {TSpecialTest::Output::Error, "LF\r", "lF\r", "Error"},
+        {TSpecialTest::Output::Siu1, "L1\r", "l1\r", "SIU1"}, {TSpecialTest::Output::Relay, "LY\r", "lY\r", "Relay"},
     };
     for (const auto& c : cases) {
         m_test.Switch(c.output, true);
@@ -195,7 +194,8 @@ TEST_F(SpecialTestTest, OutputsSwitchWithTheirCommands) {
 }
 
 TEST_F(SpecialTestTest, AChangeIsWrittenUncheckedAndKeptInTheList) {
-    Line->Replies = {{"p", {"1\t100\tmm/s\tStart speed\r\n2\t5\t\tOffset\r\n3\t7\t\tGain\r\n"}}, {"T\r", {"VF-TKX\r\n"}}};
+    Line->Replies = {{"p", {"1\t100\tmm/s\tStart speed\r\n2\t5\t\tOffset\r\n3\t7\t\tGain\r\n"}},
+                     {"T\r", {"VF-TKX\r\n"}}};
     EXPECT_EQ(m_test.Connect(Port()), "VF-TKX");
     EXPECT_EQ(m_test.Find(2).Name, "Offset");
     EXPECT_TRUE(m_test.Find(4).Name.isEmpty());

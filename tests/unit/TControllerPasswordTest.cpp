@@ -16,7 +16,8 @@ protected:
     void Script(const QByteArray& command, const QByteArray& reply) { Line->Replies[command] = {reply}; }
     std::vector<int> PausesOf(int pause) const {
         std::vector<int> found;
-        std::copy_if(Time.Pauses.begin(), Time.Pauses.end(), std::back_inserter(found), [&](int p) { return p == pause; });
+        std::copy_if(Time.Pauses.begin(), Time.Pauses.end(), std::back_inserter(found),
+                     [&](int p) { return p == pause; });
         return found;
     }
 };

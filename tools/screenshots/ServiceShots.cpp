@@ -51,8 +51,7 @@ void ServeFromSimulator(TControllerAccess& access, TSimulatedController& control
     };
 }
 
-template <typename T>
-T* Child(QWidget* window, const char* name) {
+template <typename T> T* Child(QWidget* window, const char* name) {
     return window->findChild<T*>(QLatin1String(name));
 }
 

@@ -62,9 +62,13 @@ QString DigitsOf(const QString& text) {
     return digits;
 }
 
-QString WrongPassword() { return Text(kRecordPassword) + kPelvorColon + Text(kRecordNotCorrect); }
+QString WrongPassword() {
+    return Text(kRecordPassword) + kPelvorColon + Text(kRecordNotCorrect);
+}
 
-bool Rejected(const QString& reply) { return reply.contains(QLatin1String("Wrong password")); }
+bool Rejected(const QString& reply) {
+    return reply.contains(QLatin1String("Wrong password"));
+}
 
 } // namespace
 
@@ -208,8 +212,7 @@ TControllerPassword::Result TControllerPassword::ReadLevel() {
         ShowError(Text(kRecordLevel), head + Text(kRecordUnknown));
         result.Failed = true;
     } else {
-        m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordLevel), head + result.Shown,
-                                MessageButtons::Ok);
+        m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordLevel), head + result.Shown, MessageButtons::Ok);
     }
     m_access.Ui.SetBusy(false);
     return result;

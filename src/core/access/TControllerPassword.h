@@ -16,7 +16,7 @@ public:
 
     // What an operation achieved, for callers that report an exit status.
     struct Result {
-        bool Sent = false;  // a session was opened on a port
+        bool Sent = false;   // a session was opened on a port
         bool Failed = false; // an error box was shown
         QString Shown;       // the digits a level or code box shows (empty when "Unknown")
     };
@@ -34,8 +34,7 @@ public:
     Result Logout();
     // Result.Failed as for the others; closesDialog is set when all three entries were
     // four digits and the confirmation matched, whatever the controller answered.
-    Result Change(const QString& current, const QString& newPassword, const QString& confirmation,
-                  bool& closesDialog);
+    Result Change(const QString& current, const QString& newPassword, const QString& confirmation, bool& closesDialog);
     Result ReadLevel();
     Result ReadCode(int version);
 

@@ -70,9 +70,13 @@ QString TSpecialTest::Connect(TCommParameter& port, const std::function<void(int
     return type;
 }
 
-void TSpecialTest::OpenSession(TCommParameter& port) { m_session = m_access.OpenSession(port); }
+void TSpecialTest::OpenSession(TCommParameter& port) {
+    m_session = m_access.OpenSession(port);
+}
 
-void TSpecialTest::Disconnect() { m_session.reset(); }
+void TSpecialTest::Disconnect() {
+    m_session.reset();
+}
 
 void TSpecialTest::Switch(Output output, bool on) {
     if (m_session) {

@@ -62,8 +62,12 @@ public:
 
     // An empty name and value 0 for a number that is not in the list.
     TTorvexParameter Find(quint16 number) const;
-    BrowseResult Next(int n) const { return Next(n, [this](quint16 k) { return Find(k); }); }
-    BrowseResult Prev(int n) const { return Prev(n, [this](quint16 k) { return Find(k); }); }
+    BrowseResult Next(int n) const {
+        return Next(n, [this](quint16 k) { return Find(k); });
+    }
+    BrowseResult Prev(int n) const {
+        return Prev(n, [this](quint16 k) { return Find(k); });
+    }
     // Writes the value unchecked and keeps the typed text in the list at position number - 1.
     void Change(quint16 number, qint32 value, const QString& valueText);
 

@@ -16,7 +16,9 @@ constexpr int kNewValueQuery = 24; // "j"
 // The value replies come quickly: a twentieth of the reply timeout ends them.
 constexpr int kValueTimeoutDivisor = 20;
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 } // namespace
 
 TZeroPointMeter::TZeroPointMeter(TControllerAccess& access) : m_access(access) {}
@@ -39,7 +41,9 @@ std::optional<QString> TZeroPointMeter::FormatReading(const QString& reply) {
     return text;
 }
 
-QString TZeroPointMeter::VersionText(int version) { return QString::asprintf("%2.3f", version / 1000.0); }
+QString TZeroPointMeter::VersionText(int version) {
+    return QString::asprintf("%2.3f", version / 1000.0);
+}
 
 void TZeroPointMeter::Start(TCommParameter& port) {
     Close();
@@ -68,9 +72,8 @@ TZeroPointMeter::Reading TZeroPointMeter::Tick() {
         m_version = static_cast<int>(std::min<qint64>(reply.right(9).toLongLong(), 999999999));
         m_versionKnown = true;
     }
-    const QString reply =
-        m_session->QueryRaw(m_version <= kLastVersionWithOldCommand ? kOldValueQuery : kNewValueQuery,
-                            kValueTimeoutDivisor);
+    const QString reply = m_session->QueryRaw(m_version <= kLastVersionWithOldCommand ? kOldValueQuery : kNewValueQuery,
+                                              kValueTimeoutDivisor);
     if (const std::optional<QString> text = FormatReading(reply)) {
         reading.Text = *text;
         reading.FontSize = kValueFontSize;
@@ -92,7 +95,9 @@ QString TZeroPointMeter::Title() const {
     return title;
 }
 
-bool TZeroPointMeter::PortOpen() const { return m_session != nullptr && m_session->IsPortOpen(); }
+bool TZeroPointMeter::PortOpen() const {
+    return m_session != nullptr && m_session->IsPortOpen();
+}
 
 void TZeroPointMeter::Close() {
     m_session.reset();

@@ -23,8 +23,7 @@ constexpr int kRecordNotConnected = 187;
 constexpr int kRecordSendUnchecked = 225;
 constexpr int kRecordTitle = 229;
 
-template <typename T>
-T* Named(QWidget* parent, const char* name, const QString& caption = {}) {
+template <typename T> T* Named(QWidget* parent, const char* name, const QString& caption = {}) {
     auto* widget = new T(parent);
     widget->setObjectName(QLatin1String(name));
     if constexpr (std::is_base_of_v<QAbstractButton, T>) {
@@ -101,8 +100,9 @@ void TFormSpecialTest::BuildControls() {
 
     auto* right = new QGridLayout;
     int row = 0;
-    for (auto [button, shown] : {std::pair{m_getValveType, m_valveType}, std::pair{m_getControllerType, m_controllerType},
-                                 std::pair{m_actualValue, m_actualValueShown}}) {
+    for (auto [button, shown] :
+         {std::pair{m_getValveType, m_valveType}, std::pair{m_getControllerType, m_controllerType},
+          std::pair{m_actualValue, m_actualValueShown}}) {
         right->addWidget(button, row, 0);
         right->addWidget(shown, row++, 1, 1, 3);
     }
@@ -138,9 +138,9 @@ void TFormSpecialTest::BuildControls() {
     connect(m_disconnect, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnDisconnectClick);
     // clicked, not toggled: boxes cleared by the program send nothing.
     const std::pair<QCheckBox*, TSpecialTest::Output> switches[] = {
-        {m_ledUp, TSpecialTest::Output::Up},       {m_ledRun, TSpecialTest::Output::Run},
-        {m_ledDown, TSpecialTest::Output::Down},   {m_ledError, TSpecialTest::Output::Error},
-        {m_ledSiu1, TSpecialTest::Output::Siu1},   {m_relay, TSpecialTest::Output::Relay}};
+        {m_ledUp, TSpecialTest::Output::Up},     {m_ledRun, TSpecialTest::Output::Run},
+        {m_ledDown, TSpecialTest::Output::Down}, {m_ledError, TSpecialTest::Output::Error},
+        {m_ledSiu1, TSpecialTest::Output::Siu1}, {m_relay, TSpecialTest::Output::Relay}};
     for (const auto& [box, output] : switches) {
         connect(box, &QCheckBox::clicked, this, [this, box = box, output = output] { SwitchClick(box, output); });
     }
@@ -299,8 +299,8 @@ void TFormSpecialTest::ButtonChangeClick() {
         m_paramValue->setFocus();
         return;
     }
-    const MessageAnswer answer = m_access.Ui.ShowMessage(MessageKind::Warning, windowTitle(),
-                                                         Text(kRecordSendUnchecked), MessageButtons::YesNo);
+    const MessageAnswer answer =
+        m_access.Ui.ShowMessage(MessageKind::Warning, windowTitle(), Text(kRecordSendUnchecked), MessageButtons::YesNo);
     if (answer != MessageAnswer::No) {
         const std::optional<int> value = IntegerOf(m_paramValue->text());
         if (!value) {

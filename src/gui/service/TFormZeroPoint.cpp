@@ -26,7 +26,9 @@ TFormZeroPoint::TFormZeroPoint(TConfiguration& configuration, Feedback& feedback
     connect(&m_timerMeasure, &QTimer::timeout, this, &TFormZeroPoint::TimerMeasureTimer);
 }
 
-TFormZeroPoint::~TFormZeroPoint() { m_timerMeasure.stop(); }
+TFormZeroPoint::~TFormZeroPoint() {
+    m_timerMeasure.stop();
+}
 
 void TFormZeroPoint::ShowReadOut(const QString& text, int pointSize) {
     QFont font = m_editVal->font();
