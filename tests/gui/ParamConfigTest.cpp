@@ -253,6 +253,7 @@ TEST_F(ParamConfig, PrintAndReportGoToTheChosenPdf) {
     TViewParameter* window = OpenTkx();
     const QString pdf = m_tree.Path("printed.pdf");
     int dialogs = 0;
+    const auto chooser = window->ChoosePrinter;
     window->ChoosePrinter = [&](QPrinter& printer) {
         ++dialogs;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -271,8 +272,18 @@ TEST_F(ParamConfig, PrintAndReportGoToTheChosenPdf) {
         EXPECT_EQ(Find<QProgressBar>(window, "ProgressBarTransmit")->value(), 0);
     }
     EXPECT_EQ(dialogs, 2);
-    window->ChoosePrinter = [](QPrinter&) { return false; };
-    Find<QPushButton>(window, "BtnPrint")->click(); // cancelled: nothing happens
+    // Without the hook, the real print dialog comes up; cancelling it prints nothing.
+    window->ChoosePrinter = chooser;
+    QString dialogName;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            dialogName = modal->objectName();
+            modal->close();
+        }
+    });
+    Find<QPushButton>(window, "BtnPrint")->click();
+    EXPECT_EQ(dialogName, "PrintParameterDialog");
+    EXPECT_EQ(Find<QProgressBar>(window, "ProgressBarTransmit")->value(), 0);
     window->close();
 }
 
