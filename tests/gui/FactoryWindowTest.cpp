@@ -153,6 +153,10 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
     Start();
     TEditFactorySettingsForm* editor = OpenEditor();
     Enter(editor, "DBEditFlowRateUp", "165");
+    auto* description = Find<QPlainTextEdit>(editor, "DBMemoDescription");
+    description->setFocus();
+    description->moveCursor(QTextCursor::End);
+    QTest::keyClicks(description, " - lift 7");
     const QString file = m_tree.Path("241730582.fact");
     editor->ChooseFile = [&](const TFileRequest& request) {
         EXPECT_EQ(request.ProposedName, "241730582.fact");
@@ -161,6 +165,7 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
     Find<QPushButton>(editor, "BtnCreateFile")->click();
     EXPECT_EQ(editor->windowTitle(), "241730582.fact - WinTorvex32");
     ASSERT_TRUE(QFile::exists(file));
+    EXPECT_TRUE(m_tree.Read(file).startsWith("Description: Default factory setting, valve TKX 3 - lift 7\r\n"));
     editor->reject();
 
     TSaveFactorySettingsForm* sender = OpenSender();

@@ -226,14 +226,8 @@ void TEditFactorySettingsForm::Bind() {
         m_edits[QString::fromLatin1(control)]->Bind(&sets, field);
     }
     m_description->Bind(&sets, QStringLiteral("Description"));
-    connect(m_description, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_description->hasFocus()) {
-            Guarded([this] {
-                m_description->Store();
-                m_editor->DescriptionChanged();
-            });
-        }
-    });
+    // Posted when the user leaves it: a post on every key would put the text back under the cursor.
+    m_description->installEventFilter(this);
 
     m_lists[QStringLiteral("DBLookupValveType")]->setToolTip(Hint(m_editor->ValveHint()));
     for (const auto& [field, hint] : m_editor->RangeHints()) {
@@ -278,7 +272,17 @@ void TEditFactorySettingsForm::EditExit(TDBEdit* edit) {
     ShowState();
 }
 
+void TEditFactorySettingsForm::StoreDescription() {
+    Guarded([this] {
+        m_description->Store();
+        m_editor->DescriptionChanged();
+    });
+}
+
 bool TEditFactorySettingsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_description && event->type() == QEvent::FocusOut) {
+        StoreDescription();
+    }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && qobject_cast<TDBEdit*>(watched) != nullptr) {
@@ -324,11 +328,15 @@ void TEditFactorySettingsForm::BtnCreateFileClick() {
     if (path.isEmpty()) {
         return;
     }
+    StoreDescription(); // what is being typed belongs in the file
     setWindowTitle(TFactoryEditor::FileTitle(path));
     Guarded([&] { m_editor->CreateFile(path); });
 }
 
 void TEditFactorySettingsForm::done(int result) {
+    if (m_configuration.DatabaseAvailable) {
+        StoreDescription();
+    }
     Guarded([this] {
         if (m_configuration.DatabaseAvailable) {
             m_editor->ConvertToMetric();

@@ -47,6 +47,7 @@ private:
     void ListCloseUp(TDBLookupComboBox* list);
     void EditExit(TDBEdit* edit);
     void ShowState();
+    void StoreDescription();
     void Guarded(const std::function<void()>& action);
 
     TParameterDatabase& m_database;
