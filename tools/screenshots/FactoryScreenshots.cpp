@@ -4,6 +4,10 @@
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
 
+#include "core/base/Clock.h"
+
+#include "TSimulatorLink.h"
+
 #include <QApplication>
 #include <QPixmap>
 
@@ -20,7 +24,7 @@ bool SaveWindow(QWidget* window, const QString& path) {
 }
 } // namespace
 
-bool TakeFactoryScreenshots(TProgram& program, const QString& prefix, const QString& scratchDirectory) {
+bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString& prefix, const QString& scratchDirectory) {
     bool ok = true;
     TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings;
     editor->resize(editor->sizeHint());
@@ -33,6 +37,14 @@ bool TakeFactoryScreenshots(TProgram& program, const QString& prefix, const QStr
     TSaveFactorySettingsForm* sender = program.Windows().SaveFactorySettings;
     sender->ChooseFile = [file](const TFileRequest&) { return file; };
     sender->BtnOpenFileClick();
+    TSimulatedController::Setup setup;
+    setup.SoftwareVersion = 2220;
+    setup.DatabaseDirectory = program.Configuration().GetTemplateDatabaseDirectory();
+    TSimulatedController controller(setup);
+    sender->Access().OpenSession = [&](const TCommParameter&) {
+        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(controller, clock), 100, false, clock);
+    };
+    sender->BtnSendClick();
     sender->resize(820, 560);
     ok = SaveWindow(sender, prefix + "factory-sender.png") && ok;
     return ok;

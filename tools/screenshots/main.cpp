@@ -146,6 +146,6 @@ int main(int argc, char* argv[]) {
     program.Windows().Help->resize(900, 560);
     QApplication::processEvents();
     ok = Save(program.Windows().Help->grab(), prefix + "help.png") && ok;
-    ok = TakeFactoryScreenshots(program, prefix, home.path()) && ok;
+    ok = TakeFactoryScreenshots(program, clock, prefix, home.path()) && ok;
     return ok ? 0 : 1;
 }

@@ -27,6 +27,8 @@ public:
     std::function<QString(const TFileRequest&)> ChooseFile;
 
     TFactoryLamp Lamp() const { return m_lamp; }
+    // How sessions reach the controller; tests and demonstrations put a simulated one behind it.
+    TControllerAccess& Access() { return m_access; }
     const QString& LastFileName() const { return m_lastFileName; }
 
 protected:
