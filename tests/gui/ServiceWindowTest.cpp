@@ -57,11 +57,22 @@ TEST_F(ServiceWindow, LoginAndChangeThroughTheDialogs) {
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
 
     // A malformed password is refused before anything is sent; the dialog closes emptied.
+    // While its Send is handled the cursor is busy and the dialog's controls are locked.
+    bool lockedDuringSend = false;
+    m_feedback.OnMessage = [&] {
+        lockedDuringSend = m_feedback.BusyDepth > 0 && !password->isEnabled() &&
+                           !Find<QPushButton>(login, "BtnOk")->isEnabled() &&
+                           !Find<QPushButton>(login, "BtnCancel")->isEnabled();
+    };
     WhenShown(login, [&] {
         QTest::keyClicks(password, "12a4");
         Find<QPushButton>(login, "BtnOk")->click();
     });
     Trigger("SubMenuPwPelvorLogin");
+    m_feedback.OnMessage = nullptr;
+    EXPECT_TRUE(lockedDuringSend);
+    EXPECT_EQ(m_feedback.BusyDepth, 0);
+    EXPECT_TRUE(password->isEnabled());
     EXPECT_FALSE(login->isVisible());
     EXPECT_TRUE(password->text().isEmpty());
     EXPECT_EQ(m_feedback.Texts(), QStringList{"Password (Pelvor): not correct"});

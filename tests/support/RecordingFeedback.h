@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // Records every message and answers questions from a queue (Yes when it runs dry).
@@ -21,6 +22,9 @@ public:
     MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
                               MessageButtons buttons) override {
         Messages.push_back({kind, caption, text, buttons});
+        if (OnMessage) {
+            OnMessage();
+        }
         if (buttons != MessageButtons::YesNo) {
             return MessageAnswer::Ok;
         }
@@ -48,7 +52,11 @@ public:
         return texts;
     }
 
+    void SetBusy(bool busy) override { BusyDepth += busy ? 1 : -1; }
+
     std::vector<Message> Messages;
+    std::function<void()> OnMessage; // runs while the box would be up
+    int BusyDepth = 0;
     std::deque<MessageAnswer> Answers;
     std::vector<QStringList> OfferedPorts;
     int PortChoice = 0; // index into the offered names; -1 cancels
