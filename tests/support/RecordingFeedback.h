@@ -7,6 +7,8 @@
 
 #include <deque>
 #include <functional>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 // Records every message and answers questions from a queue (Yes when it runs dry).
@@ -44,6 +46,16 @@ public:
         return names[PortChoice];
     }
 
+    // Status notes come from the recorder's thread.
+    void ShowStatus(int panel, const QString& text) override {
+        std::lock_guard lock(m_statusLock);
+        Statuses.push_back({panel, text});
+    }
+    std::vector<std::pair<int, QString>> StatusNotes() const {
+        std::lock_guard lock(m_statusLock);
+        return Statuses;
+    }
+
     QStringList Texts() const {
         QStringList texts;
         for (const auto& m : Messages) {
@@ -60,4 +72,8 @@ public:
     std::deque<MessageAnswer> Answers;
     std::vector<QStringList> OfferedPorts;
     int PortChoice = 0; // index into the offered names; -1 cancels
+    std::vector<std::pair<int, QString>> Statuses;
+
+private:
+    mutable std::mutex m_statusLock;
 };

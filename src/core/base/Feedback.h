@@ -24,6 +24,9 @@ public:
 
     virtual void SetProgress(int position) { (void)position; }
     virtual void SetBusy(bool busy) { (void)busy; }
+    // A note in a status panel of the window the operation belongs to (a failed recording shows
+    // in the data view's panel 3). Called from any thread: an implementation hands it to its own.
+    virtual void ShowStatus(int panel, const QString& text) { (void)panel, (void)text; }
 };
 
 // For runs nobody watches (benchmarks, the screenshot tool): every question is

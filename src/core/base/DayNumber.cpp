@@ -1,0 +1,36 @@
+#include "core/base/DayNumber.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+constexpr qint64 kMsPerDay = 86'400'000;
+constexpr qint64 kFractionUnits = 10'000'000;
+} // namespace
+
+double DayNumber::Of(const QDateTime& local) {
+    return static_cast<double>(kEpoch.daysTo(local.date())) +
+           static_cast<double>(local.time().msecsSinceStartOfDay()) / static_cast<double>(kMsPerDay);
+}
+
+QDateTime DayNumber::ToDateTime(double dayNumber) {
+    if (!std::isfinite(dayNumber) || std::abs(dayNumber) > 3e6) {
+        return {};
+    }
+    const double days = std::floor(dayNumber);
+    const auto ms = static_cast<qint64>(std::llround((dayNumber - days) * static_cast<double>(kMsPerDay)));
+    return QDateTime(kEpoch.addDays(static_cast<qint64>(days)), QTime(0, 0)).addMSecs(ms);
+}
+
+DayNumber::Stamp DayNumber::StampOf(const QDateTime& local) {
+    // Integer arithmetic: the fraction is truncated exactly as the day number's would be.
+    const qint64 ms = local.time().msecsSinceStartOfDay();
+    return {static_cast<std::uint32_t>(std::llabs(kEpoch.daysTo(local.date()))),
+            static_cast<std::uint32_t>(ms * kFractionUnits / kMsPerDay)};
+}
+
+QDateTime DayNumber::ToDateTime(Stamp stamp) {
+    const qint64 ms = static_cast<qint64>(stamp.Fraction) * kMsPerDay / kFractionUnits;
+    return QDateTime(kEpoch.addDays(stamp.Days), QTime(0, 0)).addMSecs(ms);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/livedata/TDataRecord.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QIODevice;
+
+struct TPictureEntry {
+    std::int32_t Offset = 0; // file offset of the picture's first record
+    std::int32_t Count = 0;  // records of the picture
+    bool operator==(const TPictureEntry&) const = default;
+};
+
+// The fixed head of a data file: counts and the table of pictures (one lift run each).
+struct TDataFileHeader {
+    static constexpr int Size = 5392;
+    static constexpr int MaxPictures = 672;
+
+    std::int32_t RecordCount = 0;
+    std::int32_t PictureCount = 0;
+    double ClosedAt = 0; // day number of the last close by the recorder
+    std::array<TPictureEntry, MaxPictures> PictureTable{};
+
+    bool operator==(const TDataFileHeader&) const = default;
+
+    void Encode(std::uint8_t* out) const;
+    static TDataFileHeader Decode(const std::uint8_t* in);
+
+    static constexpr qint64 OffsetOfRecord(qint64 index) { return Size + index * TDataRecord::Size; }
+};
+
+// What a reader learns from a data file. A recorder that was killed may have written
+// records its header does not count yet: they are accounted for here, as the recorder
+// would have done (kind-1 records start pictures), and a trailing partial record is left out.
+struct TDataFileScan {
+    TDataFileHeader Header;
+    qint64 WholeRecords = 0;  // complete records after the header
+    qint64 TrailingBytes = 0; // bytes of a partial record at the end
+    int RecoveredRecords = 0; // records found beyond what the stored header accounts for
+    qint64 UsableSize() const { return TDataFileHeader::OffsetOfRecord(WholeRecords); }
+};
+
+namespace DataFile {
+
+// Reads and checks the header; nullopt with a message when the bytes are not a data file
+// (shorter than a header, counts out of range, a picture outside the file).
+std::optional<TDataFileScan> Inspect(QIODevice& file, QString& error);
+
+// Brings a header up to date with the records after what it accounts for (the tail of the
+// records held in `tail`, starting at record index `firstIndex`). Returns how many were taken.
+int Recover(TDataFileHeader& header, qint64 firstIndex, const std::vector<TDataRecord>& tail);
+
+// The records of picture `picture` (0-based) that a drawing shows: it stops before the first
+// record whose time count runs backwards.
+std::vector<TDataRecord> DrawnRecords(QIODevice& file, const TDataFileHeader& header, int picture, QString& error);
+
+// One picture as a listing shows it.
+struct PictureSummary {
+    QDateTime Start; // the run's start stamp (local)
+    int RecordCount = 0;
+    double Seconds = 0; // time count of the last drawn record / 180
+    QString Direction;  // "UP", "DOWN" or "???"
+};
+PictureSummary Summarise(const TDataFileHeader& header, int picture, const std::vector<TDataRecord>& drawn);
+
+} // namespace DataFile
