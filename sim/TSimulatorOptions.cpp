@@ -43,6 +43,7 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
         {"--frame-rate", [&](const QString& v) { return number(v, 1, FrameRate); }},
         {"--run-length", [&](const QString& v) { return number(v, 0.1, RunSeconds); }},
         {"--gap", [&](const QString& v) { return number(v, 0.0, GapSeconds); }},
+        {"--runs", [&](const QString& v) { double d; return number(v, 0, d) && (Runs = int(d), true); }},
         {"--slow-replies", [&](const QString& v) { double d; return number(v, 0, d) && (SlowRepliesMs = int(d), true); }},
         {"--drop-char", [&](const QString& v) { double d; return number(v, 0, d) && (DropEvery = int(d), true); }},
         {"--fault",
@@ -51,6 +52,8 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
                  FaultGarbage = true;
              } else if (v == "midframe") {
                  FaultMidFrame = true;
+             } else if (v == "badlength") {
+                 FaultBadLength = true;
              } else if (v == "silence") {
                  FaultSilence = true;
              } else {
@@ -73,6 +76,10 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
         }
         if (argument == "--live") {
             Live = true;
+            continue;
+        }
+        if (argument == "--unpaced") {
+            Unpaced = true;
             continue;
         }
         const auto it = valued.find(argument);
@@ -120,10 +127,14 @@ QString TSimulatorOptions::Usage() {
         "  --live                stream lift runs, up and down in turn\n"
         "  --frame-rate HZ       frames per second (default 45)\n"
         "  --run-length S        seconds per run (default 8)\n"
-        "  --gap S               silence between runs in seconds (default 3)\n\n"
+        "  --gap S               silence between runs in seconds (default 3)\n"
+        "  --runs N              stream N runs, then stay silent (default: no end)\n"
+        "  --unpaced             send the runs as fast as the line takes them, with no baud pacing\n"
+        "                        and no frame timing (the silence between runs stays)\n\n"
         "Faults:\n"
         "  --fault garbage       stray bytes between frames and runs\n"
         "  --fault midframe      the stream starts in the middle of a frame\n"
+        "  --fault badlength     the sixth frame of every run is one byte short\n"
         "  --fault silence       never answer a command\n"
         "  --slow-replies MS     start every reply MS late\n"
         "  --drop-char N         drop every N-th byte of the replies\n"

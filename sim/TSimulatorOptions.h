@@ -18,6 +18,9 @@ struct TSimulatorOptions {
     double GapSeconds = 3.0;
     bool FaultGarbage = false;   // stray bytes between frames and runs
     bool FaultMidFrame = false;  // the stream starts in the middle of a frame
+    bool FaultBadLength = false; // the sixth frame of every run is one byte short
+    bool Unpaced = false;        // live data as fast as the line takes it (benchmarks)
+    int Runs = -1;               // stream this many runs, then stay silent; -1: no end
     bool FaultSilence = false;   // never answers a command
     int SlowRepliesMs = 0;       // each reply starts this late
     int DropEvery = 0;           // drop every n-th reply byte

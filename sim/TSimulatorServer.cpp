@@ -107,6 +107,8 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     };
 
     int runNumber = 0;
+    QByteArray unpaced; // the run being sent unpaced, and how much of it the line has taken
+    qsizetype unpacedDone = 0;
     qint64 nextRunMicros = m_options.Live ? 500'000 : -1;
     int replyBytes = 0;
     qsizetype logged = 0;
@@ -114,10 +116,13 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     while (!stop.load()) {
         const qint64 now = clock.nsecsElapsed() / 1000;
 
-        if (nextRunMicros >= 0 && now >= nextRunMicros) {
+        if (nextRunMicros >= 0 && now >= nextRunMicros && (m_options.Runs < 0 || runNumber < m_options.Runs)) {
             std::vector<QByteArray> frames = generator.Run(runNumber);
             if (m_options.FaultMidFrame && runNumber == 0 && !frames.empty()) {
                 frames.front() = frames.front().right(7);
+            }
+            if (m_options.FaultBadLength && frames.size() > 5) {
+                frames[5].chop(1);
             }
             const qint64 frameMicros = static_cast<qint64>(1'000'000 / m_options.FrameRate);
             for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -125,14 +130,35 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
                 if (m_options.FaultGarbage && random->bounded(25) == 0) {
                     bytes.prepend(QByteArray::number(random->generate(), 16).left(3 + random->bounded(5)));
                 }
-                send(bytes, now + static_cast<qint64>(i) * frameMicros);
+                if (m_options.Unpaced) {
+                    unpaced += bytes;
+                } else {
+                    send(bytes, now + static_cast<qint64>(i) * frameMicros);
+                }
             }
             const qint64 runMicros = static_cast<qint64>(frames.size()) * frameMicros;
-            nextRunMicros = now + runMicros + static_cast<qint64>(m_options.GapSeconds * 1'000'000);
+            // Unpaced, the silence starts once the line has taken the whole run.
+            nextRunMicros = m_options.Unpaced ? -2 : now + runMicros + static_cast<qint64>(m_options.GapSeconds * 1'000'000);
             if (m_options.FaultGarbage) {
-                send(QByteArrayLiteral("\x55\x0f\x55#"), now + runMicros + 100'000);
+                if (m_options.Unpaced) {
+                    unpaced += QByteArrayLiteral("\x55\x0f\x55#");
+                } else {
+                    send(QByteArrayLiteral("\x55\x0f\x55#"), now + runMicros + 100'000);
+                }
             }
             ++runNumber;
+        }
+        if (!unpaced.isEmpty()) {
+            const ssize_t written = ::write(m_fd, unpaced.constData() + unpacedDone,
+                                            static_cast<size_t>(unpaced.size() - unpacedDone));
+            if (written > 0) {
+                unpacedDone += written;
+            }
+            if (unpacedDone == unpaced.size()) {
+                unpaced.clear();
+                unpacedDone = 0;
+                nextRunMicros = clock.nsecsElapsed() / 1000 + static_cast<qint64>(m_options.GapSeconds * 1'000'000);
+            }
         }
 
         // Write what is due; a line nobody listens to loses its bytes.
@@ -149,10 +175,10 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
         if (!line.empty()) {
             waitMicros = std::min(waitMicros, line.front().DueMicros - now);
         }
-        if (nextRunMicros >= 0) {
+        if (nextRunMicros >= 0 && (m_options.Runs < 0 || runNumber < m_options.Runs)) {
             waitMicros = std::min(waitMicros, nextRunMicros - now);
         }
-        pollfd input{m_fd, POLLIN, 0};
+        pollfd input{m_fd, static_cast<short>(POLLIN | (unpaced.isEmpty() ? 0 : POLLOUT)), 0};
         const int timeout = static_cast<int>(std::max<qint64>(0, (waitMicros + 999) / 1000));
         if (::poll(&input, 1, timeout) <= 0 || !(input.revents & POLLIN)) {
             continue;

@@ -24,6 +24,7 @@ QString HelpText() {
         "  --reply-timeout MS  silence that ends a controller reply (default: the configured one, 1000)\n"
         "  --pause-sending 0|1 send commands one character at a time (default 1)\n"
         "  --eeprom-delay MS   pause after each parameter written (default: the configured one, 100)\n"
+        "  --gap-for-new-page MS  silence that ends a recorded run (default: the configured one, 300)\n"
         "  --yes, --no         the answer to questions (default --yes)\n\n"
         "Commands:\n");
     for (const auto& command : AllCommands()) {
@@ -51,6 +52,7 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
     QString replyTimeout;
     int pauseSending = -1;
     QString eepromDelay;
+    QString gapForNewPage;
     bool answerYes = true;
     try {
         qsizetype i = 0;
@@ -106,6 +108,12 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                     throw UsageError(QStringLiteral("--eeprom-delay must be 0..32000 ms"));
                 }
                 eepromDelay = QString::number(ms);
+            } else if (name == QLatin1String("--gap-for-new-page")) {
+                const int ms = ParseIntegerArgument(value(), QStringLiteral("--gap-for-new-page"));
+                if (ms < 1 || ms > 32000) {
+                    throw UsageError(QStringLiteral("--gap-for-new-page must be 1..32000 ms"));
+                }
+                gapForNewPage = QString::number(ms);
             } else if (name == QLatin1String("--pause-sending")) {
                 const QString flag = value();
                 if (flag != QLatin1String("0") && flag != QLatin1String("1")) {
@@ -141,6 +149,9 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
                 }
                 if (!eepromDelay.isEmpty()) {
                     configuration.Settings().EEpromWrite = eepromDelay;
+                }
+                if (!gapForNewPage.isEmpty()) {
+                    configuration.Settings().GapForNewPage = gapForNewPage;
                 }
                 if (pauseSending >= 0) {
                     configuration.Settings().PauseSending = pauseSending == 1;

@@ -3,6 +3,9 @@
 #include "cli/FactoryCheckCommand.h"
 #include "cli/FactorySendCommand.h"
 #include "cli/ExportCommand.h"
+#include "cli/ExportRunCommand.h"
+#include "cli/PicturesCommand.h"
+#include "cli/RecordCommand.h"
 #include "cli/IdentifyCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/LedCommand.h"
@@ -44,6 +47,9 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<RelayCommand>());
     commands.push_back(std::make_unique<SegmentsCommand>());
     commands.push_back(std::make_unique<QueryCommand>());
+    commands.push_back(std::make_unique<RecordCommand>());
+    commands.push_back(std::make_unique<PicturesCommand>());
+    commands.push_back(std::make_unique<ExportRunCommand>());
     return commands;
 }
 

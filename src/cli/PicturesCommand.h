@@ -1,0 +1,18 @@
+#pragma once
+
+#include "cli/Command.h"
+
+// Lists the pictures (lift runs) of a data file.
+class PicturesCommand : public Command {
+public:
+    QString Name() const override { return QStringLiteral("pictures"); }
+    QString Arguments() const override { return QStringLiteral("FILE.dat"); }
+    QString Summary() const override {
+        return QStringLiteral("list the pictures of a data file: number, start, records, seconds, direction");
+    }
+    void Parse(const QStringList& arguments) override;
+    int Run(CliContext& context) override;
+
+private:
+    QString m_file;
+};

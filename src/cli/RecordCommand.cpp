@@ -1,0 +1,217 @@
+#include "cli/RecordCommand.h"
+
+#include "cli/ControllerPort.h"
+#include "cli/DataFileSupport.h"
+
+#include "core/app/TConfiguration.h"
+#include "core/link/SerialPort.h"
+#include "core/livedata/TDataRecorder.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+
+#include <csignal>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGINT and SIGTERM delivered as readable bytes instead of to a handler, for as long as it lives.
+// Blocked before the recording threads start, so they inherit the block and only we see them.
+class StopSignals {
+public:
+    StopSignals() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &set, &m_old);
+        m_fd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    }
+    ~StopSignals() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    int Fd() const { return m_fd; }
+
+private:
+    sigset_t m_old{};
+    int m_fd = -1;
+};
+
+// Prints each completed picture and wakes the waiting command when it has enough, is told of a
+// full file or of a failed write. Runs on the recorder's thread; the command prints nothing meanwhile.
+class RecordListener : public TRecorderListener {
+public:
+    RecordListener(CliContext& context, int wanted) : m_context(context), m_wanted(wanted) {
+        m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    }
+    ~RecordListener() override {
+        if (m_wake >= 0) {
+            close(m_wake);
+        }
+    }
+    RecordListener(const RecordListener&) = delete;
+    RecordListener& operator=(const RecordListener&) = delete;
+
+    void PictureCompleted(int picture, const TDataFileHeader& header) override {
+        std::lock_guard lock(m_lock);
+        QFile file(m_file);
+        std::vector<TDataRecord> drawn;
+        QString error;
+        if (file.open(QIODevice::ReadOnly)) {
+            drawn = DataFile::DrawnRecords(file, header, picture, error);
+        }
+        m_context.Out << DataFileSupport::PictureLine(picture + 1, DataFile::Summarise(header, picture, drawn)) << Qt::endl;
+        ++m_completed;
+        if (m_wanted > 0 && m_completed >= m_wanted) {
+            Wake();
+        }
+    }
+    void FileFull(const QString& saved, const QString& continuingIn) override {
+        std::lock_guard lock(m_lock);
+        m_file = continuingIn;
+        m_context.Err << "torvex: " << saved << " is full (" << TDataFileHeader::MaxPictures
+                      << " pictures); recording goes on in " << continuingIn << Qt::endl;
+    }
+    void WriteFailed(const QString& text) override {
+        std::lock_guard lock(m_lock);
+        QString shown = text;
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        m_context.Err << "torvex: " << shown << Qt::endl;
+        m_failed = true;
+        Wake();
+    }
+
+    void SetFile(const QString& file) {
+        std::lock_guard lock(m_lock);
+        m_file = file;
+    }
+    bool Failed() const {
+        std::lock_guard lock(m_lock);
+        return m_failed;
+    }
+    int WakeFd() const { return m_wake; }
+
+private:
+    void Wake() {
+        const std::uint64_t one = 1;
+        (void)write(m_wake, &one, sizeof one);
+    }
+
+    CliContext& m_context;
+    const int m_wanted;
+    mutable std::mutex m_lock;
+    QString m_file;
+    int m_completed = 0;
+    bool m_failed = false;
+    int m_wake = -1;
+};
+
+// NAME-2.dat, NAME-3.dat, ... beside the full file: the first that is missing or still has room.
+QString NextFileBeside(const QString& first) {
+    const QFileInfo info(first);
+    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
+    for (int k = 2;; ++k) {
+        const QString candidate = base + QStringLiteral("-%1.dat").arg(k);
+        if (!QFileInfo::exists(candidate)) {
+            return candidate;
+        }
+        QFile file(candidate);
+        QString error;
+        if (file.open(QIODevice::ReadOnly)) {
+            const auto scan = DataFile::Inspect(file, error);
+            if (scan && scan->Header.PictureCount < TDataFileHeader::MaxPictures) {
+                return candidate;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void RecordCommand::Parse(const QStringList& arguments) {
+    const CommandArguments parsed(Name(), arguments,
+                                  {QStringLiteral("--out"), QStringLiteral("--seconds"), QStringLiteral("--pictures")});
+    if (!parsed.Has(QStringLiteral("--out")) || !parsed.Positional.isEmpty() ||
+        parsed.Value(QStringLiteral("--out")).isEmpty()) {
+        throw UsageError(QStringLiteral("record needs --out FILE.dat"));
+    }
+    m_out = parsed.Value(QStringLiteral("--out"));
+    if (parsed.Has(QStringLiteral("--seconds"))) {
+        m_seconds = ParseIntegerArgument(parsed.Value(QStringLiteral("--seconds")), QStringLiteral("--seconds"));
+        if (m_seconds < 1) {
+            throw UsageError(QStringLiteral("--seconds must be 1 or more"));
+        }
+    }
+    if (parsed.Has(QStringLiteral("--pictures"))) {
+        m_pictures = ParseIntegerArgument(parsed.Value(QStringLiteral("--pictures")), QStringLiteral("--pictures"));
+        if (m_pictures < 1) {
+            throw UsageError(QStringLiteral("--pictures must be 1 or more"));
+        }
+    }
+}
+
+int RecordCommand::Run(CliContext& context) {
+    const QString out = QFileInfo(m_out).absoluteFilePath();
+    // The file is checked before anything touches it: a wrong file stays as it was.
+    if (QFileInfo::exists(out)) {
+        QFile file(out);
+        if (!DataFileSupport::Open(context, file)) {
+            return 1;
+        }
+        QFile writable(out);
+        if (!writable.open(QIODevice::ReadWrite)) {
+            context.Err << "torvex: " << out << " cannot be written: " << writable.errorString() << Qt::endl;
+            return 1;
+        }
+    }
+    ControllerPort port(context);
+    if (!port.Obtained()) {
+        return 1;
+    }
+    // Tried once here, so a port that cannot be opened leaves no new file behind.
+    PortHandle probe = OpenPort(*port);
+    if (!probe) {
+        return port.CannotOpen();
+    }
+    ClosePort(std::move(probe));
+
+    TRecorderSetup setup = TRecorderSetup::FromConfiguration(context.Configuration);
+    setup.DataFilePath = out;
+    setup.TemporaryFile = false;
+    setup.FeedView = false;
+    setup.NextFileWhenFull = NextFileBeside;
+
+    StopSignals signals;
+    RecordListener listener(context, m_pictures);
+    listener.SetFile(out);
+    auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time, SerialLineFactory(*port), &listener);
+    if (!recorder->IsFileUsable()) {
+        return 1;
+    }
+    if (!recorder->ReceiverPresent()) {
+        recorder.reset();
+        return port.CannotOpen();
+    }
+    const QDeadlineTimer deadline(m_seconds > 0 ? QDeadlineTimer(qint64(m_seconds) * 1000) : QDeadlineTimer::Forever);
+    while (!deadline.hasExpired()) {
+        pollfd fds[2] = {{signals.Fd(), POLLIN, 0}, {listener.WakeFd(), POLLIN, 0}};
+        const int timeout = m_seconds > 0 ? int(std::max<qint64>(0, deadline.remainingTime())) : -1;
+        const int ready = poll(fds, 2, timeout);
+        if (ready > 0 && ((fds[0].revents | fds[1].revents) & POLLIN)) {
+            break;
+        }
+    }
+    // As the data view closes: the header is written at Stop, the close time when the recorder goes.
+    recorder->Stop();
+    recorder.reset();
+    return listener.Failed() ? 1 : 0;
+}
