@@ -202,3 +202,24 @@ TEST_F(FactorySenderTest, NoPortNothingSent) {
     EXPECT_TRUE(m_controller->CommandLog().isEmpty());
     EXPECT_EQ(m_progress.back(), 0);
 }
+
+TEST_F(FactorySenderTest, AnUnexpectedFailureClosesTheSessionReleasesThePortAndTurnsRed) {
+    Controller(2220);
+    bool failed = false;
+    m_access->OpenSession = [this, &failed](const TCommParameter&) {
+        auto respond = [this, &failed](const QByteArray& bytes) {
+            if (bytes.contains("d\r") && !failed) {
+                failed = true;
+                throw std::runtime_error("line lost");
+            }
+            return m_controller->Receive(bytes);
+        };
+        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(respond, m_clock), 1000, false,
+                                                   m_clock);
+    };
+    EXPECT_EQ(Send(TkxFile()), TFactoryLamp::Red);
+    EXPECT_EQ(Messages(), QStringList{"Error: line lost"});
+    EXPECT_EQ(m_progress.back(), 0);
+    EXPECT_FALSE(m_controller->SessionOpen()); // "Q" was sent
+    EXPECT_NE(m_installation.Configuration->SelectPort(), nullptr);
+}
