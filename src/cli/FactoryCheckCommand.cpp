@@ -3,7 +3,9 @@
 #include "core/factory/TFactorySender.h"
 
 namespace {
-QString Lines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+QString Lines(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
 } // namespace
 
 void FactoryCheckCommand::Parse(const QStringList& arguments) {

@@ -27,7 +27,8 @@ int FactorySendCommand::Run(CliContext& context) {
         return 1;
     }
     QString report = sender.Memo();
-    context.Out << report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    context.Out
+        << report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     context.Out.flush();
     return lamp == TFactoryLamp::Green ? 0 : 1;
 }

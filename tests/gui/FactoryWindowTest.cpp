@@ -64,7 +64,9 @@ TEST_F(FactoryWindows, EditorChecksRangesAndFlowsAndFollowsTheValveKind) {
     TEditFactorySettingsForm* editor = OpenEditor();
     EXPECT_EQ(editor->windowTitle(), "Edit factory settings");
     EXPECT_EQ(Find<QLineEdit>(editor, "DBEditFlowRateUp")->toolTip(), "Range: 15...1000 l/min");
-    EXPECT_TRUE(Find<QWidget>(editor, "DBLookupValveType")->toolTip().startsWith("Valve: TKX 1  (15-55 l/min): Range: 15...55\n"));
+    EXPECT_TRUE(Find<QWidget>(editor, "DBLookupValveType")
+                    ->toolTip()
+                    .startsWith("Valve: TKX 1  (15-55 l/min): Range: 15...55\n"));
     EXPECT_EQ(Find<QLineEdit>(editor, "DBEditK6Speed")->toolTip(), "Range: 1...100\nDefault: 25");
     EXPECT_EQ(Shown(editor, "ResultFastUp"), "8.33");
     EXPECT_TRUE(Find<QPushButton>(editor, "BtnCreateFile")->isEnabled());
@@ -171,7 +173,9 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
     TSaveFactorySettingsForm* sender = OpenSender();
     sender->ChooseFile = [&](const TFileRequest&) { return file; };
     sender->BtnOpenFileClick();
-    EXPECT_TRUE(Find<QPlainTextEdit>(sender, "Memo1")->toPlainText().contains(" 416\t 216\t 016\tFAST_UP              00917\n"));
+    EXPECT_TRUE(Find<QPlainTextEdit>(sender, "Memo1")
+                    ->toPlainText()
+                    .contains(" 416\t 216\t 016\tFAST_UP              00917\n"));
     EXPECT_TRUE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
 
     const QString memory = m_tree.Path("memory.txt");

@@ -8,7 +8,9 @@
 
 namespace {
 
-QByteArray Crlf(const char* text) { return QByteArray(text).replace("\n", "\r\n"); }
+QByteArray Crlf(const char* text) {
+    return QByteArray(text).replace("\n", "\r\n");
+}
 
 TFactoryFileContent Content() {
     TFactoryFileContent content;
@@ -104,8 +106,14 @@ TEST(FactoryFile, MoreRowsThanTheSenderHoldsAreRefusedNotDropped) {
 
 TEST(FactoryFile, ArbitraryBytesGiveALoadNeverACrash) {
     const QByteArray samples[] = {
-        QByteArray(), QByteArray("{"), QByteArray("{\r"), QByteArray("{TKX}\n-"), QByteArray("{TKX}\n1\n1\t2\t3"),
-        QByteArray("{TKX}\n1\n\t\t\t\t\t\t"), QByteArray("\0{\0TKX\0}\0\n\0", 12), QByteArray(5000, '\t'),
+        QByteArray(),
+        QByteArray("{"),
+        QByteArray("{\r"),
+        QByteArray("{TKX}\n-"),
+        QByteArray("{TKX}\n1\n1\t2\t3"),
+        QByteArray("{TKX}\n1\n\t\t\t\t\t\t"),
+        QByteArray("\0{\0TKX\0}\0\n\0", 12),
+        QByteArray(5000, '\t'),
         QByteArray("{TKX}\n1\n1\t1\t1\tN\t99999999999999999999999999999999999999\n"),
     };
     for (const QByteArray& bytes : samples) {

@@ -24,7 +24,8 @@ bool SaveWindow(QWidget* window, const QString& path) {
 }
 } // namespace
 
-bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString& prefix, const QString& scratchDirectory) {
+bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString& prefix,
+                            const QString& scratchDirectory) {
     bool ok = true;
     TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings;
     editor->resize(editor->sizeHint());
@@ -42,7 +43,8 @@ bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString
     setup.DatabaseDirectory = program.Configuration().GetTemplateDatabaseDirectory();
     TSimulatedController controller(setup);
     sender->Access().OpenSession = [&](const TCommParameter&) {
-        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(controller, clock), 100, false, clock);
+        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(controller, clock), 100, false,
+                                                   clock);
     };
     sender->BtnSendClick();
     sender->resize(820, 560);

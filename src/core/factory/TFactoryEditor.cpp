@@ -35,7 +35,9 @@ bool IsFlow(const QString& field) {
 bool IsGallonFlow(const QString& field) {
     return field == QLatin1String("FlowFastUpInGal") || field == QLatin1String("FlowFastDnInGal");
 }
-bool IsUp(const QString& field) { return field.startsWith(QLatin1String("FlowFastUp")); }
+bool IsUp(const QString& field) {
+    return field.startsWith(QLatin1String("FlowFastUp"));
+}
 
 // The metadata's numbers in the precision their factor gives them; none for another factor.
 std::optional<int> DecimalsOfFactor(double factor) {
@@ -56,9 +58,15 @@ std::optional<int> DecimalsOfFactor(double factor) {
 TFactoryEditor::TFactoryEditor(TParameterDatabase& database, Feedback& feedback, Clock& clock, bool usUnits)
     : m_database(database), m_feedback(feedback), m_clock(clock), m_usUnits(usUnits) {}
 
-TTable& TFactoryEditor::Sets() { return m_database.Table(QStringLiteral("Fact_TableParameterSet")); }
-TTable& TFactoryEditor::ValveTypes() { return m_database.Table(QStringLiteral("Fact_TableValveType")); }
-TTable& TFactoryEditor::Metadata() { return m_database.TableParameterDBSettings(); }
+TTable& TFactoryEditor::Sets() {
+    return m_database.Table(QStringLiteral("Fact_TableParameterSet"));
+}
+TTable& TFactoryEditor::ValveTypes() {
+    return m_database.Table(QStringLiteral("Fact_TableValveType"));
+}
+TTable& TFactoryEditor::Metadata() {
+    return m_database.TableParameterDBSettings();
+}
 
 QString TFactoryEditor::FlowUpField() const {
     return m_usUnits ? QStringLiteral("FlowFastUpInGal") : QStringLiteral("FlowFastUp");
@@ -69,8 +77,12 @@ QString TFactoryEditor::FlowDnField() const {
 QString TFactoryEditor::OffsetField() const {
     return m_usUnits ? QStringLiteral("OffsetSolUpInPsi") : QStringLiteral("OffsetSolUp");
 }
-QString TFactoryEditor::FlowUnit() const { return m_usUnits ? QStringLiteral("US gpm") : QStringLiteral("l/min"); }
-QString TFactoryEditor::PressureUnit() const { return m_usUnits ? QStringLiteral("psi") : QStringLiteral("bar"); }
+QString TFactoryEditor::FlowUnit() const {
+    return m_usUnits ? QStringLiteral("US gpm") : QStringLiteral("l/min");
+}
+QString TFactoryEditor::PressureUnit() const {
+    return m_usUnits ? QStringLiteral("psi") : QStringLiteral("bar");
+}
 
 QString TFactoryEditor::FlowHint() const {
     return m_usUnits ? QStringLiteral("Range: 4.0...264.1 US gpm") : QStringLiteral("Range: 15...1000 l/min");
@@ -82,8 +94,10 @@ QString TFactoryEditor::ValveHint() {
     for (valves.First(); !valves.Eof(); valves.Next()) {
         const double qmin = valves.FieldAsFloat(QStringLiteral("Qmin"));
         const double qmax = valves.FieldAsFloat(QStringLiteral("Qmax"));
-        const QString low = m_usUnits ? LocaleFixed(qmin / FactoryMath::kLitresPerGallon + 0.05, 1) : LocaleFixed(qmin, 0);
-        const QString high = m_usUnits ? LocaleFixed(qmax / FactoryMath::kLitresPerGallon - 0.05, 1) : LocaleFixed(qmax, 0);
+        const QString low =
+            m_usUnits ? LocaleFixed(qmin / FactoryMath::kLitresPerGallon + 0.05, 1) : LocaleFixed(qmin, 0);
+        const QString high =
+            m_usUnits ? LocaleFixed(qmax / FactoryMath::kLitresPerGallon - 0.05, 1) : LocaleFixed(qmax, 0);
         hint += QStringLiteral("Valve: ") + valves.FieldAsText(QStringLiteral("Text")) + QStringLiteral(": Range: ") +
                 low + QStringLiteral("...") + high + QLatin1Char('\r');
     }
@@ -100,9 +114,11 @@ std::vector<std::pair<QString, QString>> TFactoryEditor::RangeHints() {
     QString text;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         if (const auto decimals = DecimalsOfFactor(metadata.FieldAsFloat(QStringLiteral("Factor")))) {
-            text = QStringLiteral("Range: ") + LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Minimum")), *decimals) +
-                   QStringLiteral("...") + LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Maximum")), *decimals) +
-                   QStringLiteral("\rDefault: ") + LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Default")), *decimals);
+            text = QStringLiteral("Range: ") +
+                   LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Minimum")), *decimals) + QStringLiteral("...") +
+                   LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Maximum")), *decimals) +
+                   QStringLiteral("\rDefault: ") +
+                   LocaleFixed(metadata.FieldAsFloat(QStringLiteral("Default")), *decimals);
         }
         const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
         if (metadata.FieldAsText(QStringLiteral("ControllerType")) == QLatin1String("TKX") &&
@@ -120,10 +136,12 @@ void TFactoryEditor::Start() {
         const int current = sets.RecNo();
         for (sets.First(); !sets.Eof(); sets.Next()) {
             const auto gallons = [&](const char* field) {
-                const double value = std::trunc(sets.FieldAsFloat(QLatin1String(field)) * 10 / FactoryMath::kLitresPerGallon + 0.5) / 10;
+                const double value =
+                    std::trunc(sets.FieldAsFloat(QLatin1String(field)) * 10 / FactoryMath::kLitresPerGallon + 0.5) / 10;
                 return std::clamp(value, kMinFlowTenthsGal / 10.0, kMaxFlowTenthsGal / 10.0);
             };
-            const double psi = std::trunc(sets.FieldAsFloat(QStringLiteral("OffsetSolUp")) * FactoryMath::kPsiPerBar + 0.5);
+            const double psi =
+                std::trunc(sets.FieldAsFloat(QStringLiteral("OffsetSolUp")) * FactoryMath::kPsiPerBar + 0.5);
             const double up = gallons("FlowFastUp");
             const double down = gallons("FlowFastDn");
             sets.Edit();
@@ -151,9 +169,13 @@ void TFactoryEditor::ConvertToMetric() {
         const int current = sets.RecNo();
         for (sets.First(); !sets.Eof(); sets.Next()) {
             const double bar =
-                std::trunc((sets.FieldAsFloat(QStringLiteral("OffsetSolUpInPsi")) / FactoryMath::kPsiPerBar + 0.05) * 10) / 10;
-            const double up = std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastUpInGal")) * FactoryMath::kLitresPerGallon + 0.5);
-            const double down = std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastDnInGal")) * FactoryMath::kLitresPerGallon + 0.5);
+                std::trunc((sets.FieldAsFloat(QStringLiteral("OffsetSolUpInPsi")) / FactoryMath::kPsiPerBar + 0.05) *
+                           10) /
+                10;
+            const double up =
+                std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastUpInGal")) * FactoryMath::kLitresPerGallon + 0.5);
+            const double down =
+                std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastDnInGal")) * FactoryMath::kLitresPerGallon + 0.5);
             sets.Edit();
             sets.SetFieldFloat(QStringLiteral("OffsetSolUp"), bar);
             sets.SetFieldFloat(QStringLiteral("FlowFastUp"), up);
@@ -366,8 +388,7 @@ void TFactoryEditor::Recompute() {
 QString TFactoryEditor::ProposedFileName() const {
     const auto shown = [this](const char* name, const char* format) {
         const TFactoryResult* result = FactoryMath::FindResult(m_results, QLatin1String(name));
-        return result != nullptr ? result->Shown
-                                 : QString::asprintf(format, std::llround(Field(QLatin1String(name))));
+        return result != nullptr ? result->Shown : QString::asprintf(format, std::llround(Field(QLatin1String(name))));
     };
     return shown("CheckNo1", "%04lld") + shown("CheckNo2", "%05lld") + QStringLiteral(".fact");
 }

@@ -72,8 +72,8 @@ public:
             Advance(1);
         }
         qsizetype end = m_position;
-        while (end < m_bytes.size() && end - m_position < kMaxNumberLength &&
-               static_cast<unsigned char>(m_bytes[end]) > ' ') {
+        while (end < m_bytes.size() &&
+               end - m_position<kMaxNumberLength&& static_cast<unsigned char>(m_bytes[end])> ' ') {
             ++end;
         }
         const QByteArray token = Take(end);
@@ -127,7 +127,9 @@ private:
     int m_line = 1;
 };
 
-QString Digits(qint64 value, int width) { return QString::asprintf("%0*lld", width, static_cast<long long>(value)); }
+QString Digits(qint64 value, int width) {
+    return QString::asprintf("%0*lld", width, static_cast<long long>(value));
+}
 
 QString CountMessage(qsizetype accepted, qint64 limit) {
     return Text(kRecordError) + QStringLiteral(": ") + Text(kRecordAmount) + QStringLiteral(" (") +

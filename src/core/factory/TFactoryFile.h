@@ -26,14 +26,14 @@ struct TFactoryLoad {
     // The sender's table holds this many entries; a file with more is refused, never cut short.
     static constexpr int kCapacity = 128;
 
-    QString FileName;        // without folder
-    QString Summary;         // file name, header text, controller and count
-    QString Memo;            // the summary followed by the row lines
-    QString ControllerType;  // "TKX", "VF-TKX" or the "Unknown" text
+    QString FileName;       // without folder
+    QString Summary;        // file name, header text, controller and count
+    QString Memo;           // the summary followed by the row lines
+    QString ControllerType; // "TKX", "VF-TKX" or the "Unknown" text
     qint32 DeclaredCount = 0;
     std::vector<TFactoryEntry> Entries; // the accepted rows, in file order
-    QString Error;           // why nothing may be sent; empty when the file can be sent
-    bool ReadFailed = false; // a number field held no number (or the file could not be read)
+    QString Error;                      // why nothing may be sent; empty when the file can be sent
+    bool ReadFailed = false;            // a number field held no number (or the file could not be read)
 
     bool Sendable() const { return Error.isEmpty(); }
 };

@@ -6,7 +6,9 @@
 
 namespace FactoryMath {
 
-double H(double x) { return std::trunc(x + 0.5); }
+double H(double x) {
+    return std::trunc(x + 0.5);
+}
 
 double FlowTenths(double flow, bool usUnits) {
     return usUnits ? std::trunc(flow * 10 * kLitresPerGallon + 0.5) : flow * 10;

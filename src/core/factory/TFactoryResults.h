@@ -8,9 +8,9 @@
 struct TValveData {
     QString Name;
     int Code = 0;
-    double Qmin = 0; // l/min
-    double Qmax = 0; // l/min
-    double QFact = 1; // l/min per V of command
+    double Qmin = 0;     // l/min
+    double Qmax = 0;     // l/min
+    double QFact = 1;    // l/min per V of command
     double SlowFact = 0; // slow speed in percent of fast speed
     double PelvorCode = 0;
     QString Kind;     // "TKX" or "VF-TKX"

@@ -1,12 +1,12 @@
 #include "core/factory/TFactorySender.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/link/ControllerCommands.h"
 #include "core/link/TCommParameter.h"
 #include "core/link/TTorvexController.h"
-#include "core/app/TConfiguration.h"
 #include "core/params/TParameterTransfer.h"
 
 #include <QFileInfo>
@@ -42,7 +42,9 @@ const QString kValveType = QStringLiteral("VALVE_TYPE          ");
 const QString kOperationDown = QStringLiteral("TKX_OPERATION_DN    ");
 const QString kEdgeDetect = QStringLiteral("EDGE_DETECT         ");
 
-QString Digits(qint64 value, int width) { return QString::asprintf("%0*lld", width, static_cast<long long>(value)); }
+QString Digits(qint64 value, int width) {
+    return QString::asprintf("%0*lld", width, static_cast<long long>(value));
+}
 
 bool DecimalNumber(const QString& text) {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= '0' && c <= '9'; });
@@ -65,8 +67,8 @@ bool TFactorySender::LoadChecked(const QString& path, Feedback& feedback, TFacto
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || path.mid(dot) != QLatin1String(".fact")) {
         load = TFactoryLoad();
-        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), Text(kRecordFileNameInvalid) + QLatin1Char(' ') + path,
-                             MessageButtons::Ok);
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path),
+                             Text(kRecordFileNameInvalid) + QLatin1Char(' ') + path, MessageButtons::Ok);
         return false;
     }
     load = LoadFactoryFile(path);
@@ -99,7 +101,8 @@ void TFactorySender::Wait(int steps, int milliseconds, int range) {
 bool TFactorySender::CheckVersionRules(const TFactoryLoad& load, qint64 version) {
     bool valveRefused = false;
     bool operationRefused = false;
-    const auto count = std::min<std::size_t>(load.Entries.size(), static_cast<std::size_t>(std::max(0, load.DeclaredCount)));
+    const auto count =
+        std::min<std::size_t>(load.Entries.size(), static_cast<std::size_t>(std::max(0, load.DeclaredCount)));
     for (std::size_t i = 0; i < count; ++i) {
         const TFactoryEntry& entry = load.Entries[i];
         const quint32 v = entry.Value;
@@ -203,8 +206,9 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
                                                [](const TFactoryEntry& e) { return e.Name == kEdgeDetect; });
             if (edgeEntry && version < kEdgeDetectFirstVersion) {
                 ui.ShowMessage(MessageKind::Information, Text(kRecordRemark),
-                               QLatin1Char('\r') + Text(kRecordVersionIgnores) + QLatin1Char('\r') + QStringLiteral("- ") +
-                                   Text(kRecordEdgeDetection) + QStringLiteral(" (EDGE_DETECT)") + QLatin1Char('\r'),
+                               QLatin1Char('\r') + Text(kRecordVersionIgnores) + QLatin1Char('\r') +
+                                   QStringLiteral("- ") + Text(kRecordEdgeDetection) +
+                                   QStringLiteral(" (EDGE_DETECT)") + QLatin1Char('\r'),
                                MessageButtons::Ok);
             }
             session->EnterCommandMode();
@@ -239,7 +243,8 @@ void TFactorySender::WriteAndVerify(TTorvexController& session, std::vector<TFac
         TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
         const quint16 address = working ? entry.WorkingAddress : entry.FactoryAddress;
         qint64& readBack = working ? entry.WorkingReadBack : entry.FactoryReadBack;
-        const QString sent = QLatin1Char('\t') + entry.Name + QLatin1Char('\t') + Digits(entry.Value, 5) + QLatin1Char('\t');
+        const QString sent =
+            QLatin1Char('\t') + entry.Name + QLatin1Char('\t') + Digits(entry.Value, 5) + QLatin1Char('\t');
         if (!TakesPart(entry, version)) {
             entry.ResultLine = Digits(address, 3) + sent + Digits(readBack, 5) + QLatin1Char('\t');
             continue;
@@ -298,8 +303,8 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
             continue;
         }
         entry.UserReadBack = session.ReadParameter(entry.UserAddress);
-        const QString numbers = QLatin1Char(' ') + Digits(entry.UserReadBack, 5) + QLatin1Char(' ') +
-                                Digits(entry.WorkingReadBack, 5);
+        const QString numbers =
+            QLatin1Char(' ') + Digits(entry.UserReadBack, 5) + QLatin1Char(' ') + Digits(entry.WorkingReadBack, 5);
         entry.ResultLine += numbers;
         if (entry.UserReadBack != static_cast<qint64>(entry.Value)) {
             entry.ResultLine += QLatin1Char('\t') + Text(kRecordError) + QStringLiteral("\r\n");

@@ -25,9 +25,9 @@ public:
 
     explicit TFactorySender(TControllerAccess& access);
 
-    std::function<void(int)> Progress;              // 0 .. 100
-    std::function<void(const QString&)> ShowMemo;   // the memo's whole text
-    std::function<void(bool)> ButtonsEnabled;       // open and send
+    std::function<void(int)> Progress;            // 0 .. 100
+    std::function<void(const QString&)> ShowMemo; // the memo's whole text
+    std::function<void(bool)> ButtonsEnabled;     // open and send
 
     // The window title once a file is chosen: "Save Factory settings: NAME.fact".
     static QString WindowTitle(const QString& path);

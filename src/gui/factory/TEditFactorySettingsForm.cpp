@@ -20,9 +20,15 @@
 
 namespace {
 
-QString Up() { return QLatin1Char(' ') + Text(114); }
-QString Down() { return QLatin1Char(' ') + Text(115); }
-QString Hint(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed(); }
+QString Up() {
+    return QLatin1Char(' ') + Text(114);
+}
+QString Down() {
+    return QLatin1Char(' ') + Text(115);
+}
+QString Hint(QString text) {
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed();
+}
 
 struct ListRow {
     const char* Control;
@@ -82,8 +88,8 @@ TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database,
     : QDialog(parent), m_database(database), m_configuration(configuration), m_feedback(feedback) {
     setObjectName(QStringLiteral("EditFactorySettingsForm"));
     setWindowTitle(Text(309));
-    m_editor = std::make_unique<TFactoryEditor>(database, feedback, clock,
-                                                StoredLanguageValue == Language::UsImperialValue);
+    m_editor =
+        std::make_unique<TFactoryEditor>(database, feedback, clock, StoredLanguageValue == Language::UsImperialValue);
 
     auto* inputs = new QGroupBox(Text(312), this);
     auto* results = new QGroupBox(Text(313), this);
@@ -119,7 +125,7 @@ TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database,
         dialog.setDefaultSuffix(QStringLiteral("fact"));
         dialog.selectFile(request.ProposedName);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+                                                                                       : QString();
     };
     connect(m_createFile, &QPushButton::clicked, this, &TEditFactorySettingsForm::BtnCreateFileClick);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -217,11 +223,11 @@ void TEditFactorySettingsForm::Bind() {
                                                          &m_database.Table(QString::fromLatin1(list.Lookup)));
     }
     const std::pair<const char*, QString> edits[] = {
-        {"DBEditCheckNo1", QStringLiteral("CheckNo1")},       {"DBEditCheckNo2", QStringLiteral("CheckNo2")},
-        {"DBEditFlowRateUp", m_editor->FlowUpField()},        {"DBEditFlowRateDn", m_editor->FlowDnField()},
-        {"DBEditOffsetSolUp", m_editor->OffsetField()},       {"DBEditFlowCalUp", QStringLiteral("FlowCalUp")},
-        {"DBEditFlowCalDn", QStringLiteral("FlowCalDn")},     {"DBEditK6Speed", QStringLiteral("K6Speed")},
-        {"DBEditK7Speed", QStringLiteral("K7Speed")},         {"DBEditK8Speed", QStringLiteral("K8Speed")}};
+        {"DBEditCheckNo1", QStringLiteral("CheckNo1")},   {"DBEditCheckNo2", QStringLiteral("CheckNo2")},
+        {"DBEditFlowRateUp", m_editor->FlowUpField()},    {"DBEditFlowRateDn", m_editor->FlowDnField()},
+        {"DBEditOffsetSolUp", m_editor->OffsetField()},   {"DBEditFlowCalUp", QStringLiteral("FlowCalUp")},
+        {"DBEditFlowCalDn", QStringLiteral("FlowCalDn")}, {"DBEditK6Speed", QStringLiteral("K6Speed")},
+        {"DBEditK7Speed", QStringLiteral("K7Speed")},     {"DBEditK8Speed", QStringLiteral("K8Speed")}};
     for (const auto& [control, field] : edits) {
         m_edits[QString::fromLatin1(control)]->Bind(&sets, field);
     }
@@ -245,7 +251,8 @@ void TEditFactorySettingsForm::Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& failure) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()),
+                               MessageButtons::Ok);
     }
 }
 

@@ -69,7 +69,7 @@ TSaveFactorySettingsForm::TSaveFactorySettingsForm(TConfiguration& configuration
         dialog.setDefaultSuffix(QStringLiteral("fact"));
         dialog.selectFile(request.ProposedName);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+                                                                                       : QString();
     };
     connect(m_open, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnOpenFileClick);
     connect(m_send, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnSendClick);
@@ -82,7 +82,8 @@ void TSaveFactorySettingsForm::Guarded(const std::function<void()>& action) {
         m_progress->setValue(0);
         m_open->setEnabled(true);
         SetLamp(TFactoryLamp::Red);
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()),
+                               MessageButtons::Ok);
     }
 }
 
@@ -96,7 +97,9 @@ void TSaveFactorySettingsForm::SetLamp(TFactoryLamp lamp) {
     m_panel->setPalette(palette);
 }
 
-void TSaveFactorySettingsForm::ShowMemo(const QString& text) { m_memo->setPlainText(Lines(text)); }
+void TSaveFactorySettingsForm::ShowMemo(const QString& text) {
+    m_memo->setPlainText(Lines(text));
+}
 
 void TSaveFactorySettingsForm::BtnOpenFileClick() {
     Guarded([this] {

@@ -19,7 +19,8 @@ class QPushButton;
 class TSaveFactorySettingsForm : public QDialog {
     Q_OBJECT
 public:
-    TSaveFactorySettingsForm(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent = nullptr);
+    TSaveFactorySettingsForm(TConfiguration& configuration, Feedback& feedback, Clock& clock,
+                             QWidget* parent = nullptr);
 
     void BtnOpenFileClick();
     void BtnSendClick();
