@@ -10,39 +10,56 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 
+#include <atomic>
 #include <csignal>
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 namespace {
 
-// SIGINT and SIGTERM delivered as readable bytes instead of to a handler, for as long as it lives.
-// Blocked before the recording threads start, so they inherit the block and only we see them.
+// Where a stop signal is announced. A signal reaches whichever thread the kernel picks, including
+// threads the libraries started before recording began, so blocking it cannot catch every case:
+// a handler that writes to an eventfd can. The one static is the only thing a handler may reach.
+std::atomic<int> g_stopSignalFd{-1};
+
+void AnnounceStop(int) {
+    const int fd = g_stopSignalFd.load();
+    if (fd >= 0) {
+        const std::uint64_t one = 1;
+        (void)write(fd, &one, sizeof one);
+    }
+}
+
+// SIGINT and SIGTERM become a readable eventfd for as long as it lives; the old handling comes back after.
 class StopSignals {
 public:
     StopSignals() {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set, &m_old);
-        m_fd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+        m_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        g_stopSignalFd.store(m_fd);
+        struct sigaction action {};
+        action.sa_handler = AnnounceStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &m_oldInt);
+        sigaction(SIGTERM, &action, &m_oldTerm);
     }
     ~StopSignals() {
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        g_stopSignalFd.store(-1);
         if (m_fd >= 0) {
             close(m_fd);
         }
-        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
     int Fd() const { return m_fd; }
 
 private:
-    sigset_t m_old{};
+    struct sigaction m_oldInt {};
+    struct sigaction m_oldTerm {};
     int m_fd = -1;
 };
 

@@ -157,4 +157,21 @@ TEST_F(LiveDataTest, AKilledRecordingKeepsEveryCompletedRunAndTheNextRecordingAp
     EXPECT_EQ(after.last(), again.out.trimmed());
 }
 
+TEST_F(LiveDataTest, ATerminatedRecordingStopsCleanlyAndStampsTheCloseTime) {
+    SimulatorProcess simulator({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    const QString file = m_home.Path("stopped.dat");
+    QProcess recording;
+    Prepare(recording, {"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file});
+    ASSERT_TRUE(recording.waitForReadyRead(10000));
+    recording.terminate();
+    ASSERT_TRUE(recording.waitForFinished(10000));
+    EXPECT_EQ(recording.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recording.exitCode(), 0) << recording.readAllStandardError().toStdString();
+    const QByteArray raw = m_home.Read(file).left(TDataFileHeader::Size);
+    ASSERT_EQ(raw.size(), TDataFileHeader::Size);
+    const TDataFileHeader header = TDataFileHeader::Decode(reinterpret_cast<const std::uint8_t*>(raw.constData()));
+    EXPECT_GE(header.PictureCount, 1);
+    EXPECT_GT(header.ClosedAt, 46000.0);
+}
+
 } // namespace
