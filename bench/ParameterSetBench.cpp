@@ -1,7 +1,7 @@
+#include "core/app/ControllerCommands.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
-#include "core/app/TConfiguration.h"
-#include "core/link/ControllerCommands.h"
 #include "core/link/SerialPort.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TParameterTransfer.h"
@@ -44,7 +44,7 @@ static void BM_AllSetsFile1000(benchmark::State& state) {
         sets.SetFieldText("InfoMemo", QStringLiteral("Software version:\t2.107\t\rSerial number:\t000004711\t\r"));
     }
     sets.Post();
-    TSetFiles files(*installation.database, installation.feedback, 1);
+    TSetFiles files(*installation.database, installation.feedback, Family::Tkx);
     const QString file = installation.home.path() + QStringLiteral("/all.prm");
     const bool reading = state.range(0) == 1;
     if (reading) {
@@ -82,7 +82,7 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
     SystemClock clock;
     TControllerAccess access(*installation.configuration, installation.feedback, clock);
     TCommParameter port(device);
-    TParameterTransfer transfer(*installation.database, access, 2);
+    TParameterTransfer transfer(*installation.database, access, Family::VfTkx);
     transfer.Port = &port;
     TTable& sets = installation.database->TableITKX();
     sets.Insert();
@@ -110,9 +110,10 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
         transfer.WriteParameterSet(5, false, kDelay);
         const double rows = loopEnd - loopStart;
         TTable& metadata = installation.database->TableParameterDBSettings();
+        TVersionGates gates(installation.configuration->Language());
         double minimum = 0;
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
-            const TVersionGroup* group = VersionGates::GroupOf(2, metadata.FieldAsText("FieldName"));
+            const TVersionGroup* group = gates.GroupOf(Family::VfTkx, metadata.FieldAsText("FieldName"));
             if (group != nullptr && !group->WrittenTo(2220)) {
                 continue; // not sent to this version, and no pause either
             }

@@ -46,8 +46,9 @@ static void BM_SessionAgainstSimulator(benchmark::State& state) {
         int received = 0;
         {
             TCommParameter port(device);
-            TTorvexController session(std::make_unique<SerialLink>(OpenPort(port)), kTimeout, true, clock);
-            received += static_cast<int>(session.Query(21).size()) + 2;
+            TPortState ports;
+            TTorvexController session(port, TLinkSettings{kTimeout, true}, ports, clock);
+            received += static_cast<int>(session.Query(ControllerCommand::ControllerType).size()) + 2;
             session.ReadParameterDump();
             for (int i = 0; i < session.Dump.Size(); ++i) {
                 received += static_cast<int>(session.Dump.Values[i].size() + session.Dump.Units[i].size() +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Family.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -13,8 +15,6 @@
 // come from the template metadata (value = Default x Factor).
 class TSimulatedController {
 public:
-    enum class Family { Tkx, VfTkx };
-
     struct Setup {
         Family ControllerFamily = Family::Tkx;
         int SoftwareVersion = 2107; // 0: no answer to "s\r"

@@ -16,9 +16,9 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
         {"--family",
          [&](const QString& v) {
              if (v.compare("TKX", Qt::CaseInsensitive) == 0) {
-                 Controller.ControllerFamily = TSimulatedController::Family::Tkx;
+                 Controller.ControllerFamily = Family::Tkx;
              } else if (v.compare("VF-TKX", Qt::CaseInsensitive) == 0) {
-                 Controller.ControllerFamily = TSimulatedController::Family::VfTkx;
+                 Controller.ControllerFamily = Family::VfTkx;
              } else {
                  return false;
              }

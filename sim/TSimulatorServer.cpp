@@ -86,7 +86,7 @@ bool TSimulatorServer::Start(QString& error) {
 void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     TSimulatedController controller(m_options.Controller);
     TLiveDataGenerator generator({m_options.FrameRate, m_options.RunSeconds, m_options.GapSeconds,
-                                  m_options.Controller.ControllerFamily == TSimulatedController::Family::VfTkx});
+                                  m_options.Controller.ControllerFamily == Family::VfTkx});
     QElapsedTimer clock;
     clock.start();
     const qint64 byteMicros = 10'000'000 / m_options.Baud;

@@ -86,7 +86,7 @@ CommandArguments::CommandArguments(const QString& command, const QStringList& ar
     }
 }
 
-int ParseFamilyArguments(const QString& command, const QStringList& arguments) {
+Family ParseFamilyArguments(const QString& command, const QStringList& arguments) {
     const CommandArguments parsed(command, arguments, {QStringLiteral("--family")});
     if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty()) {
         throw UsageError(QStringLiteral("%1 needs --family tkx or --family vf-tkx").arg(command));
@@ -94,12 +94,12 @@ int ParseFamilyArguments(const QString& command, const QStringList& arguments) {
     return ParseFamily(parsed.Value(QStringLiteral("--family")));
 }
 
-int ParseFamily(const QString& family) {
+Family ParseFamily(const QString& family) {
     if (family.compare(QLatin1String("tkx"), Qt::CaseInsensitive) == 0) {
-        return 1;
+        return Family::Tkx;
     }
     if (family.compare(QLatin1String("vf-tkx"), Qt::CaseInsensitive) == 0) {
-        return 2;
+        return Family::VfTkx;
     }
     throw UsageError(QStringLiteral("unknown family '%1' (tkx or vf-tkx)").arg(family));
 }

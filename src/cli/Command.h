@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Family.h"
+
 #include <QString>
 #include <QStringList>
 #include <QMap>
@@ -52,8 +54,8 @@ std::vector<std::unique_ptr<Command>> AllCommands();
 int ParseIntegerArgument(const QString& text, const QString& what);
 
 // "--family tkx|vf-tkx" as the only arguments: the parameter family 1 or 2.
-int ParseFamilyArguments(const QString& command, const QStringList& arguments);
-int ParseFamily(const QString& text);
+Family ParseFamilyArguments(const QString& command, const QStringList& arguments);
+Family ParseFamily(const QString& text);
 
 // A command's own options ("--name VALUE" or "--name=VALUE", each allowed once) and
 // its positional arguments; anything not allowed is a usage error.

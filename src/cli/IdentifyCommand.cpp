@@ -1,5 +1,7 @@
 #include "cli/IdentifyCommand.h"
 
+#include "core/app/TConfiguration.h"
+
 #include "cli/ControllerPort.h"
 
 #include "core/base/Clock.h"
@@ -18,18 +20,20 @@ int IdentifyCommand::Run(CliContext& context) {
     }
     QString type;
     {
-        TTorvexController session(*port, context.Configuration, context.Time);
+        TTorvexController session(*port, context.Configuration.LinkSettings(), context.Configuration.Ports(),
+                                  context.Time);
         if (!session.IsPortOpen()) {
             return port.CannotOpen();
         }
-        type = session.Query(21);
+        type = session.Query(ControllerCommand::ControllerType);
     }
     // The controller needs a moment between two sessions.
     context.Time.Sleep(1000);
     QString version;
     {
-        TTorvexController session(*port, context.Configuration, context.Time);
-        version = session.Query(23);
+        TTorvexController session(*port, context.Configuration.LinkSettings(), context.Configuration.Ports(),
+                                  context.Time);
+        version = session.Query(ControllerCommand::SoftwareVersion);
     }
     if (type.isEmpty()) {
         context.Err << "torvex: no controller answered on " << port->Name << Qt::endl;

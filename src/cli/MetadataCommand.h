@@ -15,5 +15,5 @@ public:
     int Run(CliContext& context) override;
 
 private:
-    int m_family = 1;
+    Family m_family = Family::Tkx;
 };

@@ -3,7 +3,7 @@
 #include "cli/ControllerPort.h"
 #include "cli/SetFileSupport.h"
 
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TParameterTransfer.h"
 

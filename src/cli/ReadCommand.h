@@ -15,6 +15,6 @@ public:
     int Run(CliContext& context) override;
 
 private:
-    int m_family = 1;
+    Family m_family = Family::Tkx;
     QString m_out;
 };

@@ -2,7 +2,7 @@
 
 #include "cli/Command.h"
 
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 // The main menu's one-command controller functions.
 class SendCommand : public Command {

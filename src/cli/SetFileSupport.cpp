@@ -1,7 +1,10 @@
 #include "cli/SetFileSupport.h"
 
+#include "core/app/TConfiguration.h"
+
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 namespace SetFileSupport {
 
@@ -21,9 +24,10 @@ Kind KindOf(const QString& fileName, bool allowText) {
 
 namespace {
 bool Report(CliContext& context, TSetFiles::Result result, bool exporting, const QString& fileName) {
-    const QString text = TSetFiles::FailureText(result, exporting, fileName);
+    const QString text = TSetFiles::FailureText(result, exporting, fileName, context.Configuration.Language());
     if (!text.isEmpty()) {
-        context.Ui.ShowMessage(MessageKind::Error, Text(166), text, MessageButtons::Ok);
+        context.Ui.ShowMessage(MessageKind::Error, context.Configuration.Language().Text(Record::Error), text,
+                               MessageButtons::Ok);
     }
     return result == TSetFiles::Ok;
 }

@@ -1,5 +1,7 @@
 #include "cli/TextCommand.h"
 
+#include "core/app/TConfiguration.h"
+
 #include "core/base/Language.h"
 
 void TextCommand::Parse(const QStringList& arguments) {
@@ -14,7 +16,7 @@ void TextCommand::Parse(const QStringList& arguments) {
 }
 
 int TextCommand::Run(CliContext& context) {
-    QString text = Text(m_record);
+    QString text = context.Configuration.Language().Text(m_record);
     context.Out << text.replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
     return 0;
 }

@@ -4,9 +4,9 @@
 #include "cli/SetFileSupport.h"
 
 #include "core/access/TPasswordLevel.h"
-#include "core/base/Language.h"
+#include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
-#include "core/link/ControllerCommands.h"
+#include "core/base/Language.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TParameterTransfer.h"
 
@@ -44,11 +44,11 @@ int WriteCommand::Run(CliContext& context) {
     if (port.Obtained()) {
         // The level the password dialog would give this entry; none is level 1.
         TPasswordLevel level;
-        level.Enter(m_password);
+        level.Enter(m_password, context.Configuration.Language());
         TControllerAccess access(context.Configuration, context.Ui, context.Time);
         TParameterTransfer transfer(database, access, m_family);
         transfer.Port = &*port;
-        result = transfer.WriteParameterSet(level.GetPasswordLevel(), StoredLanguageValue == Language::UsImperialValue,
+        result = transfer.WriteParameterSet(level.GetPasswordLevel(), context.Configuration.Language().UsImperial(),
                                             context.Configuration.GetEepromWriteDelay());
         context.Out << transfer.InfoLabel() << '\n';
     }

@@ -13,7 +13,7 @@ public:
     int Run(CliContext& context) override;
 
 private:
-    int m_family = 1;
+    Family m_family = Family::Tkx;
     QString m_file;
     QString m_name;
     QString m_password;

@@ -9,18 +9,19 @@
 
 namespace {
 
-std::unique_ptr<TTorvexController> OpenSession(const QString& device, Clock& clock) {
-    TCommParameter port(device);
-    return std::make_unique<TTorvexController>(std::make_unique<SerialLink>(OpenPort(port)), 150, true, clock);
+std::unique_ptr<TTorvexController> OpenSession(TPortState& ports, const QString& device, Clock& clock) {
+    const TCommParameter port(device);
+    return std::make_unique<TTorvexController>(port, TLinkSettings{150, true}, ports, clock);
 }
 
 TEST(SerialSession, ALongDumpAndAWrittenParameterOverAPty) {
     SimulatorProcess simulator({"--extra-entries", "40"});
     ASSERT_FALSE(simulator.Device().isEmpty());
     SystemClock clock;
-    auto session = OpenSession(simulator.Device(), clock);
+    TPortState ports;
+    auto session = OpenSession(ports, simulator.Device(), clock);
     ASSERT_TRUE(session->IsPortOpen());
-    EXPECT_TRUE(SerialPortState::PortOpenFlag);
+    EXPECT_TRUE(ports.IsOpen());
 
     session->ReadParameterDump();
     EXPECT_EQ(session->Dump.Size(), 111 + 18 + 40);
@@ -35,24 +36,49 @@ TEST(SerialSession, ALongDumpAndAWrittenParameterOverAPty) {
     EXPECT_EQ(session->ReadParameter(16), 655);
     EXPECT_EQ(session->ReadParameter(104), 0);
     session.reset();
-    EXPECT_FALSE(SerialPortState::PortOpenFlag);
+    EXPECT_FALSE(ports.IsOpen());
 
     // The port is free again, and a second session sees the value the controller kept.
-    session = OpenSession(simulator.Device(), clock);
+    session = OpenSession(ports, simulator.Device(), clock);
     EXPECT_EQ(session->ReadParameter(16), 655);
 }
 
 TEST(SerialSession, APortHeldElsewhereGivesAnInvalidHandleUntilItIsFree) {
     SimulatorProcess simulator;
-    TCommParameter port(simulator.Device());
-    PortHandle first = OpenPort(port);
+    const TCommParameter port(simulator.Device());
+    TPortState otherProgram;
+    TPortState ours;
+    PortHandle first = otherProgram.Open(port);
     ASSERT_NE(first, nullptr);
-    SerialPortState::PortOpenFlag = false; // as if another program held it
-    EXPECT_EQ(OpenPort(port), nullptr);
-    first = ClosePort(first);
-    PortHandle again = OpenPort(port);
+    EXPECT_EQ(ours.Open(port), nullptr);
+    EXPECT_FALSE(ours.IsOpen()); // a failed open leaves the next one free to try
+    first = otherProgram.Close(first);
+    PortHandle again = ours.Open(port);
     EXPECT_NE(again, nullptr);
-    ClosePort(again);
+    ours.Close(again);
+}
+
+TEST(SerialSession, ADroppedHandleFreesThePortAndASharedHandleIsLentOut) {
+    SimulatorProcess simulator;
+    const TCommParameter port(simulator.Device());
+    TPortState ports;
+    {
+        PortHandle dropped = ports.Open(port);
+        ASSERT_NE(dropped, nullptr);
+        EXPECT_TRUE(ports.IsOpen());
+        EXPECT_EQ(ports.Open(port), nullptr); // held by a session: nobody else gets it
+    }
+    EXPECT_FALSE(ports.IsOpen());
+
+    PortHandle receiver = ports.Open(port);
+    ASSERT_NE(receiver, nullptr);
+    ports.Share(receiver);
+    EXPECT_EQ(ports.Open(port), receiver);
+    receiver.reset();
+    EXPECT_TRUE(ports.IsOpen()); // the shared handle keeps it open until the receiver forgets it
+    ports.Forget();
+    EXPECT_FALSE(ports.IsOpen());
+    EXPECT_NE(ports.Open(port), nullptr);
 }
 
 } // namespace

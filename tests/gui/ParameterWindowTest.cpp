@@ -21,8 +21,8 @@ namespace {
 
 class ParameterWindow : public ProgramTest {
 protected:
-    TTable& Sets(int family) { return m_program->MainWindow().Database().SetTable(family); }
-    void AddSet(int family, const QString& name, const std::map<QString, double>& values = {}) {
+    TTable& Sets(Family family) { return m_program->MainWindow().Database().SetTable(family); }
+    void AddSet(Family family, const QString& name, const std::map<QString, double>& values = {}) {
         TTable& sets = Sets(family);
         sets.Insert();
         sets.SetFieldText("Name", name);
@@ -31,9 +31,10 @@ protected:
         }
         sets.Post();
     }
-    TViewParameter* Open(int family) {
-        TViewParameter* window = family == 1 ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
-                                             : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
+    TViewParameter* Open(Family family) {
+        TViewParameter* window = family == Family::Tkx
+                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
+                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
         window->PrepareWindow();
         window->show();
         QApplication::setActiveWindow(window);
@@ -59,7 +60,7 @@ TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
     Start();
     // The valve type needs level 2 in both families here; only the VF-TKX window obeys it.
     TTable& metadata = m_program->MainWindow().Database().TableParameterDBSettings();
-    m_program->MainWindow().Database().SetParameterFamily(0);
+    m_program->MainWindow().Database().SetParameterFamily(Family::None);
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         if (metadata.FieldAsText("FieldName") == "ValveType") {
             metadata.Edit();
@@ -67,7 +68,7 @@ TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
         }
     }
     metadata.Post();
-    TViewParameter* tkx = Open(1);
+    TViewParameter* tkx = Open(Family::Tkx);
     EXPECT_TRUE(Find<QWidget>(tkx, "EditFastUp")->isEnabled());
     EXPECT_FALSE(Find<QWidget>(tkx, "EditPSettingSolUpS")->isEnabled());
     EXPECT_FALSE(Find<QWidget>(tkx, "EditHWZero")->isEnabled());
@@ -75,32 +76,32 @@ TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
     EXPECT_TRUE(Find<QWidget>(tkx, "DBLookupComboBoxValveType")->isEnabled());
     EXPECT_FALSE(Find<QWidget>(tkx, "BtnRead")->isEnabled()); // no port
     tkx->close();
-    TViewParameter* vf = Open(2);
+    TViewParameter* vf = Open(Family::VfTkx);
     EXPECT_FALSE(Find<QWidget>(vf, "DBLookupComboBoxValveType")->isEnabled());
     EXPECT_TRUE(Find<QWidget>(vf, "EditKAccel3")->isEnabled());
     vf->close();
 
     Level("7305");
-    tkx = Open(1);
+    tkx = Open(Family::Tkx);
     EXPECT_TRUE(Find<QWidget>(tkx, "EditPSettingSolUpS")->isEnabled());
     EXPECT_TRUE(Find<QWidget>(tkx, "EditHWZero")->isEnabled());
 }
 
 TEST_F(ParameterWindow, ValuesOutsideTheirRangeAreClampedWithTheirMessage) {
     Start();
-    AddSet(1, "Lift", {{"HWZero", 500}, {"SIUDiff1", 20}});
+    AddSet(Family::Tkx, "Lift", {{"HWZero", 500}, {"SIUDiff1", 20}});
     Level("7305");
-    TViewParameter* window = Open(1);
+    TViewParameter* window = Open(Family::Tkx);
     Enter(window, "EditHWZero", "1500");
     ASSERT_EQ(m_feedback.Messages.size(), 2u); // the level message, then the range
     EXPECT_EQ(m_feedback.Messages[1].Caption, "Range Error");
     EXPECT_EQ(m_feedback.Messages[1].Text, "Max. =    1000.00");
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("HWZero"), 1000);
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("HWZero"), 1000);
     EXPECT_EQ(Find<QLineEdit>(window, "EditHWZero")->text(), "1000");
 
     Enter(window, "EditSIUDiff", "1" + QString(QLocale().decimalPoint()) + "25");
     EXPECT_EQ(m_feedback.Messages.back().Text, "Min. =       5.00");
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("SIUDiff1"), 5);
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("SIUDiff1"), 5);
 
     const auto before = m_feedback.Messages.size();
     Enter(window, "EditSIUDiff", "");
@@ -111,23 +112,23 @@ TEST_F(ParameterWindow, ValuesOutsideTheirRangeAreClampedWithTheirMessage) {
 
 TEST_F(ParameterWindow, PsiIsShownWhileTheControllerKeepsBar) {
     Start("[Language]\nLanguageValue=102\n");
-    AddSet(1, "Lift", {{"OffsetSolUp", 7.0}});
+    AddSet(Family::Tkx, "Lift", {{"OffsetSolUp", 7.0}});
     Level("2461"); // the minimum pressure belongs to the control loop
-    TViewParameter* window = Open(1);
+    TViewParameter* window = Open(Family::Tkx);
     EXPECT_EQ(Find<QLabel>(window, "EditOffsetSolUpUnit")->text(), "psi");
     EXPECT_EQ(Find<QLineEdit>(window, "EditOffsetSolUp")->text(), "102");
     Enter(window, "EditOffsetSolUp", "145");
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("OffsetSolUpInPsi"), 145);
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUpInPsi"), 145);
     window->close();
-    Sets(1).First();
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("OffsetSolUp"), 10.0);
+    Sets(Family::Tkx).First();
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUp"), 10.0);
 }
 
 TEST_F(ParameterWindow, AValveTypeOfTheOtherFamilyIsRefused) {
     Start();
-    AddSet(2, "Inverter lift", {{"ValveType", 9}});
+    AddSet(Family::VfTkx, "Inverter lift", {{"ValveType", 9}});
     Level("7305");
-    TViewParameter* window = Open(2);
+    TViewParameter* window = Open(Family::VfTkx);
     auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");
     Q_EMIT list->ListEntered();
     const int tkx3 = list->findData(3.0);
@@ -136,22 +137,22 @@ TEST_F(ParameterWindow, AValveTypeOfTheOtherFamilyIsRefused) {
     Q_EMIT list->activated(tkx3);
     EXPECT_EQ(m_feedback.Messages.back().Text, Text(176));
     EXPECT_EQ(m_feedback.Messages.back().Caption, "Range Error");
-    EXPECT_DOUBLE_EQ(Sets(2).FieldAsFloat("ValveType"), 9);
+    EXPECT_DOUBLE_EQ(Sets(Family::VfTkx).FieldAsFloat("ValveType"), 9);
     EXPECT_EQ(list->currentText(), list->itemText(list->findData(9.0)));
 }
 
 TEST_F(ParameterWindow, TheSearchFieldFindsWholeNamesOnly) {
     Start();
     for (const char* name : {"ABC", "Lift 2", "Zeta"}) {
-        AddSet(1, name);
+        AddSet(Family::Tkx, name);
     }
-    Sets(1).Last();
-    TViewParameter* window = Open(1);
+    Sets(Family::Tkx).Last();
+    TViewParameter* window = Open(Family::Tkx);
     auto* find = Find<QLineEdit>(window, "EditLocator");
     QTest::keyClicks(find, "ab");
-    EXPECT_EQ(Sets(1).FieldAsText("Name"), "Zeta");
+    EXPECT_EQ(Sets(Family::Tkx).FieldAsText("Name"), "Zeta");
     QTest::keyClicks(find, "c");
-    EXPECT_EQ(Sets(1).FieldAsText("Name"), "ABC");
+    EXPECT_EQ(Sets(Family::Tkx).FieldAsText("Name"), "ABC");
     EXPECT_EQ(Find<QTableWidget>(window, "DBGridNameList")->currentRow(), 0);
 }
 
@@ -179,8 +180,8 @@ void AnswerChoices(QWidget* owner, QDialog* form, std::deque<const char*> answer
 
 TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     Start();
-    AddSet(1, "Lift A", {{"FastUp", 7.5}});
-    TViewParameter* tkx = Open(1);
+    AddSet(Family::Tkx, "Lift A", {{"FastUp", 7.5}});
+    TViewParameter* tkx = Open(Family::Tkx);
     QDialog* form = m_program->Windows().ExportImport;
     std::vector<TFileRequest> requests;
     QString answer = m_tree.Path("lift-a.set");
@@ -211,7 +212,7 @@ TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     EXPECT_TRUE(m_tree.Read("lift-a.txt").startsWith("Saved: "));
     tkx->close();
 
-    TViewParameter* vf = Open(2);
+    TViewParameter* vf = Open(Family::VfTkx);
     answer = m_tree.Path("lift-a.set");
     vf->ChooseFile = [&](const TFileRequest& request) {
         requests.push_back(request);
@@ -225,7 +226,7 @@ TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error); // the VF-TKX window says it as an error
     EXPECT_EQ(m_feedback.Messages[1].Text, Text(200) + answer);
     EXPECT_EQ(vf->windowTitle(), Text(21)); // the failed import puts the caption back
-    EXPECT_EQ(Sets(2).RecordCount(), 0);
+    EXPECT_EQ(Sets(Family::VfTkx).RecordCount(), 0);
     EXPECT_FALSE(requests.back().Save);
 }
 
@@ -241,9 +242,9 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
         window->close();
     });
     Find<QAction>(&program.MainWindow(), "MenuParameterTKX")->trigger(); // as the technician opens it
-    ASSERT_EQ(Sets(1).RecordCount(), 1);
-    EXPECT_EQ(Sets(1).FieldAsText("Name"), "...");
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("FastUp"), 8.0);
+    ASSERT_EQ(Sets(Family::Tkx).RecordCount(), 1);
+    EXPECT_EQ(Sets(Family::Tkx).FieldAsText("Name"), "...");
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("FastUp"), 8.0);
     EXPECT_EQ(Find<QLabel>(window, "LabelInfoController")->text(),
               "Connected controller: TKX  ( Software version: 2.220 )");
     EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse); // released when the window closed
@@ -254,10 +255,10 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n",
                               {simulator.Device()});
-    AddSet(1, "Lift", {{"ValveType", 3}, {"FastUp", 7.25}});
+    AddSet(Family::Tkx, "Lift", {{"ValveType", 3}, {"FastUp", 7.25}});
     TViewParameter* window = program.Windows().ViewTKXParameter;
     window->SetPort(program.Configuration().SelectPort());
-    Open(1);
+    Open(Family::Tkx);
     auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");
 
     m_feedback.Answers = {MessageAnswer::No};
@@ -265,7 +266,7 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     list->setCurrentIndex(list->findData(4.0));
     Q_EMIT list->activated(list->currentIndex());
     EXPECT_EQ(m_feedback.Messages.back().Text, Text(224));
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("ValveType"), 3); // No: the old valve type is back
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("ValveType"), 3); // No: the old valve type is back
     EXPECT_FALSE(simulator.Log().contains("received E:"));
 
     m_feedback.Answers = {MessageAnswer::Yes};
@@ -275,9 +276,9 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     const QString log = simulator.Log();
     EXPECT_TRUE(log.contains("received E:016:00725\\r")) << log.toStdString();
     EXPECT_TRUE(log.contains("received v\\r"));
-    ASSERT_EQ(Sets(1).RecordCount(), 2); // the read-back is a set of its own
-    Sets(1).Last();
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("ValveType"), 4);
+    ASSERT_EQ(Sets(Family::Tkx).RecordCount(), 2); // the read-back is a set of its own
+    Sets(Family::Tkx).Last();
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("ValveType"), 4);
     window->close();
 }
 

@@ -217,7 +217,7 @@ TEST_F(ConfigurationDialog, TwoLanguageClicksThenCancelKeepTheSecondAndSayNothin
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(m_tree.Read(UserConfig()).contains("LanguageValue=4"));
     EXPECT_TRUE(m_feedback.Messages.empty());
-    EXPECT_EQ(LanguageIndex, 4);
+    EXPECT_EQ(m_program->Configuration().Language().Index(), 4);
 
     // A first click followed by OK: written by OK, and the restart notice comes.
     TProgram& restarted = Start();
@@ -229,7 +229,7 @@ TEST_F(ConfigurationDialog, TwoLanguageClicksThenCancelKeepTheSecondAndSayNothin
     EXPECT_TRUE(m_tree.Read(UserConfig()).contains("LanguageValue=102"));
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Takes effect only after restarting the programme!");
-    EXPECT_EQ(StoredLanguageValue, 102);
+    EXPECT_EQ(restarted.Configuration().Language().StoredValue(), 102);
     (void)restarted;
 }
 
@@ -301,14 +301,16 @@ TEST_F(ProgramTest, AboutBoxAndHelp) {
     EXPECT_EQ(THelpViewer::FileFor("/h", 3), "/h/WinTorvex_FR.html");
     EXPECT_EQ(THelpViewer::FileFor("/h", 4), "/h/WinTorvex_EN.html");
 
-    THelpViewer missing(m_tree.Path("nowhere"), m_feedback);
+    const TLanguage english;
+    THelpViewer missing(english, m_tree.Path("nowhere"), m_feedback);
     EXPECT_FALSE(missing.ShowContext(0));
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Error Open File : \r" + m_tree.Path("nowhere/WinTorvex_EN.html"));
 }
 
 TEST(TDlgSelectCommPort, OkIsOnlyPossibleWithAPortToChoose) {
-    TDlgSelectCommPort dialog;
+    const TLanguage english;
+    TDlgSelectCommPort dialog(english);
     auto* ok = dialog.findChild<QPushButton*>("BtnOK");
     auto* list = dialog.findChild<QListWidget*>("ListBoxAvailableCommPorts");
     ASSERT_NE(ok, nullptr);

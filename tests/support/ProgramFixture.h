@@ -33,11 +33,11 @@ protected:
         m_program = std::make_unique<TProgram>(std::move(options));
         return *m_program;
     }
-    void TearDown() override {
-        m_program.reset();
-        LanguageIndex = 2;
-        StoredLanguageValue = 2;
-    }
+    void TearDown() override { m_program.reset(); }
+
+    // A text in the language the program under test shows.
+    QString Text(int record) const { return m_program->Configuration().Language().Text(record); }
+    static QString Text(int record, int languageIndex) { return ::Text(record, languageIndex); }
 
     template <typename T>
     T* Find(QObject* root, const char* name) {

@@ -1,4 +1,5 @@
 #include "core/base/Language.h"
+#include "EnglishText.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,7 @@ namespace {
 
 const std::set<int> kEmptyEverywhere{285, 286, 320, 322, 326, 327, 328, 329, 330};
 
-class LanguageTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_saved = LanguageIndex; }
-    void TearDown() override { LanguageIndex = m_saved; }
-    int m_saved = 0;
-};
+class LanguageTest : public ::testing::Test {};
 
 TEST_F(LanguageTest, EveryRecordIsThereAndEveryEnglishTextIsTranslated) {
     for (int record = 0; record < Language::RecordCount; ++record) {
@@ -91,18 +87,32 @@ TEST_F(LanguageTest, PolishUsesItsOwnLetters) {
     }
 }
 
-TEST_F(LanguageTest, TextFollowsTheLanguageIndexAndFallsBackToEnglish) {
-    LanguageIndex = 3;
-    EXPECT_EQ(Text(4), "Langue");
+TEST_F(LanguageTest, TextFollowsTheChosenLanguageAndFallsBackToEnglish) {
+    TLanguage language;
+    EXPECT_EQ(language.Text(4), "Language");
+    language.Choose(3);
+    EXPECT_EQ(language.Text(4), "Langue");
     for (int index : {0, 9, 55, -1}) {
-        LanguageIndex = index;
-        EXPECT_EQ(Text(4), "Language") << "index " << index;
+        language.SetIndex(index);
+        EXPECT_EQ(language.Text(4), "Language") << "index " << index;
     }
-    LanguageIndex = 8;
-    EXPECT_EQ(Text(166), "");
-    EXPECT_EQ(Text(213), "FALDMARK AG");
-    EXPECT_EQ(Text(-1), "");
-    EXPECT_EQ(Text(331), "");
+    language.SetIndex(8);
+    EXPECT_EQ(language.Text(166), "");
+    EXPECT_EQ(language.Text(213), "FALDMARK AG");
+    EXPECT_EQ(language.Text(-1), "");
+    EXPECT_EQ(language.Text(331), "");
+}
+
+TEST_F(LanguageTest, UsUnitsAndChineseAreReadFromTheChoice) {
+    TLanguage language;
+    language.Choose(Language::UsImperialValue);
+    EXPECT_EQ(language.Index(), Language::English);
+    EXPECT_TRUE(language.UsImperial());
+    EXPECT_FALSE(language.IsChinese());
+    language.Choose(Language::Chinese);
+    EXPECT_FALSE(language.UsImperial());
+    EXPECT_TRUE(language.IsChinese());
+    EXPECT_EQ(language.Text(4), QString::fromUtf8("語言"));
 }
 
 TEST_F(LanguageTest, SlotZeroIsTheRightAlignedNumber) {

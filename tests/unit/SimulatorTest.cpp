@@ -43,7 +43,7 @@ TEST(LiveDataGenerator, RunsAreFramedRampedAndSignalled) {
 }
 
 TEST(SimulatedController, PasswordGuardsTypeWritesAndCode) {
-    TSimulatedController controller({TSimulatedController::Family::Tkx, 2142, "1234", kTemplates, 0});
+    TSimulatedController controller({Family::Tkx, 2142, "1234", kTemplates, 0});
     EXPECT_EQ(controller.Receive("T\r"), "1-PW!\r\n");
     EXPECT_EQ(controller.Receive("E:016:00100\r"), "Not allowed\r\n");
     EXPECT_EQ(controller.Receive("e:104\r"), "Not allowed\r\n");
@@ -62,7 +62,7 @@ TEST(SimulatedController, PasswordGuardsTypeWritesAndCode) {
 }
 
 TEST(SimulatedController, MemoriesOutputsAndOddInput) {
-    TSimulatedController controller({TSimulatedController::Family::VfTkx, 0, "", kTemplates, 0});
+    TSimulatedController controller({Family::VfTkx, 0, "", kTemplates, 0});
     EXPECT_EQ(controller.Receive("s\r"), ""); // no version to tell
     EXPECT_EQ(controller.Receive("T\r"), "VF-TKX\r\n");
     controller.Receive("E:016:00123\rB\r");
@@ -91,7 +91,7 @@ TEST(SimulatorOptions, ParseAndRefuse) {
                                "garbage", "--drop-char", "7", "--password", "0815"},
                               error))
         << error.toStdString();
-    EXPECT_EQ(options.Controller.ControllerFamily, TSimulatedController::Family::VfTkx);
+    EXPECT_EQ(options.Controller.ControllerFamily, Family::VfTkx);
     EXPECT_EQ(options.Controller.SoftwareVersion, 2090);
     EXPECT_TRUE(options.Live);
     EXPECT_EQ(options.Baud, 9600);

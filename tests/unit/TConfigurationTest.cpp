@@ -1,6 +1,7 @@
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
 
+#include "EnglishText.h"
 #include "RecordingFeedback.h"
 #include "TempTree.h"
 
@@ -18,11 +19,7 @@ const QByteArray kTemplate = "[General]\nPicturesPerFile=200\n[Delays]\nEEpromWr
 
 class TConfigurationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        LanguageIndex = 0;
-        StoredLanguageValue = 0;
-        m_tree.Write("prog/WinTorvex32.config", kTemplate);
-    }
+    void SetUp() override { m_tree.Write("prog/WinTorvex32.config", kTemplate); }
 
     QString Docs() const { return m_tree.Path("docs"); }
     QString ConfigDir() const { return Docs() + "/Faldmark/WinTorvex32"; }
@@ -66,8 +63,8 @@ TEST_F(TConfigurationTest, FirstStartCreatesTheConfigurationFromTheTemplateAndAs
     EXPECT_EQ(c.GetWorkDirectory(), ConfigDir());
     EXPECT_EQ(c.GetDatabaseDirectory(), DefaultDatabaseDir());
     EXPECT_EQ(c.GetEepromWriteDelay(), 150);
-    EXPECT_EQ(LanguageIndex, 3);
-    EXPECT_EQ(StoredLanguageValue, 3);
+    EXPECT_EQ(c.Language().Index(), 3);
+    EXPECT_EQ(c.Language().StoredValue(), 3);
     EXPECT_EQ(c.DataFilePath, ConfigDir() + "/DataFile.dat");
     EXPECT_EQ(c.ProgramDirectory, m_tree.Path("prog/"));
     EXPECT_EQ(c.HelpDirectory, m_tree.Path("prog/HelpFiles"));
@@ -112,7 +109,7 @@ TEST_F(TConfigurationTest, AnExistingButEmptyConfigurationDirectoryGetsTheTempla
     EXPECT_FALSE(QFileInfo::exists(ConfigFile()));
     EXPECT_FALSE(c.Settings().ConfigFileUsable);
     EXPECT_EQ(c.GetEepromWriteDelay(), 100); // defaults, not the template's values
-    EXPECT_EQ(LanguageIndex, 3);              // but the installation's language
+    EXPECT_EQ(c.Language().Index(), 3);      // but the installation's language
 }
 
 TEST_F(TConfigurationTest, AConfigurationDirectoryThatCannotBeCreatedIsReportedInTheTemplatesLanguage) {
@@ -146,11 +143,13 @@ TEST_F(TConfigurationTest, LanguageValues) {
         WriteUserConfig(test.userConfig);
         m_tree.Write("prog/WinTorvex32.config", test.templateConfig);
         TConfiguration& c = Create();
-        EXPECT_EQ(StoredLanguageValue, test.storedValue) << test.userConfig.constData();
-        EXPECT_EQ(LanguageIndex, test.index) << test.userConfig.constData();
+        EXPECT_EQ(c.Language().StoredValue(), test.storedValue) << test.userConfig.constData();
+        EXPECT_EQ(c.Language().Index(), test.index) << test.userConfig.constData();
         EXPECT_EQ(c.GetLanguageIndex(), test.index) << test.userConfig.constData();
+        if (test.index == 55) {
+            EXPECT_EQ(c.Language().Text(4), "Language"); // 55 has no column of its own
+        }
     }
-    EXPECT_EQ(Text(4), "Language"); // 55 has no column of its own
 }
 
 TEST_F(TConfigurationTest, SettingsComeFromTheFileAndBadNumbersFallBackToTheirDefaults) {
@@ -287,8 +286,9 @@ TEST_F(TConfigurationTest, LanguageChoicesAreWrittenOnlyOnceTheUserMakesThem) {
 
     c.ChooseLanguage(102); // the user's first click in this run is not written at once
     EXPECT_EQ(m_tree.Read(ConfigFile()), "[Language]\nLanguageValue=1\n");
-    EXPECT_EQ(LanguageIndex, 2);
-    EXPECT_EQ(StoredLanguageValue, 102);
+    EXPECT_EQ(c.Language().Index(), 2);
+    EXPECT_EQ(c.Language().StoredValue(), 102);
+    EXPECT_TRUE(c.Language().UsImperial());
     c.ChooseLanguage(7);
     EXPECT_EQ(m_tree.Read(ConfigFile()), "[Language]\nLanguageValue=7\n");
     EXPECT_TRUE(c.Settings().LanguageChanged);
@@ -298,7 +298,7 @@ TEST_F(TConfigurationTest, LanguageChoicesAreWrittenOnlyOnceTheUserMakesThem) {
 TEST_F(TConfigurationTest, WithoutATemplateEverythingIsDefault) {
     QFile::remove(m_tree.Path("prog/WinTorvex32.config"));
     TConfiguration& c = Create();
-    EXPECT_EQ(LanguageIndex, 2);
+    EXPECT_EQ(c.Language().Index(), 2);
     EXPECT_EQ(c.GetEepromWriteDelay(), 100);
     EXPECT_EQ(c.GetParameterReadTimeout(), 1000);
     EXPECT_EQ(c.GetPicturesPerFile(), 200);

@@ -3,6 +3,7 @@
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
 
+#include "EnglishText.h"
 #include "RecordingFeedback.h"
 #include "TableFiles.h"
 #include "TempTree.h"
@@ -16,7 +17,6 @@ namespace {
 class TParameterDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        LanguageIndex = 2;
         for (const TableDef& table : Schema::Catalogue()) {
             CreateTableFile(table, Templates());
         }
@@ -56,14 +56,13 @@ TEST_F(TParameterDatabaseTest, OpeningCopiesOnlyMissingFilesAndOpensEveryTable) 
     EXPECT_FALSE(m_database->TableTKX().IsOpen());
 }
 
-TEST_F(TParameterDatabaseTest, InstallingGoesExtensionByExtensionWithoutRegardToCase) {
-    m_tree.Write("prog/DataBase/Extra.PX", "index");
-    m_tree.Write("prog/DataBase/notes.txt", "not a table");
-    m_database->InstallDatabaseFiles(".px");
-    EXPECT_EQ(QDir(DatabaseDir()).entryList(QDir::Files), QStringList({"Extra.PX"}));
-    m_database->InstallDatabaseFiles(".db");
-    EXPECT_EQ(QDir(DatabaseDir()).entryList(QDir::Files).size(), 59);
-    EXPECT_FALSE(QFileInfo::exists(DatabaseDir() + "/notes.txt"));
+TEST_F(TParameterDatabaseTest, InstallingCopiesWhatTheTemplateHoldsAndKeepsWhatIsThere) {
+    m_tree.Write("prog/DataBase/notes.txt", "from the template");
+    const QString kept = m_tree.Write("docs/Faldmark/WinTorvex32/1.45/DataBase/ValveType.db", "the user's own");
+    m_database->InstallDatabaseFiles();
+    EXPECT_EQ(QDir(DatabaseDir()).entryList(QDir::Files), QDir(m_tree.Path("prog/DataBase")).entryList(QDir::Files));
+    EXPECT_EQ(m_tree.Read(DatabaseDir() + "/notes.txt"), "from the template");
+    EXPECT_EQ(m_tree.Read(kept), "the user's own");
 }
 
 TEST_F(TParameterDatabaseTest, ABrokenTableLeavesTheDatabaseUnavailableWithAClearMessage) {
@@ -82,9 +81,10 @@ TEST_F(TParameterDatabaseTest, ABrokenTableLeavesTheDatabaseUnavailableWithAClea
 }
 
 TEST(TParameterDatabase, OpenErrorTexts) {
-    LanguageIndex = 2;
-    EXPECT_EQ(TParameterDatabase::OpenErrorText("disk full", "/db"), "Error Open File : \r..\r\rdisk full");
-    EXPECT_EQ(TParameterDatabase::OpenErrorText("lock in pdoxusrs", "/db"), "Error Open File : \r/db/PDOXUSRS.net");
+    const TLanguage english;
+    EXPECT_EQ(TParameterDatabase::OpenErrorText("disk full", english), "Error Open File : \r..\r\rdisk full");
+    EXPECT_EQ(TParameterDatabase::OpenErrorText("/db/Tkx.DB: locked", english),
+              "Error Open File : \r../db/Tkx.DB: locked\r\r/db/Tkx.DB: locked");
 }
 
 TEST_F(TParameterDatabaseTest, FamiliesAndLanguageVariants) {
@@ -93,13 +93,13 @@ TEST_F(TParameterDatabaseTest, FamiliesAndLanguageVariants) {
                     "INSERT INTO ParameterDBSettings (ControllerType, FieldName) VALUES ('TKX','FastUp'),('ITKX','FastDn')");
     TTable& metadata = m_database->TableParameterDBSettings();
     metadata.Refresh();
-    m_database->SetParameterFamily(1);
+    m_database->SetParameterFamily(Family::Tkx);
     metadata.First();
     EXPECT_EQ(metadata.FieldAsText("FieldName"), "FastUp");
-    m_database->SetParameterFamily(2); // the VF-TKX window after the TKX one
+    m_database->SetParameterFamily(Family::VfTkx); // the VF-TKX window after the TKX one
     EXPECT_EQ(metadata.RecordCount(), 1);
     EXPECT_EQ(metadata.FieldAsText("FieldName"), "FastDn");
-    m_database->SetParameterFamily(0);
+    m_database->SetParameterFamily(Family::None);
     EXPECT_EQ(metadata.RecordCount(), 2);
 
     const std::pair<int, const char*> variants[] = {{1, "DE"}, {2, "EN"}, {3, "FR"}, {4, "IT"}, {5, "SP"},
@@ -111,22 +111,19 @@ TEST_F(TParameterDatabaseTest, FamiliesAndLanguageVariants) {
 }
 
 TEST(ParameterCaption, LabelsUnitsAndInformationNames) {
-    LanguageIndex = 2;
-    EXPECT_EQ(ParameterCaption("StartSpeedUp", 0), "Start speed UP");
-    EXPECT_EQ(ParameterCaption("StartSpeedUp", 1), "V");
-    EXPECT_EQ(ParameterCaption("OffsetSolUpInPsi", 1), "psi");
-    EXPECT_EQ(ParameterCaption("ValveType", 0), "Valve type");
-    EXPECT_EQ(ParameterCaption("ValveType", 1), "");
-    EXPECT_EQ(ParameterCaption("Operation hour", 1), "Operation hours");
+    EXPECT_EQ(ParameterCaption("StartSpeedUp", 0, Language::English), "Start speed UP");
+    EXPECT_EQ(ParameterCaption("StartSpeedUp", 1, Language::English), "V");
+    EXPECT_EQ(ParameterCaption("OffsetSolUpInPsi", 1, Language::English), "psi");
+    EXPECT_EQ(ParameterCaption("ValveType", 0, Language::English), "Valve type");
+    EXPECT_EQ(ParameterCaption("ValveType", 1, Language::English), "");
+    EXPECT_EQ(ParameterCaption("Operation hour", 1, Language::English), "Operation hours");
     for (const char* name : {"CheckNo1", "startspeedup", "Language", ""}) {
-        EXPECT_EQ(ParameterCaption(name, 0), "Not found") << name;
-        EXPECT_EQ(ParameterCaption(name, 1), "Not found") << name;
+        EXPECT_EQ(ParameterCaption(name, 0, Language::English), "Not found") << name;
+        EXPECT_EQ(ParameterCaption(name, 1, Language::English), "Not found") << name;
     }
-    LanguageIndex = 1;
-    EXPECT_EQ(ParameterCaption("FastDn", 0), Text(37, 1) + " " + Text(115, 1));
-    EXPECT_EQ(ParameterCaption("HWZero", 0), "HW Zero");
-    EXPECT_EQ(ParameterCaption("Software version", 0), Text(236, 1));
-    LanguageIndex = 2;
+    EXPECT_EQ(ParameterCaption("FastDn", 0, 1), Text(37, 1) + " " + Text(115, 1));
+    EXPECT_EQ(ParameterCaption("HWZero", 0, 1), "HW Zero");
+    EXPECT_EQ(ParameterCaption("Software version", 0, 1), Text(236, 1));
 }
 
 TEST(Conversion, RoundsHalvesToEvenAndConvertsPressures) {

@@ -1,11 +1,12 @@
 #include "core/params/TParameterTransfer.h"
 
+#include "core/app/ControllerCommands.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
-#include "core/app/TConfiguration.h"
-#include "core/link/ControllerCommands.h"
 #include "core/params/TParameterDatabase.h"
 
+#include "EnglishText.h"
 #include "TSimulatorLink.h"
 #include "TestInstallation.h"
 
@@ -26,7 +27,6 @@ public:
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        LanguageIndex = 2;
         ASSERT_TRUE(m_configuration->DatabaseAvailable);
         m_access = std::make_unique<TControllerAccess>(*m_configuration, m_feedback, m_clock);
         m_access->OpenSession = [this](const TCommParameter&) {
@@ -34,21 +34,19 @@ protected:
                                                        true, m_clock);
         };
     }
-    void TearDown() override { LanguageIndex = 2; }
 
-    TSimulatedController& Controller(int family, int version, const QString& password = {}) {
+    TSimulatedController& Controller(Family family, int version, const QString& password = {}) {
         m_controller = std::make_unique<TSimulatedController>(TSimulatedController::Setup{
-            family == 2 ? TSimulatedController::Family::VfTkx : TSimulatedController::Family::Tkx, version, password,
-            kTemplates, 0});
+            family == Family::VfTkx ? Family::VfTkx : Family::Tkx, version, password, kTemplates, 0});
         return *m_controller;
     }
-    TParameterTransfer Transfer(int family) {
+    TParameterTransfer Transfer(Family family) {
         TParameterTransfer transfer(*m_database, *m_access, family);
         transfer.Port = m_configuration->ReservePort("/dev/sim");
         transfer.Progress = [this](int position) { m_progress.push_back(position); };
         return transfer;
     }
-    int Address(int family, const QString& field) {
+    int Address(Family family, const QString& field) {
         m_database->SetParameterFamily(family);
         TTable& metadata = m_database->TableParameterDBSettings();
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
@@ -59,7 +57,7 @@ protected:
         ADD_FAILURE() << "no field " << field.toStdString();
         return -1;
     }
-    TTable& Sets(int family) { return m_database->SetTable(family); }
+    TTable& Sets(Family family) { return m_database->SetTable(family); }
     QStringList Remarks() const {
         QStringList texts;
         for (const auto& message : m_feedback.Messages) {
@@ -81,12 +79,12 @@ protected:
 };
 
 TEST_F(TransferTest, AReadMakesANewSetWithMemosAndTellsWhatItSubstituted) {
-    Controller(1, 2107).SetMemory(Address(1, "FastUp"), 735);
-    TParameterTransfer transfer = Transfer(1);
+    Controller(Family::Tkx, 2107).SetMemory(Address(Family::Tkx, "FastUp"), 735);
+    TParameterTransfer transfer = Transfer(Family::Tkx);
     const QDateTime started = m_clock.Now();
     transfer.Read();
 
-    TTable& sets = Sets(1);
+    TTable& sets = Sets(Family::Tkx);
     ASSERT_EQ(sets.RecordCount(), 1);
     EXPECT_EQ(sets.GetState(), TTable::State::Browse);
     EXPECT_EQ(sets.FieldAsText("Name"), "...");
@@ -115,12 +113,12 @@ TEST_F(TransferTest, AReadMakesANewSetWithMemosAndTellsWhatItSubstituted) {
     EXPECT_TRUE(std::find(m_progress.begin(), m_progress.end(), 90) != m_progress.end());
 
     transfer.Read(); // a second read: a second record of the same name
-    EXPECT_EQ(Sets(1).RecordCount(), 2);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 2);
 }
 
 TEST_F(TransferTest, VersionGatesOfTheRead) {
     struct Case {
-        int family;
+        Family family;
         int version;
         const char* field;
         quint32 controllerValue;
@@ -129,13 +127,20 @@ TEST_F(TransferTest, VersionGatesOfTheRead) {
         bool listed;
     };
     const Case cases[] = {
-        {1, 2080, "StartDelay", 1, 4.0, 267, false},    {1, 2080, "StartDelay", 2, 1.0, 267, false},
-        {1, 2073, "StartDelay", 1, 1.0, 267, true},     {1, 2097, "StartDelay", 7, 7.0, 267, false},
-        {1, 2051, "FlowCalUp", 150, 1.0, 253, true},    {1, 2105, "K7Accel", 500, 1.2, 273, true},
-        {2, 2125, "DemandRedType", 1, 3.0, 263, false}, {2, 2115, "DemandRedType", 1, 1.0, 263, false},
-        {2, 2150, "FUError", 0, 3.0, 72, false},        {2, 2150, "FUError", 2, QVariant(), 72, false},
-        {2, 2142, "FUError", 2, 2.0, 72, false},        {2, 2141, "AuxSpeed", 3, 1.0, 289, true},
-        {2, 2052, "NOpenValve", 40, 15.0, 259, true},   {2, 2053, "NOpenValve", 40, 40.0, 259, false},
+        {Family::Tkx, 2080, "StartDelay", 1, 4.0, 267, false},
+        {Family::Tkx, 2080, "StartDelay", 2, 1.0, 267, false},
+        {Family::Tkx, 2073, "StartDelay", 1, 1.0, 267, true},
+        {Family::Tkx, 2097, "StartDelay", 7, 7.0, 267, false},
+        {Family::Tkx, 2051, "FlowCalUp", 150, 1.0, 253, true},
+        {Family::Tkx, 2105, "K7Accel", 500, 1.2, 273, true},
+        {Family::VfTkx, 2125, "DemandRedType", 1, 3.0, 263, false},
+        {Family::VfTkx, 2115, "DemandRedType", 1, 1.0, 263, false},
+        {Family::VfTkx, 2150, "FUError", 0, 3.0, 72, false},
+        {Family::VfTkx, 2150, "FUError", 2, QVariant(), 72, false},
+        {Family::VfTkx, 2142, "FUError", 2, 2.0, 72, false},
+        {Family::VfTkx, 2141, "AuxSpeed", 3, 1.0, 289, true},
+        {Family::VfTkx, 2052, "NOpenValve", 40, 15.0, 259, true},
+        {Family::VfTkx, 2053, "NOpenValve", 40, 40.0, 259, false},
     };
     for (const Case& c : cases) {
         const std::string name = std::to_string(c.version) + " " + c.field;
@@ -155,53 +160,55 @@ TEST_F(TransferTest, VersionGatesOfTheRead) {
 }
 
 TEST_F(TransferTest, AnEdgeDetectionOutOfRangeIsReplacedAndReported) {
-    Controller(1, 2220).SetMemory(Address(1, "EdgeDetect"), 9);
-    Transfer(1).Read();
-    EXPECT_DOUBLE_EQ(Sets(1).FieldAsFloat("EdgeDetect"), 2);
+    Controller(Family::Tkx, 2220).SetMemory(Address(Family::Tkx, "EdgeDetect"), 9);
+    Transfer(Family::Tkx).Read();
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("EdgeDetect"), 2);
     EXPECT_EQ(Remarks(), QStringList({Text(307) + "\r- Edge detection\r\r" + Text(255) + "\r" + Text(257) + ".\r"}));
 
     // With substitutes as well: one remark with both parts.
     m_feedback.Messages.clear();
-    Controller(1, 2105).SetMemory(Address(1, "EdgeDetect"), 9);
-    Transfer(1).Read();
+    Controller(Family::Tkx, 2105).SetMemory(Address(Family::Tkx, "EdgeDetect"), 9);
+    Transfer(Family::Tkx).Read();
     ASSERT_EQ(Remarks().size(), 1);
     EXPECT_FALSE(Remarks()[0].contains(Text(307))); // 2.105 does not read edge detection at all
 }
 
 TEST_F(TransferTest, IdentificationFailures) {
-    Controller(2, 2150);
-    Transfer(1).Read();
+    Controller(Family::VfTkx, 2150);
+    Transfer(Family::Tkx).Read();
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Wrong controller connected: VF-TKX");
     EXPECT_EQ(m_feedback.Messages[0].Caption, "Error");
-    EXPECT_EQ(Sets(1).RecordCount(), 0);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 0);
 
     m_feedback.Messages.clear();
-    Controller(1, 2107, "1234"); // "1-PW!": a TKX controller may still be read
-    TParameterTransfer transfer = Transfer(1);
+    Controller(Family::Tkx, 2107, "1234"); // "1-PW!": a TKX controller may still be read
+    TParameterTransfer transfer = Transfer(Family::Tkx);
     transfer.Read();
-    EXPECT_EQ(Sets(1).RecordCount(), 1);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 1);
     EXPECT_EQ(transfer.InfoLabel(), "Connected controller: TKX  ( Software version: 2.107 )");
 
     m_feedback.Messages.clear();
-    Controller(1, 0); // no answer to the version query
+    Controller(Family::Tkx, 0); // no answer to the version query
     transfer.Read();
     EXPECT_TRUE(transfer.InfoLabel().endsWith("Unknown < 2.057 )")) << transfer.InfoLabel().toStdString();
-    EXPECT_EQ(Sets(1).RecordCount(), 2);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 2);
     EXPECT_TRUE(Remarks().join("").contains("- " + Text(325)));
 }
 
 TEST_F(TransferTest, OldControllersNameTheirInformationInTheCurrentLanguage) {
-    LanguageIndex = 1;
-    Controller(1, 2099);
-    Transfer(1).Read();
-    EXPECT_TRUE(Sets(1).FieldAsText("InfoMemo").startsWith(Text(236, 1) + ":\t2" + QLocale::system().decimalPoint() + "099"));
+    m_configuration->SetLanguageIndex(1);
+    Controller(Family::Tkx, 2099);
+    Transfer(Family::Tkx).Read();
+    EXPECT_TRUE(Sets(Family::Tkx)
+                    .FieldAsText("InfoMemo")
+                    .startsWith(Text(236, 1) + ":\t2" + QLocale::system().decimalPoint() + "099"));
 }
 
 TEST_F(TransferTest, AnAttachedDataViewLetsGoOfThePort) {
-    Controller(1, 2107);
+    Controller(Family::Tkx, 2107);
     CountingView view;
-    TParameterTransfer transfer = Transfer(1);
+    TParameterTransfer transfer = Transfer(Family::Tkx);
     transfer.DataView = &view;
     transfer.Read();
     EXPECT_EQ(view.Calls, QStringList({"stop", "restart"}));
@@ -211,18 +218,18 @@ TEST_F(TransferTest, AnAttachedDataViewLetsGoOfThePort) {
 }
 
 TEST(FormatSoftwareVersion, Forms) {
-    LanguageIndex = 2;
-    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2105"), "2.105");
-    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("0002107"), "2.107");
-    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2050"), "Unknown < 2.057");
-    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("21a"), "0");
-    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("Unknown"), "0");
+    const TLanguage english;
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2105", english), "2.105");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("0002107", english), "2.107");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("2050", english), "Unknown < 2.057");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("21a", english), "0");
+    EXPECT_EQ(TParameterTransfer::FormatSoftwareVersion("Unknown", english), "0");
 }
 
 // The write: a set (as read, then changed) goes back into the controller.
 class WriteTest : public TransferTest {
 protected:
-    void PrepareSet(int family, int version, const std::map<QString, double>& values) {
+    void PrepareSet(Family family, int version, const std::map<QString, double>& values) {
         Controller(family, version);
         Transfer(family).Read();
         TTable& sets = Sets(family);
@@ -239,7 +246,7 @@ protected:
 
 TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
     struct Case {
-        int family;
+        Family family;
         int version;
         const char* field;
         double value;
@@ -248,19 +255,19 @@ TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
     };
     const QString northAmerica = Text(323) + "North America" + Text(319) + Text(58) + "\r  (" + Text(324) + ")\r";
     const Case cases[] = {
-        {1, 2150, "SIUType", 2, 3, Text(307) + "\r(" + Text(257) + "):\r- SIU type\r"},
-        {1, 2200, "SIUType", 2, 5, "- SIU type"},
-        {1, 2200, "SIUType", 6, -1, northAmerica},
-        {2, 2200, "SIUType", 6, -1, northAmerica},
-        {1, 2120, "RelayFunction", 3, 2, "- Relay function"},
-        {1, 2200, "RelayFunction", 4, -1, Text(323) + Text(321) + Text(319) + Text(268)},
-        {1, 2107, "ValveType", 14, -1, "(" + Text(308) + "!):\r- Valve type\r"},
-        {2, 2150, "FUError", 1, 3, "- Inverter status"},
-        {2, 2150, "TKXOpDn", 4, -1, "- Operation mode"},
-        {1, 2120, "CommandInput", 4, 1, "- Command input"},
-        {1, 2080, "StartDelay", 4, 1, "- Edge detection"},
-        {1, 2080, "StartDelay", 2, 2, "- Edge detection"},
-        {2, 2142, "AuxSpeed", 3, 3, ""},
+        {Family::Tkx, 2150, "SIUType", 2, 3, Text(307) + "\r(" + Text(257) + "):\r- SIU type\r"},
+        {Family::Tkx, 2200, "SIUType", 2, 5, "- SIU type"},
+        {Family::Tkx, 2200, "SIUType", 6, -1, northAmerica},
+        {Family::VfTkx, 2200, "SIUType", 6, -1, northAmerica},
+        {Family::Tkx, 2120, "RelayFunction", 3, 2, "- Relay function"},
+        {Family::Tkx, 2200, "RelayFunction", 4, -1, Text(323) + Text(321) + Text(319) + Text(268)},
+        {Family::Tkx, 2107, "ValveType", 14, -1, "(" + Text(308) + "!):\r- Valve type\r"},
+        {Family::VfTkx, 2150, "FUError", 1, 3, "- Inverter status"},
+        {Family::VfTkx, 2150, "TKXOpDn", 4, -1, "- Operation mode"},
+        {Family::Tkx, 2120, "CommandInput", 4, 1, "- Command input"},
+        {Family::Tkx, 2080, "StartDelay", 4, 1, "- Edge detection"},
+        {Family::Tkx, 2080, "StartDelay", 2, 2, "- Edge detection"},
+        {Family::VfTkx, 2142, "AuxSpeed", 3, 3, ""},
     };
     for (const Case& c : cases) {
         const std::string name = std::to_string(c.version) + " " + c.field + " " + std::to_string(c.value);
@@ -272,23 +279,23 @@ TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
         const QString remark = Remarks().join("");
         EXPECT_TRUE(remark.contains(c.notice)) << name << ": " << remark.toStdString();
     }
-    PrepareSet(2, 2141, {{"AuxSpeed", 3}});
-    m_controller->SetMemory(Address(2, "AuxSpeed"), 4242);
-    Transfer(2).WriteParameterSet(3, false, 100);
-    EXPECT_EQ(m_controller->Memory(Address(2, "AuxSpeed")), 4242u);
+    PrepareSet(Family::VfTkx, 2141, {{"AuxSpeed", 3}});
+    m_controller->SetMemory(Address(Family::VfTkx, "AuxSpeed"), 4242);
+    Transfer(Family::VfTkx).WriteParameterSet(3, false, 100);
+    EXPECT_EQ(m_controller->Memory(Address(Family::VfTkx, "AuxSpeed")), 4242u);
     EXPECT_TRUE(Remarks().join("").contains("- " + Text(289)));
 }
 
 TEST_F(WriteTest, OnlyWhatTheLevelAllowsIsSentRowByRowWithItsPauses) {
-    PrepareSet(1, 2220, {{"FastUp", 7.5}, {"PSettingSolUpS", 9.5}, {"HWZero", 480}});
-    const int fast = Address(1, "FastUp");
-    m_controller->SetMemory(Address(1, "PSettingSolUpS"), 1);
-    m_controller->SetMemory(Address(1, "HWZero"), 1);
+    PrepareSet(Family::Tkx, 2220, {{"FastUp", 7.5}, {"PSettingSolUpS", 9.5}, {"HWZero", 480}});
+    const int fast = Address(Family::Tkx, "FastUp");
+    m_controller->SetMemory(Address(Family::Tkx, "PSettingSolUpS"), 1);
+    m_controller->SetMemory(Address(Family::Tkx, "HWZero"), 1);
     const auto before = m_controller->CommandLog().size();
-    EXPECT_EQ(Transfer(1).WriteParameterSet(1, false, 120), 0);
+    EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(1, false, 120), 0);
     EXPECT_EQ(m_controller->Memory(fast), 750u);
-    EXPECT_EQ(m_controller->Memory(Address(1, "PSettingSolUpS")), 1u); // level 2
-    EXPECT_EQ(m_controller->Memory(Address(1, "HWZero")), 1u);         // level 3
+    EXPECT_EQ(m_controller->Memory(Address(Family::Tkx, "PSettingSolUpS")), 1u); // level 2
+    EXPECT_EQ(m_controller->Memory(Address(Family::Tkx, "HWZero")), 1u);         // level 3
     const QStringList log = m_controller->CommandLog().mid(before);
     EXPECT_TRUE(log.contains("t\\r"));
     EXPECT_TRUE(log.contains(QString("E:%1:00750\\r").arg(fast, 3, 10, QLatin1Char('0'))));
@@ -303,30 +310,30 @@ TEST_F(WriteTest, OnlyWhatTheLevelAllowsIsSentRowByRowWithItsPauses) {
     EXPECT_TRUE(Remarks().isEmpty()); // 2.220 knows every parameter
 
     m_feedback.Messages.clear();
-    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), 0);
-    EXPECT_EQ(m_controller->Memory(Address(1, "PSettingSolUpS")), 95u);
-    EXPECT_EQ(m_controller->Memory(Address(1, "HWZero")), 480u);
+    EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(3, false, 100), 0);
+    EXPECT_EQ(m_controller->Memory(Address(Family::Tkx, "PSettingSolUpS")), 95u);
+    EXPECT_EQ(m_controller->Memory(Address(Family::Tkx, "HWZero")), 480u);
 }
 
 TEST_F(WriteTest, PressureInPsiGoesToTheBarAddress) {
-    PrepareSet(1, 2220, {{"OffsetSolUp", 7.0}, {"OffsetSolUpInPsi", 145}});
-    const int address = Address(1, "OffsetSolUp");
-    Transfer(1).WriteParameterSet(3, true, 100);
+    PrepareSet(Family::Tkx, 2220, {{"OffsetSolUp", 7.0}, {"OffsetSolUpInPsi", 145}});
+    const int address = Address(Family::Tkx, "OffsetSolUp");
+    Transfer(Family::Tkx).WriteParameterSet(3, true, 100);
     EXPECT_EQ(m_controller->Memory(address), 100u);
-    Transfer(1).WriteParameterSet(3, false, 100);
+    Transfer(Family::Tkx).WriteParameterSet(3, false, 100);
     EXPECT_EQ(m_controller->Memory(address), 70u);
 }
 
 TEST_F(WriteTest, RefusedControllers) {
-    PrepareSet(1, 2107, {});
-    Controller(1, 2107, "1234");
-    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), TParameterTransfer::kWritePasswordActive);
+    PrepareSet(Family::Tkx, 2107, {});
+    Controller(Family::Tkx, 2107, "1234");
+    EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(3, false, 100), TParameterTransfer::kWritePasswordActive);
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Text, Text(305));
 
     m_feedback.Messages.clear();
-    Controller(2, 2150);
-    EXPECT_EQ(Transfer(1).WriteParameterSet(3, false, 100), TParameterTransfer::kWriteFailed);
+    Controller(Family::VfTkx, 2150);
+    EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(3, false, 100), TParameterTransfer::kWriteFailed);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Wrong controller connected: VF-TKX");
     EXPECT_FALSE(m_controller->CommandLog().join("").contains("E:"));
 }

@@ -4,6 +4,7 @@
 #include "core/app/TConfiguration.h"
 #include "core/params/TParameterDatabase.h"
 
+#include "EnglishText.h"
 #include "TestInstallation.h"
 
 #include <QRandomGenerator>
@@ -14,14 +15,11 @@ namespace {
 
 class SetFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        LanguageIndex = 2;
-        ASSERT_TRUE(m_configuration->DatabaseAvailable);
-    }
+    void SetUp() override { ASSERT_TRUE(m_configuration->DatabaseAvailable); }
 
-    TTable& Sets(int family) { return m_database->SetTable(family); }
+    TTable& Sets(Family family) { return m_database->SetTable(family); }
     // The family's metadata rows: address and field name, in order.
-    std::vector<std::pair<int, QString>> Rows(int family) {
+    std::vector<std::pair<int, QString>> Rows(Family family) {
         m_database->SetParameterFamily(family);
         TTable& metadata = m_database->TableParameterDBSettings();
         std::vector<std::pair<int, QString>> rows;
@@ -30,7 +28,7 @@ protected:
         }
         return rows;
     }
-    void AddSet(int family, const QString& name, const std::map<QString, QString>& texts = {},
+    void AddSet(Family family, const QString& name, const std::map<QString, QString>& texts = {},
                 const std::map<QString, double>& values = {}) {
         TTable& sets = Sets(family);
         sets.Insert();
@@ -62,13 +60,14 @@ protected:
 };
 
 TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {
-    AddSet(1, "Lift 3", {{"InfoMemo", "a\tb\rc\r"}, {"ErrorMemo", "E1\r"}, {"Description", "first\r\nsecond"}},
+    AddSet(Family::Tkx, "Lift 3",
+           {{"InfoMemo", "a\tb\rc\r"}, {"ErrorMemo", "E1\r"}, {"Description", "first\r\nsecond"}},
            {{"StartSpeedUp", 0.3}, {"FastUp", 8.123}, {"HWZero", 12345.678}});
-    TSetFiles files(*m_database, m_feedback, 1);
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     ASSERT_EQ(files.WriteSetFile(m_tree.Path("lift3.set")), TSetFiles::Ok);
 
     QByteArray expected = "   0\t{TKX---}Lift 3\t    0.00\r\n";
-    for (const auto& [address, field] : Rows(1)) {
+    for (const auto& [address, field] : Rows(Family::Tkx)) {
         const QByteArray value = field == "StartSpeedUp" ? "    0.30"
                                  : field == "FastUp"     ? "    8.12"
                                  : field == "HWZero"     ? "12345.68"
@@ -83,14 +82,16 @@ TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {
 
 TEST_F(SetFilesTest, ARoundTripGivesBackValuesMemosNameAndDescription) {
     const QString description = QString::fromUtf8("Shaft B\r\nafter service\tby K. Müller");
-    AddSet(2, "VF lift", {{"InfoMemo", "Software version:\t2.142\t\r"}, {"ErrorMemo", "Error 1:\t12 h \t\r"},
-                          {"Description", description}},
+    AddSet(Family::VfTkx, "VF lift",
+           {{"InfoMemo", "Software version:\t2.142\t\r"},
+            {"ErrorMemo", "Error 1:\t12 h \t\r"},
+            {"Description", description}},
            {{"FastUp", 7.5}, {"K7Accel", 1.25}, {"TKXOpDn", 1}});
-    TSetFiles files(*m_database, m_feedback, 2);
+    TSetFiles files(*m_database, m_feedback, Family::VfTkx);
     ASSERT_EQ(files.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
     for (int round = 0; round < 2; ++round) {
         ASSERT_EQ(files.ReadSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
-        TTable& sets = Sets(2);
+        TTable& sets = Sets(Family::VfTkx);
         EXPECT_EQ(sets.GetState(), TTable::State::Insert); // shown, not yet saved
         sets.Post();
         EXPECT_EQ(sets.FieldAsText("Name"), "VF lift");
@@ -106,14 +107,14 @@ TEST_F(SetFilesTest, ARoundTripGivesBackValuesMemosNameAndDescription) {
 }
 
 TEST_F(SetFilesTest, AllSetsFilesCountOnAcrossTheSets) {
-    TSetFiles files(*m_database, m_feedback, 1);
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     ASSERT_EQ(files.WriteAllSetsFile(m_tree.Path("empty.prm")), TSetFiles::Ok);
     const QByteArray empty = m_tree.Read("empty.prm");
     EXPECT_TRUE(empty.startsWith("   0\t{TKX---}\t    0.00\r\n"));
     EXPECT_EQ(empty.count("9999\t"), 1);
 
     for (const char* name : {"C", "a", "B"}) {
-        AddSet(1, name, {}, {{"FastUp", 1.5}});
+        AddSet(Family::Tkx, name, {}, {{"FastUp", 1.5}});
     }
     ASSERT_EQ(files.WriteAllSetsFile(m_tree.Path("all.prm")), TSetFiles::Ok);
     const QByteArray all = m_tree.Read("all.prm");
@@ -122,12 +123,12 @@ TEST_F(SetFilesTest, AllSetsFilesCountOnAcrossTheSets) {
     EXPECT_TRUE(all.endsWith("[]{TKX---}\t  168.00\r\n"));
     EXPECT_TRUE(all.startsWith("   0\t{TKX---}a\t"));
 
-    Sets(1).First();
+    Sets(Family::Tkx).First();
     for (int i = 0; i < 3; ++i) {
-        Sets(1).Delete();
+        Sets(Family::Tkx).Delete();
     }
     ASSERT_EQ(files.ReadAllSetsFile(m_tree.Path("all.prm")), TSetFiles::Ok);
-    TTable& sets = Sets(1);
+    TTable& sets = Sets(Family::Tkx);
     sets.Post();
     ASSERT_EQ(sets.RecordCount(), 3);
     QStringList names;
@@ -139,21 +140,21 @@ TEST_F(SetFilesTest, AllSetsFilesCountOnAcrossTheSets) {
 }
 
 TEST_F(SetFilesTest, TheOtherFamilysFileIsRefusedAndAMissingMarkerIsANameOfItsOwn) {
-    AddSet(2, "inverter");
-    TSetFiles vf(*m_database, m_feedback, 2);
+    AddSet(Family::VfTkx, "inverter");
+    TSetFiles vf(*m_database, m_feedback, Family::VfTkx);
     ASSERT_EQ(vf.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
-    TSetFiles tkx(*m_database, m_feedback, 1);
+    TSetFiles tkx(*m_database, m_feedback, Family::Tkx);
     EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("vf.set")), TSetFiles::OtherFamily);
-    EXPECT_EQ(Sets(1).RecordCount(), 0);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 0);
     EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("nothing-here.set")), TSetFiles::CannotOpen);
 
     QList<QByteArray> lines;
-    for (const auto& [address, field] : Rows(1)) {
+    for (const auto& [address, field] : Rows(Family::Tkx)) {
         lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    1.00";
     }
     m_tree.Write("plain.set", LegacyFile("Plain name", lines, static_cast<int>(lines.size())));
     EXPECT_EQ(tkx.ReadSetFile(m_tree.Path("plain.set")), TSetFiles::Ok);
-    EXPECT_EQ(Sets(1).FieldAsText("Name"), "Plain name");
+    EXPECT_EQ(Sets(Family::Tkx).FieldAsText("Name"), "Plain name");
 }
 
 TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
@@ -161,7 +162,7 @@ TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
     QList<QByteArray> lines;
     const QStringList newer{"FlowCalUp", "FlowCalDn", "EdgeDetect", "StartDelay", "CommandInput", "RelayFunction",
                             "AuxCurve"};
-    for (const auto& [address, field] : Rows(1)) {
+    for (const auto& [address, field] : Rows(Family::Tkx)) {
         if (!newer.contains(field)) {
             lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    3.00";
         }
@@ -169,9 +170,9 @@ TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
     lines << "  79\tLivTkxType\t    1.00" << "  80\tCmdInputType\t    2.00" << "  82\tCompatibility\t    3.00";
     m_tree.Write("old.set", LegacyFile("{TKX---}Aufzug M\xfcller", lines, static_cast<int>(lines.size())));
 
-    TSetFiles files(*m_database, m_feedback, 1);
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     ASSERT_EQ(files.ReadSetFile(m_tree.Path("old.set")), TSetFiles::Ok);
-    TTable& sets = Sets(1);
+    TTable& sets = Sets(Family::Tkx);
     EXPECT_EQ(sets.FieldAsText("Name"), QString::fromUtf8("Aufzug Müller"));
     EXPECT_DOUBLE_EQ(sets.FieldAsFloat("StartDelay"), 4);
     EXPECT_DOUBLE_EQ(sets.FieldAsFloat("CommandInput"), 2);
@@ -189,9 +190,9 @@ TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
 }
 
 TEST_F(SetFilesTest, BrokenFilesEndTheImportAndLeaveNoHalfSetBehind) {
-    TSetFiles files(*m_database, m_feedback, 1);
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     QList<QByteArray> lines;
-    for (const auto& [address, field] : Rows(1)) {
+    for (const auto& [address, field] : Rows(Family::Tkx)) {
         lines << QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + "\t    1.00";
     }
     const QByteArray good = LegacyFile("{TKX---}x", lines, static_cast<int>(lines.size()));
@@ -212,8 +213,8 @@ TEST_F(SetFilesTest, BrokenFilesEndTheImportAndLeaveNoHalfSetBehind) {
         m_feedback.Messages.clear();
         m_tree.Write("broken.set", c.bytes);
         EXPECT_EQ(files.ReadSetFile(m_tree.Path("broken.set")), c.result) << c.name;
-        EXPECT_EQ(Sets(1).GetState(), TTable::State::Browse) << c.name;
-        EXPECT_EQ(Sets(1).RecordCount(), 0) << c.name;
+        EXPECT_EQ(Sets(Family::Tkx).GetState(), TTable::State::Browse) << c.name;
+        EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 0) << c.name;
     }
     // Arbitrary bytes: never a crash or a hang, never a set left behind.
     auto* random = QRandomGenerator::global();
@@ -228,15 +229,17 @@ TEST_F(SetFilesTest, BrokenFilesEndTheImportAndLeaveNoHalfSetBehind) {
         m_tree.Write("noise.prm", noise);
         const TSetFiles::Result result = files.ReadAllSetsFile(m_tree.Path("noise.prm"));
         EXPECT_NE(result, TSetFiles::Ok) << round;
-        EXPECT_EQ(Sets(1).GetState(), TTable::State::Browse) << round;
+        EXPECT_EQ(Sets(Family::Tkx).GetState(), TTable::State::Browse) << round;
     }
 }
 
 TEST_F(SetFilesTest, TheTextFileIsForPeople) {
-    AddSet(1, "Lift 3", {{"InfoMemo", "Software version:\t2.107\t\r"}, {"ErrorMemo", "Error 1:\t12 h \t\r"},
-                         {"Description", "one\r\ntwo"}},
+    AddSet(Family::Tkx, "Lift 3",
+           {{"InfoMemo", "Software version:\t2.107\t\r"},
+            {"ErrorMemo", "Error 1:\t12 h \t\r"},
+            {"Description", "one\r\ntwo"}},
            {{"FastUp", 8}});
-    TSetFiles files(*m_database, m_feedback, 1);
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     ASSERT_EQ(files.WriteTextFile(m_tree.Path("lift3.txt")), TSetFiles::Ok);
     const QString text = QString::fromLatin1(m_tree.Read("lift3.txt"));
     EXPECT_TRUE(text.startsWith("Saved: \t"));
@@ -249,8 +252,8 @@ TEST_F(SetFilesTest, TheTextFileIsForPeople) {
 }
 
 TEST_F(SetFilesTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft) {
-    AddSet(1, "x");
-    TSetFiles files(*m_database, m_feedback, 1);
+    AddSet(Family::Tkx, "x");
+    TSetFiles files(*m_database, m_feedback, Family::Tkx);
     EXPECT_EQ(files.WriteSetFile(m_tree.Path("no/such/dir/x.set")), TSetFiles::CannotOpen);
     EXPECT_EQ(files.WriteAllSetsFile(m_tree.Path("no/such/dir/x.prm")), TSetFiles::CannotOpen);
     EXPECT_FALSE(QFileInfo::exists(m_tree.Path("no/such/dir")));

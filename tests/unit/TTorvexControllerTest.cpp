@@ -1,6 +1,6 @@
-#include "core/link/ControllerCommands.h"
-#include "core/link/SerialPort.h"
 #include "core/link/TTorvexController.h"
+#include "core/app/ControllerCommands.h"
+#include "core/link/SerialPort.h"
 
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
@@ -166,7 +166,7 @@ TEST_F(ProtocolTest, PacedAndOnePieceSending) {
     {
         auto session = Scripted({"TKX\r\n"}, true);
         const std::size_t first = Writes().size();
-        EXPECT_EQ(session->Query(21), "TKX");
+        EXPECT_EQ(session->Query(ControllerCommand::ControllerType), "TKX");
         ASSERT_EQ(Writes().size() - first, 2u);
         EXPECT_EQ(Writes()[first].Bytes, "T");
         EXPECT_EQ(Writes()[first + 1].Bytes, "\r");
@@ -176,7 +176,7 @@ TEST_F(ProtocolTest, PacedAndOnePieceSending) {
     }
     auto session = Scripted({"TKX\r\n"}, false);
     const std::size_t first = Writes().size();
-    EXPECT_EQ(session->Query(21), "TKX");
+    EXPECT_EQ(session->Query(ControllerCommand::ControllerType), "TKX");
     ASSERT_EQ(Writes().size() - first, 1u);
     EXPECT_EQ(Writes()[first].Bytes, "T\r");
 }
@@ -185,13 +185,13 @@ TEST_F(ProtocolTest, QueryRawShortensTheTimeoutAndDropsBlanks) {
     auto session = Scripted({"+01 234=\r\n"});
     qint64 lastByte = 0;
     const qint64 before = m_clock.ElapsedMicros();
-    EXPECT_EQ(session->QueryRaw(22, 20), "+01234");
+    EXPECT_EQ(session->QueryRaw(ControllerCommand::ZeroPointUpTo2090, 20), "+01234");
     lastByte = before + 11 * 520; // the command's byte, then the ten reply bytes, at 19200 baud
     const qint64 silence = m_clock.ElapsedMicros() - lastByte;
     EXPECT_GE(silence, 49'000);
     EXPECT_LE(silence, 51'000);
     EXPECT_EQ(Writes().back().Bytes, "i");
-    EXPECT_EQ(session->QueryRaw(24, 0), ""); // a divisor below 1 counts as 1
+    EXPECT_EQ(session->QueryRaw(ControllerCommand::ZeroPointAbove2090, 0), ""); // a divisor below 1 counts as 1
     EXPECT_EQ(Writes().back().Bytes, "j");
 }
 
@@ -208,13 +208,13 @@ TEST_F(ProtocolTest, IndexesWithoutACommandSendNothing) {
     auto session = Scripted({});
     const std::size_t first = Writes().size();
     for (int index : {0, 20, 21, 22, 23, 24, 26, 27, 29, 30, 31, -1}) {
-        session->SendCommand(index);
+        session->SendCommand(static_cast<ControllerCommand>(index));
     }
     for (int index : {0, 1, 19, 24, 25, 28, 29}) {
-        session->Query(index);
+        session->Query(static_cast<ControllerCommand>(index));
     }
-    session->SendPassword(28, "1234");
-    session->QueryRaw(23, 1);
+    session->SendPassword(ControllerCommand::PasswordLogout, "1234");
+    session->QueryRaw(ControllerCommand::SoftwareVersion, 1);
     EXPECT_EQ(WrittenFrom(first), "");
 
     const struct {
@@ -224,19 +224,19 @@ TEST_F(ProtocolTest, IndexesWithoutACommandSendNothing) {
                 {19, "C\r"}, {25, "d\r"}, {28, "q\r"}};
     for (const auto& c : sent) {
         const std::size_t before = Writes().size();
-        session->SendCommand(c.index);
+        session->SendCommand(static_cast<ControllerCommand>(c.index));
         EXPECT_EQ(WrittenFrom(before), c.bytes) << c.index;
     }
     for (const auto& [index, bytes] : {std::pair{20, "V\r"}, {22, "I\r"}, {23, "s\r"}, {26, "qs\r"}, {27, "qe\r"}}) {
         const std::size_t before = Writes().size();
-        session->Query(index);
+        session->Query(static_cast<ControllerCommand>(index));
         EXPECT_EQ(WrittenFrom(before), bytes) << index;
     }
     std::size_t before = Writes().size();
-    session->SendPassword(29, "0815");
+    session->SendPassword(ControllerCommand::PasswordLogin, "0815");
     EXPECT_EQ(WrittenFrom(before), "q:0815\r");
     before = Writes().size();
-    session->SendPassword(30, "4711");
+    session->SendPassword(ControllerCommand::PasswordChange, "4711");
     EXPECT_EQ(WrittenFrom(before), "qc:4711\r");
 }
 
@@ -265,19 +265,19 @@ TEST_F(ProtocolTest, WithoutAPortNothingIsDeliveredAndRepliesAreEmpty) {
 }
 
 TEST(SerialPort, ADeviceThatCannotBeOpenedGivesAnInvalidHandle) {
-    SerialPortState::PortOpenFlag = false;
+    TPortState ports;
     TCommParameter missing("/dev/does-not-exist");
-    EXPECT_EQ(OpenPort(missing), nullptr);
-    EXPECT_FALSE(SerialPortState::PortOpenFlag);
-    EXPECT_EQ(ClosePort(PortHandle()), nullptr);
-    EXPECT_FALSE(SerialPortState::PortOpenFlag);
+    EXPECT_EQ(ports.Open(missing), nullptr);
+    EXPECT_FALSE(ports.IsOpen());
+    EXPECT_EQ(ports.Close(PortHandle()), nullptr);
+    EXPECT_FALSE(ports.IsOpen());
 }
 
 // The session against the simulated controller, on the manual clock.
 class SimulatedControllerTest : public ::testing::Test {
 protected:
     explicit SimulatedControllerTest(int extraEntries = 40)
-        : m_controller({TSimulatedController::Family::Tkx, 2107, "", kTemplates, extraEntries}) {}
+        : m_controller({Family::Tkx, 2107, "", kTemplates, extraEntries}) {}
 
     std::unique_ptr<TTorvexController> Session() {
         return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(m_controller, m_clock), 1000, true,
@@ -318,7 +318,7 @@ TEST_F(SimulatedControllerTest, AWrittenParameterReadsBack) {
     session->WriteParameter(16, TTorvexParameter{650, {}, {}});
     EXPECT_EQ(session->ReadParameter(16), 650);
     EXPECT_EQ(m_controller.Memory(16), 650u);
-    EXPECT_EQ(session->Query(21), "TKX");
+    EXPECT_EQ(session->Query(ControllerCommand::ControllerType), "TKX");
     EXPECT_EQ(session->ReadSoftwareVersion("2050"), "0002107");
 }
 
@@ -383,7 +383,6 @@ TEST_F(MainCommandTest, CheckControllerVersion) {
 }
 
 TEST(CheckControllerVersion, ASilentControllerIsATransferError) {
-    LanguageIndex = 2;
     TempTree tree;
     QDir().mkpath(tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
     RecordingFeedback feedback;
@@ -394,7 +393,7 @@ TEST(CheckControllerVersion, ASilentControllerIsATransferError) {
     environment.PortOpens = [](const QString&) { return true; };
     TConfiguration configuration(environment, feedback);
     ManualClock clock;
-    TSimulatedController silent({TSimulatedController::Family::Tkx, 0, "", kTemplates, 0});
+    TSimulatedController silent({Family::Tkx, 0, "", kTemplates, 0});
     TControllerAccess access(configuration, feedback, clock);
     access.OpenSession = [&](const TCommParameter&) {
         return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(silent, clock), 1000, true, clock);

@@ -112,10 +112,10 @@ int main(int argc, char* argv[]) {
     ok = Save(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
 
     // Both parameter windows with a set in them, every page.
-    for (int family : {1, 2}) {
+    for (Family family : {Family::Tkx, Family::VfTkx}) {
         TTable& sets = main.Database().SetTable(family);
         sets.Insert();
-        sets.SetFieldText("Name", family == 1 ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
+        sets.SetFieldText("Name", family == Family::Tkx ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
         sets.SetFieldText("Description", "Commissioning 2026-12-10");
         sets.SetFieldText("InfoMemo", "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
                                       "Power on:\t     1532\t\rDrive up:\t    48211\t\r");
@@ -123,19 +123,20 @@ int main(int argc, char* argv[]) {
         for (const char* field : {"FastUp", "FastDn"}) {
             sets.SetFieldFloat(field, 8.0);
         }
-        sets.SetFieldFloat("ValveType", family == 1 ? 3 : 9);
+        sets.SetFieldFloat("ValveType", family == Family::Tkx ? 3 : 9);
         sets.Post();
-        QDialog* window = family == 1 ? static_cast<QDialog*>(program.Windows().ViewTKXParameter)
-                                      : static_cast<QDialog*>(program.Windows().ViewITKXParameter);
+        QDialog* window = family == Family::Tkx ? static_cast<QDialog*>(program.Windows().ViewTKXParameter)
+                                                : static_cast<QDialog*>(program.Windows().ViewITKXParameter);
         static_cast<TViewParameter*>(window)->PrepareWindow();
         window->show();
         window->resize(window->sizeHint().expandedTo(QSize(900, 640)));
-        auto* tabs = window->findChild<QTabWidget*>(family == 1 ? "PageControlTKX" : "PageControlITKX");
+        auto* tabs = window->findChild<QTabWidget*>(family == Family::Tkx ? "PageControlTKX" : "PageControlITKX");
         const char* const names[] = {"up", "down", "options", "information"};
         for (int page = 0; page < tabs->count(); ++page) {
             tabs->setCurrentIndex(page);
             QApplication::processEvents();
-            ok = Save(window->grab(), prefix + (family == 1 ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
+            ok =
+                Save(window->grab(), prefix + (family == Family::Tkx ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
         }
         window->hide();
     }

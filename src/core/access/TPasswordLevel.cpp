@@ -63,26 +63,26 @@ TPasswordLevel::MenuState TPasswordLevel::MenuFor(int level) {
     }
 }
 
-TPasswordLevel::Outcome TPasswordLevel::Enter(const QString& entry) {
+TPasswordLevel::Outcome TPasswordLevel::Enter(const QString& entry, const TLanguage& language) {
     Outcome outcome;
     outcome.Level = LevelFor(entry);
     outcome.Menu = MenuFor(outcome.Level);
     switch (outcome.Level) {
     case 2:
-        outcome.Message = Text(171);
+        outcome.Message = language.Text(171);
         outcome.LogText = QStringLiteral("PWD SuperUser");
         break;
     case 3:
-        outcome.Message = Text(172);
+        outcome.Message = language.Text(172);
         outcome.LogText = QStringLiteral("PWD Administrator");
         break;
     case 4:
-        outcome.Message = Text(276) + QStringLiteral(" :  ") + Text(148) + QLatin1Char('\t');
+        outcome.Message = language.Text(276) + QStringLiteral(" :  ") + language.Text(148) + QLatin1Char('\t');
         outcome.LogText = QStringLiteral("PWD FactorySettings enabled");
         outcome.LogLevel = 4;
         break;
     case 5:
-        outcome.Message = Text(309) + QStringLiteral(" :  ") + Text(148) + QLatin1Char('\t');
+        outcome.Message = language.Text(309) + QStringLiteral(" :  ") + language.Text(148) + QLatin1Char('\t');
         outcome.LogText = QStringLiteral("PWD Edit FactorySettings enabled");
         outcome.LogLevel = 5;
         break;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class TLanguage;
+
 // The program's own access levels 1 to 5, chosen by typing a level password.
 // Levels 2 and 3 last until the dialog is opened again; levels 4 and 5 only switch
 // the factory-settings menu items on and fall back to 1 at once.
@@ -28,7 +30,7 @@ public:
     // Opening the dialog lowers the level to 1 before anything is typed.
     void Activate() { m_level = 1; }
     // Reads the entry as the dialog does and stores the resulting level.
-    Outcome Enter(const QString& entry);
+    Outcome Enter(const QString& entry, const TLanguage& language);
     // The current level, at least 1.
     int GetPasswordLevel() const { return m_level <= 0 ? 1 : m_level; }
 

@@ -1,6 +1,7 @@
 #include "core/app/TConfiguration.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/link/PortProbe.h"
 
 #include <QCoreApplication>
@@ -10,12 +11,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-constexpr int kRecordTheDirectoryCannotBeCreated = 192;
-constexpr int kRecordDirectory = 191;
-constexpr int kRecordNotFoundCreate = 310;
-constexpr int kRecordWorkDirAccessError = 177;
-constexpr int kRecordWarning = 208;
 
 // "Entering" a directory: it exists and may be searched.
 bool CanEnter(const QString& path) {
@@ -103,9 +98,9 @@ QString TConfiguration::DatabaseDirectoryFor(const QString& workDirectory) {
 
 void TConfiguration::UpdateDatabaseDirectory() { m_databaseDirectory = DatabaseDirectoryFor(GetWorkDirectory()); }
 
-int TConfiguration::LanguageValueOf(const IniFile& file) {
+int TConfiguration::LanguageValueOf(const IniFile& file, int defaultValue) {
     const int value = file.ReadInteger(ConfigKey::Language, ConfigKey::LanguageValue, 0);
-    return value == 0 ? DefaultLanguageIndex : value;
+    return value == 0 ? defaultValue : value;
 }
 
 QString TConfiguration::ReadWorkDir() const {
@@ -122,9 +117,7 @@ void TConfiguration::CreateSettings() {
     const QString configFilePath = ConfigurationFilePath();
     const QString templatePath = TemplateConfigurationFilePath();
 
-    LanguageIndex = 0;
-    StoredLanguageValue = 0;
-    DefaultLanguageIndex = Language::English;
+    m_language.Reset();
     s.WorkDirUsable = true;
     s.LanguageProgrammatic = true;
     s.LanguageChanged = false;
@@ -133,14 +126,13 @@ void TConfiguration::CreateSettings() {
     // also when that file exists but lacks the key.
     const int templateValue = IniFile(templatePath).ReadInteger(ConfigKey::Language, ConfigKey::LanguageValue, 0);
     if (templateValue != 0) {
-        DefaultLanguageIndex = Language::IndexForValue(templateValue);
+        m_language.SetDefaultIndex(Language::IndexForValue(templateValue));
     }
 
     if (QFileInfo::exists(configFilePath)) {
         s.ConfigFileUsable = true;
         s.ConfigFile.SetPath(configFilePath);
-        StoredLanguageValue = LanguageValueOf(s.ConfigFile);
-        LanguageIndex = Language::IndexForValue(StoredLanguageValue);
+        m_language.Choose(LanguageValueOf(s.ConfigFile, m_language.DefaultIndex()));
     } else {
         if (!QFileInfo::exists(m_configurationDirectory)) {
             QDir().mkpath(m_configurationDirectory);
@@ -151,15 +143,15 @@ void TConfiguration::CreateSettings() {
                 }
             } else {
                 s.ConfigFileUsable = false;
-                m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning, DefaultLanguageIndex),
+                m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Warning, m_language.DefaultIndex()),
                                        m_configurationDirectory + QLatin1Char('\r') +
-                                           Text(kRecordTheDirectoryCannotBeCreated, DefaultLanguageIndex),
+                                           Text(Record::DirectoryCannotBeCreated, m_language.DefaultIndex()),
                                        MessageButtons::Ok);
             }
         }
     }
-    if (LanguageIndex == 0) {
-        LanguageIndex = DefaultLanguageIndex;
+    if (m_language.Index() == 0) {
+        m_language.SetIndex(m_language.DefaultIndex());
     }
 
     CheckDatabaseDirectory(ReadWorkDir());
@@ -198,16 +190,14 @@ void TConfiguration::CreateSettings() {
                                       QString::number(ConfigKey::DefaultGapForNewPage));
     s.PauseSending = true; // the stored value counts only once the Delays page has been visited
 
-    StoredLanguageValue = LanguageValueOf(file);
-    LanguageIndex = Language::IndexForValue(StoredLanguageValue);
-    if (HasLanguageChoice(StoredLanguageValue)) {
-        ChooseLanguage(StoredLanguageValue);
+    m_language.Choose(LanguageValueOf(file, m_language.DefaultIndex()));
+    if (HasLanguageChoice(m_language.StoredValue())) {
+        ChooseLanguage(m_language.StoredValue());
         MarkLanguageProgrammatic();
     }
 
     if (m_environment.LanguageOverride != 0) {
-        StoredLanguageValue = m_environment.LanguageOverride;
-        LanguageIndex = Language::IndexForValue(StoredLanguageValue);
+        m_language.Choose(m_environment.LanguageOverride);
     }
 }
 
@@ -219,21 +209,22 @@ void TConfiguration::CheckDatabaseDirectory(const QString& workDirectory) {
     }
     bool create = !m_environment.WorkDirOverride.isEmpty();
     if (!create) {
-        create = m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning),
-                                        Text(kRecordDirectory) + databaseDirectory + Text(kRecordNotFoundCreate),
+        create = m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
+                                        m_language.Text(Record::Directory) + databaseDirectory +
+                                            m_language.Text(Record::NotFoundCreate),
                                         MessageButtons::YesNo) == MessageAnswer::Yes;
         if (!create) {
             s.WorkDirUsable = false;
-            m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning), Text(kRecordWorkDirAccessError),
-                                   MessageButtons::Ok);
+            m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
+                                   m_language.Text(Record::WorkDirAccessError), MessageButtons::Ok);
             return;
         }
     }
     QDir().mkpath(databaseDirectory);
     if (!CanEnter(databaseDirectory)) {
         s.WorkDirUsable = false;
-        m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordWarning), Text(kRecordTheDirectoryCannotBeCreated),
-                               MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
+                               m_language.Text(Record::DirectoryCannotBeCreated), MessageButtons::Ok);
     }
 }
 
@@ -337,15 +328,14 @@ int TConfiguration::GetLanguageIndex() const {
     if (m_environment.LanguageOverride != 0) {
         return Language::IndexForValue(m_environment.LanguageOverride);
     }
-    return Language::IndexForValue(LanguageValueOf(m_settings.ConfigFile));
+    return Language::IndexForValue(LanguageValueOf(m_settings.ConfigFile, m_language.DefaultIndex()));
 }
 
 void TConfiguration::ChooseLanguage(int storedValue) {
-    LanguageIndex = Language::IndexForValue(storedValue);
+    m_language.Choose(storedValue);
     if (!m_settings.LanguageProgrammatic) {
         m_settings.ConfigFile.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, storedValue);
     }
     m_settings.LanguageProgrammatic = false;
     m_settings.LanguageChanged = true;
-    StoredLanguageValue = storedValue;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "core/base/Feedback.h"
 #include "core/app/TSettingFields.h"
+#include "core/base/Feedback.h"
+#include "core/base/Language.h"
 #include "core/base/TLogger.h"
+#include "core/link/SerialPort.h"
+#include "core/link/TTorvexController.h"
 
 #include <QString>
 
@@ -51,6 +54,12 @@ public:
     bool DatabaseAvailable = false;
 
     TSettingFields& Settings() { return m_settings; }
+    // The language and unit choice of this run.
+    const TLanguage& Language() const { return m_language; }
+    // The one port state of the program.
+    TPortState& Ports() { return m_ports; }
+    // What a controller session needs of the settings.
+    TLinkSettings LinkSettings() const { return {GetParameterReadTimeout(), IsPauseSending()}; }
     const TSettingFields& Settings() const { return m_settings; }
 
     const QString& BaseName() const { return m_baseName; }
@@ -77,6 +86,7 @@ public:
     double GetCurveMinV() const;
     bool IsPauseSending() const { return m_settings.PauseSending; }
     int GetLanguageIndex() const;
+    void SetLanguageIndex(int index) { m_language.SetIndex(index); }
     void SetDatabaseAvailable(bool available) { DatabaseAvailable = available; }
     bool IsWorkDirectoryUsable() const { return m_settings.WorkDirUsable; }
 
@@ -85,8 +95,8 @@ public:
     // Recomputes the database directory from the working-directory field.
     void UpdateDatabaseDirectory();
 
-    // The language value stored in a configuration file: 0 or missing gives DefaultLanguageIndex.
-    static int LanguageValueOf(const IniFile& file);
+    // The language value stored in a configuration file: 0 or missing gives the default.
+    static int LanguageValueOf(const IniFile& file, int defaultValue);
 
     // A language choice on the settings page: takes effect for texts fetched from
     // now on; written at once unless the program itself made the choice.
@@ -104,6 +114,8 @@ private:
     TConfigurationEnvironment m_environment;
     Feedback& m_feedback;
     TSettingFields m_settings;
+    TLanguage m_language;
+    TPortState m_ports;
     QString m_baseName;
     QString m_configurationDirectory;
     QString m_databaseDirectory;

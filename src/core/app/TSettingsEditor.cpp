@@ -1,8 +1,9 @@
 #include "core/app/TSettingsEditor.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 
 #include <QDir>
@@ -151,13 +152,18 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
     if (!s.WorkDirectory.trimmed().isEmpty()) {
         const QString databaseDirectory = TConfiguration::DatabaseDirectoryFor(s.WorkDirectory);
         if (!QFileInfo(databaseDirectory).isDir()) {
-            const MessageAnswer answer = m_feedback.ShowMessage(
-                MessageKind::Warning, dialogTitle, Text(191) + databaseDirectory + Text(310), MessageButtons::YesNo);
+            const MessageAnswer answer =
+                m_feedback.ShowMessage(MessageKind::Warning, dialogTitle,
+                                       m_configuration.Language().Text(Record::Directory) + databaseDirectory +
+                                           m_configuration.Language().Text(Record::NotFoundCreate),
+                                       MessageButtons::YesNo);
             if (answer == MessageAnswer::Yes) {
                 s.WorkDirUsable = QDir().mkpath(databaseDirectory);
                 const QFileInfo created(databaseDirectory);
                 if (!created.isDir() || !created.isExecutable()) {
-                    m_feedback.ShowMessage(MessageKind::Error, dialogTitle, Text(192), MessageButtons::Ok);
+                    m_feedback.ShowMessage(MessageKind::Error, dialogTitle,
+                                           m_configuration.Language().Text(Record::DirectoryCannotBeCreated),
+                                           MessageButtons::Ok);
                     stayOpen = true;
                     s.WorkDirUsable = false;
                     s.WorkDirectory = StoredWorkDir();
@@ -197,11 +203,12 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
         file.WriteString(ConfigKey::Delays, ConfigKey::EEpromWrite, s.EEpromWrite);
         file.WriteString(ConfigKey::Delays, ConfigKey::ParameterRead, s.ParameterRead);
         file.WriteString(ConfigKey::Delays, ConfigKey::GapForNewPage, s.GapForNewPage);
-        file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, StoredLanguageValue);
+        file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, m_configuration.Language().StoredValue());
     }
 
     if (s.LanguageChanged && !s.LanguageProgrammatic) {
-        m_feedback.ShowMessage(MessageKind::Information, dialogTitle, Text(134), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Information, dialogTitle, m_configuration.Language().Text(134),
+                               MessageButtons::Ok);
         s.LanguageChanged = false;
     }
     return !stayOpen;

@@ -68,8 +68,6 @@ QString Text(int record, int languageIndex) {
     return Table()[record][languageIndex - 1];
 }
 
-QString Text(int record) { return Text(record, LanguageIndex); }
-
 QString RecordSlot(int record, int slot) {
     if (slot == 0) {
         // Record 0 has always carried a single blank before its number.

@@ -37,12 +37,17 @@ bool PassEveryByte(QSerialPort& port) {
 
 } // namespace
 
-PortHandle OpenPort(const TCommParameter& settings) {
-    using namespace SerialPortState;
-    if (PortOpenFlag) {
-        return SharedPortHandle;
+PortHandle TPortState::Open(const TCommParameter& settings) {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_open.expired()) {
+            return m_shared;
+        }
     }
-    auto port = std::make_shared<QSerialPort>(settings.Name);
+    PortHandle port(new QSerialPort(settings.Name), [](QSerialPort* device) {
+        device->close();
+        delete device;
+    });
     if (!port->open(QIODevice::ReadWrite)) {
         return {};
     }
@@ -53,24 +58,45 @@ PortHandle OpenPort(const TCommParameter& settings) {
         port->setStopBits(settings.StopBits == 1 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
         port->setFlowControl(QSerialPort::NoFlowControl) && PassEveryByte(*port);
     if (!configured) {
-        port->close();
         return {};
     }
     // A pty has no modem lines: failing to lower them there is no reason to refuse the port.
     port->setDataTerminalReady(false);
     port->setRequestToSend(false);
     port->clearError();
-    PortOpenFlag = true;
+    const std::lock_guard lock(m_mutex);
+    m_open = port;
     return port;
 }
 
-PortHandle ClosePort(PortHandle handle) {
+PortHandle TPortState::Close(PortHandle handle) {
     if (handle) {
         handle->close();
-        SerialPortState::PortOpenFlag = false;
-        SerialPortState::SharedPortHandle.reset();
+        Forget();
     }
     return {};
+}
+
+bool TPortState::IsOpen() const {
+    const std::lock_guard lock(m_mutex);
+    return !m_open.expired();
+}
+
+PortHandle TPortState::Shared() const {
+    const std::lock_guard lock(m_mutex);
+    return m_shared;
+}
+
+void TPortState::Share(PortHandle handle) {
+    const std::lock_guard lock(m_mutex);
+    m_open = handle;
+    m_shared = std::move(handle);
+}
+
+void TPortState::Forget() {
+    const std::lock_guard lock(m_mutex);
+    m_open.reset();
+    m_shared.reset();
 }
 
 bool SerialLink::Write(const QByteArray& bytes) {

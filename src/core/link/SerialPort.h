@@ -4,26 +4,40 @@
 #include "core/link/TCommParameter.h"
 
 #include <memory>
+#include <mutex>
 
 class Clock;
 class QSerialPort;
 
-// An open serial device; empty when a port could not be opened.
+// An open serial device; empty when a port could not be opened. The device closes
+// itself when the last handle to it goes away.
 using PortHandle = std::shared_ptr<QSerialPort>;
 
-// The one port state of the program: it talks to one controller on one line.
-namespace SerialPortState {
-inline bool PortOpenFlag = false;
-// Set by the live-data receiver while it holds the port.
-inline PortHandle SharedPortHandle;
-} // namespace SerialPortState
+// The port state of the program: it talks to one controller on one line. The port
+// counts as open while a handle from Open lives (or until Close), so a handle
+// dropped without Close cannot keep every later Open failing.
+class TPortState {
+public:
+    // Opens the device exclusively with the port's line settings: raw 8-bit, no flow
+    // control, DTR and RTS inactive where the device has them, no parity checking.
+    // While the port is open already, the shared handle is returned (empty unless
+    // the live-data receiver shared its handle).
+    PortHandle Open(const TCommParameter& settings);
+    // Closes a valid handle and clears the state; always returns an empty handle.
+    PortHandle Close(PortHandle handle);
+    bool IsOpen() const;
 
-// Opens the device exclusively with the port's line settings: raw 8-bit, no flow
-// control, DTR and RTS inactive where the device has them, no parity checking.
-// While the port is open already, the shared handle is returned.
-PortHandle OpenPort(const TCommParameter& settings);
-// Closes a valid handle and clears the port state; always returns an empty handle.
-PortHandle ClosePort(PortHandle handle);
+    // The live-data receiver's handle, for other users of the port while it runs.
+    PortHandle Shared() const;
+    void Share(PortHandle handle);
+    // Forgets the open port and the shared handle, so the next Open opens the device afresh.
+    void Forget();
+
+private:
+    mutable std::mutex m_mutex; // the receiver thread reads the shared handle
+    std::weak_ptr<QSerialPort> m_open;
+    PortHandle m_shared;
+};
 
 // A byte link on an open serial device (or on none, when opening failed).
 class SerialLink : public ByteLink {

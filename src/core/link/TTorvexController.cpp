@@ -1,8 +1,7 @@
 #include "core/link/TTorvexController.h"
 
-#include "core/link/SerialPort.h"
 #include "core/base/Clock.h"
-#include "core/app/TConfiguration.h"
+#include "core/link/SerialPort.h"
 
 namespace {
 
@@ -64,12 +63,10 @@ void TParameterDump::Parse(const QByteArray& reply) {
     }
 }
 
-TTorvexController::TTorvexController(const TCommParameter& settings, const TConfiguration& configuration,
+TTorvexController::TTorvexController(const TCommParameter& settings, TLinkSettings link, TPortState& ports,
                                      Clock& clock)
-    : m_clock(clock) {
-    ReplyTimeout = configuration.GetParameterReadTimeout();
-    m_pauseSending = configuration.IsPauseSending();
-    m_link = std::make_unique<SerialLink>(OpenPort(settings), &clock);
+    : ReplyTimeout(link.ReplyTimeout), m_ports(&ports), m_clock(clock), m_pauseSending(link.PauseSending) {
+    m_link = std::make_unique<SerialLink>(ports.Open(settings), &clock);
     Open();
 }
 
@@ -93,12 +90,13 @@ TTorvexController::~TTorvexController() {
         m_link->WaitWritten(1000);
     }
     DrainInput();
-    if (auto* serial = dynamic_cast<SerialLink*>(m_link.get())) {
-        ClosePort(serial->Handle());
+    if (auto* serial = dynamic_cast<SerialLink*>(m_link.get()); serial != nullptr && m_ports != nullptr) {
+        m_ports->Close(serial->Handle());
     }
 }
 
-QByteArray TTorvexController::CommandText(int index) {
+QByteArray TTorvexController::CommandText(ControllerCommand command) {
+    const int index = static_cast<int>(command);
     static const char* const kCommands[] = {
         nullptr, "LS\r", "lS\r", "LT\r", "lT\r", "LR\r", "lR\r", "LF\r", "lF\r", "L1\r", "l1\r",
         "LY\r",  "lY\r", "Z\r",  "z\r",  "v\r",  "w\r",  "b\r",  "B\r",  "C\r",  "V\r",  "T\r",
@@ -189,17 +187,19 @@ bool TTorvexController::ReadParameterDump(const std::function<void(int)>& progre
     return true;
 }
 
-void TTorvexController::SendCommand(int index) {
-    if ((index >= 1 && index <= 19) || index == 25 || index == 28) {
-        Send(CommandText(index));
+void TTorvexController::SendCommand(ControllerCommand command) {
+    using enum ControllerCommand;
+    if ((command >= UpLedOn && command <= ResetErrorList) || command == FactoryValuesWritten ||
+        command == PasswordLogout) {
+        Send(CommandText(command));
     }
 }
 
-QString TTorvexController::SendPassword(int index, const QString& password) {
+QString TTorvexController::SendPassword(ControllerCommand command, const QString& password) {
     QByteArray text;
-    if (index == 29) {
+    if (command == ControllerCommand::PasswordLogin) {
         text = "q:" + password.toLatin1() + '\r';
-    } else if (index == 30) {
+    } else if (command == ControllerCommand::PasswordChange) {
         text = "qc:" + password.toLatin1() + '\r';
     }
     if (!text.isEmpty()) {
@@ -208,18 +208,20 @@ QString TTorvexController::SendPassword(int index, const QString& password) {
     return Latin1(CollectReply(ReplyTimeout, Filter::NoLineEnds));
 }
 
-QString TTorvexController::Query(int index) {
-    const bool known = (index >= 20 && index <= 23) || index == 26 || index == 27;
+QString TTorvexController::Query(ControllerCommand command) {
+    using enum ControllerCommand;
+    const bool known =
+        (command >= ValveType && command <= SoftwareVersion) || command == PasswordLevel || command == PasswordCode;
     if (known) {
-        Send(CommandText(index));
+        Send(CommandText(command));
     }
     return Latin1(CollectReply(ReplyTimeout, Filter::NoLineEnds));
 }
 
-QString TTorvexController::QueryRaw(int index, int divisor) {
-    if (index == 22) {
+QString TTorvexController::QueryRaw(ControllerCommand command, int divisor) {
+    if (command == ControllerCommand::ZeroPointUpTo2090) {
         SendInOnePiece(QByteArrayLiteral("i"));
-    } else if (index == 24) {
+    } else if (command == ControllerCommand::ZeroPointAbove2090) {
         SendInOnePiece(QByteArrayLiteral("j"));
     }
     return Latin1(CollectReply(ReplyTimeout / std::max(1, divisor), Filter::NoLineEndsBlanksEquals));
@@ -244,7 +246,7 @@ qint64 TTorvexController::ReadParameter(quint16 address) {
 }
 
 QString TTorvexController::ReadSoftwareVersion(const QString& defaultText) {
-    const QString reply = Query(23);
+    const QString reply = Query(ControllerCommand::SoftwareVersion);
     return reply.isEmpty() ? defaultText : reply;
 }
 

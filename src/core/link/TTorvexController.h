@@ -12,7 +12,50 @@
 
 class Clock;
 class TCommParameter;
-class TConfiguration;
+class TPortState;
+
+// What a session needs of the configuration: how long a reply may keep silent, and
+// whether commands go out one character at a time.
+struct TLinkSettings {
+    int ReplyTimeout = 1000;
+    bool PauseSending = true;
+};
+
+// The controller's fixed commands by the number the protocol gives them. The
+// zero-point measurement of old software shares its number with the actual-value query.
+enum class ControllerCommand : int {
+    UpLedOn = 1,
+    UpLedOff = 2,
+    DownLedOn = 3,
+    DownLedOff = 4,
+    RunLedOn = 5,
+    RunLedOff = 6,
+    ErrorLedOn = 7,
+    ErrorLedOff = 8,
+    Siu1LedOn = 9,
+    Siu1LedOff = 10,
+    RelayOn = 11,
+    RelayOff = 12,
+    SegmentsOn = 13,
+    SegmentsOff = 14,
+    LoadValveType = 15,
+    LoadFactorySettings = 16,
+    LoadUserSettings = 17,
+    SaveUserSettings = 18,
+    ResetErrorList = 19,
+    ValveType = 20,
+    ControllerType = 21,
+    ActualValue = 22,
+    ZeroPointUpTo2090 = 22,
+    SoftwareVersion = 23,
+    ZeroPointAbove2090 = 24,
+    FactoryValuesWritten = 25,
+    PasswordLevel = 26,
+    PasswordCode = 27,
+    PasswordLogout = 28,
+    PasswordLogin = 29,
+    PasswordChange = 30,
+};
 
 // One parameter as the controller's dump reports it.
 struct TTorvexParameter {
@@ -45,7 +88,7 @@ public:
 
     // A session on a serial port; a port that cannot be opened gives a session
     // whose commands go nowhere and whose replies are empty after one timeout.
-    TTorvexController(const TCommParameter& settings, const TConfiguration& configuration, Clock& clock);
+    TTorvexController(const TCommParameter& settings, TLinkSettings link, TPortState& ports, Clock& clock);
     // A session over any byte link (the simulated controller under test).
     TTorvexController(std::unique_ptr<ByteLink> link, int replyTimeout, bool pauseSending, Clock& clock);
     ~TTorvexController();
@@ -56,18 +99,18 @@ public:
     TParameterDump Dump;
     QString LastReadDigits;
 
-    // The bytes of a fixed command by its index; empty for an index without a command.
-    static QByteArray CommandText(int index);
+    // The bytes of a fixed command; empty for a number without a command.
+    static QByteArray CommandText(ControllerCommand command);
 
     void GetParameter(quint16 number, TTorvexParameter& record) const;
     void SetDumpValue(quint16 position, const QString& text);
     void WriteParameter(quint16 address, const TTorvexParameter& record);
     // Progress positions 21 .. 90 on a scale of 0 to 100.
     bool ReadParameterDump(const std::function<void(int)>& progress = {});
-    void SendCommand(int index);
-    QString SendPassword(int index, const QString& password);
-    QString Query(int index);
-    QString QueryRaw(int index, int divisor);
+    void SendCommand(ControllerCommand command);
+    QString SendPassword(ControllerCommand command, const QString& password);
+    QString Query(ControllerCommand command);
+    QString QueryRaw(ControllerCommand command, int divisor);
     qint64 ReadParameter(quint16 address);
     QString ReadSoftwareVersion(const QString& defaultText);
     void EnterCommandMode();
@@ -86,6 +129,7 @@ private:
     QByteArray CollectReply(int timeoutMs, Filter filter, const std::function<void(int)>& perRead = {});
 
     std::unique_ptr<ByteLink> m_link;
+    TPortState* m_ports = nullptr; // the port state the session's device came from, if any
     Clock& m_clock;
     bool m_pauseSending = true;
 };

@@ -111,8 +111,6 @@ const ParameterInfo* ParameterCatalogue::Find(const QString& fieldName) {
     return nullptr;
 }
 
-QString ParameterCatalogue::Label(const ParameterInfo& info) { return Label(info, LanguageIndex); }
-
 QString ParameterCatalogue::Label(const ParameterInfo& info, int languageIndex) {
     QString label =
         info.CaptionRecord != 0 ? Text(info.CaptionRecord, languageIndex) : QString::fromLatin1(info.FixedCaption);
@@ -122,21 +120,21 @@ QString ParameterCatalogue::Label(const ParameterInfo& info, int languageIndex) 
     return label;
 }
 
-QString ParameterCatalogue::InformationCaption(const QString& controllerName) {
+QString ParameterCatalogue::InformationCaption(const QString& controllerName, int languageIndex) {
     for (const InformationName& entry : kInformationNames) {
         if (controllerName == QLatin1String(entry.name)) {
-            return Text(entry.record);
+            return Text(entry.record, languageIndex);
         }
     }
     return NotFound();
 }
 
-QString ParameterCaption(const QString& fieldName, int mode) {
+QString ParameterCaption(const QString& fieldName, int mode, int languageIndex) {
     if (const ParameterInfo* info = ParameterCatalogue::Find(fieldName)) {
-        return mode == 0 ? ParameterCatalogue::Label(*info) : QString::fromUtf8(info->Unit);
+        return mode == 0 ? ParameterCatalogue::Label(*info, languageIndex) : QString::fromUtf8(info->Unit);
     }
     // The controller's information names come out translated in both modes.
-    return ParameterCatalogue::InformationCaption(fieldName);
+    return ParameterCatalogue::InformationCaption(fieldName, languageIndex);
 }
 
 double Conversion::ToDisplay(double controllerValue, double factor) { return controllerValue / factor; }

@@ -16,17 +16,16 @@ struct ParameterInfo {
 
 namespace ParameterCatalogue {
 const ParameterInfo* Find(const QString& fieldName);
-// Caption, a blank and the direction: the parameter's long label in the current language.
-QString Label(const ParameterInfo& info);
+// Caption, a blank and the direction: the parameter's long label in a language.
 QString Label(const ParameterInfo& info, int languageIndex);
 // A name the controller reports with its information values, shown translated.
-QString InformationCaption(const QString& controllerName);
+QString InformationCaption(const QString& controllerName, int languageIndex);
 inline QString NotFound() { return QStringLiteral("Not found"); }
 } // namespace ParameterCatalogue
 
 // Mode 0: the long label of a field (or the translated information name);
 // mode 1: its unit. Anything else gives "Not found". Names match exactly.
-QString ParameterCaption(const QString& fieldName, int mode);
+QString ParameterCaption(const QString& fieldName, int mode, int languageIndex);
 
 // Every conversion between controller and display values lives here.
 namespace Conversion {

@@ -1,17 +1,13 @@
 #include "core/params/TParameterDatabase.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
+#include "core/base/Records.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-constexpr int kRecordError = 166;
-constexpr int kRecordErrorOpenFile = 198;
-} // namespace
 
 TParameterDatabase::TParameterDatabase(TConfiguration& configuration, Feedback& feedback)
     : m_configuration(configuration), m_feedback(feedback) {
@@ -30,20 +26,22 @@ TTable& TParameterDatabase::Table(const QString& objectName) {
     return *it->second;
 }
 
-TTable& TParameterDatabase::SetTable(int family) { return family == FamilyItkx ? TableITKX() : TableTKX(); }
+const TLanguage& TParameterDatabase::Language() const {
+    return m_configuration.Language();
+}
+
+TTable& TParameterDatabase::SetTable(Family family) {
+    return family == Family::VfTkx ? TableITKX() : TableTKX();
+}
 
 TTable& TParameterDatabase::LanguageTable(const QString& baseName, int languageIndex) {
     return Table(QStringLiteral("Table") + baseName + QLatin1Char('_') + Schema::LanguageSuffix(languageIndex));
 }
 
-void TParameterDatabase::InstallDatabaseFiles(const QString& extension) {
+void TParameterDatabase::InstallDatabaseFiles() {
     const QDir templates(m_configuration.GetTemplateDatabaseDirectory());
     const QString target = m_configuration.GetDatabaseDirectory();
-    const QStringList files = templates.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& name : files) {
-        if (!name.endsWith(extension, Qt::CaseInsensitive)) {
-            continue;
-        }
+    for (const QString& name : templates.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         const QString destination = target + QLatin1Char('/') + name;
         if (!QFileInfo::exists(destination)) {
             // A file that cannot be copied is skipped; opening its table reports it.
@@ -52,34 +50,28 @@ void TParameterDatabase::InstallDatabaseFiles(const QString& extension) {
     }
 }
 
-QString TParameterDatabase::OpenErrorText(const QString& message, const QString& databaseDirectory) {
-    if (message.toUpper().contains(QStringLiteral("PDOX"))) {
-        return Text(kRecordErrorOpenFile) + databaseDirectory + QStringLiteral("/PDOXUSRS.net");
-    }
+QString TParameterDatabase::OpenErrorText(const QString& message, const TLanguage& language) {
     const qsizetype slash = message.indexOf(QLatin1Char('/'));
-    return Text(kRecordErrorOpenFile) + QStringLiteral("..") + (slash >= 0 ? message.mid(slash) : QString()) +
+    return language.Text(Record::ErrorOpenFile) + QStringLiteral("..") + (slash >= 0 ? message.mid(slash) : QString()) +
            QStringLiteral("\r\r") + message;
 }
 
 bool TParameterDatabase::OpenDatabase() {
     m_configuration.SetDatabaseAvailable(true);
     try {
-        for (const char* extension : {".db", ".mb", ".px", ".xg0", ".yg0", ".net", ".ini"}) {
-            InstallDatabaseFiles(QLatin1String(extension));
-        }
+        InstallDatabaseFiles();
         const QString directory = m_configuration.GetDatabaseDirectory();
         for (const TableDef& definition : Schema::Catalogue()) {
             Table(definition.ObjectName).Open(directory);
         }
-        m_family = NoFamily;
+        m_family = Family::None;
     } catch (const TableError& error) {
         for (auto& [name, table] : m_tables) {
             table->Close();
         }
         m_configuration.SetDatabaseAvailable(false);
-        m_feedback.ShowMessage(MessageKind::Error, Text(kRecordError),
-                               OpenErrorText(error.Message(), m_configuration.GetDatabaseDirectory()),
-                               MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Language().Text(Record::Error),
+                               OpenErrorText(error.Message(), Language()), MessageButtons::Ok);
         return false;
     }
     return true;
@@ -97,21 +89,21 @@ void TParameterDatabase::CloseDatabase() {
         }
         table->Close();
     }
-    m_family = NoFamily;
+    m_family = Family::None;
     m_configuration.SetDatabaseAvailable(false);
 }
 
-void TParameterDatabase::SetParameterFamily(int family) {
+void TParameterDatabase::SetParameterFamily(Family family) {
     TTable& metadata = TableParameterDBSettings();
-    if (family == NoFamily) {
+    if (family == Family::None) {
         metadata.CancelRange();
-        m_family = NoFamily;
+        m_family = Family::None;
         return;
     }
     if (family == m_family) {
         return;
     }
     m_family = family;
-    const QString type = family == FamilyItkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+    const QString type = family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
     metadata.SetRange(type, type);
 }

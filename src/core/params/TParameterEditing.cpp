@@ -6,28 +6,33 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
+#include "core/base/Records.h"
 
 #include <cmath>
 
 namespace {
-constexpr int kRecordRangeError = 173;
-constexpr int kRecordValveTypeNotAvailable = 176;
 
 bool IsTkxValve(qint64 code) { return (code >= 1 && code <= 8) || (code >= 11 && code <= 16); }
 bool IsVfValve(qint64 code) { return code == 9 || code == 10 || code == 17 || code == 18; }
 } // namespace
 
-TParameterEditing::TParameterEditing(TParameterDatabase& database, Feedback& feedback, int family)
+TParameterEditing::TParameterEditing(TParameterDatabase& database, Feedback& feedback, Family family)
     : m_database(database), m_feedback(feedback), m_family(family) {}
 
-QString TParameterEditing::FamilyType() const { return m_family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX"); }
+QString TParameterEditing::Text(int record) const {
+    return m_database.Language().Text(record);
+}
+
+QString TParameterEditing::FamilyType() const {
+    return m_family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+}
 
 QString TParameterEditing::LimitText(const QString& prefix, double limit) {
     return prefix + QString::asprintf("%10.2f", limit);
 }
 
 void TParameterEditing::RangeError(const QString& text) const {
-    m_feedback.ShowMessage(MessageKind::Error, Text(kRecordRangeError), text, MessageButtons::Ok);
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError), text, MessageButtons::Ok);
 }
 
 double TParameterEditing::CheckParameterValue(const QString& name, double value) {
@@ -45,11 +50,11 @@ double TParameterEditing::CheckParameterValue(const QString& name, double value)
     bool unavailable = false;
     if (valveType) {
         const qint64 code = static_cast<qint64>(std::nearbyint(value));
-        const bool own = m_family == 2 ? IsVfValve(code) : IsTkxValve(code);
+        const bool own = m_family == Family::VfTkx ? IsVfValve(code) : IsTkxValve(code);
         if (!own) {
             unavailable = true;
             // A code of the other family, or none at all: either way not for this controller.
-            RangeError(Text(kRecordValveTypeNotAvailable));
+            RangeError(Text(Record::ValveTypeNotAvailable));
         }
     }
     if (value > maximum) {
@@ -95,13 +100,13 @@ std::map<QString, QString> TParameterEditing::RangeHints(bool psi) {
                 };
                 hint = QStringLiteral("Range: ") + number("Minimum") + QStringLiteral("...") + number("Maximum") +
                        QStringLiteral("\rDefault: ") + number("Default");
-                if (m_family == 2) {
+                if (m_family == Family::VfTkx) {
                     hint = field + QLatin1Char('\r') + hint;
                 }
             }
-            if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+            if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUp")) {
                 barHint = hint; // its edit field shows bar or psi: decided at the psi row
-            } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+            } else if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUpInPsi")) {
                 hints[QStringLiteral("OffsetSolUp")] = psi ? hint : barHint;
             } else {
                 hints[field] = hint;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Family.h"
+
 #include <QString>
 
 #include <map>
@@ -15,7 +17,7 @@ public:
     // The result for a valve type the controller family does not have.
     static constexpr double kUnavailable = 99999999;
 
-    TParameterEditing(TParameterDatabase& database, Feedback& feedback, int family);
+    TParameterEditing(TParameterDatabase& database, Feedback& feedback, Family family);
 
     // The value clamped to the metadata range (with its message); for ValveType also the
     // family check (kUnavailable for a code of the other family).
@@ -36,9 +38,10 @@ public:
 
 private:
     QString FamilyType() const;
+    QString Text(int record) const;
     void RangeError(const QString& text) const;
 
     TParameterDatabase& m_database;
     Feedback& m_feedback;
-    int m_family;
+    Family m_family;
 };

@@ -4,27 +4,20 @@
 #include "core/params/TParameterDatabase.h"
 #include "core/params/VersionGates.h"
 
+#include "core/app/ControllerCommands.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/IniFile.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
-#include "core/link/ControllerCommands.h"
+#include "core/base/Records.h"
 #include "core/link/TCommParameter.h"
 #include "core/link/TTorvexController.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr int kRecordUnknown = 147;
-constexpr int kRecordError = 166;
-constexpr int kRecordTransferError = 167;
-constexpr int kRecordWrongController = 168;
-constexpr int kRecordWarning = 208;
-constexpr int kRecordConnected = 262;
-constexpr int kRecordSoftwareVersion = 236;
-constexpr int kRecordRemark = 256;
 
 // The type as a person reads it: the password replies name their family.
 QString FamilyOfReply(QString type) {
@@ -59,10 +52,14 @@ QString InformationValue(int number, quint32 value, int version) {
 
 } // namespace
 
-TParameterTransfer::TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, int family)
-    : m_database(database), m_access(access), m_family(family) {}
+TParameterTransfer::TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, Family family)
+    : m_database(database), m_access(access), m_family(family), m_gates(access.Configuration.Language()) {}
 
-QString TParameterTransfer::FormatSoftwareVersion(const QString& text) {
+QString TParameterTransfer::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
+
+QString TParameterTransfer::FormatSoftwareVersion(const QString& text, const TLanguage& language) {
     for (QChar c : text) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
             return QStringLiteral("0");
@@ -70,7 +67,7 @@ QString TParameterTransfer::FormatSoftwareVersion(const QString& text) {
     }
     const qint64 value = text.isEmpty() ? 0 : text.right(18).toLongLong();
     if (value == 2050) {
-        return Text(kRecordUnknown) + QStringLiteral(" < 2.057");
+        return language.Text(Record::Unknown) + QStringLiteral(" < 2.057");
     }
     return QString::number(value / 1000.0, 'f', 3).rightJustified(2, QLatin1Char(' '));
 }
@@ -80,7 +77,9 @@ std::unique_ptr<TTorvexController> TParameterTransfer::OpenSession() {
     return m_access.OpenSession(Port != nullptr ? *Port : none);
 }
 
-QString TParameterTransfer::ExpectedType() const { return m_family == 2 ? QStringLiteral("VF-TKX") : QStringLiteral("TKX"); }
+QString TParameterTransfer::ExpectedType() const {
+    return FamilyName(m_family);
+}
 
 void TParameterTransfer::SetProgress(int position) const {
     if (Progress) {
@@ -93,17 +92,17 @@ void TParameterTransfer::Message(int captionRecord, const QString& text) const {
 }
 
 void TParameterTransfer::Remark(const QString& text) const {
-    m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordRemark), text, MessageButtons::Ok);
+    m_access.Ui.ShowMessage(MessageKind::Information, Text(Record::Remark), text, MessageButtons::Ok);
 }
 
 void TParameterTransfer::UpdateInfoLabel(const QString& type, const QString& versionText) {
     QString shown = FamilyOfReply(type);
     if (shown != QLatin1String("TKX") && shown != QLatin1String("VF-TKX")) {
-        shown = Text(kRecordUnknown);
+        shown = Text(Record::Unknown);
     }
-    m_infoLabel = Text(kRecordConnected) + QStringLiteral(": ") + shown + QStringLiteral("  ( ") +
-                  Text(kRecordSoftwareVersion) + QStringLiteral(": ") + FormatSoftwareVersion(versionText) +
-                  QStringLiteral(" )");
+    m_infoLabel = Text(Record::ConnectedController) + QStringLiteral(": ") + shown + QStringLiteral("  ( ") +
+                  Text(Record::SoftwareVersion) + QStringLiteral(": ") +
+                  FormatSoftwareVersion(versionText, m_access.Configuration.Language()) + QStringLiteral(" )");
 }
 
 QString TParameterTransfer::QueryType(bool& identificationFailed) {
@@ -111,10 +110,10 @@ QString TParameterTransfer::QueryType(bool& identificationFailed) {
     {
         auto session = OpenSession();
         SetProgress(6);
-        type = session->Query(21);
+        type = session->Query(ControllerCommand::ControllerType);
     }
     if (type.size() > 6) {
-        type = Text(kRecordUnknown);
+        type = Text(Record::Unknown);
         identificationFailed = true;
     }
     SetProgress(9);
@@ -124,9 +123,10 @@ QString TParameterTransfer::QueryType(bool& identificationFailed) {
 }
 
 void TParameterTransfer::ReportIdentity(const QString& type, const QString& versionText) const {
-    Message(kRecordError, Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
-                              QStringLiteral(": ") + type + QLatin1Char('\r') + Text(kRecordSoftwareVersion) +
-                              QStringLiteral(": ") + FormatSoftwareVersion(versionText));
+    Message(Record::Error, Text(Record::TransferError) + QStringLiteral("\r\r") + Text(Record::ConnectedController) +
+                               QStringLiteral(": ") + type + QLatin1Char('\r') + Text(Record::SoftwareVersion) +
+                               QStringLiteral(": ") +
+                               FormatSoftwareVersion(versionText, m_access.Configuration.Language()));
 }
 
 void TParameterTransfer::Read() {
@@ -146,7 +146,7 @@ void TParameterTransfer::Read() {
     bool identificationFailed = false;
     bool readStarted = false;
     bool outOfRange = false;
-    std::vector<bool> listed(VersionGates::Groups(m_family).size(), false);
+    std::vector<bool> listed(m_gates.Groups(m_family).size(), false);
     const auto finish = [&] {
         if (ButtonsEnabled) {
             ButtonsEnabled(true);
@@ -161,15 +161,15 @@ void TParameterTransfer::Read() {
     versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
     int version = 0;
     if (!DecimalInteger(versionText, version)) {
-        Message(kRecordWarning, Text(kRecordTransferError));
-        versionText = Text(kRecordUnknown);
+        Message(Record::Warning, Text(Record::TransferError));
+        versionText = Text(Record::Unknown);
         session.reset();
         SetProgress(85);
         finish();
         return;
     }
     if (versionText.size() > 7) {
-        versionText = Text(kRecordUnknown);
+        versionText = Text(Record::Unknown);
         identificationFailed = true;
     }
     if (identificationFailed) {
@@ -185,12 +185,13 @@ void TParameterTransfer::Read() {
     session = OpenSession();
 
     // A controller whose password is active may still be read.
-    type = m_family == 2 ? FamilyOfReply(type) : (type == QLatin1String("1-PW!") ? QStringLiteral("TKX") : type);
+    type = m_family == Family::VfTkx ? FamilyOfReply(type)
+                                     : (type == QLatin1String("1-PW!") ? QStringLiteral("TKX") : type);
     if (type != ExpectedType()) {
         if (type.isEmpty()) {
-            Message(kRecordError, Text(kRecordTransferError));
+            Message(Record::Error, Text(Record::TransferError));
         } else {
-            Message(kRecordError, Text(kRecordWrongController) + FamilyOfReply(type));
+            Message(Record::Error, Text(Record::WrongController) + FamilyOfReply(type));
         }
     } else {
         readStarted = true;
@@ -199,7 +200,7 @@ void TParameterTransfer::Read() {
         try {
             FillSet(*session, version, outOfRange, listed);
         } catch (const TableError&) {
-            Message(kRecordError, Text(kRecordTransferError));
+            Message(Record::Error, Text(Record::TransferError));
             session.reset();
             SetProgress(90);
             finish();
@@ -226,7 +227,7 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
     m_database.SetParameterFamily(m_family);
     TTable& metadata = m_database.TableParameterDBSettings();
     TTable& sets = m_database.SetTable(m_family);
-    const auto& groups = VersionGates::Groups(m_family);
+    const auto& groups = m_gates.Groups(m_family);
     double bar = -1.0;
 
     metadata.First();
@@ -242,10 +243,10 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
         session.GetParameter(address, parameter);
         const double value = Unsigned(parameter.Value) / factor;
 
-        const TVersionGroup* group = VersionGates::GroupOf(m_family, field);
+        const TVersionGroup* group = m_gates.GroupOf(m_family, field);
         if (group != nullptr && !group->ReadBy(version)) {
             const std::size_t index = static_cast<std::size_t>(group - groups.data());
-            if (m_family == 2 && field == QLatin1String("FUError")) {
+            if (m_family == Family::VfTkx && field == QLatin1String("FUError")) {
                 if (parameter.Value == 0) {
                     sets.SetFieldFloat(field, 3); // newer controllers: evaluated as "3" unless they say otherwise
                 }
@@ -254,7 +255,7 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
             for (qsizetype i = 0; i < group->Fields.size(); ++i) {
                 sets.SetFieldFloat(group->Fields[i], group->Substitutes[static_cast<std::size_t>(i)]);
             }
-            if (m_family == 1 && field == QLatin1String("StartDelay") && version >= 2074) {
+            if (m_family == Family::Tkx && field == QLatin1String("StartDelay") && version >= 2074) {
                 // The old "type" setting: 1 meant the long start delay.
                 sets.SetFieldFloat(field, value == 1 ? 4 : 1);
             } else if (!group->ListLines.isEmpty()) {
@@ -262,15 +263,15 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
             }
             continue;
         }
-        if (m_family == 1 && field == QLatin1String("EdgeDetect")) {
+        if (m_family == Family::Tkx && field == QLatin1String("EdgeDetect")) {
             const bool inside = value >= metadata.FieldAsFloat(QStringLiteral("Minimum")) &&
                                 value <= metadata.FieldAsFloat(QStringLiteral("Maximum"));
             sets.SetFieldFloat(field, inside ? value : 2);
             outOfRange = outOfRange || !inside;
-        } else if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+        } else if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUp")) {
             sets.SetFieldFloat(field, value);
             bar = value;
-        } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+        } else if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUpInPsi")) {
             sets.SetFieldFloat(field, Conversion::BarToPsi(bar));
         } else {
             sets.SetFieldFloat(field, value);
@@ -281,7 +282,9 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
     for (int number = 1001; number <= 1010; ++number) {
         TTorvexParameter p;
         session.GetParameter(static_cast<quint16>(number), p);
-        const QString label = version > 2099 ? p.Name : ParameterCatalogue::InformationCaption(p.Name);
+        const QString label =
+            version > 2099 ? p.Name
+                           : ParameterCatalogue::InformationCaption(p.Name, m_access.Configuration.Language().Index());
         information += label + QStringLiteral(":\t") +
                        InformationValue(number, static_cast<quint32>(p.Value), version) + QLatin1Char('\t') + p.Unit +
                        QLatin1Char('\r');
@@ -301,7 +304,7 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
 }
 
 void TParameterTransfer::ShowReadNotice(const std::vector<bool>& listed, bool outOfRange) const {
-    const auto& groups = VersionGates::Groups(m_family);
+    const auto& groups = m_gates.Groups(m_family);
     QString lines;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         if (listed[i]) {
@@ -313,13 +316,15 @@ void TParameterTransfer::ShowReadNotice(const std::vector<bool>& listed, bool ou
     const QString outOfRangeText = Text(307) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
     if (outOfRange) {
         if (lines.isEmpty()) {
-            Remark(outOfRangeText + QLatin1Char('\r') + Text(255) + QLatin1Char('\r') + Text(257) + QStringLiteral(".\r"));
+            Remark(outOfRangeText + QLatin1Char('\r') + Text(Record::NoImpactOnFunction) + QLatin1Char('\r') +
+                   Text(Record::DefaultsInsertedInstead) + QStringLiteral(".\r"));
         } else {
             lines += QLatin1Char('\r') + outOfRangeText;
         }
     }
     if (!lines.isEmpty()) {
-        Remark(Text(254) + QLatin1Char('\r') + lines + QLatin1Char('\r') + Text(255) + QLatin1Char('\r') + Text(257) +
+        Remark(Text(Record::VersionIgnoresParameters) + QLatin1Char('\r') + lines + QLatin1Char('\r') +
+               Text(Record::NoImpactOnFunction) + QLatin1Char('\r') + Text(Record::DefaultsInsertedInstead) +
                QStringLiteral(".\r"));
     }
 }
@@ -340,9 +345,9 @@ enum WriteFlag {
 };
 
 // Adapts the value to send to what the controller's version accepts; false holds the row back.
-bool ApplyWriteRules(int family, const QString& field, int version, qint64 code, qint64& value,
+bool ApplyWriteRules(Family family, const QString& field, int version, qint64 code, qint64& value,
                      std::vector<bool>& flags) {
-    const bool tkx = family == 1;
+    const bool tkx = family == Family::Tkx;
     if (field == QLatin1String("SIUType")) {
         if (version >= 2143 && (code == 2 || code == 4)) {
             value = tkx && version >= 2192 ? 5 : (code == 2 ? 3 : 1);
@@ -388,10 +393,10 @@ bool ApplyWriteRules(int family, const QString& field, int version, qint64 code,
     return true;
 }
 
-QString Lines(std::initializer_list<int> records) {
+QString Lines(const TLanguage& language, std::initializer_list<int> records) {
     QString text;
     for (int record : records) {
-        text += QStringLiteral("- ") + Text(record) + QLatin1Char('\r');
+        text += QStringLiteral("- ") + language.Text(record) + QLatin1Char('\r');
     }
     return text;
 }
@@ -433,8 +438,8 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     QString versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
     int version = 0;
     if (!DecimalInteger(versionText, version)) {
-        Message(kRecordWarning, Text(kRecordTransferError));
-        versionText = Text(kRecordUnknown);
+        Message(Record::Warning, Text(Record::TransferError));
+        versionText = Text(Record::Unknown);
         session.reset();
         SetProgress(85);
         UpdateInfoLabel(type, versionText);
@@ -442,7 +447,7 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     }
     session->EnterCommandMode();
     if (versionText.size() > 7) {
-        versionText = Text(kRecordUnknown);
+        versionText = Text(Record::Unknown);
         identificationFailed = true;
     }
     if (identificationFailed) {
@@ -456,15 +461,15 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     int result = kWriteFailed;
     bool writing = false;
     std::vector<bool> flags(kWriteFlagCount, false);
-    const QString ownPasswordReply = m_family == 2 ? QStringLiteral("2-PW!") : QStringLiteral("1-PW!");
+    const QString ownPasswordReply = m_family == Family::VfTkx ? QStringLiteral("2-PW!") : QStringLiteral("1-PW!");
     if (type != ExpectedType()) {
         if (type.isEmpty()) {
-            Message(kRecordError, Text(kRecordTransferError));
+            Message(Record::Error, Text(Record::TransferError));
         } else if (type == ownPasswordReply) {
             result = kWritePasswordActive;
-            Message(kRecordError, Text(305));
+            Message(Record::Error, Text(305));
         } else {
-            Message(kRecordError, Text(kRecordWrongController) + FamilyOfReply(type));
+            Message(Record::Error, Text(Record::WrongController) + FamilyOfReply(type));
         }
     } else {
         writing = true;
@@ -485,9 +490,9 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 const double factor = metadata.FieldAsFloat(QStringLiteral("Factor"));
                 const double stored = sets.FieldAsFloat(field);
 
-                const TVersionGroup* group = VersionGates::GroupOf(m_family, field);
+                const TVersionGroup* group = m_gates.GroupOf(m_family, field);
                 if (group != nullptr && !group->WrittenTo(version)) {
-                    if (m_family == 1 && field == QLatin1String("StartDelay") && version >= 2074) {
+                    if (m_family == Family::Tkx && field == QLatin1String("StartDelay") && version >= 2074) {
                         // Older controllers know only a long (1) and a short (2) start.
                         const qint32 old = Nearest(stored * factor) >= 4 ? 1 : 2;
                         session->WriteParameter(address, TTorvexParameter{old, {}, {}});
@@ -497,10 +502,10 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 }
                 qint64 value = Nearest(stored * factor);
                 bool send = ApplyWriteRules(m_family, field, version, Nearest(stored), value, flags);
-                if (m_family == 1 && field == QLatin1String("OffsetSolUp")) {
+                if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUp")) {
                     offsetFactor = factor;
                     send = !psi;
-                } else if (m_family == 1 && field == QLatin1String("OffsetSolUpInPsi")) {
+                } else if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUpInPsi")) {
                     value = static_cast<qint64>(std::trunc((stored / Conversion::kPsiPerBar + 0.05) * offsetFactor));
                     send = psi;
                 }
@@ -510,7 +515,7 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 clock.Sleep(eepromWriteDelay);
             }
         } catch (const TableError&) {
-            Message(kRecordWarning, Text(kRecordTransferError));
+            Message(Record::Warning, Text(Record::TransferError));
             session->QuitWithReply();
             session.reset();
             SetProgress(85);
@@ -532,62 +537,63 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
 
 void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& flags) const {
     QString notice;
-    const QString up = QLatin1Char(' ') + Text(114);
-    const QString down = QLatin1Char(' ') + Text(115);
+    const QString up = QLatin1Char(' ') + Text(Record::UpperCaseUp);
+    const QString down = QLatin1Char(' ') + Text(Record::UpperCaseDown);
     if (version < 2052) {
-        notice += QStringLiteral("- ") + Text(253) + up + QLatin1Char('\r') + QStringLiteral("- ") + Text(253) + down +
-                  QLatin1Char('\r');
+        notice += QStringLiteral("- ") + Text(Record::CalibrationFactor) + up + QLatin1Char('\r') +
+                  QStringLiteral("- ") + Text(Record::CalibrationFactor) + down + QLatin1Char('\r');
     }
-    if (m_family == 1) {
+    if (m_family == Family::Tkx) {
         if (version < 2061) {
-            notice += Lines({263});
+            notice += Lines(m_access.Configuration.Language(), {263});
         }
         if (version < 2074) {
-            notice += Lines({267});
+            notice += Lines(m_access.Configuration.Language(), {267});
         }
         if (version < 2098) {
-            notice += Lines({269});
+            notice += Lines(m_access.Configuration.Language(), {269});
         }
         if (version < 2099) {
-            notice += Lines({270, 268});
+            notice += Lines(m_access.Configuration.Language(), {270, 268});
         }
         if (version < 2106) {
-            notice += Lines({271, 272, 273, 274});
+            notice += Lines(m_access.Configuration.Language(), {271, 272, 273, 274});
         }
         if (version < 2220) {
-            notice += Lines({325});
+            notice += Lines(m_access.Configuration.Language(), {325});
         }
     } else {
         if (version < 2053) {
-            notice += Lines({259});
+            notice += Lines(m_access.Configuration.Language(), {259});
         }
         if (version < 2106) {
-            notice += Lines({267, 269, 270, 268, 271, 272, 273, 274});
+            notice += Lines(m_access.Configuration.Language(), {267, 269, 270, 268, 271, 272, 273, 274});
         }
         if (version < 2142) {
-            notice += Lines({289});
+            notice += Lines(m_access.Configuration.Language(), {289});
         }
     }
     if (!notice.isEmpty()) {
-        notice = Text(254) + notice + QLatin1Char('\r');
+        notice = Text(Record::VersionIgnoresParameters) + notice + QLatin1Char('\r');
     }
     if (flags[SiuChanged] || flags[RelayChanged] || flags[InverterStatusChanged] || flags[CommandInputChanged]) {
-        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(257) + QStringLiteral("):\r");
+        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(Record::DefaultsInsertedInstead) +
+                  QStringLiteral("):\r");
         const std::pair<WriteFlag, int> changed[] = {
             {SiuChanged, 58}, {RelayChanged, 268}, {InverterStatusChanged, 72}, {CommandInputChanged, 269}};
         for (const auto& [flag, record] : changed) {
             if (flags[flag]) {
-                notice += Lines({record});
+                notice += Lines(m_access.Configuration.Language(), {record});
             }
         }
     }
     if (flags[ValveTypeHeldBack] || flags[OperationModeHeldBack]) {
         notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) + QStringLiteral("!):\r");
         if (flags[ValveTypeHeldBack]) {
-            notice += Lines({57});
+            notice += Lines(m_access.Configuration.Language(), {57});
         }
         if (flags[OperationModeHeldBack]) {
-            notice += Lines({51});
+            notice += Lines(m_access.Configuration.Language(), {51});
         }
     }
     if (flags[NorthAmericanSiuHeldBack] || flags[RelayAllErrorsHeldBack]) {

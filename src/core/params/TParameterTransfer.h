@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/base/Family.h"
+#include "core/params/VersionGates.h"
+
 #include <QString>
 
 #include <functional>
@@ -28,7 +31,7 @@ public:
     static constexpr int kWritePasswordActive = 99990;
     static constexpr int kWriteFailed = 99997;
 
-    TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, int family);
+    TParameterTransfer(TParameterDatabase& database, TControllerAccess& access, Family family);
 
     TCommParameter* Port = nullptr;        // may be none: nothing then reaches a controller
     TAttachedDataView* DataView = nullptr; // attached data view, if any
@@ -47,7 +50,7 @@ public:
     const QString& InfoLabel() const { return m_infoLabel; }
 
     // "2.107" for "2107"; "Unknown < 2.057" for the 2050 of a silent controller; "0" for non-digits.
-    static QString FormatSoftwareVersion(const QString& text);
+    static QString FormatSoftwareVersion(const QString& text, const TLanguage& language);
 
 private:
     std::unique_ptr<TTorvexController> OpenSession();
@@ -62,9 +65,11 @@ private:
     void Message(int captionRecord, const QString& text) const;
     void Remark(const QString& text) const;
     QString ExpectedType() const;
+    QString Text(int record) const;
 
     TParameterDatabase& m_database;
     TControllerAccess& m_access;
-    int m_family;
+    Family m_family;
+    mutable TVersionGates m_gates; // a cache of texts, kept across reads
     QString m_infoLabel;
 };

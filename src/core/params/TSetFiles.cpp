@@ -7,6 +7,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
+#include "core/base/Records.h"
 #include "core/base/TextCodec.h"
 
 #include <QDateTime>
@@ -55,12 +56,22 @@ private:
 
 } // namespace
 
-TSetFiles::TSetFiles(TParameterDatabase& database, Feedback& feedback, int family)
-    : m_database(database), m_feedback(feedback), m_family(family) {}
+TSetFiles::TSetFiles(TParameterDatabase& database, Feedback& feedback, Family family)
+    : m_database(database), m_feedback(feedback), m_family(family), m_gates(database.Language()) {}
 
-QString TSetFiles::Marker() const { return m_family == 2 ? QStringLiteral("{VF-TKX}") : QStringLiteral("{TKX---}"); }
-QString TSetFiles::OtherMarker() const { return m_family == 2 ? QStringLiteral("{TKX---}") : QStringLiteral("{VF-TKX}"); }
-double TSetFiles::Step() const { return m_family == 2 ? 100.0 / 65.0 : 1.25; }
+QString TSetFiles::Text(int record) const {
+    return m_database.Language().Text(record);
+}
+
+QString TSetFiles::Marker() const {
+    return m_family == Family::VfTkx ? QStringLiteral("{VF-TKX}") : QStringLiteral("{TKX---}");
+}
+QString TSetFiles::OtherMarker() const {
+    return m_family == Family::VfTkx ? QStringLiteral("{TKX---}") : QStringLiteral("{VF-TKX}");
+}
+double TSetFiles::Step() const {
+    return m_family == Family::VfTkx ? 100.0 / 65.0 : 1.25;
+}
 
 void TSetFiles::SetProgress(double counter) const {
     if (Progress) {
@@ -125,7 +136,7 @@ TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
         }
     } catch (const TableError& error) {
         SetProgress(0);
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         return CannotOpen;
     }
     SetProgress(0);
@@ -155,8 +166,10 @@ TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
             counter += Step();
             SetProgress(counter);
             const QString field = metadata.FieldAsText("FieldName");
-            out.Line(Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + ParameterCaption(field, 0) +
-                     QLatin1Char('\t') + Fix82(sets.FieldAsFloat(field)) + QLatin1Char('\t') + ParameterCaption(field, 1));
+            out.Line(Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') +
+                     ParameterCaption(field, 0, m_database.Language().Index()) + QLatin1Char('\t') +
+                     Fix82(sets.FieldAsFloat(field)) + QLatin1Char('\t') +
+                     ParameterCaption(field, 1, m_database.Language().Index()));
         }
         // In the description a CR stands with its LF: the LF is dropped after the indent.
         QString description;
@@ -176,7 +189,7 @@ TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
                                                                     std::min<qsizetype>(1, sets.FieldAsText("ErrorMemo").size()))));
     } catch (const TableError& error) {
         SetProgress(0);
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         return CannotOpen;
     }
     SetProgress(0);
@@ -261,15 +274,15 @@ TSetFiles::Result TSetFiles::Import(Kind kind, const QString& fileName) {
     return kind == Kind::Set ? ReadSetFile(fileName) : kind == Kind::AllSets ? ReadAllSetsFile(fileName) : CannotOpen;
 }
 
-QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName) {
+QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language) {
     if (result == Ok || result == BadContent) {
         return {};
     }
     if (exporting) {
-        return Text(196) + fileName;
+        return language.Text(196) + fileName;
     }
     const int record = result == CannotOpen ? 197 : result == WrongCount ? 199 : 200;
-    return Text(record) + fileName;
+    return language.Text(record) + fileName;
 }
 
 TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) { return Read(fileName, false); }
@@ -277,7 +290,7 @@ TSetFiles::Result TSetFiles::ReadAllSetsFile(const QString& fileName) { return R
 
 TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
     SetProgress(5);
-    const auto& allGroups = VersionGates::Groups(m_family);
+    const auto& allGroups = m_gates.Groups(m_family);
     std::vector<const TVersionGroup*> groups; // the groups an older file may lack values of
     for (const TVersionGroup& group : allGroups) {
         if (group.Fields != QStringList{QStringLiteral("FUError")}) {
@@ -339,8 +352,10 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                 break;
             }
             if (!number) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(166),
-                                       Text(194) + fileName + QStringLiteral(" (%1)").arg(in.Line()), MessageButtons::Ok);
+                m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
+                                       Text(Record::FileFormatNotValid) + fileName +
+                                           QStringLiteral(" (%1)").arg(in.Line()),
+                                       MessageButtons::Ok);
                 return fail(BadContent);
             }
             if (!in.SkipPastTab()) {
@@ -358,8 +373,10 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
             }
             const std::optional<double> value = in.Number();
             if (!value) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(166),
-                                       Text(194) + fileName + QStringLiteral(" (%1)").arg(in.Line()), MessageButtons::Ok);
+                m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
+                                       Text(Record::FileFormatNotValid) + fileName +
+                                           QStringLiteral(" (%1)").arg(in.Line()),
+                                       MessageButtons::Ok);
                 return fail(BadContent);
             }
             in.SkipLine();
@@ -389,19 +406,20 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
             } else {
                 QString field = *column2;
                 for (std::size_t g = 0; g < groups.size(); ++g) {
-                    const bool alias = m_family == 1 && ((field == QLatin1String("LivTkxType") &&
-                                                          groups[g]->Fields.contains(QStringLiteral("StartDelay"))) ||
-                                                         (field == QLatin1String("CmdInputType") &&
-                                                          groups[g]->Fields.contains(QStringLiteral("CommandInput"))));
+                    const bool alias =
+                        m_family == Family::Tkx && ((field == QLatin1String("LivTkxType") &&
+                                                     groups[g]->Fields.contains(QStringLiteral("StartDelay"))) ||
+                                                    (field == QLatin1String("CmdInputType") &&
+                                                     groups[g]->Fields.contains(QStringLiteral("CommandInput"))));
                     if (groups[g]->Fields.contains(field) || alias) {
                         missing[g] = false;
                     }
                 }
-                if (m_family == 1 && field == QLatin1String("LivTkxType")) {
+                if (m_family == Family::Tkx && field == QLatin1String("LivTkxType")) {
                     sets.SetFieldFloat("StartDelay", *value == 1 ? 4 : 1);
-                } else if (m_family == 1 && field == QLatin1String("Compatibility")) {
+                } else if (m_family == Family::Tkx && field == QLatin1String("Compatibility")) {
                     sets.SetFieldFloat("RelayFunction", *value);
-                } else if (m_family == 1 && field == QLatin1String("CmdInputType")) {
+                } else if (m_family == Family::Tkx && field == QLatin1String("CmdInputType")) {
                     sets.SetFieldFloat("CommandInput", *value);
                 } else {
                     sets.SetFieldFloat(field, *value);
@@ -425,13 +443,14 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
         }
         batch.Commit();
         if (!lines.isEmpty()) {
-            m_feedback.ShowMessage(MessageKind::Information, Text(256),
-                                   Text(258) + QLatin1Char('\r') + lines + QLatin1Char('\r') + Text(255) +
-                                       QLatin1Char('\r') + Text(257) + QStringLiteral(".\r"),
+            m_feedback.ShowMessage(MessageKind::Information, Text(Record::Remark),
+                                   Text(258) + QLatin1Char('\r') + lines + QLatin1Char('\r') +
+                                       Text(Record::NoImpactOnFunction) + QLatin1Char('\r') +
+                                       Text(Record::DefaultsInsertedInstead) + QStringLiteral(".\r"),
                                    MessageButtons::Ok);
         }
     } catch (const TableError& error) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         return fail(BadContent);
     }
     if (!allSets) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/base/Family.h"
+#include "core/params/VersionGates.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,7 +17,7 @@ public:
     enum Result { Ok = 0, CannotOpen = 1, WrongCount = 2, OtherFamily = 3, BadContent = 4 };
     enum class Kind { Set, AllSets, Text };
 
-    TSetFiles(TParameterDatabase& database, Feedback& feedback, int family);
+    TSetFiles(TParameterDatabase& database, Feedback& feedback, Family family);
 
     std::function<void(int)> Progress; // 0 .. 100
 
@@ -32,7 +35,7 @@ public:
     Result Import(Kind kind, const QString& fileName);
     // What a failed export or import tells the user, with the file's name; empty when the
     // reason was shown already (content the import could not take).
-    static QString FailureText(Result result, bool exporting, const QString& fileName);
+    static QString FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language);
 
     QString Marker() const;
     QString OtherMarker() const;
@@ -49,8 +52,10 @@ private:
     void WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter, int& lines);
     double Step() const;
     void SetProgress(double counter) const;
+    QString Text(int record) const;
 
     TParameterDatabase& m_database;
     Feedback& m_feedback;
-    int m_family;
+    Family m_family;
+    mutable TVersionGates m_gates; // a cache of texts, kept across reads
 };

@@ -1,14 +1,13 @@
 #include "core/params/VersionGates.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 namespace {
 
 std::function<bool(int)> From(int first) {
     return [first](int version) { return version >= first; };
 }
-
-QString Line(int record) { return QStringLiteral("- ") + Text(record); }
 
 std::vector<TVersionGroup> TkxGroups() {
     return {
@@ -41,11 +40,12 @@ std::vector<TVersionGroup> ItkxGroups() {
 }
 
 // The notice lines are texts of the current language, so they are made when asked for.
-void AddLines(std::vector<TVersionGroup>& groups, int family) {
-    const QString up = QLatin1Char(' ') + Text(114);
-    const QString down = QLatin1Char(' ') + Text(115);
+void AddLines(std::vector<TVersionGroup>& groups, Family family, const TLanguage& language) {
+    const auto Line = [&language](int record) { return QStringLiteral("- ") + language.Text(record); };
+    const QString up = QLatin1Char(' ') + language.Text(Record::UpperCaseUp);
+    const QString down = QLatin1Char(' ') + language.Text(Record::UpperCaseDown);
     groups[0].ListLines = {Line(253) + up, Line(253) + down};
-    if (family == 1) {
+    if (family == Family::Tkx) {
         groups[1].ListLines = {Line(263)};
         groups[2].ListLines = {Line(267)};
         groups[3].ListLines = {Line(269)};
@@ -61,23 +61,20 @@ void AddLines(std::vector<TVersionGroup>& groups, int family) {
 
 } // namespace
 
-const std::vector<TVersionGroup>& VersionGates::Groups(int family) {
-    static std::vector<TVersionGroup> tkx;
-    static std::vector<TVersionGroup> itkx;
-    static int languageOfLines = -1;
-    if (tkx.empty()) {
-        tkx = TkxGroups();
-        itkx = ItkxGroups();
+const std::vector<TVersionGroup>& TVersionGates::Groups(Family family) {
+    if (m_tkx.empty()) {
+        m_tkx = TkxGroups();
+        m_vfTkx = ItkxGroups();
     }
-    if (languageOfLines != LanguageIndex) {
-        AddLines(tkx, 1);
-        AddLines(itkx, 2);
-        languageOfLines = LanguageIndex;
+    if (m_languageOfLines != m_language.Index()) {
+        AddLines(m_tkx, Family::Tkx, m_language);
+        AddLines(m_vfTkx, Family::VfTkx, m_language);
+        m_languageOfLines = m_language.Index();
     }
-    return family == 2 ? itkx : tkx;
+    return family == Family::VfTkx ? m_vfTkx : m_tkx;
 }
 
-const TVersionGroup* VersionGates::GroupOf(int family, const QString& field) {
+const TVersionGroup* TVersionGates::GroupOf(Family family, const QString& field) {
     for (const TVersionGroup& group : Groups(family)) {
         if (group.Fields.contains(field)) {
             return &group;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/base/Family.h"
+#include "core/base/Language.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,9 +20,20 @@ struct TVersionGroup {
     QStringList ListLines;               // the notice's lines, empty: not listed
 };
 
-namespace VersionGates {
-// The groups of a family (1 TKX, 2 VF-TKX) in their listing order.
-const std::vector<TVersionGroup>& Groups(int family);
-// The group a field belongs to, or nullptr.
-const TVersionGroup* GroupOf(int family, const QString& field);
-} // namespace VersionGates
+// The groups of both families, kept by the operation that consults them; the notice
+// lines follow the language the texts are shown in.
+class TVersionGates {
+public:
+    explicit TVersionGates(const TLanguage& language) : m_language(language) {}
+
+    // The groups of a family in their listing order.
+    const std::vector<TVersionGroup>& Groups(Family family);
+    // The group a field belongs to, or nullptr.
+    const TVersionGroup* GroupOf(Family family, const QString& field);
+
+private:
+    const TLanguage& m_language;
+    std::vector<TVersionGroup> m_tkx;
+    std::vector<TVersionGroup> m_vfTkx;
+    int m_languageOfLines = -1;
+};

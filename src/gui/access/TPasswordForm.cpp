@@ -2,6 +2,7 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/base/TLogger.h"
 
 #include <QApplication>
@@ -10,8 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TPasswordForm::TPasswordForm(Feedback& feedback, TLogger& logger, MenuStateSink applyMenuState, QWidget* parent)
-    : QDialog(parent), m_feedback(feedback), m_logger(logger), m_applyMenuState(std::move(applyMenuState)) {
+TPasswordForm::TPasswordForm(const TLanguage& language, Feedback& feedback, TLogger& logger,
+                             MenuStateSink applyMenuState, QWidget* parent)
+    : QDialog(parent), m_language(language), m_feedback(feedback), m_logger(logger),
+      m_applyMenuState(std::move(applyMenuState)) {
     setObjectName(QStringLiteral("PasswordForm"));
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("Password"));
@@ -40,9 +43,9 @@ TPasswordForm::TPasswordForm(Feedback& feedback, TLogger& logger, MenuStateSink 
 void TPasswordForm::FormCreate() {
     m_level.Activate(); // opening the dialog already logs out
     m_password->clear();
-    setWindowTitle(Text(118) + QStringLiteral(" (WinTorvex32)"));
-    m_ok->setText(Text(116));
-    m_cancel->setText(Text(117));
+    setWindowTitle(m_language.Text(Record::PasswordInput) + QStringLiteral(" (WinTorvex32)"));
+    m_ok->setText(m_language.Text(Record::ButtonOk));
+    m_cancel->setText(m_language.Text(Record::ButtonCancel));
 }
 
 void TPasswordForm::showEvent(QShowEvent* event) {
@@ -52,10 +55,11 @@ void TPasswordForm::showEvent(QShowEvent* event) {
 }
 
 void TPasswordForm::FormPasswordBtOkClick() {
-    const TPasswordLevel::Outcome outcome = m_level.Enter(m_password->text());
+    const TPasswordLevel::Outcome outcome = m_level.Enter(m_password->text(), m_language);
     m_applyMenuState(outcome.Menu);
     if (!m_logger.Log(outcome.LogText, outcome.LogLevel)) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), m_logger.ErrorString(), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), m_logger.ErrorString(),
+                               MessageButtons::Ok);
     }
     m_feedback.ShowMessage(MessageKind::Plain, QApplication::applicationName(), outcome.Message, MessageButtons::Ok);
     accept();

@@ -9,6 +9,7 @@
 class Feedback;
 class QLineEdit;
 class QPushButton;
+class TLanguage;
 class TLogger;
 
 // The dialog in which the technician types a level password.
@@ -17,7 +18,8 @@ class TPasswordForm : public QDialog {
 public:
     using MenuStateSink = std::function<void(const TPasswordLevel::MenuState&)>;
 
-    TPasswordForm(Feedback& feedback, TLogger& logger, MenuStateSink applyMenuState, QWidget* parent = nullptr);
+    TPasswordForm(const TLanguage& language, Feedback& feedback, TLogger& logger, MenuStateSink applyMenuState,
+                  QWidget* parent = nullptr);
 
     int GetPasswordLevel() const { return m_level.GetPasswordLevel(); }
 
@@ -28,6 +30,7 @@ private:
     void FormCreate();
     void FormPasswordBtOkClick();
 
+    const TLanguage& m_language;
     Feedback& m_feedback;
     TLogger& m_logger;
     MenuStateSink m_applyMenuState;

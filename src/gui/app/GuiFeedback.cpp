@@ -26,7 +26,7 @@ MessageAnswer GuiFeedback::ShowMessage(MessageKind kind, const QString& caption,
 }
 
 std::optional<QString> GuiFeedback::ChoosePort(const QStringList& names) {
-    TDlgSelectCommPort dialog(m_parent);
+    TDlgSelectCommPort dialog(*m_language, m_parent);
     dialog.SetPorts(names);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

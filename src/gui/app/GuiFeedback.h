@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Feedback.h"
+#include "core/base/Language.h"
 
 class QWidget;
 
@@ -9,6 +10,8 @@ class GuiFeedback : public Feedback {
 public:
     explicit GuiFeedback(QWidget* parent = nullptr) : m_parent(parent) {}
     void SetParent(QWidget* parent) { m_parent = parent; }
+    // The port dialog speaks the configured language once there is a configuration.
+    void SetLanguage(const TLanguage* language) { m_language = language != nullptr ? language : &m_fallback; }
 
     MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
                               MessageButtons buttons) override;
@@ -20,4 +23,6 @@ public:
 
 private:
     QWidget* m_parent;
+    TLanguage m_fallback;
+    const TLanguage* m_language = &m_fallback;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QDialog>
 
@@ -10,14 +11,14 @@
 #define TORVEX_LATER_WINDOW(ClassName, Title)                                                                          \
     class ClassName : public QDialog {                                                                                 \
     public:                                                                                                            \
-        explicit ClassName(QWidget* parent = nullptr) : QDialog(parent) {                                              \
-            setObjectName(QStringLiteral(#ClassName).mid(1));                                                         \
+        explicit ClassName(const TLanguage& language, QWidget* parent = nullptr) : QDialog(parent) {                   \
+            setObjectName(QStringLiteral(#ClassName).mid(1));                                                          \
             setWindowTitle(Title);                                                                                     \
             resize(480, 320);                                                                                          \
         }                                                                                                              \
     };
 
-TORVEX_LATER_WINDOW(TZoom, Text(96).remove(QLatin1Char('&')))
-TORVEX_LATER_WINDOW(TFormViewDataCollect, Text(222))
+TORVEX_LATER_WINDOW(TZoom, language.Text(96).remove(QLatin1Char('&')))
+TORVEX_LATER_WINDOW(TFormViewDataCollect, language.Text(222))
 
 #undef TORVEX_LATER_WINDOW

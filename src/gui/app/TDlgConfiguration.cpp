@@ -1,8 +1,9 @@
 #include "gui/app/TDlgConfiguration.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
+#include "core/base/Records.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,6 +41,10 @@ void TNumberEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+QString TDlgConfiguration::Text(int record) const {
+    return m_configuration.Language().Text(record);
+}
+
 TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& feedback, QWidget* parent)
     : QDialog(parent), m_configuration(configuration), m_editor(configuration, feedback) {
     setObjectName(QStringLiteral("DlgConfiguration"));
@@ -52,10 +57,10 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     m_pages->addTab(BuildSerialPage(), Text(127));
     m_pages->addTab(BuildLanguagePage(), Text(4));
 
-    auto* ok = new QPushButton(Text(116), this);
+    auto* ok = new QPushButton(Text(Record::ButtonOk), this);
     ok->setObjectName(QStringLiteral("SettingsBtnOK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Text(117), this);
+    auto* cancel = new QPushButton(Text(Record::ButtonCancel), this);
     cancel->setObjectName(QStringLiteral("SettingsBtnCancel"));
     connect(ok, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnOKClick);
     connect(cancel, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnCancelClick);
@@ -83,7 +88,7 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     ShowPortChoices(0);
     connect(m_ports, &QListWidget::currentRowChanged, this, &TDlgConfiguration::ListBoxCommPortsClick);
     ShowFields();
-    if (StoredLanguageValue == 7) {
+    if (m_configuration.Language().StoredValue() == Language::Chinese) {
         ApplyChineseWidths();
     }
 }
@@ -357,7 +362,7 @@ void TDlgConfiguration::ShowFields() {
     m_standardPort->setText(s.StandardPort);
     m_standardPort->setVisible(s.StandardPortEnabled);
     for (const auto& [radio, value] : m_languages) {
-        if (value == StoredLanguageValue) {
+        if (value == m_configuration.Language().StoredValue()) {
             radio->setChecked(true);
         }
     }

@@ -48,6 +48,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QString Text(int record) const;
     enum Page { General, Delays, SerialPort, LanguagePage };
 
     QWidget* BuildGeneralPage();

@@ -1,6 +1,7 @@
 #include "gui/app/TDlgSelectCommPort.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,19 +9,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TDlgSelectCommPort::TDlgSelectCommPort(QWidget* parent) : QDialog(parent) {
+TDlgSelectCommPort::TDlgSelectCommPort(const TLanguage& language, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgSelectCommPort"));
-    setWindowTitle(Text(247));
-    m_label = new QLabel(Text(128), this);
+    setWindowTitle(language.Text(247));
+    m_label = new QLabel(language.Text(128), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("ListBoxAvailableCommPorts"));
     m_label->setBuddy(m_list);
-    m_ok = new QPushButton(Text(116), this);
+    m_ok = new QPushButton(language.Text(Record::ButtonOk), this);
     m_ok->setObjectName(QStringLiteral("BtnOK"));
     m_ok->setDefault(true);
     m_ok->setEnabled(false);
-    m_cancel = new QPushButton(Text(117), this);
+    m_cancel = new QPushButton(language.Text(Record::ButtonCancel), this);
     m_cancel->setObjectName(QStringLiteral("BtnCancel"));
 
     auto* buttons = new QHBoxLayout;

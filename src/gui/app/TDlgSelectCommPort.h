@@ -5,6 +5,7 @@
 #include <optional>
 
 class QLabel;
+class TLanguage;
 class QListWidget;
 class QPushButton;
 
@@ -12,7 +13,7 @@ class QPushButton;
 class TDlgSelectCommPort : public QDialog {
     Q_OBJECT
 public:
-    explicit TDlgSelectCommPort(QWidget* parent = nullptr);
+    explicit TDlgSelectCommPort(const TLanguage& language, QWidget* parent = nullptr);
 
     void SetPorts(const QStringList& names);
     std::optional<QString> SelectedPort() const;

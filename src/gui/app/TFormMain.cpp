@@ -17,11 +17,12 @@
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
 
+#include "core/app/ControllerCommands.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
-#include "core/link/ControllerCommands.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 
 #include <QEvent>
@@ -36,6 +37,10 @@ const char* const kHelpContext = "helpContext";
 
 QString TFormMain::Caption() {
     return QStringLiteral("WinTorvex32 - Version: ") + TConfiguration::ProgramVersion + QStringLiteral("  ");
+}
+
+QString TFormMain::Text(int record) const {
+    return m_configuration.Language().Text(record);
 }
 
 TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent)
@@ -55,7 +60,7 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
     if (m_configuration.IsWorkDirectoryUsable()) {
         m_database->OpenDatabase();
     }
-    LanguageIndex = m_configuration.GetLanguageIndex();
+    m_configuration.SetLanguageIndex(m_configuration.GetLanguageIndex());
     setWindowTitle(Caption());
 
     auto* menuMain = new QMenu(this);
@@ -141,7 +146,7 @@ QToolButton* TFormMain::AddMenuButton(const QString& objectName, QMenu* menu) {
     button->setPopupMode(QToolButton::InstantPopup);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
-    if (LanguageIndex == 7) {
+    if (m_configuration.Language().IsChinese()) {
         // Chinese captions get fixed widths instead of sizing themselves.
         static const QHash<QString, int> widths{{QStringLiteral("ToolButtonMenuMainFile"), 160},
                                                 {QStringLiteral("ToolButtonMenuMainParameter"), 180},
@@ -197,7 +202,7 @@ bool TFormMain::CheckDatabase() {
     if (m_configuration.DatabaseAvailable) {
         return true;
     }
-    m_feedback.ShowMessage(MessageKind::Error, Text(166), Text(315), MessageButtons::Ok);
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(315), MessageButtons::Ok);
     return false;
 }
 
@@ -212,9 +217,9 @@ void TFormMain::ShowWithPort(Window& window) {
     }
 }
 
-void TFormMain::RunControllerCommand(int command) {
+void TFormMain::RunControllerCommand(MainCommand command) {
     TControllerAccess access(m_configuration, m_feedback, m_clock);
-    RunMainCommand(access, static_cast<MainCommand>(command));
+    RunMainCommand(access, command);
 }
 
 void TFormMain::MenuFileExitClick() { close(); }
@@ -241,7 +246,9 @@ void TFormMain::ShowParameterWindow(TViewParameter& window) {
     }
 }
 
-void TFormMain::SubMenuLoadFactorySettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::LoadFactorySettings)); }
+void TFormMain::SubMenuLoadFactorySettingsClick() {
+    RunControllerCommand(MainCommand::LoadFactorySettings);
+}
 
 void TFormMain::SubMenuEditFactorySettingsClick() {
     if (CheckDatabase()) {
@@ -251,11 +258,17 @@ void TFormMain::SubMenuEditFactorySettingsClick() {
 
 void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings->exec(); }
 
-void TFormMain::SubMenuLoadUserSettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::LoadUserSettings)); }
+void TFormMain::SubMenuLoadUserSettingsClick() {
+    RunControllerCommand(MainCommand::LoadUserSettings);
+}
 
-void TFormMain::SubMenuSaveUserSettingsClick() { RunControllerCommand(static_cast<int>(MainCommand::SaveUserSettings)); }
+void TFormMain::SubMenuSaveUserSettingsClick() {
+    RunControllerCommand(MainCommand::SaveUserSettings);
+}
 
-void TFormMain::MenuParameterResetClick() { RunControllerCommand(static_cast<int>(MainCommand::ResetErrorList)); }
+void TFormMain::MenuParameterResetClick() {
+    RunControllerCommand(MainCommand::ResetErrorList);
+}
 
 void TFormMain::MenuDataCollectClick() {
     TCommParameter* port = m_configuration.SelectPort();
@@ -263,7 +276,7 @@ void TFormMain::MenuDataCollectClick() {
         return;
     }
     // The data view is made anew for every collection and releases its port itself.
-    TFormViewDataCollect view(this);
+    TFormViewDataCollect view(m_configuration.Language(), this);
     view.exec();
     port->InUse = false;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 class Clock;
+enum class MainCommand;
 class Feedback;
 class QAction;
 class QMenu;
@@ -42,6 +43,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QString Text(int record) const;
     QMenu* AddMenu(QMenu* parent, const QString& objectName, const QString& caption, int helpContext);
     QAction* AddItem(QMenu* menu, const QString& objectName, const QString& caption, int helpContext,
                      void (TFormMain::*handler)());
@@ -51,7 +53,7 @@ private:
     template <typename Window>
     void ShowWithPort(Window& window);
     void ShowParameterWindow(TViewParameter& window);
-    void RunControllerCommand(int command);
+    void RunControllerCommand(MainCommand command);
 
     void MenuFileExitClick();
     void MenuParameterTKXClick();

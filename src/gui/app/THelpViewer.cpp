@@ -2,6 +2,7 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/base/TextCodec.h"
 
 #include <QFile>
@@ -12,10 +13,10 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-THelpViewer::THelpViewer(QString helpDirectory, Feedback& feedback, QWidget* parent)
-    : QDialog(parent), m_helpDirectory(std::move(helpDirectory)), m_feedback(feedback) {
+THelpViewer::THelpViewer(const TLanguage& language, QString helpDirectory, Feedback& feedback, QWidget* parent)
+    : QDialog(parent), m_language(language), m_helpDirectory(std::move(helpDirectory)), m_feedback(feedback) {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(Text(228).remove(QLatin1Char('&')));
+    setWindowTitle(m_language.Text(228).remove(QLatin1Char('&')));
     m_index = new QListWidget(this);
     m_index->setObjectName(QStringLiteral("ListBoxHelpIndex"));
     m_browser = new QTextBrowser(this);
@@ -43,13 +44,14 @@ QString THelpViewer::FileFor(const QString& helpDirectory, int languageIndex) {
 }
 
 bool THelpViewer::Load() {
-    const QString path = FileFor(m_helpDirectory, LanguageIndex);
+    const QString path = FileFor(m_helpDirectory, m_language.Index());
     if (path == m_loaded) {
         return true;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), Text(198) + path, MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error),
+                               m_language.Text(Record::ErrorOpenFile) + path, MessageButtons::Ok);
         return false;
     }
     const QString html = DecodeText(file.readAll());

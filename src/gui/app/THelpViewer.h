@@ -5,13 +5,14 @@
 class Feedback;
 class QListWidget;
 class QTextBrowser;
+class TLanguage;
 
 // The program's help: the HTML help file of the current language in a browser,
 // with its keyword index beside it.
 class THelpViewer : public QDialog {
     Q_OBJECT
 public:
-    THelpViewer(QString helpDirectory, Feedback& feedback, QWidget* parent = nullptr);
+    THelpViewer(const TLanguage& language, QString helpDirectory, Feedback& feedback, QWidget* parent = nullptr);
 
     // The help file for a language index: German for 1, French for 3, English otherwise.
     static QString FileFor(const QString& helpDirectory, int languageIndex);
@@ -22,6 +23,7 @@ public:
 private:
     bool Load();
 
+    const TLanguage& m_language;
     QString m_helpDirectory;
     Feedback& m_feedback;
     QString m_loaded;

@@ -45,6 +45,10 @@ TProgram::TProgram(Options options) {
 
     QApplication::setApplicationName(QStringLiteral("WinTorvex32"));
     m_configuration = std::make_unique<TConfiguration>(std::move(options.Environment), *m_ui);
+    const TLanguage& language = m_configuration->Language();
+    if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
+        gui->SetLanguage(&language);
+    }
     m_configurationDialog = std::make_unique<TDlgConfiguration>(*m_configuration, *m_ui);
     m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
 
@@ -55,10 +59,9 @@ TProgram::TProgram(Options options) {
     m_configurationDialog->SetDatabase(&m_formMain->Database());
 
     m_windows.Configuration = m_configurationDialog.get();
-    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, *m_ui, *m_logger, [this](const auto& state) {
-        m_formMain->ApplyMenuState(state);
-    });
-    m_windows.Zoom = Keep<TZoom>(m_windowObjects);
+    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, language, *m_ui, *m_logger,
+                                                 [this](const auto& state) { m_formMain->ApplyMenuState(state); });
+    m_windows.Zoom = Keep<TZoom>(m_windowObjects, language);
     const TParameterWindowContext parameterContext{m_formMain->Database(), *m_configuration, *m_ui, *m_clock,
                                                    [this] { return m_windows.PasswordForm->GetPasswordLevel(); },
                                                    [this] { return m_windows.ExportImport; }};
@@ -67,13 +70,13 @@ TProgram::TProgram(Options options) {
     m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, m_formMain->Database(), *m_ui);
     m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects, *m_configuration, *m_ui, *m_clock, *m_logger);
-    m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects);
-    m_windows.About = Keep<TAboutBox>(m_windowObjects, m_configuration->ProgramDirectory);
+    m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects, language);
+    m_windows.About = Keep<TAboutBox>(m_windowObjects, language, m_configuration->ProgramDirectory);
     m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, m_formMain->Database(), *m_configuration, *m_ui, *m_clock);
-    m_windows.Help = Keep<THelpViewer>(m_windowObjects, m_configuration->HelpDirectory, *m_ui);
+    m_windows.Help = Keep<THelpViewer>(m_windowObjects, language, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
 }
 
@@ -82,5 +85,8 @@ TProgram::~TProgram() {
     m_windowObjects.clear();
     m_logger.reset();   // its last line
     m_configurationDialog.reset();
+    if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
+        gui->SetLanguage(nullptr);
+    }
     m_configuration.reset();
 }

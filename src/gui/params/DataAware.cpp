@@ -2,6 +2,7 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/TTable.h"
 
 #include <QFocusEvent>
@@ -197,8 +198,8 @@ void TDBLookupComboBox::focusOutEvent(QFocusEvent* event) {
     }
 }
 
-TDBNameGrid::TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget* parent)
-    : QTableWidget(parent), m_feedback(feedback) {
+TDBNameGrid::TDBNameGrid(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent)
+    : QTableWidget(parent), m_language(language), m_feedback(feedback) {
     setObjectName(objectName);
     setColumnCount(1);
     horizontalHeader()->hide();
@@ -212,7 +213,8 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget*
             try {
                 m_table->MoveTo(row);
             } catch (const TableError& error) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+                m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
+                                       MessageButtons::Ok);
             }
         }
     });
@@ -226,7 +228,8 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget*
             m_table->SetFieldText(QStringLiteral("Name"), item->text());
             m_table->Post();
         } catch (const TableError& error) {
-            m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+            m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
+                                   MessageButtons::Ok);
         }
     });
 }
@@ -266,7 +269,8 @@ void TDBNameGrid::Show() {
 
 void TDBNameGrid::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete && m_table != nullptr && !m_table->IsEmpty() && state() != EditingState) {
-        if (m_feedback.ShowMessage(MessageKind::Warning, Text(208), Text(156) + QStringLiteral("?"),
+        if (m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
+                                   m_language.Text(156) + QStringLiteral("?"),
                                    MessageButtons::YesNo) == MessageAnswer::Yes) {
             m_table->Delete();
         }
@@ -275,8 +279,8 @@ void TDBNameGrid::keyPressEvent(QKeyEvent* event) {
     QTableWidget::keyPressEvent(event);
 }
 
-TDBNavigator::TDBNavigator(const QString& objectName, Feedback& feedback, QWidget* parent)
-    : QWidget(parent), m_feedback(feedback) {
+TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent)
+    : QWidget(parent), m_language(language), m_feedback(feedback) {
     setObjectName(objectName);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -295,7 +299,7 @@ TDBNavigator::TDBNavigator(const QString& objectName, Feedback& feedback, QWidge
         auto* button = new QToolButton(this);
         button->setObjectName(QLatin1String(b.name));
         button->setText(QString::fromUtf8(b.symbol));
-        button->setToolTip(Text(b.hint));
+        button->setToolTip(m_language.Text(b.hint));
         button->setAutoRaise(true);
         const auto action = b.action;
         const bool asks = action == &TTable::Delete;
@@ -303,14 +307,16 @@ TDBNavigator::TDBNavigator(const QString& objectName, Feedback& feedback, QWidge
             if (m_table == nullptr || !m_table->IsOpen()) {
                 return;
             }
-            if (asks && m_feedback.ShowMessage(MessageKind::Warning, Text(208), Text(156) + QStringLiteral("?"),
+            if (asks && m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
+                                               m_language.Text(156) + QStringLiteral("?"),
                                                MessageButtons::YesNo) != MessageAnswer::Yes) {
                 return;
             }
             try {
                 (m_table->*action)();
             } catch (const TableError& error) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+                m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
+                                       MessageButtons::Ok);
             }
         });
         layout->addWidget(button);

@@ -9,6 +9,7 @@
 #include <functional>
 
 class Feedback;
+class TLanguage;
 class TTable;
 
 // Controls bound to a field of a table's current record: they show it, follow the
@@ -109,7 +110,7 @@ private:
 class TDBNameGrid : public QTableWidget {
     Q_OBJECT
 public:
-    TDBNameGrid(const QString& objectName, Feedback& feedback, QWidget* parent = nullptr);
+    TDBNameGrid(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent = nullptr);
     void Bind(TTable* table);
 
 protected:
@@ -118,6 +119,7 @@ protected:
 private:
     void Show();
     TTable* m_table = nullptr;
+    const TLanguage& m_language;
     Feedback& m_feedback;
     bool m_updating = false;
 };
@@ -126,12 +128,13 @@ private:
 class TDBNavigator : public QWidget {
     Q_OBJECT
 public:
-    TDBNavigator(const QString& objectName, Feedback& feedback, QWidget* parent = nullptr);
+    TDBNavigator(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent = nullptr);
     void Bind(TTable* table);
 
 private:
     void UpdateButtons();
     TTable* m_table = nullptr;
+    const TLanguage& m_language;
     Feedback& m_feedback;
     std::vector<QWidget*> m_buttons;
 };

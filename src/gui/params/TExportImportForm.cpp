@@ -1,6 +1,7 @@
 #include "gui/params/TExportImportForm.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -10,17 +11,17 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TExportImportForm::TExportImportForm(QWidget* parent) : QDialog(parent) {
+TExportImportForm::TExportImportForm(const TLanguage& language, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ExportImportForm"));
-    setWindowTitle(Text(137));
+    setWindowTitle(language.Text(137));
     setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint); // closed by its buttons only
-    auto* group = new QGroupBox(Text(138), this);
+    auto* group = new QGroupBox(language.Text(138), this);
     group->setObjectName(QStringLiteral("GroupeToSelectType"));
-    m_activeSet = new QRadioButton(Text(139), group);
+    m_activeSet = new QRadioButton(language.Text(139), group);
     m_activeSet->setObjectName(QStringLiteral("ActiveSet"));
-    m_allSets = new QRadioButton(Text(140), group);
+    m_allSets = new QRadioButton(language.Text(140), group);
     m_allSets->setObjectName(QStringLiteral("AllSets"));
-    m_textFile = new QRadioButton(Text(210), group);
+    m_textFile = new QRadioButton(language.Text(210), group);
     m_textFile->setObjectName(QStringLiteral("RdBtnTextfile"));
     m_activeSet->setChecked(true);
     auto* radios = new QVBoxLayout(group);
@@ -28,10 +29,10 @@ TExportImportForm::TExportImportForm(QWidget* parent) : QDialog(parent) {
     radios->addWidget(m_allSets);
     radios->addWidget(m_textFile);
 
-    auto* ok = new QPushButton(Text(116), this);
+    auto* ok = new QPushButton(language.Text(Record::ButtonOk), this);
     ok->setObjectName(QStringLiteral("BitBtnOk"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(Text(117), this);
+    auto* cancel = new QPushButton(language.Text(Record::ButtonCancel), this);
     cancel->setObjectName(QStringLiteral("BitBtnCancel"));
     connect(ok, &QPushButton::clicked, this, &TExportImportForm::BitBtnOkClick);
     connect(cancel, &QPushButton::clicked, this, &TExportImportForm::BitBtnCancelClick);

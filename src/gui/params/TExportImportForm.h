@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class TLanguage;
+
 class QRadioButton;
 
 // The kind of file an export or import works on: the current set (.set), all sets
@@ -11,7 +13,7 @@ class TExportImportForm : public QDialog {
 public:
     enum Choice { Nothing = 0, Cancelled = 1, AllSets = 2, CurrentSet = 3, TextFile = 4 };
 
-    explicit TExportImportForm(QWidget* parent = nullptr);
+    explicit TExportImportForm(const TLanguage& language, QWidget* parent = nullptr);
 
     int ExportImportChoice() const { return m_choice; }
     // The text-file kind is offered for an export only.

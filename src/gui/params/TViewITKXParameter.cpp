@@ -44,7 +44,7 @@ std::vector<TParameterPage> Pages() {
 } // namespace
 
 TViewITKXParameter::TViewITKXParameter(TParameterWindowContext context, QWidget* parent)
-    : TViewParameter(std::move(context), 2, parent) {
+    : TViewParameter(std::move(context), Family::VfTkx, parent) {
     setObjectName(QStringLiteral("ViewITKXParameter"));
     Build(Pages());
 }

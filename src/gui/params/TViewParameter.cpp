@@ -2,10 +2,11 @@
 
 #include "gui/params/DataAware.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
+#include "core/base/Records.h"
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
 
@@ -28,9 +29,18 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TViewParameter::TViewParameter(TParameterWindowContext context, int family, QWidget* parent)
+const TLanguage& TViewParameter::Language() const {
+    return m_context.Configuration.Language();
+}
+
+QString TViewParameter::Text(int record) const {
+    return Language().Text(record);
+}
+
+TViewParameter::TViewParameter(TParameterWindowContext context, Family family, QWidget* parent)
     : QDialog(parent), m_context(std::move(context)), m_family(family),
-      m_editing(m_context.Database, m_context.Ui, family), m_access(m_context.Configuration, m_context.Ui, m_context.Time),
+      m_editing(m_context.Database, m_context.Ui, family),
+      m_access(m_context.Configuration, m_context.Ui, m_context.Time),
       m_transfer(m_context.Database, m_access, family) {
     m_eepromWriteDelay = m_context.Configuration.GetEepromWriteDelay();
 }
@@ -49,8 +59,8 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     const bool database = m_context.Configuration.DatabaseAvailable;
     TTable* sets = database ? &Sets() : nullptr;
 
-    m_navigator = new TDBNavigator(QStringLiteral("DBNavigator"), m_context.Ui, this);
-    m_names = new TDBNameGrid(QStringLiteral("DBGridNameList"), m_context.Ui, this);
+    m_navigator = new TDBNavigator(QStringLiteral("DBNavigator"), Language(), m_context.Ui, this);
+    m_names = new TDBNameGrid(QStringLiteral("DBGridNameList"), Language(), m_context.Ui, this);
     m_description = new TDBMemo(QStringLiteral("DBMemoDescription"), this);
     m_description->setFixedWidth(250);
     m_locator = new QLineEdit(this);
@@ -62,7 +72,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
         l->setBuddy(buddy);
-        if (LanguageIndex == 7) {
+        if (Language().IsChinese()) {
             l->setFixedWidth(100);
         }
         return l;
@@ -79,10 +89,11 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     left->addWidget(m_locator);
 
     m_pages = new QTabWidget(this);
-    m_pages->setObjectName(m_family == 2 ? QStringLiteral("PageControlITKX") : QStringLiteral("PageControlTKX"));
-    const std::map<QString, QString> hints = database ? m_editing.RangeHints(StoredLanguageValue == Language::UsImperialValue)
-                                                      : std::map<QString, QString>{};
-    const QString suffix = Schema::LanguageSuffix(LanguageIndex);
+    m_pages->setObjectName(m_family == Family::VfTkx ? QStringLiteral("PageControlITKX")
+                                                     : QStringLiteral("PageControlTKX"));
+    const std::map<QString, QString> hints =
+        database ? m_editing.RangeHints(Language().UsImperial()) : std::map<QString, QString>{};
+    const QString suffix = Schema::LanguageSuffix(Language().Index());
     for (const TParameterPage& pageSpec : pages) {
         auto* page = new QWidget(m_pages);
         page->setObjectName(pageSpec.Name);
@@ -172,7 +183,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     infoLayout->addWidget(new QLabel(Text(73), information), 0, 0);
     auto* errorLabel = new QLabel(Text(74), information);
     errorLabel->setObjectName(ErrorLabelName());
-    if (LanguageIndex == 7) {
+    if (Language().IsChinese()) {
         errorLabel->setFixedWidth(100);
     }
     infoLayout->addWidget(errorLabel, 0, 1);
@@ -283,7 +294,7 @@ void TViewParameter::SetButtonsEnabled(bool enabled) {
 
 void TViewParameter::EditChange(TDBEdit* edit) {
     if (edit->text().trimmed().isEmpty()) {
-        m_context.Ui.ShowMessage(MessageKind::Warning, Text(256), Text(260), MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(260), MessageButtons::Ok);
         return;
     }
     double value = 0;
@@ -296,7 +307,7 @@ void TViewParameter::EditChange(TDBEdit* edit) {
             Sets().Edit();
             Sets().SetFieldFloat(edit->Field(), checked);
         } catch (const TableError& error) {
-            m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         }
     }
     m_names->setFocus();
@@ -329,14 +340,14 @@ void TViewParameter::ValveTypeChange() {
         SetButtonsEnabled(false);
         m_context.Time.Sleep(500);
         const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
-        const int result = m_transfer.WriteParameterSet(level, StoredLanguageValue == Language::UsImperialValue,
-                                                        m_eepromWriteDelay);
+        const int result = m_transfer.WriteParameterSet(level, Language().UsImperial(), m_eepromWriteDelay);
         if (result == 0) {
             m_progress->setValue(90);
             m_context.Time.Sleep(500);
             m_progress->setValue(95);
             static const TCommParameter none{QString()};
-            m_access.OpenSession(m_transfer.Port != nullptr ? *m_transfer.Port : none)->SendCommand(15);
+            m_access.OpenSession(m_transfer.Port != nullptr ? *m_transfer.Port : none)
+                ->SendCommand(ControllerCommand::LoadValveType);
             m_context.Time.Sleep(1000);
         }
         m_progress->setValue(98);
@@ -344,7 +355,7 @@ void TViewParameter::ValveTypeChange() {
         m_transfer.Read(); // the controller's new values come back as a new set
         m_infoController->setText(m_transfer.InfoLabel());
     } catch (const TableError&) {
-        m_context.Ui.ShowMessage(MessageKind::Error, Text(166), Text(175), MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), Text(175), MessageButtons::Ok);
         SetButtonsEnabled(true);
         m_progress->setValue(0);
         m_names->setFocus();
@@ -359,7 +370,7 @@ void TViewParameter::BtnReadClick() {
 
 void TViewParameter::BtnWriteClick() {
     const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
-    m_transfer.Write(level, StoredLanguageValue == Language::UsImperialValue, m_eepromWriteDelay);
+    m_transfer.Write(level, Language().UsImperial(), m_eepromWriteDelay);
     m_infoController->setText(m_transfer.InfoLabel());
     m_names->setFocus();
 }
@@ -384,7 +395,7 @@ int TViewParameter::ChooseKind(bool forExport) {
     form->OfferTextFile(forExport);
     form->exec();
     while (form->ExportImportChoice() == TExportImportForm::Nothing) {
-        const MessageKind kind = !forExport && m_family == 2 ? MessageKind::Error : MessageKind::Warning;
+        const MessageKind kind = !forExport && m_family == Family::VfTkx ? MessageKind::Error : MessageKind::Warning;
         m_context.Ui.ShowMessage(kind, CaptionText(), Text(209), MessageButtons::Ok);
         form->exec();
     }
@@ -422,12 +433,13 @@ void TViewParameter::BtnExportClick() {
         m_lastBaseName = info.path() + QLatin1Char('/') + info.completeBaseName();
         setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
         if (!chosen.endsWith(QLatin1Char('.') + extension)) {
-            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(195) + chosen, MessageButtons::Ok);
+            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + chosen,
+                                     MessageButtons::Ok);
             return;
         }
         TSetFiles files(m_context.Database, m_context.Ui, m_family);
         files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-        const QString failure = TSetFiles::FailureText(files.Export(kind.Kind, chosen), true, chosen);
+        const QString failure = TSetFiles::FailureText(files.Export(kind.Kind, chosen), true, chosen, Language());
         if (!failure.isEmpty()) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
         }
@@ -456,7 +468,8 @@ void TViewParameter::BtnImportClick() {
     m_lastFileName = chosen;
     setWindowTitle(QFileInfo(chosen).fileName() + QStringLiteral(" - WinTorvex32"));
     if (!chosen.endsWith(QLatin1Char('.') + extension)) {
-        m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(195) + chosen, MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + chosen,
+                                 MessageButtons::Ok);
         return;
     }
     TSetFiles files(m_context.Database, m_context.Ui, m_family);
@@ -465,7 +478,7 @@ void TViewParameter::BtnImportClick() {
         choice == TExportImportForm::CurrentSet ? TSetFiles::Kind::Set : TSetFiles::Kind::AllSets, chosen);
     if (result != TSetFiles::Ok) {
         setWindowTitle(CaptionText());
-        const QString failure = TSetFiles::FailureText(result, false, chosen);
+        const QString failure = TSetFiles::FailureText(result, false, chosen, Language());
         if (!failure.isEmpty()) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
+#include "core/base/Family.h"
 #include "core/params/TParameterEditing.h"
 #include "core/params/TParameterTransfer.h"
 
@@ -91,7 +92,7 @@ void Append(std::vector<TParameterControl>& to, const std::vector<TParameterCont
 class TViewParameter : public QDialog {
     Q_OBJECT
 public:
-    TViewParameter(TParameterWindowContext context, int family, QWidget* parent = nullptr);
+    TViewParameter(TParameterWindowContext context, Family family, QWidget* parent = nullptr);
 
     // Set by the opener before PrepareWindow: the port (may be none) and an attached data view.
     void SetPort(TCommParameter* port);
@@ -112,6 +113,9 @@ public:
     void ValveTypeChange();
 
 protected:
+    // The texts of the language chosen now.
+    const TLanguage& Language() const;
+    QString Text(int record) const;
     // Builds the window; the family's constructor calls it with its pages.
     void Build(const std::vector<TParameterPage>& pages);
     virtual QString CaptionText() const = 0;
@@ -123,7 +127,7 @@ protected:
     TDBEdit* Edit(const QString& control) const;
 
     TParameterWindowContext m_context;
-    int m_family;
+    Family m_family;
     TParameterEditing m_editing;
     TControllerAccess m_access;
     TParameterTransfer m_transfer;

@@ -38,7 +38,7 @@ std::vector<TParameterPage> Pages() {
 } // namespace
 
 TViewTKXParameter::TViewTKXParameter(TParameterWindowContext context, QWidget* parent)
-    : TViewParameter(std::move(context), 1, parent) {
+    : TViewParameter(std::move(context), Family::Tkx, parent) {
     setObjectName(QStringLiteral("ViewTKXParameter"));
     Build(Pages());
     if (auto* unit = findChild<QLabel*>(QStringLiteral("EditOffsetSolUpUnit"))) {
@@ -48,7 +48,9 @@ TViewTKXParameter::TViewTKXParameter(TParameterWindowContext context, QWidget* p
 
 QString TViewTKXParameter::CaptionText() const { return Text(75); }
 
-bool TViewTKXParameter::Psi() const { return StoredLanguageValue == Language::UsImperialValue; }
+bool TViewTKXParameter::Psi() const {
+    return Language().UsImperial();
+}
 
 void TViewTKXParameter::changeEvent(QEvent* event) {
     TViewParameter::changeEvent(event);

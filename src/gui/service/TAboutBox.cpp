@@ -1,7 +1,8 @@
 #include "gui/service/TAboutBox.h"
 
-#include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -20,9 +21,9 @@ QString TAboutBox::VersionText() {
            built.toString(QStringLiteral("dd.MM.yyyy/hh:mm"));
 }
 
-TAboutBox::TAboutBox(const QString& programDirectory, QWidget* parent) : QDialog(parent) {
+TAboutBox::TAboutBox(const TLanguage& language, const QString& programDirectory, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(Text(136));
+    setWindowTitle(language.Text(136));
 
     auto* logo = new QSvgWidget(this);
     logo->setObjectName(QStringLiteral("AboutLogo"));
@@ -45,7 +46,7 @@ TAboutBox::TAboutBox(const QString& programDirectory, QWidget* parent) : QDialog
     big.setFamily(QStringLiteral("Sans Serif"));
     program->setFont(big);
 
-    auto* ok = new QPushButton(Text(116), this);
+    auto* ok = new QPushButton(language.Text(Record::ButtonOk), this);
     ok->setObjectName(QStringLiteral("AboutButtonOK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -55,13 +56,13 @@ TAboutBox::TAboutBox(const QString& programDirectory, QWidget* parent) : QDialog
     layout->addWidget(program, 0, Qt::AlignHCenter);
     layout->addWidget(label("AboutLabelVersion", VersionText()), 0, Qt::AlignHCenter);
     layout->addSpacing(8);
-    layout->addWidget(label("AboutLabelCompany", Text(213)));
-    layout->addWidget(label("AboutLabelAddress1", Text(214)));
-    layout->addWidget(label("AboutLabelAddress2", Text(215)));
-    layout->addWidget(label("AboutLabelTelefon", Text(216)));
+    layout->addWidget(label("AboutLabelCompany", language.Text(213)));
+    layout->addWidget(label("AboutLabelAddress1", language.Text(214)));
+    layout->addWidget(label("AboutLabelAddress2", language.Text(215)));
+    layout->addWidget(label("AboutLabelTelefon", language.Text(216)));
     layout->addWidget(label("AboutLabelTelefax", QString()));
-    layout->addWidget(label("AboutLabelEmailAdress", Text(218)));
-    layout->addWidget(label("AboutLabelWebAdress", Text(219)));
+    layout->addWidget(label("AboutLabelEmailAdress", language.Text(218)));
+    layout->addWidget(label("AboutLabelWebAdress", language.Text(219)));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

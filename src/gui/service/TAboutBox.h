@@ -2,10 +2,12 @@
 
 #include <QDialog>
 
+class TLanguage;
+
 // The program's name, version and build, and the maker's address.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(const QString& programDirectory, QWidget* parent = nullptr);
+    TAboutBox(const TLanguage& language, const QString& programDirectory, QWidget* parent = nullptr);
     static QString VersionText();
 };

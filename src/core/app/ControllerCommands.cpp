@@ -1,37 +1,33 @@
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
+#include "core/base/Records.h"
 
 #include <algorithm>
-
-namespace {
-constexpr int kRecordTransferError = 167;
-constexpr int kRecordWarning = 208;
-} // namespace
 
 TControllerAccess::TControllerAccess(TConfiguration& configuration, Feedback& feedback, Clock& clock)
     : Configuration(configuration), Ui(feedback), Time(clock) {
     OpenSession = [this](const TCommParameter& port) {
-        return std::make_unique<TTorvexController>(port, Configuration, Time);
+        return std::make_unique<TTorvexController>(port, Configuration.LinkSettings(), Configuration.Ports(), Time);
     };
 }
 
 bool RunMainCommand(TControllerAccess& access, MainCommand command) {
     struct Step {
-        int Index;
+        ControllerCommand Command;
         int WaitMs;
     };
-    const Step step = command == MainCommand::LoadFactorySettings ? Step{16, 6000}
-                      : command == MainCommand::SaveUserSettings  ? Step{18, 6000}
-                      : command == MainCommand::LoadUserSettings  ? Step{17, 4000}
-                                                                  : Step{19, 0};
+    const Step step = command == MainCommand::LoadFactorySettings ? Step{ControllerCommand::LoadFactorySettings, 6000}
+                      : command == MainCommand::SaveUserSettings  ? Step{ControllerCommand::SaveUserSettings, 6000}
+                      : command == MainCommand::LoadUserSettings  ? Step{ControllerCommand::LoadUserSettings, 4000}
+                                                                  : Step{ControllerCommand::ResetErrorList, 0};
     access.Ui.SetBusy(true);
     TCommParameter* port = access.Configuration.SelectPort();
     if (port != nullptr) {
-        access.OpenSession(*port)->SendCommand(step.Index);
+        access.OpenSession(*port)->SendCommand(step.Command);
         port->InUse = false;
         if (step.WaitMs > 0) {
             access.Time.Sleep(step.WaitMs); // the controller copies its memories meanwhile
@@ -55,8 +51,9 @@ int CheckControllerVersion(TControllerAccess& access) {
         if (sevenDigits) {
             result = text.toInt();
         } else {
-            access.Ui.ShowMessage(MessageKind::Error, Text(kRecordWarning),
-                                  Text(kRecordTransferError) + QStringLiteral("\r\r(") + text + QLatin1Char(')'),
+            access.Ui.ShowMessage(MessageKind::Error, access.Configuration.Language().Text(Record::Warning),
+                                  access.Configuration.Language().Text(Record::TransferError) +
+                                      QStringLiteral("\r\r(") + text + QLatin1Char(')'),
                                   MessageButtons::Ok);
         }
     }

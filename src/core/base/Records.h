@@ -1,0 +1,32 @@
+#pragma once
+
+// Numbers of the language records the code names more than once or by meaning.
+// Records used once, in a caption that says what it is, keep their number in place.
+namespace Record {
+constexpr int UpperCaseUp = 114;
+constexpr int UpperCaseDown = 115;
+constexpr int ButtonOk = 116;
+constexpr int ButtonCancel = 117;
+constexpr int PasswordInput = 118;
+constexpr int Unknown = 147;
+constexpr int Error = 166;
+constexpr int TransferError = 167;
+constexpr int WrongController = 168;
+constexpr int RangeError = 173;
+constexpr int ValveTypeNotAvailable = 176;
+constexpr int WorkDirAccessError = 177;
+constexpr int Directory = 191;
+constexpr int DirectoryCannotBeCreated = 192;
+constexpr int FileFormatNotValid = 194;
+constexpr int FileNameNotValid = 195;
+constexpr int ErrorOpenFile = 198;
+constexpr int Warning = 208;
+constexpr int SoftwareVersion = 236;
+constexpr int CalibrationFactor = 253;
+constexpr int VersionIgnoresParameters = 254;
+constexpr int NoImpactOnFunction = 255;
+constexpr int Remark = 256;
+constexpr int DefaultsInsertedInstead = 257;
+constexpr int ConnectedController = 262;
+constexpr int NotFoundCreate = 310;
+} // namespace Record
