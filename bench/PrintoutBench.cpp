@@ -11,7 +11,7 @@ namespace {
 // A full VF-TKX set with a long description, as a logbook printout carries it.
 TPrintSet FullSet() {
     TPrintSet set;
-    set.Family = 2;
+    set.Family = Family::VfTkx;
     set.Name = QStringLiteral("Shaft B");
     set.Description = QStringLiteral("Valve block replaced after oil leak, soft stop tuned. ").repeated(20);
     set.InfoMemo = QStringLiteral("Software version:\t2.220\t\rSerial number:\t000004711\t\r");

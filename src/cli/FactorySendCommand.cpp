@@ -4,7 +4,7 @@
 
 #include "core/app/TConfiguration.h"
 #include "core/factory/TFactorySender.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 void FactorySendCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {});

@@ -4,7 +4,7 @@
 #include "cli/WatchedFeedback.h"
 
 #include "core/access/TControllerPassword.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 #include <map>
 

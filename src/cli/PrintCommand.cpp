@@ -61,7 +61,8 @@ int PrintCommand::Run(CliContext& context) {
     }
     TTable& metadata = context.Database->TableParameterDBSettings();
     const QDateTime now = context.Time.Now();
-    const TPrintSettings settings = TPrintSettings::ForLocale(LanguageIndex, StoredLanguageValue, now);
+    const TPrintSettings settings = TPrintSettings::ForLocale(context.Configuration.Language().Index(),
+                                                              context.Configuration.Language().StoredValue(), now);
     TPagePainter::Layout layout;
     if (Kind() == Pages::Printout) {
         const TPrintSet set = TSetPrintout::ReadCurrentSet(metadata, sets, m_family);
@@ -69,7 +70,8 @@ int PrintCommand::Run(CliContext& context) {
             return TSetPrintout::Layout(set, TPageGeometry::ForPage(width, height), settings);
         };
     } else {
-        const TServiceReportData report = TServiceReport::Collect(metadata, sets, m_family, StoredLanguageValue);
+        const TServiceReportData report =
+            TServiceReport::Collect(metadata, sets, m_family, context.Configuration.Language().StoredValue());
         const QString date = LocaleDateText(now.date());
         layout = [report, settings, date](int width, int height) {
             return TServiceReport::Layout(report, TPageGeometry::ForPage(width, height), settings, date);
@@ -78,7 +80,8 @@ int PrintCommand::Run(CliContext& context) {
     const TPagePainter::Outcome outcome =
         TPagePainter::WritePdf(m_pdf, layout, context.Configuration.ProgramDirectory + QStringLiteral("Logo.svg"));
     if (!outcome.LogoError.isEmpty()) {
-        context.Ui.ShowMessage(MessageKind::Error, Text(248), outcome.LogoError, MessageButtons::Ok);
+        context.Ui.ShowMessage(MessageKind::Error, context.Configuration.Language().Text(248), outcome.LogoError,
+                               MessageButtons::Ok);
     }
     if (!outcome.Written) {
         context.Err << "torvex: " << outcome.Error << Qt::endl;

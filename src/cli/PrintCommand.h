@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Command.h"
+#include "core/base/Family.h"
 
 // A stored set drawn into a PDF: the set printout (print) or the service report (report).
 class PrintCommand : public Command {
@@ -19,7 +20,7 @@ protected:
     virtual Pages Kind() const { return Pages::Printout; }
 
 private:
-    int m_family = 1;
+    Family m_family = Family::Tkx;
     QString m_name;
     QString m_pdf;
 };

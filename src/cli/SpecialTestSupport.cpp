@@ -2,7 +2,7 @@
 
 #include "cli/ControllerPort.h"
 
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 int RunSpecialTestCommand(CliContext& context, const std::function<void(TSpecialTest&)>& action) {
     ControllerPort port(context);

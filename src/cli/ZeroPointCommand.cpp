@@ -3,7 +3,7 @@
 #include "cli/ControllerPort.h"
 
 #include "core/base/Clock.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 #include "core/service/TZeroPointMeter.h"
 
 void ZeroPointCommand::Parse(const QStringList& arguments) {

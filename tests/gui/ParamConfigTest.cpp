@@ -73,7 +73,7 @@ protected:
         return window;
     }
     void AddSet(const std::map<QString, double>& values) {
-        TTable& sets = Database().SetTable(1);
+        TTable& sets = Database().SetTable(Family::Tkx);
         sets.Insert();
         sets.SetFieldText("Name", "Lift");
         for (const auto& [field, value] : values) {
@@ -150,7 +150,7 @@ TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
     QTest::keyClicks(edit, "8");
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(m_feedback.Messages.back().Text, "Max. =       5.00");
-    EXPECT_DOUBLE_EQ(Database().SetTable(1).FieldAsFloat("FastUp"), 5);
+    EXPECT_DOUBLE_EQ(Database().SetTable(Family::Tkx).FieldAsFloat("FastUp"), 5);
 }
 
 TEST_F(ParamConfig, RefusedRowsKeepTheirOldValuesAndTheTypedText) {

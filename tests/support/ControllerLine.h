@@ -7,7 +7,7 @@
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 #include "RecordingFeedback.h"
 

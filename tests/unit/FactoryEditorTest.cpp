@@ -13,10 +13,7 @@ namespace {
 // The delivered factory set (valve type 3, TKX 90-170 l/min, flows 150 up and 160 down) in a real database.
 class FactoryEditorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        LanguageIndex = Language::English;
-        ASSERT_TRUE(m_installation.Configuration->DatabaseAvailable);
-    }
+    void SetUp() override { ASSERT_TRUE(m_installation.Configuration->DatabaseAvailable); }
     TFactoryEditor& Editor(bool usUnits = false) {
         m_editor = std::make_unique<TFactoryEditor>(*m_installation.Database, m_installation.Ui, m_clock, usUnits);
         m_editor->Start();
@@ -225,7 +222,7 @@ TEST_F(FactoryEditorTest, TheFileIsWhatTheSenderAccepts) {
     EXPECT_EQ(editor.ProposedFileName(), "241730582.fact");
     const QString path = m_installation.Tree.Path("241730582.fact");
     ASSERT_TRUE(editor.CreateFile(path));
-    const TFactoryLoad load = LoadFactoryFile(path);
+    const TFactoryLoad load = LoadFactoryFile(path, TLanguage());
     EXPECT_TRUE(load.Sendable()) << load.Error.toStdString();
     EXPECT_EQ(load.ControllerType, "TKX");
     EXPECT_TRUE(load.Summary.contains("Description: Default factory setting, valve TKX 3\r\n"

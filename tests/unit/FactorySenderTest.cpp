@@ -1,9 +1,10 @@
 #include "core/factory/TFactorySender.h"
 
+#include "core/app/ControllerCommands.h"
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
-#include "core/link/ControllerCommands.h"
 
+#include "EnglishText.h"
 #include "TSimulatorLink.h"
 #include "TestInstallation.h"
 
@@ -28,15 +29,13 @@ QByteArray TkxFile(quint32 valveType = 3, quint32 edge = 1) {
 class FactorySenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        LanguageIndex = Language::English;
         m_access = std::make_unique<TControllerAccess>(*m_installation.Configuration, m_installation.Ui, m_clock);
         m_access->OpenSession = [this](const TCommParameter&) {
             return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(*m_controller, m_clock), 1000,
                                                        false, m_clock);
         };
     }
-    TSimulatedController& Controller(int version,
-                                     TSimulatedController::Family family = TSimulatedController::Family::Tkx) {
+    TSimulatedController& Controller(int version, Family family = Family::Tkx) {
         TSimulatedController::Setup setup;
         setup.ControllerFamily = family;
         setup.SoftwareVersion = version;
@@ -47,7 +46,7 @@ protected:
         return *m_controller;
     }
     TFactoryLamp Send(const QByteArray& file) {
-        m_load = ReadFactoryFile(file, "test.fact");
+        m_load = ReadFactoryFile(file, "test.fact", TLanguage());
         EXPECT_TRUE(m_load.Sendable()) << m_load.Error.toStdString();
         TFactorySender sender(*m_access);
         sender.Progress = [this](int p) { m_progress.push_back(p); };
@@ -166,16 +165,16 @@ TEST_F(FactorySenderTest, AMismatchInUserMemoryIsAnError) {
 
 TEST_F(FactorySenderTest, TheWrongControllerGetsNothing) {
     struct Case {
-        TSimulatedController::Family family;
+        Family family;
         QString password;
         QByteArray kind;
         QString message;
     };
     const Case cases[] = {
-        {TSimulatedController::Family::VfTkx, "", "VF-TKX", ""},
-        {TSimulatedController::Family::Tkx, "", "VF-TKX", "Error: Wrong controller connected: TKX"},
-        {TSimulatedController::Family::Tkx, "", "", "Error: Wrong controller connected: TKX"},
-        {TSimulatedController::Family::Tkx, "1234", "TKX", "Error:1-PW!: Transfer error"},
+        {Family::VfTkx, "", "VF-TKX", ""},
+        {Family::Tkx, "", "VF-TKX", "Error: Wrong controller connected: TKX"},
+        {Family::Tkx, "", "", "Error: Wrong controller connected: TKX"},
+        {Family::Tkx, "1234", "TKX", "Error:1-PW!: Transfer error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());

@@ -55,7 +55,7 @@ bool HasFooter(const TPageSheet& page) {
     return false;
 }
 
-TPrintSet SetOf(int family, std::vector<TPrintParameter> parameters) {
+TPrintSet SetOf(Family family, std::vector<TPrintParameter> parameters) {
     TPrintSet set;
     set.Family = family;
     set.Name = QStringLiteral("Lift 7");
@@ -80,11 +80,11 @@ TEST(SetPrintoutTest, PageQuantitiesFollowTheA4Scales) {
 
 TEST(SetPrintoutTest, SlotsFollowTheEepromAddressWhateverTheMetadataOrder) {
     // Metadata order deliberately reversed; address 200 has no slot; a later row of an address wins.
-    const TPrintSet set = SetOf(1, {{"FastUp", 30, 9.5},
-                                    {"AccelUp", 12, 1.25},
-                                    {"ValveType", 200, 3},
-                                    {"StartSpeedUp", 2, 0.5},
-                                    {"SlowUp", 12, 0.75}});
+    const TPrintSet set = SetOf(Family::Tkx, {{"FastUp", 30, 9.5},
+                                              {"AccelUp", 12, 1.25},
+                                              {"ValveType", 200, 3},
+                                              {"StartSpeedUp", 2, 0.5},
+                                              {"SlowUp", 12, 0.75}});
     const TPageDocument document = TSetPrintout::Layout(set, kPage, English());
     ASSERT_EQ(document.Pages.size(), 2u);
     const TPageSheet& first = document.Pages[0];
@@ -115,7 +115,7 @@ TEST(SetPrintoutTest, SixtyThreeLinesContinueOnAPageWithFooterButNoHeader) {
         for (int address = 0; address < count; ++address) {
             parameters.push_back({QStringLiteral("Unknown%1").arg(address), address, double(address)});
         }
-        const TPageDocument document = TSetPrintout::Layout(SetOf(1, parameters), kPage, English());
+        const TPageDocument document = TSetPrintout::Layout(SetOf(Family::Tkx, parameters), kPage, English());
         const bool spills = count > 62;
         ASSERT_EQ(document.Pages.size(), spills ? 3u : 2u) << count;
         EXPECT_EQ(ParameterLabels(document.Pages[0]).size(), 62);
@@ -167,7 +167,7 @@ TEST(SetPrintoutTest, DescriptionWrapsAtTheFirstBlankAfterEightyCharacters) {
 }
 
 TEST(SetPrintoutTest, MemosPrintTheirLastLineAndPutErrorTextsTwoColumnsOn) {
-    TPrintSet set = SetOf(1, {{"FastUp", 3, 9}});
+    TPrintSet set = SetOf(Family::Tkx, {{"FastUp", 3, 9}});
     set.Description = QStringLiteral("Checked after repair\r\nno end");
     set.InfoMemo = QStringLiteral("Software version:\t2.107\t\rSerial number:\t000012345\t");
     set.ErrorMemo = QStringLiteral("Overcurrent:\t12 h \tsolenoid\rTemp: 9 h\rNote: x:y");
@@ -192,13 +192,16 @@ TEST(SetPrintoutTest, MemosPrintTheirLastLineAndPutErrorTextsTwoColumnsOn) {
 
 TEST(SetPrintoutTest, PressureLineDependsOnFamilyAndLanguage) {
     struct Case {
-        int Family;
+        ::Family Family;
         int Stored;
         QString Value;
         QString Unit;
     };
     // The psi shadow shares the bar value's address and comes after it.
-    const Case cases[] = {{1, 2, "3.5", "bar"}, {1, 1, "3,5", "bar"}, {1, 102, "51", "psi"}, {2, 1, "51", "psi"}};
+    const Case cases[] = {{Family::Tkx, 2, "3.5", "bar"},
+                          {Family::Tkx, 1, "3,5", "bar"},
+                          {Family::Tkx, 102, "51", "psi"},
+                          {Family::VfTkx, 1, "51", "psi"}};
     for (const Case& c : cases) {
         TPrintSettings settings = English();
         settings.StoredLanguageValue = c.Stored;
@@ -206,8 +209,10 @@ TEST(SetPrintoutTest, PressureLineDependsOnFamilyAndLanguage) {
         settings.DecimalPoint = c.Stored == 1 ? QLatin1Char(',') : QLatin1Char('.');
         const TPrintSet set = SetOf(c.Family, {{"OffsetSolUp", 1, 3.5}, {"OffsetSolUpInPsi", 1, 51}});
         auto grid = Grid(TSetPrintout::Layout(set, kPage, settings).Pages[0]);
-        EXPECT_EQ(grid[kPage.LineY(3)][kPage.X0 + 4 * kPage.C], c.Value) << c.Family << "/" << c.Stored;
-        EXPECT_EQ(grid[kPage.LineY(3)][kPage.X0 + 5 * kPage.C], c.Unit) << c.Family << "/" << c.Stored;
+        EXPECT_EQ(grid[kPage.LineY(3)][kPage.X0 + 4 * kPage.C], c.Value)
+            << static_cast<int>(c.Family) << "/" << c.Stored;
+        EXPECT_EQ(grid[kPage.LineY(3)][kPage.X0 + 5 * kPage.C], c.Unit)
+            << static_cast<int>(c.Family) << "/" << c.Stored;
         EXPECT_EQ(grid.count(kPage.LineY(4)), 0u);
     }
 }
@@ -216,7 +221,7 @@ TEST(SetPrintoutTest, SetNameStartsOneColumnFurtherAfterEnglish) {
     for (int language = 1; language <= 8; ++language) {
         TPrintSettings settings = English();
         settings.LanguageIndex = language;
-        const TPageDocument document = TSetPrintout::Layout(SetOf(2, {}), kPage, settings);
+        const TPageDocument document = TSetPrintout::Layout(SetOf(Family::VfTkx, {}), kPage, settings);
         const int columns = language >= 3 && language <= 7 ? 5 : 4;
         EXPECT_EQ(Grid(document.Pages[0])[kPage.LineY(1)][kPage.X0 + columns * kPage.C], "Lift 7") << language;
         // The VF-TKX logo is twice as wide.
@@ -234,13 +239,10 @@ TEST(SetPrintoutTest, ValuesPrintExactlyAsStored) {
 
 class StoredSetPrintoutTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        LanguageIndex = 2;
-        ASSERT_TRUE(m_installation.Configuration->DatabaseAvailable);
-    }
+    void SetUp() override { ASSERT_TRUE(m_installation.Configuration->DatabaseAvailable); }
     TParameterDatabase& Database() { return *m_installation.Database; }
     // A set at the metadata defaults, except for the given values.
-    void AddDefaultSet(int family, const std::map<QString, double>& changes) {
+    void AddDefaultSet(Family family, const std::map<QString, double>& changes) {
         TTable& metadata = Database().TableParameterDBSettings();
         TTable& sets = Database().SetTable(family);
         sets.Insert();
@@ -249,7 +251,7 @@ protected:
                                       "Serial number:\t000054321\t\r");
         sets.SetFieldText("ErrorMemo", "Overcurrent:\t3 h \t\r");
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
-            if (metadata.FieldAsText("ControllerType") == (family == 2 ? "ITKX" : "TKX")) {
+            if (metadata.FieldAsText("ControllerType") == (family == Family::VfTkx ? "ITKX" : "TKX")) {
                 const QString field = metadata.FieldAsText("FieldName");
                 const auto change = changes.find(field);
                 sets.SetFieldFloat(field, change != changes.end() ? change->second : metadata.FieldAsFloat("Default"));
@@ -261,10 +263,11 @@ protected:
 };
 
 TEST_F(StoredSetPrintoutTest, ReadsTheFamilysRowsEvenWithoutARestriction) {
-    AddDefaultSet(2, {{"FastUp", 7.25}});
+    AddDefaultSet(Family::VfTkx, {{"FastUp", 7.25}});
     std::vector<int> positions;
-    const TPrintSet set = TSetPrintout::ReadCurrentSet(Database().TableParameterDBSettings(), Database().SetTable(2), 2,
-                                                       [&](int p) { positions.push_back(p); });
+    const TPrintSet set =
+        TSetPrintout::ReadCurrentSet(Database().TableParameterDBSettings(), Database().SetTable(Family::VfTkx),
+                                     Family::VfTkx, [&](int p) { positions.push_back(p); });
     TTable& metadata = Database().TableParameterDBSettings();
     int rows = 0;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
@@ -281,9 +284,9 @@ TEST_F(StoredSetPrintoutTest, ReadsTheFamilysRowsEvenWithoutARestriction) {
 }
 
 TEST_F(StoredSetPrintoutTest, ServiceReportListsWhatDiffersFromTheDefaults) {
-    AddDefaultSet(1, {{"SlowUp", 0.35}, {"AccelUp", 0.9}});
-    const TServiceReportData report =
-        TServiceReport::Collect(Database().TableParameterDBSettings(), Database().SetTable(1), 1, 2);
+    AddDefaultSet(Family::Tkx, {{"SlowUp", 0.35}, {"AccelUp", 0.9}});
+    const TServiceReportData report = TServiceReport::Collect(Database().TableParameterDBSettings(),
+                                                              Database().SetTable(Family::Tkx), Family::Tkx, 2);
     EXPECT_EQ(report.SerialNumber, "000054321");
     EXPECT_EQ(report.SoftwareVersion, "2.142");
     ASSERT_EQ(report.Differences.size(), 2u);
@@ -303,9 +306,9 @@ TEST_F(StoredSetPrintoutTest, ServiceReportListsWhatDiffersFromTheDefaults) {
 }
 
 TEST_F(StoredSetPrintoutTest, ServiceReportOfADefaultSetSaysNone) {
-    AddDefaultSet(2, {});
-    const TServiceReportData report =
-        TServiceReport::Collect(Database().TableParameterDBSettings(), Database().SetTable(2), 2, 102);
+    AddDefaultSet(Family::VfTkx, {});
+    const TServiceReportData report = TServiceReport::Collect(Database().TableParameterDBSettings(),
+                                                              Database().SetTable(Family::VfTkx), Family::VfTkx, 102);
     EXPECT_TRUE(report.Differences.empty());
     TPrintSettings chinese = English();
     chinese.LanguageIndex = 7;

@@ -22,7 +22,7 @@ namespace {
 // A set as a technician leaves it: defaults, a few values tuned, a long description.
 void StoreLogbookSet(TParameterDatabase& database) {
     TTable& metadata = database.TableParameterDBSettings();
-    TTable& sets = database.SetTable(2);
+    TTable& sets = database.SetTable(Family::VfTkx);
     sets.Insert();
     sets.SetFieldText("Name", "Shaft B - logbook 2026-12");
     sets.SetFieldText("Description",
@@ -60,15 +60,16 @@ bool Render(const QString& pdf, int page, const QString& png) {
 bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     TParameterDatabase& database = program.MainWindow().Database();
     StoreLogbookSet(database);
-    TTable& sets = database.SetTable(2);
+    TTable& sets = database.SetTable(Family::VfTkx);
     sets.FindName("Shaft B - logbook 2026-12");
     const QDateTime printed(QDate(2026, 12, 10), QTime(14, 30, 0));
-    const TPrintSettings settings = TPrintSettings::ForLocale(LanguageIndex, StoredLanguageValue, printed);
+    const TPrintSettings settings = TPrintSettings::ForLocale(
+        program.Configuration().Language().Index(), program.Configuration().Language().StoredValue(), printed);
     const QString logo = program.Configuration().ProgramDirectory + "Logo.svg";
     QTemporaryDir scratch;
     bool ok = true;
 
-    const TPrintSet set = TSetPrintout::ReadCurrentSet(database.TableParameterDBSettings(), sets, 2);
+    const TPrintSet set = TSetPrintout::ReadCurrentSet(database.TableParameterDBSettings(), sets, Family::VfTkx);
     int pages = 0;
     const QString printout = scratch.filePath("printout.pdf");
     ok = TPagePainter::WritePdf(
@@ -84,8 +85,8 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     ok = Render(printout, 1, prefix + "vftkx-printout-first.png") && ok;
     ok = Render(printout, pages, prefix + "vftkx-printout-last.png") && ok;
 
-    const TServiceReportData report =
-        TServiceReport::Collect(database.TableParameterDBSettings(), sets, 2, StoredLanguageValue);
+    const TServiceReportData report = TServiceReport::Collect(database.TableParameterDBSettings(), sets, Family::VfTkx,
+                                                              program.Configuration().Language().StoredValue());
     const QString reportPdf = scratch.filePath("report.pdf");
     ok = TPagePainter::WritePdf(
              reportPdf,

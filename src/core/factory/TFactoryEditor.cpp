@@ -4,6 +4,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 
 #include <QFileInfo>
@@ -14,12 +15,8 @@
 
 namespace {
 
-constexpr int kRecordRangeError = 173;
-constexpr int kRecordFileNameInvalid = 195;
 constexpr int kRecordWriteError = 196;
-constexpr int kRecordWarning = 208;
 constexpr int kRecordDescription = 212;
-constexpr int kRecordRemark = 256;
 constexpr int kRecordEmptyField = 260;
 constexpr int kRecordNotTestable = 314;
 constexpr int kRecordNoDatabase = 315;
@@ -54,6 +51,10 @@ std::optional<int> DecimalsOfFactor(double factor) {
 }
 
 } // namespace
+
+QString TFactoryEditor::Text(int record) const {
+    return m_database.Language().Text(record);
+}
 
 TFactoryEditor::TFactoryEditor(TParameterDatabase& database, Feedback& feedback, Clock& clock, bool usUnits)
     : m_database(database), m_feedback(feedback), m_clock(clock), m_usUnits(usUnits) {}
@@ -108,8 +109,8 @@ std::vector<std::pair<QString, QString>> TFactoryEditor::RangeHints() {
     static const QStringList hinted{QStringLiteral("K6Speed"), QStringLiteral("K7Speed"), QStringLiteral("K8Speed"),
                                     QStringLiteral("FlowCalUp"), QStringLiteral("FlowCalDn")};
     std::vector<std::pair<QString, QString>> hints;
-    const int family = m_database.ParameterFamily();
-    m_database.SetParameterFamily(TParameterDatabase::NoFamily);
+    const Family family = m_database.ParameterFamily();
+    m_database.SetParameterFamily(Family::None);
     TTable& metadata = Metadata();
     QString text;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
@@ -216,7 +217,7 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
         if (v != code) {
             Store(QStringLiteral("ValveType"), old);
             if (v == kNotTestable) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(kRecordWarning), Text(kRecordNotTestable),
+                m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(kRecordNotTestable),
                                        MessageButtons::Ok);
             }
         } else {
@@ -224,20 +225,20 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
         }
         Post();
     } catch (const TableError&) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(kRecordWarning), Text(kRecordNoDatabase), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(kRecordNoDatabase), MessageButtons::Ok);
     }
 }
 
 void TFactoryEditor::InputCheck(const QString& field, std::optional<double> value) {
     if (!value) {
-        m_feedback.ShowMessage(MessageKind::Warning, Text(kRecordRemark), Text(kRecordEmptyField), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(kRecordEmptyField), MessageButtons::Ok);
         Sets().Cancel(); // the emptied input shows its value again
         return;
     }
     const double v = RangeCheck(field, *value);
     if (v != *value) {
         if (v == kNotTestable) {
-            m_feedback.ShowMessage(MessageKind::Error, Text(kRecordWarning), Text(kRecordNotTestable),
+            m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(kRecordNotTestable),
                                    MessageButtons::Ok);
         } else {
             Store(field, v);
@@ -248,7 +249,7 @@ void TFactoryEditor::InputCheck(const QString& field, std::optional<double> valu
 }
 
 void TFactoryEditor::RangeMessage(bool upper, const QString& limit) const {
-    m_feedback.ShowMessage(MessageKind::Error, Text(kRecordRangeError),
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError),
                            (upper ? QStringLiteral("Max. = ") : QStringLiteral("Min. = ")) + limit.rightJustified(10),
                            MessageButtons::Ok);
 }
@@ -316,10 +317,10 @@ double TFactoryEditor::RangeCheck(const QString& field, double x) {
     if (field == QLatin1String("CheckNo1") || field == QLatin1String("CheckNo2")) {
         return x;
     }
-    const int family = m_database.ParameterFamily();
+    const Family family = m_database.ParameterFamily();
     double v = kNotTestable;
     try {
-        m_database.SetParameterFamily(TParameterDatabase::NoFamily);
+        m_database.SetParameterFamily(Family::None);
         TTable& metadata = Metadata();
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
             if (metadata.FieldAsText(QStringLiteral("FieldName")) == field) {
@@ -422,7 +423,7 @@ bool TFactoryEditor::CreateFile(const QString& path) {
     const QString title = FileTitle(path);
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || path.mid(dot) != QLatin1String(".fact")) {
-        m_feedback.ShowMessage(MessageKind::Error, title, Text(kRecordFileNameInvalid) + path, MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, title, Text(Record::FileNameNotValid) + path, MessageButtons::Ok);
         return false;
     }
     bool written = false;

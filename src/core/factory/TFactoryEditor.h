@@ -78,6 +78,7 @@ public:
     TTable& Sets();
 
 private:
+    QString Text(int record) const;
     TTable& ValveTypes();
     TTable& Metadata();
     bool LoadValve(int code);

@@ -1,6 +1,7 @@
 #include "core/factory/TFactoryFile.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/base/TextCodec.h"
 
 #include <QFile>
@@ -9,8 +10,6 @@
 
 namespace {
 
-constexpr int kRecordUnknown = 147;
-constexpr int kRecordError = 166;
 constexpr int kRecordController = 277;
 constexpr int kRecordAmount = 278;
 constexpr int kNameWidth = 20;
@@ -131,14 +130,14 @@ QString Digits(qint64 value, int width) {
     return QString::asprintf("%0*lld", width, static_cast<long long>(value));
 }
 
-QString CountMessage(qsizetype accepted, qint64 limit) {
-    return Text(kRecordError) + QStringLiteral(": ") + Text(kRecordAmount) + QStringLiteral(" (") +
+QString CountMessage(const TLanguage& language, qsizetype accepted, qint64 limit) {
+    return language.Text(Record::Error) + QStringLiteral(": ") + language.Text(kRecordAmount) + QStringLiteral(" (") +
            QString::number(accepted) + QLatin1Char('/') + QString::number(limit) + QLatin1Char(')');
 }
 
 } // namespace
 
-TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName) {
+TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, const TLanguage& language) {
     TFactoryLoad load;
     load.FileName = fileName;
     FieldReader reader(bytes);
@@ -152,12 +151,12 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName) {
         } else if (kind.contains("TKX")) {
             load.ControllerType = QStringLiteral("TKX");
         } else {
-            load.ControllerType = Text(kRecordUnknown);
+            load.ControllerType = language.Text(Record::Unknown);
         }
-        summary += QStringLiteral("\r\n") + Text(kRecordController) + QStringLiteral(": ") + load.ControllerType +
-                   QStringLiteral("\r\n");
+        summary += QStringLiteral("\r\n") + language.Text(kRecordController) + QStringLiteral(": ") +
+                   load.ControllerType + QStringLiteral("\r\n");
         load.DeclaredCount = static_cast<qint32>(reader.Integer());
-        summary += Text(kRecordAmount) + QStringLiteral(": ") + QString::number(load.DeclaredCount) +
+        summary += language.Text(kRecordAmount) + QStringLiteral(": ") + QString::number(load.DeclaredCount) +
                    QStringLiteral("\r\n\r\n");
         load.Summary = summary;
 
@@ -192,14 +191,14 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName) {
 
     const auto accepted = static_cast<qsizetype>(load.Entries.size());
     if (accepted < 1 || accepted != load.DeclaredCount) {
-        load.Error = CountMessage(accepted, load.DeclaredCount);
+        load.Error = CountMessage(language, accepted, load.DeclaredCount);
     } else if (accepted > TFactoryLoad::kCapacity) {
-        load.Error = CountMessage(accepted, TFactoryLoad::kCapacity);
+        load.Error = CountMessage(language, accepted, TFactoryLoad::kCapacity);
     }
     return load;
 }
 
-TFactoryLoad LoadFactoryFile(const QString& path) {
+TFactoryLoad LoadFactoryFile(const QString& path, const TLanguage& language) {
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -217,7 +216,7 @@ TFactoryLoad LoadFactoryFile(const QString& path) {
         load.Error = file.errorString();
         return load;
     }
-    return ReadFactoryFile(bytes, fileName);
+    return ReadFactoryFile(bytes, fileName, language);
 }
 
 QByteArray FactoryFileBytes(const TFactoryFileContent& content) {

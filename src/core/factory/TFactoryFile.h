@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class TLanguage;
+
 // One parameter row of a factory-settings file as the sender keeps it.
 struct TFactoryEntry {
     quint16 FactoryAddress = 0;
@@ -39,9 +41,9 @@ struct TFactoryLoad {
 };
 
 // Reads the bytes of a factory-settings file as the sender does. Survives any bytes.
-TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName);
+TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, const TLanguage& language);
 // The same from a file on disk; a file that cannot be read is a failed load.
-TFactoryLoad LoadFactoryFile(const QString& path);
+TFactoryLoad LoadFactoryFile(const QString& path, const TLanguage& language);
 
 // One parameter row of a file being written.
 struct TFactoryFileRow {

@@ -1,10 +1,11 @@
 #include "core/factory/TFactorySender.h"
 
+#include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/link/ControllerCommands.h"
+#include "core/base/Records.h"
 #include "core/link/TCommParameter.h"
 #include "core/link/TTorvexController.h"
 #include "core/params/TParameterTransfer.h"
@@ -18,25 +19,12 @@ namespace {
 
 constexpr int kRecordValveType = 57;
 constexpr int kRecordOperationMode = 51;
-constexpr int kRecordError = 166;
-constexpr int kRecordFileNameInvalid = 195;
 constexpr int kRecordWindowTitle = 276;
-constexpr int kRecordTransferError = 167;
-constexpr int kRecordWrongController = 168;
-constexpr int kRecordSoftwareVersion = 236;
-constexpr int kRecordVersionIgnores = 254;
-constexpr int kRecordRemark = 256;
-constexpr int kRecordConnected = 262;
 constexpr int kRecordNotAllowed = 279;
 constexpr int kRecordReadError = 280;
 constexpr int kRecordOutOfRange = 307;
 constexpr int kRecordNotChanged = 308;
 constexpr int kRecordEdgeDetection = 325;
-
-constexpr int kQueryType = 21;
-constexpr int kCommandFactoryToWorking = 25;
-constexpr int kCommandValveDefaults = 15;
-constexpr int kCommandSaveUser = 18;
 
 const QString kValveType = QStringLiteral("VALVE_TYPE          ");
 const QString kOperationDown = QStringLiteral("TKX_OPERATION_DN    ");
@@ -57,6 +45,10 @@ bool TakesPart(const TFactoryEntry& entry, qint64 version) {
 
 } // namespace
 
+QString TFactorySender::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
+
 TFactorySender::TFactorySender(TControllerAccess& access) : m_access(access) {}
 
 QString TFactorySender::WindowTitle(const QString& path) {
@@ -67,8 +59,8 @@ bool TFactorySender::LoadChecked(const QString& path, Feedback& feedback, TFacto
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || path.mid(dot) != QLatin1String(".fact")) {
         load = TFactoryLoad();
-        feedback.ShowMessage(MessageKind::Error, WindowTitle(path),
-                             Text(kRecordFileNameInvalid) + QLatin1Char(' ') + path, MessageButtons::Ok);
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), Text(Record::FileNameNotValid) + QLatin1Char(' ') + path,
+                             MessageButtons::Ok);
         return false;
     }
     load = LoadFactoryFile(path);
@@ -88,7 +80,7 @@ void TFactorySender::SetProgress(int position) {
 
 void TFactorySender::Error(int textRecord) {
     m_error = true;
-    m_access.Ui.ShowMessage(MessageKind::Error, Text(kRecordError), Text(textRecord), MessageButtons::Ok);
+    m_access.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), Text(textRecord), MessageButtons::Ok);
 }
 
 void TFactorySender::Wait(int steps, int milliseconds, int range) {
@@ -124,7 +116,7 @@ bool TFactorySender::CheckVersionRules(const TFactoryLoad& load, qint64 version)
     if (operationRefused) {
         text += QStringLiteral("- ") + Text(kRecordOperationMode) + QLatin1Char('\r');
     }
-    m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordRemark), text, MessageButtons::Ok);
+    m_access.Ui.ShowMessage(MessageKind::Information, Text(Record::Remark), text, MessageButtons::Ok);
     return false;
 }
 
@@ -153,7 +145,7 @@ TFactoryLamp TFactorySender::Send(TFactoryLoad& load, int eepromWriteDelay) {
             port->InUse = false;
         }
         lamp = TFactoryLamp::Red;
-        m_access.Ui.ShowMessage(MessageKind::Error, Text(kRecordError), QString::fromLocal8Bit(failure.what()),
+        m_access.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
                                 MessageButtons::Ok);
     }
     SetProgress(0);
@@ -176,24 +168,27 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
     const int count = std::max(0, std::min(load.DeclaredCount, static_cast<int>(load.Entries.size())));
     std::vector<TFactoryEntry>& entries = load.Entries;
     bool reportLines = true;
-    const QString type = session->Query(kQueryType);
+    const QString type = session->Query(ControllerCommand::ControllerType);
     if (type != QLatin1String("TKX") && type != QLatin1String("VF-TKX")) {
         m_error = true;
         reportLines = false;
-        ui.ShowMessage(MessageKind::Error, Text(kRecordError) + QLatin1Char(':') + type, Text(kRecordTransferError),
+        ui.ShowMessage(MessageKind::Error, Text(Record::Error) + QLatin1Char(':') + type, Text(Record::TransferError),
                        MessageButtons::Ok);
     } else if (type != load.ControllerType) {
         m_error = true;
         reportLines = false;
-        ui.ShowMessage(MessageKind::Error, Text(kRecordError), Text(kRecordWrongController) + type, MessageButtons::Ok);
+        ui.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::WrongController) + type,
+                       MessageButtons::Ok);
     } else {
         const QString versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
         if (!DecimalNumber(versionText)) {
-            ui.ShowMessage(MessageKind::Error, Text(kRecordError),
-                           Text(kRecordTransferError) + QStringLiteral("\r\r") + Text(kRecordConnected) +
-                               QStringLiteral(": ") + type + QLatin1Char('\r') + Text(kRecordSoftwareVersion) +
-                               QStringLiteral(": ") + TParameterTransfer::FormatSoftwareVersion(versionText),
-                           MessageButtons::Ok);
+            ui.ShowMessage(
+                MessageKind::Error, Text(Record::Error),
+                Text(Record::TransferError) + QStringLiteral("\r\r") + Text(Record::ConnectedController) +
+                    QStringLiteral(": ") + type + QLatin1Char('\r') + Text(Record::SoftwareVersion) +
+                    QStringLiteral(": ") +
+                    TParameterTransfer::FormatSoftwareVersion(versionText, m_access.Configuration.Language()),
+                MessageButtons::Ok);
             session->QuitWithReply();
             session.reset();
             port->InUse = false;
@@ -205,8 +200,8 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
             const bool edgeEntry = std::any_of(entries.begin(), entries.begin() + count,
                                                [](const TFactoryEntry& e) { return e.Name == kEdgeDetect; });
             if (edgeEntry && version < kEdgeDetectFirstVersion) {
-                ui.ShowMessage(MessageKind::Information, Text(kRecordRemark),
-                               QLatin1Char('\r') + Text(kRecordVersionIgnores) + QLatin1Char('\r') +
+                ui.ShowMessage(MessageKind::Information, Text(Record::Remark),
+                               QLatin1Char('\r') + Text(Record::VersionIgnoresParameters) + QLatin1Char('\r') +
                                    QStringLiteral("- ") + Text(kRecordEdgeDetection) +
                                    QStringLiteral(" (EDGE_DETECT)") + QLatin1Char('\r'),
                                MessageButtons::Ok);
@@ -254,13 +249,13 @@ void TFactorySender::WriteAndVerify(TTorvexController& session, std::vector<TFac
         readBack = session.ReadParameter(address);
         if (readBack == TTorvexController::kNotAllowed || readBack == TTorvexController::kNoDigits) {
             const QString line = QString::number(address) + sent + QString::number(readBack) + QLatin1Char('\t') +
-                                 Text(kRecordError) + QStringLiteral("\r\n");
+                                 Text(Record::Error) + QStringLiteral("\r\n");
             entry.ResultLine = working ? entry.ResultLine + line : line;
             Error(readBack == TTorvexController::kNotAllowed ? kRecordNotAllowed : kRecordReadError);
         } else {
             entry.ResultLine = Digits(address, 3) + sent + Digits(readBack, 5) + QLatin1Char('\t');
             if (readBack != static_cast<qint64>(entry.Value)) {
-                entry.ResultLine += QLatin1Char('\t') + Text(kRecordError);
+                entry.ResultLine += QLatin1Char('\t') + Text(Record::Error);
                 Error(kRecordReadError);
             }
         }
@@ -275,15 +270,15 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
         return;
     }
     const int range = 100 - m_progress;
-    session.SendCommand(kCommandFactoryToWorking);
+    session.SendCommand(ControllerCommand::FactoryValuesWritten);
     Wait(10, 600, range);
     WriteAndVerify(session, entries, count, version, eepromWriteDelay, true);
     if (m_error) {
         return;
     }
-    session.SendCommand(kCommandValveDefaults);
+    session.SendCommand(ControllerCommand::LoadValveType);
     Wait(10, 200, range);
-    session.SendCommand(kCommandSaveUser);
+    session.SendCommand(ControllerCommand::SaveUserSettings);
     Wait(10, 600, range);
     if (version >= kEdgeDetectFirstVersion && version <= 9999) {
         // Saving into user memory does not carry the edge detection over: it is written there itself.
@@ -307,7 +302,7 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
             QLatin1Char(' ') + Digits(entry.UserReadBack, 5) + QLatin1Char(' ') + Digits(entry.WorkingReadBack, 5);
         entry.ResultLine += numbers;
         if (entry.UserReadBack != static_cast<qint64>(entry.Value)) {
-            entry.ResultLine += QLatin1Char('\t') + Text(kRecordError) + QStringLiteral("\r\n");
+            entry.ResultLine += QLatin1Char('\t') + Text(Record::Error) + QStringLiteral("\r\n");
             Error(kRecordReadError);
         }
         SetProgress(m_progress + rest / count);

@@ -51,6 +51,7 @@ private:
     void Error(int textRecord);
     void SetProgress(int position);
     void Wait(int steps, int milliseconds, int range);
+    QString Text(int record) const;
 
     TControllerAccess& m_access;
     QString m_memo;

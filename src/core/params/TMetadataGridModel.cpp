@@ -2,6 +2,7 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TTable.h"
 
@@ -124,7 +125,7 @@ QString TMetadataGridModel::CheckRow(double minimum, double maximum, qint64 pass
 
 bool TMetadataGridModel::Refuse(const QString& message) {
     m_lastRefusal = message;
-    m_ui.ShowMessage(MessageKind::Error, Text(166), message, MessageButtons::Ok);
+    m_ui.ShowMessage(MessageKind::Error, m_database.Language().Text(Record::Error), message, MessageButtons::Ok);
     return false;
 }
 
@@ -141,7 +142,7 @@ bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value
         if (column == FieldName) {
             const QString name = text.trimmed();
             const QString type = table.FieldAsText(QStringLiteral("ControllerType"));
-            TTable& sets = m_database.SetTable(type == QLatin1String("ITKX") ? 2 : 1);
+            TTable& sets = m_database.SetTable(type == QLatin1String("ITKX") ? Family::VfTkx : Family::Tkx);
             if (name.isEmpty() || !sets.HasField(name) || name == QLatin1String("Id") ||
                 name == QLatin1String("Name") || name.endsWith(QLatin1String("Memo")) ||
                 name == QLatin1String("Description")) {
@@ -188,10 +189,10 @@ bool TMetadataGridModel::AppendRow() {
     if (!table.IsOpen()) {
         return false;
     }
-    const int family = m_database.ParameterFamily();
-    QString type = family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+    const Family family = m_database.ParameterFamily();
+    QString type = family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
     try {
-        if (family == 0 && !table.IsEmpty()) {
+        if (family == Family::None && !table.IsEmpty()) {
             table.Last();
             type = table.FieldAsText(QStringLiteral("ControllerType"));
         }
@@ -222,7 +223,7 @@ bool TMetadataGridModel::DeleteRow(int row) {
         Reload();
     }
     const QString name = m_columns[FieldName].value(row);
-    if (m_ui.ShowMessage(MessageKind::Warning, Text(208),
+    if (m_ui.ShowMessage(MessageKind::Warning, m_database.Language().Text(Record::Warning),
                          QStringLiteral("Delete the row of %1 %2?").arg(m_columns[ControllerType].value(row), name),
                          MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;

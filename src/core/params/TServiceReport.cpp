@@ -56,12 +56,12 @@ QString InformationEntry(const QString& infoMemo, int entry) {
     return parts.size() >= 2 ? parts[1].trimmed() : QString();
 }
 
-TServiceReportData Collect(TTable& metadata, TTable& sets, int family, int storedLanguageValue) {
+TServiceReportData Collect(TTable& metadata, TTable& sets, Family family, int storedLanguageValue) {
     TServiceReportData report;
     report.Set = TSetPrintout::ReadCurrentSet(metadata, sets, family);
     report.SoftwareVersion = InformationEntry(report.Set.InfoMemo, 0);
     report.SerialNumber = InformationEntry(report.Set.InfoMemo, 2);
-    const QString type = family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+    const QString type = family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
     const bool psi = storedLanguageValue == Language::UsImperialValue;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         if (metadata.FieldAsText(QStringLiteral("ControllerType")) != type) {
@@ -69,7 +69,7 @@ TServiceReportData Collect(TTable& metadata, TTable& sets, int family, int store
         }
         const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
         // The pressure is one parameter shown in one unit.
-        if (family == 1 && field == QLatin1String(psi ? "OffsetSolUp" : "OffsetSolUpInPsi")) {
+        if (family == Family::Tkx && field == QLatin1String(psi ? "OffsetSolUp" : "OffsetSolUpInPsi")) {
             continue;
         }
         const double value = sets.FieldAsFloat(field);
@@ -96,7 +96,7 @@ TPageDocument Layout(const TServiceReportData& report, const TPageGeometry& g, c
     TPageSheet& first = lines.Page();
     first.Texts.push_back({g.X0, g.Y0 - 2 * g.R, TSetPrintout::HeaderLine1(language)});
     first.Texts.push_back({g.X0, g.Y0 - g.R, TSetPrintout::HeaderLine2(language)});
-    const int logoWidth = (report.Set.Family == 2 ? 45000 : 22500) / g.Mx;
+    const int logoWidth = (report.Set.Family == Family::VfTkx ? 45000 : 22500) / g.Mx;
     const int logoHeight = 10000 / g.My;
     first.Logo = QRect(g.Right() - logoWidth, g.Y0 - logoHeight, logoWidth, logoHeight);
     first.Lines.push_back({g.X0, g.Y0 + g.R / 4, g.Right(), g.Y0 + g.R / 4});
@@ -107,7 +107,7 @@ TPageDocument Layout(const TServiceReportData& report, const TPageGeometry& g, c
     const int valueX = g.X0 + 4 * g.C;
     const std::pair<QString, QString> facts[] = {
         {HeadingText(Heading::ControllerType, language),
-         report.Set.Family == 2 ? QStringLiteral("VF-TKX") : QStringLiteral("TKX")},
+         report.Set.Family == Family::VfTkx ? QStringLiteral("VF-TKX") : QStringLiteral("TKX")},
         {Text(238, language), OrDash(report.SerialNumber)},
         {Text(236, language), OrDash(report.SoftwareVersion)},
         {Text(233, language).trimmed(), OrDash(report.Set.Name)},

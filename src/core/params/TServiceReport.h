@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Family.h"
 #include "core/params/TSetPrintout.h"
 
 // A parameter whose value is not its metadata default.
@@ -23,7 +24,7 @@ namespace TServiceReport {
 
 // The family's differences from the defaults, in address order; the pressure is listed
 // in the unit the language shows it in (psi for 102, else bar).
-TServiceReportData Collect(TTable& metadata, TTable& sets, int family, int storedLanguageValue);
+TServiceReportData Collect(TTable& metadata, TTable& sets, Family family, int storedLanguageValue);
 // The entries of an information memo: 0 software version, 2 serial number, as the read stored them.
 QString InformationEntry(const QString& infoMemo, int entry);
 

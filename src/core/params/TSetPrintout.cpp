@@ -19,8 +19,8 @@ struct Slot {
 };
 
 // Both families' metadata rows live in one table; only the family's own count.
-QString FamilyTypeName(int family) {
-    return family == 2 ? QStringLiteral("ITKX") : QStringLiteral("TKX");
+QString FamilyTypeName(Family family) {
+    return family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
 }
 
 // Full-width characters take about two columns of the print font.
@@ -134,7 +134,7 @@ QString FooterText(int languageIndex, const QString& printedAt) {
            Text(206, languageIndex) + printedAt;
 }
 
-TPrintSet ReadCurrentSet(TTable& metadata, TTable& sets, int family, const std::function<void(int)>& progress) {
+TPrintSet ReadCurrentSet(TTable& metadata, TTable& sets, Family family, const std::function<void(int)>& progress) {
     TPrintSet set;
     set.Family = family;
     set.Name = sets.FieldAsText(QStringLiteral("Name"));
@@ -142,7 +142,7 @@ TPrintSet ReadCurrentSet(TTable& metadata, TTable& sets, int family, const std::
     set.InfoMemo = sets.FieldAsText(QStringLiteral("InfoMemo"));
     set.ErrorMemo = sets.FieldAsText(QStringLiteral("ErrorMemo"));
     const QString type = FamilyTypeName(family);
-    const double step = family == 2 ? 20.0 / 13.0 : 1.25;
+    const double step = family == Family::VfTkx ? 20.0 / 13.0 : 1.25;
     double position = 5;
     if (progress) {
         progress(5);
@@ -213,7 +213,7 @@ TPageDocument Layout(const TPrintSet& set, const TPageGeometry& g, const TPrintS
     TPageSheet& first = lines.Page();
     first.Texts.push_back({g.X0, g.Y0 - 2 * g.R, HeaderLine1(language)});
     first.Texts.push_back({g.X0, g.Y0 - g.R, HeaderLine2(language)});
-    const int logoWidth = (set.Family == 2 ? 45000 : 22500) / g.Mx;
+    const int logoWidth = (set.Family == Family::VfTkx ? 45000 : 22500) / g.Mx;
     const int logoHeight = 10000 / g.My;
     first.Logo = QRect(g.Right() - logoWidth, g.Y0 - logoHeight, logoWidth, logoHeight);
     first.Lines.push_back({g.X0, g.Y0 + g.R / 4, g.Right(), g.Y0 + g.R / 4});
@@ -226,7 +226,7 @@ TPageDocument Layout(const TPrintSet& set, const TPageGeometry& g, const TPrintS
     // order whatever the metadata order; the psi shadow shares the bar value's address.
     std::array<Slot, SlotCount> slots;
     for (const TPrintParameter& parameter : set.Parameters) {
-        if (set.Family == 1 && parameter.Field == QLatin1String("OffsetSolUpInPsi") &&
+        if (set.Family == Family::Tkx && parameter.Field == QLatin1String("OffsetSolUpInPsi") &&
             settings.StoredLanguageValue != Language::UsImperialValue) {
             continue;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Family.h"
 #include "core/params/TPrintPage.h"
 
 #include <QChar>
@@ -20,7 +21,7 @@ struct TPrintParameter {
 
 // What a printout shows of one stored set.
 struct TPrintSet {
-    int Family = 1; // 1 TKX, 2 VF-TKX
+    ::Family Family = ::Family::Tkx;
     QString Name;
     QString Description;
     QString InfoMemo;
@@ -51,7 +52,7 @@ constexpr int DescriptionLineLength = 80;
 // The current record of the set table with the family's metadata rows, in table order.
 // progress gets the printout's positions (5, then a step per metadata row). A metadata
 // field the set table lacks throws TableError.
-TPrintSet ReadCurrentSet(TTable& metadata, TTable& sets, int family, const std::function<void(int)>& progress = {});
+TPrintSet ReadCurrentSet(TTable& metadata, TTable& sets, Family family, const std::function<void(int)>& progress = {});
 
 TPageDocument Layout(const TPrintSet& set, const TPageGeometry& geometry, const TPrintSettings& settings);
 

@@ -1,7 +1,7 @@
 #include "core/service/TSpecialTest.h"
 
 #include "core/base/Clock.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 
 namespace {
 constexpr int kControllerTypeQuery = 21;

@@ -2,7 +2,7 @@
 
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 #include "core/link/TTorvexController.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "core/factory/TFactoryFile.h"
 #include "core/factory/TFactorySender.h"
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 #include "gui/params/TViewParameter.h"
 
 #include <QDialog>

@@ -2,6 +2,7 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/TMetadataGridModel.h"
 #include "core/params/TParameterDatabase.h"
 
@@ -97,7 +98,8 @@ void TParamConfigForm::SetUpColumns() {
             m_model = std::make_unique<TMetadataGridColours>(m_database, m_ui);
         } catch (const TableError& error) {
             // Without the database the grid stays empty.
-            m_ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+            m_ui.ShowMessage(MessageKind::Error, m_database.Language().Text(Record::Error), error.Message(),
+                             MessageButtons::Ok);
             return;
         }
         m_grid->setModel(m_model.get());

@@ -4,6 +4,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TServiceReport.h"
 #include "core/params/TSetPrintout.h"
@@ -13,10 +14,11 @@
 
 namespace TSetPrinting {
 
-void Print(Pages pages, TParameterDatabase& database, int family, QPrinter& printer, const QString& logoPath,
+void Print(Pages pages, TParameterDatabase& database, Family family, QPrinter& printer, const QString& logoPath,
            Feedback& ui, const Clock& clock, const std::function<void(int)>& progress) {
+    const TLanguage& language = database.Language();
     const QDateTime now = clock.Now();
-    const TPrintSettings settings = TPrintSettings::ForLocale(LanguageIndex, StoredLanguageValue, now);
+    const TPrintSettings settings = TPrintSettings::ForLocale(language.Index(), language.StoredValue(), now);
     const TPageGeometry geometry = TPageGeometry::ForPage(printer.width(), printer.height());
     TPageDocument document;
     try {
@@ -26,21 +28,21 @@ void Print(Pages pages, TParameterDatabase& database, int family, QPrinter& prin
             document = TSetPrintout::Layout(TSetPrintout::ReadCurrentSet(metadata, sets, family, progress), geometry,
                                             settings);
         } else {
-            const TServiceReportData report = TServiceReport::Collect(metadata, sets, family, StoredLanguageValue);
+            const TServiceReportData report = TServiceReport::Collect(metadata, sets, family, language.StoredValue());
             document = TServiceReport::Layout(report, geometry, settings, LocaleDateText(now.date()));
         }
     } catch (const TableError& error) {
         progress(0);
-        ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        ui.ShowMessage(MessageKind::Error, language.Text(Record::Error), error.Message(), MessageButtons::Ok);
         return;
     }
     progress(90);
     const TPagePainter::Outcome outcome = TPagePainter::Paint(printer, document, logoPath);
     if (!outcome.LogoError.isEmpty()) {
-        ui.ShowMessage(MessageKind::Error, Text(248), outcome.LogoError, MessageButtons::Ok);
+        ui.ShowMessage(MessageKind::Error, language.Text(248), outcome.LogoError, MessageButtons::Ok);
     }
     if (!outcome.Written) {
-        ui.ShowMessage(MessageKind::Error, Text(166), outcome.Error, MessageButtons::Ok);
+        ui.ShowMessage(MessageKind::Error, language.Text(Record::Error), outcome.Error, MessageButtons::Ok);
     }
     progress(0);
 }

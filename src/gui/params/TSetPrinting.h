@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Family.h"
 #include <functional>
 
 class Clock;
@@ -16,7 +17,7 @@ enum class Pages { Printout, Report };
 
 // Lays the pages out for the printer's page and prints them. A table error ends the
 // print job and is shown; a missing logo is shown and printing goes on.
-void Print(Pages pages, TParameterDatabase& database, int family, QPrinter& printer, const QString& logoPath,
+void Print(Pages pages, TParameterDatabase& database, Family family, QPrinter& printer, const QString& logoPath,
            Feedback& ui, const Clock& clock, const std::function<void(int)>& progress);
 
 } // namespace TSetPrinting

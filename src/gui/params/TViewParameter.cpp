@@ -217,7 +217,8 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     connect(m_buttons[3], &QPushButton::clicked, this, &TViewParameter::BtnExportClick);
     connect(m_buttons[4], &QPushButton::clicked, this, &TViewParameter::BtnPrintClick);
     connect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
-    auto* report = new QPushButton(TServiceReport::HeadingText(TServiceReport::Heading::Title, LanguageIndex), this);
+    auto* report =
+        new QPushButton(TServiceReport::HeadingText(TServiceReport::Heading::Title, Language().Index()), this);
     report->setObjectName(QStringLiteral("BtnServiceReport"));
     report->setAutoDefault(false);
     bottom->insertWidget(bottom->indexOf(m_buttons[4]) + 1, report);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/link/ControllerCommands.h"
+#include "core/app/ControllerCommands.h"
 #include "core/service/TZeroPointMeter.h"
 
 #include <QDialog>
