@@ -1,5 +1,6 @@
 #include "cli/FactoryCheckCommand.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/factory/TFactorySender.h"
 
 namespace {
@@ -18,7 +19,7 @@ void FactoryCheckCommand::Parse(const QStringList& arguments) {
 
 int FactoryCheckCommand::Run(CliContext& context) {
     TFactoryLoad load;
-    const bool sendable = TFactorySender::LoadChecked(m_file, context.Ui, load);
+    const bool sendable = TFactorySender::LoadChecked(m_file, context.Configuration.Language(), context.Ui, load);
     context.Out << Lines(load.Memo);
     context.Out.flush();
     return sendable ? 0 : 1;

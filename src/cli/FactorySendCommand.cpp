@@ -16,7 +16,7 @@ void FactorySendCommand::Parse(const QStringList& arguments) {
 
 int FactorySendCommand::Run(CliContext& context) {
     TFactoryLoad load;
-    if (!TFactorySender::LoadChecked(m_file, context.Ui, load)) {
+    if (!TFactorySender::LoadChecked(m_file, context.Configuration.Language(), context.Ui, load)) {
         return 1;
     }
     TControllerAccess access(context.Configuration, context.Ui, context.Time);

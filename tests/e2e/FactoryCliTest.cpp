@@ -36,7 +36,6 @@ protected:
     }
     // The delivered factory set as the editor writes it.
     QString EditorFile() {
-        LanguageIndex = Language::English;
         TestInstallation installation;
         ManualClock clock;
         TFactoryEditor editor(*installation.Database, installation.Ui, clock, false);

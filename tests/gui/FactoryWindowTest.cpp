@@ -198,7 +198,7 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
             cells[parts[0].toInt()] = parts[1].toUInt();
         }
     }
-    const TFactoryLoad load = LoadFactoryFile(file);
+    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
     ASSERT_EQ(load.Entries.size(), 23u);
     for (const TFactoryEntry& entry : load.Entries) {
         SCOPED_TRACE(entry.Name.toStdString());

@@ -79,7 +79,6 @@ private:
 class ControllerAccessFixture {
 public:
     ControllerAccessFixture() {
-        LanguageIndex = Language::English;
         QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
         TConfigurationEnvironment environment;
         environment.ExecutablePath = m_tree.Path("prog/WinTorvex32");

@@ -78,7 +78,7 @@ TEST_F(ZeroPointTest, AFailedReadingSaysSoAndWaitsLonger) {
 }
 
 TEST_F(ZeroPointTest, EveryShowingReadsTheVersionAgainAndAClosedMeterSendsNothing) {
-    TSimulatedController controller({TSimulatedController::Family::Tkx, 2107, "", kTemplates, 0});
+    TSimulatedController controller({Family::Tkx, 2107, "", kTemplates, 0});
     Line->Controller = &controller;
     m_meter.Start(Port());
     EXPECT_TRUE(m_meter.Tick().Valid);
@@ -150,7 +150,7 @@ protected:
 };
 
 TEST_F(SpecialTestTest, OutputsSwitchWithTheirCommands) {
-    TSimulatedController controller({TSimulatedController::Family::Tkx, 2107, "", kTemplates, 0});
+    TSimulatedController controller({Family::Tkx, 2107, "", kTemplates, 0});
     Line->Controller = &controller;
     EXPECT_EQ(m_test.Connect(Port()), "TKX");
     EXPECT_EQ(Line->Commands, QByteArrayList({"P", "p", "T\r"}));

@@ -111,7 +111,7 @@ TEST(SimulatorOptions, ParseAndRefuse) {
 namespace {
 
 TEST(SimulatedController, OutputsAreNotedAndTheZeroPointDriftsSlowly) {
-    TSimulatedController controller({TSimulatedController::Family::Tkx, 2107, "", kTemplates, 0});
+    TSimulatedController controller({Family::Tkx, 2107, "", kTemplates, 0});
     EXPECT_EQ(controller.Receive("LS\rlY\rZ\r"), "");
     EXPECT_EQ(controller.TakeNotes(), QStringList({"Up LED on", "Relay off", "All segments on"}));
     EXPECT_TRUE(controller.TakeNotes().isEmpty());

@@ -185,7 +185,7 @@ TEST_F(ControllerPasswordTest, LogoutSendsQAndReadsNothing) {
 
 class PasswordOnSimulatorTest : public ControllerPasswordTest {
 protected:
-    PasswordOnSimulatorTest() : m_controller({TSimulatedController::Family::Tkx, 2142, "1234", kTemplates, 0}) {
+    PasswordOnSimulatorTest() : m_controller({Family::Tkx, 2142, "1234", kTemplates, 0}) {
         Line->Controller = &m_controller;
     }
     TSimulatedController m_controller;

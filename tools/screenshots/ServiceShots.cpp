@@ -59,7 +59,7 @@ template <typename T> T* Child(QWidget* window, const char* name) {
 
 bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& prefix) {
     const QString templates = program.Configuration().GetTemplateDatabaseDirectory();
-    TSimulatedController controller({TSimulatedController::Family::Tkx, 2142, QStringLiteral("1234"), templates, 0});
+    TSimulatedController controller({Family::Tkx, 2142, QStringLiteral("1234"), templates, 0});
     TCommParameter* port = program.Configuration().SelectPort();
     bool ok = true;
 
@@ -91,7 +91,7 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
     zero->close();
 
     // The special test on a controller whose password is not active, so it tells its type.
-    TSimulatedController open({TSimulatedController::Family::Tkx, 2142, QString(), templates, 0});
+    TSimulatedController open({Family::Tkx, 2142, QString(), templates, 0});
     TFormSpecialTest* test = program.Windows().SpecialTest;
     ServeFromSimulator(test->Access(), open, clock);
     test->SetPort(port);

@@ -1,10 +1,11 @@
 #include "core/access/TControllerPassword.h"
 
+#include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/app/ControllerCommands.h"
+#include "core/base/Records.h"
 #include "core/link/TTorvexController.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@
 
 namespace {
 
-constexpr int kRecordUnknown = 147;
-constexpr int kRecordError = 166;
-constexpr int kRecordWarning = 208;
-constexpr int kRecordSoftwareVersion = 236;
 constexpr int kRecordLevel = 294;
 constexpr int kRecordCode = 296;
 constexpr int kRecordCurrent = 298;
@@ -26,11 +23,11 @@ constexpr int kRecordNotImplemented = 302;
 constexpr int kRecordPassword = 303;
 constexpr int kRecordFormatInvalid = 304;
 
-constexpr int kLogin = 29;
-constexpr int kSetPassword = 30;
-constexpr int kLogout = 28;
-constexpr int kLevelQuery = 26;
-constexpr int kCodeQuery = 27;
+constexpr ControllerCommand kLogin = ControllerCommand::PasswordLogin;
+constexpr ControllerCommand kSetPassword = ControllerCommand::PasswordChange;
+constexpr ControllerCommand kLogout = ControllerCommand::PasswordLogout;
+constexpr ControllerCommand kLevelQuery = ControllerCommand::PasswordLevel;
+constexpr ControllerCommand kCodeQuery = ControllerCommand::PasswordCode;
 constexpr int kPauseBeforeClosing = 1000;
 
 const QString kPelvorColon = QStringLiteral(" (Pelvor): ");
@@ -62,8 +59,8 @@ QString DigitsOf(const QString& text) {
     return digits;
 }
 
-QString WrongPassword() {
-    return Text(kRecordPassword) + kPelvorColon + Text(kRecordNotCorrect);
+QString WrongPassword(const TLanguage& language) {
+    return language.Text(kRecordPassword) + kPelvorColon + language.Text(kRecordNotCorrect);
 }
 
 bool Rejected(const QString& reply) {
@@ -71,6 +68,10 @@ bool Rejected(const QString& reply) {
 }
 
 } // namespace
+
+QString TControllerPassword::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 bool TControllerPassword::IsWellFormed(const QString& password) {
     return password.size() == 4 &&
@@ -87,9 +88,9 @@ int TControllerPassword::CheckPasswordFunction() {
     if (version == 99998) {
         version = 0;
     } else if (version < kFirstVersionWithPassword) {
-        m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordWarning),
+        m_access.Ui.ShowMessage(MessageKind::Information, Text(Record::Warning),
                                 Text(kRecordNotImplemented) + QStringLiteral("\r\rPelvor-") +
-                                    Text(kRecordSoftwareVersion) + QStringLiteral(": ") + QString::number(version),
+                                    Text(Record::SoftwareVersion) + QStringLiteral(": ") + QString::number(version),
                                 MessageButtons::Ok);
         version = 0;
     }
@@ -102,7 +103,7 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
     m_access.Ui.SetBusy(true);
     QString message;
     if (!IsWellFormed(password)) {
-        message = WrongPassword();
+        message = WrongPassword(m_access.Configuration.Language());
     } else {
         PortLease port(m_access.Configuration);
         if (port.Get() != nullptr) {
@@ -111,13 +112,13 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
             session->EnterCommandMode();
             // Only a rejection counts: an empty reply is an accepted login.
             if (Rejected(session->SendPassword(kLogin, password))) {
-                message = WrongPassword();
+                message = WrongPassword(m_access.Configuration.Language());
             }
             m_access.Time.Sleep(kPauseBeforeClosing);
         }
     }
     if (!message.isEmpty()) {
-        ShowError(Text(kRecordError), message);
+        ShowError(Text(Record::Error), message);
         result.Failed = true;
     }
     m_access.Ui.SetBusy(false);
@@ -172,19 +173,19 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
             session->EnterCommandMode();
             if (Rejected(session->SendPassword(kLogin, current))) {
-                message = WrongPassword();
+                message = WrongPassword(m_access.Configuration.Language());
             } else {
                 session->SendPassword(kSetPassword, newPassword);
                 // Logging in with the new password proves the controller took it.
                 if (Rejected(session->SendPassword(kLogin, newPassword))) {
-                    message = WrongPassword();
+                    message = WrongPassword(m_access.Configuration.Language());
                 }
             }
             m_access.Time.Sleep(kPauseBeforeClosing);
         }
     }
     if (!message.isEmpty()) {
-        ShowError(Text(kRecordError), message);
+        ShowError(Text(Record::Error), message);
         result.Failed = true;
     }
     m_access.Ui.SetBusy(false);
@@ -209,7 +210,7 @@ TControllerPassword::Result TControllerPassword::ReadLevel() {
     }
     const QString head = Text(kRecordLevel) + kPelvorColon + QStringLiteral("\r\r");
     if (result.Shown.isEmpty()) {
-        ShowError(Text(kRecordLevel), head + Text(kRecordUnknown));
+        ShowError(Text(kRecordLevel), head + Text(Record::Unknown));
         result.Failed = true;
     } else {
         m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordLevel), head + result.Shown, MessageButtons::Ok);
@@ -232,7 +233,7 @@ TControllerPassword::Result TControllerPassword::ReadCode(int version) {
                 // Older controllers keep the code in their parameter memory.
                 const qint64 value = session->ReadParameter(kCodeAddress);
                 if (value >= 65536) {
-                    ShowError(Text(kRecordCode), head + Text(kRecordUnknown));
+                    ShowError(Text(kRecordCode), head + Text(Record::Unknown));
                     result.Failed = true;
                 } else {
                     result.Shown = QString::number(value);

@@ -39,6 +39,7 @@ public:
     Result ReadCode(int version);
 
 private:
+    QString Text(int record) const;
     void ShowError(const QString& caption, const QString& text);
 
     TControllerAccess& m_access;

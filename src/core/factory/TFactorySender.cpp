@@ -51,21 +51,22 @@ QString TFactorySender::Text(int record) const {
 
 TFactorySender::TFactorySender(TControllerAccess& access) : m_access(access) {}
 
-QString TFactorySender::WindowTitle(const QString& path) {
-    return Text(kRecordWindowTitle) + QStringLiteral(": ") + QFileInfo(path).fileName();
+QString TFactorySender::WindowTitle(const QString& path, const TLanguage& language) {
+    return language.Text(kRecordWindowTitle) + QStringLiteral(": ") + QFileInfo(path).fileName();
 }
 
-bool TFactorySender::LoadChecked(const QString& path, Feedback& feedback, TFactoryLoad& load) {
+bool TFactorySender::LoadChecked(const QString& path, const TLanguage& language, Feedback& feedback,
+                                 TFactoryLoad& load) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || path.mid(dot) != QLatin1String(".fact")) {
         load = TFactoryLoad();
-        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), Text(Record::FileNameNotValid) + QLatin1Char(' ') + path,
-                             MessageButtons::Ok);
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path, language),
+                             language.Text(Record::FileNameNotValid) + QLatin1Char(' ') + path, MessageButtons::Ok);
         return false;
     }
-    load = LoadFactoryFile(path);
+    load = LoadFactoryFile(path, language);
     if (!load.Sendable()) {
-        feedback.ShowMessage(MessageKind::Error, WindowTitle(path), load.Error, MessageButtons::Ok);
+        feedback.ShowMessage(MessageKind::Error, WindowTitle(path, language), load.Error, MessageButtons::Ok);
         return false;
     }
     return true;

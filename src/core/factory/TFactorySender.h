@@ -30,10 +30,10 @@ public:
     std::function<void(bool)> ButtonsEnabled;     // open and send
 
     // The window title once a file is chosen: "Save Factory settings: NAME.fact".
-    static QString WindowTitle(const QString& path);
+    static QString WindowTitle(const QString& path, const TLanguage& language);
     // Loads a file as the Open button does: the extension must be ".fact" exactly; a file
     // that may not be sent is reported with the window title as caption. False then.
-    static bool LoadChecked(const QString& path, Feedback& feedback, TFactoryLoad& load);
+    static bool LoadChecked(const QString& path, const TLanguage& language, Feedback& feedback, TFactoryLoad& load);
 
     // Sends the loaded entries; the memo's final text is Memo() afterwards.
     TFactoryLamp Send(TFactoryLoad& load, int eepromWriteDelay);

@@ -4,19 +4,27 @@
 #include "core/app/ControllerCommands.h"
 
 namespace {
-constexpr int kControllerTypeQuery = 21;
-constexpr int kRunOn = 5;
-constexpr int kRunOff = 6;
+constexpr ControllerCommand kControllerTypeQuery = ControllerCommand::ControllerType;
+constexpr ControllerCommand kRunOn = ControllerCommand::RunLedOn;
+constexpr ControllerCommand kRunOff = ControllerCommand::RunLedOff;
 } // namespace
 
-int TSpecialTest::SwitchCommand(Output output, bool on) {
-    const int onIndex = output == Output::Up      ? 1
-                        : output == Output::Down  ? 3
-                        : output == Output::Run   ? 5
-                        : output == Output::Error ? 7
-                        : output == Output::Siu1  ? 9
-                                                  : 11;
-    return on ? onIndex : onIndex + 1;
+ControllerCommand TSpecialTest::SwitchCommand(Output output, bool on) {
+    using enum ControllerCommand;
+    switch (output) {
+    case Output::Up:
+        return on ? UpLedOn : UpLedOff;
+    case Output::Down:
+        return on ? DownLedOn : DownLedOff;
+    case Output::Run:
+        return on ? RunLedOn : RunLedOff;
+    case Output::Error:
+        return on ? ErrorLedOn : ErrorLedOff;
+    case Output::Siu1:
+        return on ? Siu1LedOn : Siu1LedOff;
+    default:
+        return on ? RelayOn : RelayOff;
+    }
 }
 
 TSpecialTest::BrowseResult TSpecialTest::Next(int n, const Lookup& lookup) {
@@ -91,7 +99,7 @@ void TSpecialTest::Segments(bool on) {
 }
 
 QString TSpecialTest::Ask(Question question) {
-    return m_session ? m_session->Query(static_cast<int>(question)) : QString();
+    return m_session ? m_session->Query(static_cast<ControllerCommand>(question)) : QString();
 }
 
 void TSpecialTest::FlashRunLed(bool runLedOn) {

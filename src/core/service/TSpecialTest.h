@@ -24,8 +24,10 @@ public:
     static constexpr int kFlashLength = 500;
 
     // The command index that switches an output on or off.
-    static int SwitchCommand(Output output, bool on);
-    static int SegmentsCommand(bool on) { return on ? 13 : 14; }
+    static ControllerCommand SwitchCommand(Output output, bool on);
+    static ControllerCommand SegmentsCommand(bool on) {
+        return on ? ControllerCommand::SegmentsOn : ControllerCommand::SegmentsOff;
+    }
 
     // Where a browse step ended: the number it shows and what the lookup gave.
     struct BrowseResult {

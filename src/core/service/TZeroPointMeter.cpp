@@ -1,8 +1,10 @@
 #include "core/service/TZeroPointMeter.h"
+#include "core/app/TConfiguration.h"
 
+#include "core/app/ControllerCommands.h"
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
-#include "core/app/ControllerCommands.h"
+#include "core/base/Records.h"
 #include "core/link/TTorvexController.h"
 
 #include <algorithm>
@@ -10,9 +12,8 @@
 namespace {
 constexpr int kRecordZeroPoint = 135;
 constexpr int kRecordErrorMeasurement = 231;
-constexpr int kRecordSoftwareVersion = 236;
-constexpr int kOldValueQuery = 22; // "i"
-constexpr int kNewValueQuery = 24; // "j"
+constexpr ControllerCommand kOldValueQuery = ControllerCommand::ZeroPointUpTo2090;
+constexpr ControllerCommand kNewValueQuery = ControllerCommand::ZeroPointAbove2090;
 // The value replies come quickly: a twentieth of the reply timeout ends them.
 constexpr int kValueTimeoutDivisor = 20;
 
@@ -20,6 +21,10 @@ bool IsDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 } // namespace
+
+QString TZeroPointMeter::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 TZeroPointMeter::TZeroPointMeter(TControllerAccess& access) : m_access(access) {}
 
@@ -89,7 +94,7 @@ TZeroPointMeter::Reading TZeroPointMeter::Tick() {
 QString TZeroPointMeter::Title() const {
     QString title = Text(kRecordZeroPoint);
     if (m_versionKnown) {
-        title += QStringLiteral(" (") + Text(kRecordSoftwareVersion) + QStringLiteral(": ") + VersionText(m_version) +
+        title += QStringLiteral(" (") + Text(Record::SoftwareVersion) + QStringLiteral(": ") + VersionText(m_version) +
                  QLatin1Char(')');
     }
     return title;

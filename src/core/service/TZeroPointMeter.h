@@ -52,6 +52,7 @@ public:
     void Close();
 
 private:
+    QString Text(int record) const;
     TControllerAccess& m_access;
     TCommParameter* m_port = nullptr;
     std::unique_ptr<TTorvexController> m_session;

@@ -1,6 +1,7 @@
 #include "gui/access/TPasswordPelvorChangeForm.h"
 
 #include "core/access/TControllerPassword.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 
 #include <QGridLayout>
@@ -9,6 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+QString TPasswordPelvorChangeForm::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 TPasswordPelvorChangeForm::TPasswordPelvorChangeForm(TConfiguration& configuration, Feedback& feedback, Clock& clock,
                                                      QWidget* parent)

@@ -22,6 +22,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QString Text(int record) const;
     void FormCreate();
     void BtnOkClick();
     void SetControlsEnabled(bool enabled);

@@ -1,12 +1,17 @@
 #include "gui/access/TPasswordPelvorForm.h"
 
 #include "core/access/TControllerPassword.h"
+#include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+QString TPasswordPelvorForm::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 TPasswordPelvorForm::TPasswordPelvorForm(TConfiguration& configuration, Feedback& feedback, Clock& clock,
                                          QWidget* parent)

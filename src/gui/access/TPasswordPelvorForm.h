@@ -17,6 +17,7 @@ public:
     TControllerAccess& Access() { return m_access; }
 
 private:
+    QString Text(int record) const;
     void FormCreate();
     void BtnOkClick();
     void SetControlsEnabled(bool enabled);

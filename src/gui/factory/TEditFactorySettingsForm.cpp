@@ -3,6 +3,7 @@
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 #include "gui/params/DataAware.h"
 
@@ -20,15 +21,13 @@
 
 namespace {
 
-QString Up() {
-    return QLatin1Char(' ') + Text(114);
+QString Up(const TLanguage& language) {
+    return QLatin1Char(' ') + language.Text(Record::UpperCaseUp);
 }
-QString Down() {
-    return QLatin1Char(' ') + Text(115);
+QString Down(const TLanguage& language) {
+    return QLatin1Char(' ') + language.Text(Record::UpperCaseDown);
 }
-QString Hint(QString text) {
-    return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed();
-}
+QString Hint(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed(); }
 
 struct ListRow {
     const char* Control;
@@ -49,32 +48,32 @@ const ListRow kLists[] = {
 };
 
 // The Results in the order they are listed, with their captions.
-std::vector<std::pair<QString, QString>> ResultCaptions() {
-    return {{"CheckNo1", Text(239) + QStringLiteral(" 1")},
-            {"CheckNo2", Text(239) + QStringLiteral(" 2")},
-            {"ValveType", Text(57)},
-            {"OpModeDn", Text(51)},
-            {"SIUType", Text(58)},
-            {"Language", Text(4)},
-            {"CmdInput", Text(269)},
-            {"AccelUp", Text(36) + Up()},
-            {"FastUp", Text(37) + Up()},
-            {"DecelUp", Text(38) + Up()},
-            {"SlowUp", Text(39) + Up()},
-            {"AccelDn", Text(36) + Down()},
-            {"FastDn", Text(37) + Down()},
-            {"DecelDn", Text(38) + Down()},
-            {"SlowDn", Text(39) + Down()},
-            {"K6Speed", Text(63)},
-            {"K7Speed", Text(65)},
-            {"K8Speed", Text(67)},
-            {"AuxSpeed", Text(289)},
-            {"OffsetSolUp", Text(76)},
-            {"StartDelay", Text(267)},
-            {"FlowCalUp", Text(253) + Up()},
-            {"FlowCalDn", Text(253) + Down()},
-            {"RelayFunction", Text(268)},
-            {"EdgeDetect", Text(325)}};
+std::vector<std::pair<QString, QString>> ResultCaptions(const TLanguage& language) {
+    return {{"CheckNo1", language.Text(239) + QStringLiteral(" 1")},
+            {"CheckNo2", language.Text(239) + QStringLiteral(" 2")},
+            {"ValveType", language.Text(57)},
+            {"OpModeDn", language.Text(51)},
+            {"SIUType", language.Text(58)},
+            {"Language", language.Text(4)},
+            {"CmdInput", language.Text(269)},
+            {"AccelUp", language.Text(36) + Up(language)},
+            {"FastUp", language.Text(37) + Up(language)},
+            {"DecelUp", language.Text(38) + Up(language)},
+            {"SlowUp", language.Text(39) + Up(language)},
+            {"AccelDn", language.Text(36) + Down(language)},
+            {"FastDn", language.Text(37) + Down(language)},
+            {"DecelDn", language.Text(38) + Down(language)},
+            {"SlowDn", language.Text(39) + Down(language)},
+            {"K6Speed", language.Text(63)},
+            {"K7Speed", language.Text(65)},
+            {"K8Speed", language.Text(67)},
+            {"AuxSpeed", language.Text(289)},
+            {"OffsetSolUp", language.Text(76)},
+            {"StartDelay", language.Text(267)},
+            {"FlowCalUp", language.Text(253) + Up(language)},
+            {"FlowCalDn", language.Text(253) + Down(language)},
+            {"RelayFunction", language.Text(268)},
+            {"EdgeDetect", language.Text(325)}};
 }
 
 void MarkRed(QWidget* widget, bool red) {
@@ -83,13 +82,16 @@ void MarkRed(QWidget* widget, bool red) {
 
 } // namespace
 
+QString TEditFactorySettingsForm::Text(int record) const {
+    return m_configuration.Language().Text(record);
+}
+
 TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database, TConfiguration& configuration,
                                                    Feedback& feedback, Clock& clock, QWidget* parent)
     : QDialog(parent), m_database(database), m_configuration(configuration), m_feedback(feedback) {
     setObjectName(QStringLiteral("EditFactorySettingsForm"));
     setWindowTitle(Text(309));
-    m_editor =
-        std::make_unique<TFactoryEditor>(database, feedback, clock, StoredLanguageValue == Language::UsImperialValue);
+    m_editor = std::make_unique<TFactoryEditor>(database, feedback, clock, m_configuration.Language().UsImperial());
 
     auto* inputs = new QGroupBox(Text(312), this);
     auto* results = new QGroupBox(Text(313), this);
@@ -180,11 +182,13 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
     grid->addWidget(check1, row, 1);
     grid->addWidget(check2, row++, 2, 1, 2);
     const QString fastFlow = Text(311) + QLatin1Char(' ') + Text(37);
-    addEdit(QStringLiteral("DBEditFlowRateUp"), fastFlow + Up(), QStringLiteral("FlowUp"), QString());
-    addEdit(QStringLiteral("DBEditFlowRateDn"), fastFlow + Down(), QStringLiteral("FlowDn"), QString());
+    addEdit(QStringLiteral("DBEditFlowRateUp"), fastFlow + Up(m_configuration.Language()), QStringLiteral("FlowUp"),
+            QString());
+    addEdit(QStringLiteral("DBEditFlowRateDn"), fastFlow + Down(m_configuration.Language()), QStringLiteral("FlowDn"),
+            QString());
     addEdit(QStringLiteral("DBEditOffsetSolUp"), Text(76), QStringLiteral("Offset"), QString());
-    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(253) + Up(), QString(), QString());
-    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(253) + Down(), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(253) + Up(m_configuration.Language()), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(253) + Down(m_configuration.Language()), QString(), QString());
     addEdit(QStringLiteral("DBEditK6Speed"), Text(63), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK7Speed"), Text(65), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK8Speed"), Text(67), QString(), QStringLiteral("%"));
@@ -194,7 +198,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
 void TEditFactorySettingsForm::BuildResults(QWidget* box) {
     auto* grid = new QGridLayout(box);
     int row = 0;
-    for (const auto& [name, caption] : ResultCaptions()) {
+    for (const auto& [name, caption] : ResultCaptions(m_configuration.Language())) {
         ResultRow result;
         result.Value = new QLineEdit(box);
         result.Value->setObjectName(QStringLiteral("Result") + name);

@@ -35,6 +35,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QString Text(int record) const;
     struct ResultRow {
         QLineEdit* Value = nullptr;
         QLabel* Unit = nullptr;

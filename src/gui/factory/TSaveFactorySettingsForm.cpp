@@ -21,6 +21,10 @@ QString Lines(QString text) {
 }
 } // namespace
 
+QString TSaveFactorySettingsForm::Text(int record) const {
+    return m_configuration.Language().Text(record);
+}
+
 TSaveFactorySettingsForm::TSaveFactorySettingsForm(TConfiguration& configuration, Feedback& feedback, Clock& clock,
                                                    QWidget* parent)
     : QDialog(parent), m_configuration(configuration), m_feedback(feedback), m_access(configuration, feedback, clock) {
@@ -115,10 +119,10 @@ void TSaveFactorySettingsForm::BtnOpenFileClick() {
         const QString path = ChooseFile(request);
         m_lastFileName = path;
         if (!path.isEmpty()) {
-            setWindowTitle(TFactorySender::WindowTitle(path));
+            setWindowTitle(TFactorySender::WindowTitle(path, m_configuration.Language()));
             // Nothing old may be sent after a file that failed to load.
             m_send->setEnabled(false);
-            const bool sendable = TFactorySender::LoadChecked(path, m_feedback, m_load);
+            const bool sendable = TFactorySender::LoadChecked(path, m_configuration.Language(), m_feedback, m_load);
             ShowMemo(m_load.Memo);
             m_send->setEnabled(sendable);
             if (sendable) {

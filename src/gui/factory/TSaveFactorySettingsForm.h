@@ -36,6 +36,7 @@ protected:
     void done(int result) override;
 
 private:
+    QString Text(int record) const;
     void FormClose();
     void SetLamp(TFactoryLamp lamp);
     void ShowMemo(const QString& text);

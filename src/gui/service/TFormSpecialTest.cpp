@@ -1,5 +1,6 @@
 #include "gui/service/TFormSpecialTest.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/TLogger.h"
@@ -32,6 +33,10 @@ template <typename T> T* Named(QWidget* parent, const char* name, const QString&
     return widget;
 }
 } // namespace
+
+QString TFormSpecialTest::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 TFormSpecialTest::TFormSpecialTest(TConfiguration& configuration, Feedback& feedback, Clock& clock, TLogger& logger,
                                    QWidget* parent)

@@ -31,6 +31,7 @@ public:
     void done(int result) override;
 
 private:
+    QString Text(int record) const;
     void BuildControls();
     void EnterDisconnectedState();
     void BitBtnConnectClick();

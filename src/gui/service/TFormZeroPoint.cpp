@@ -1,11 +1,16 @@
 #include "gui/service/TFormZeroPoint.h"
 
+#include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include <exception>
+
+QString TFormZeroPoint::Text(int record) const {
+    return m_access.Configuration.Language().Text(record);
+}
 
 TFormZeroPoint::TFormZeroPoint(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent)
     : QDialog(parent), m_access(configuration, feedback, clock), m_meter(m_access) {
@@ -41,7 +46,7 @@ void TFormZeroPoint::ShowReadOut(const QString& text, int pointSize) {
 void TFormZeroPoint::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     setWindowTitle(Text(135));
-    ShowReadOut(Text(226), TZeroPointMeter::WaitingFontSize(LanguageIndex));
+    ShowReadOut(Text(226), TZeroPointMeter::WaitingFontSize(m_access.Configuration.Language().Index()));
     m_closeRequested = false;
     // The session opens after the window has appeared, so "please wait" is seen meanwhile.
     QTimer::singleShot(0, this, &TFormZeroPoint::FormActivate);

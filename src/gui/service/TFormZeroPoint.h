@@ -27,6 +27,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QString Text(int record) const;
     void FormActivate();
     void TimerMeasureTimer();
     void FormClose();
