@@ -1,5 +1,6 @@
 #include "TLiveDataGenerator.h"
 #include "core/base/Clock.h"
+#include "core/link/SerialPort.h"
 #include "core/base/Feedback.h"
 #include "core/link/TCommParameter.h"
 #include "core/livedata/TDataRecorder.h"
@@ -126,7 +127,8 @@ static void BM_LiveChainOverPty(benchmark::State& state) {
         UnattendedFeedback feedback;
         SystemClock clock;
         CompletionCounter counter;
-        TDataRecorder recorder(setup, feedback, clock, SerialLineFactory(port), &counter);
+        TPortState ports;
+        TDataRecorder recorder(setup, feedback, clock, SerialLineFactory(port, ports), &counter);
         // The clock starts with the first record; the run ends with its gap record a gap later.
         QElapsedTimer waited;
         waited.start();

@@ -195,11 +195,11 @@ int RecordCommand::Run(CliContext& context) {
         return 1;
     }
     // Tried once here, so a port that cannot be opened leaves no new file behind.
-    PortHandle probe = OpenPort(*port);
+    PortHandle probe = context.Configuration.Ports().Open(*port);
     if (!probe) {
         return port.CannotOpen();
     }
-    ClosePort(std::move(probe));
+    context.Configuration.Ports().Close(std::move(probe));
 
     TRecorderSetup setup = TRecorderSetup::FromConfiguration(context.Configuration);
     setup.DataFilePath = out;
@@ -210,7 +210,7 @@ int RecordCommand::Run(CliContext& context) {
     StopSignals signals;
     RecordListener listener(context, m_pictures);
     listener.SetFile(out);
-    auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time, SerialLineFactory(*port), &listener);
+    auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time, SerialLineFactory(*port, context.Configuration.Ports()), &listener);
     if (!recorder->IsFileUsable()) {
         return 1;
     }

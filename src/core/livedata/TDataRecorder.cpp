@@ -5,6 +5,7 @@
 #include "core/base/DayNumber.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/livedata/TCommunication.h"
 #include "core/livedata/TSerialLiveLine.h"
 
@@ -47,15 +48,16 @@ TRecorderSetup TRecorderSetup::FromConfiguration(const TConfiguration& configura
     setup.CopyDirectory = configuration.GetWorkDirectory();
     setup.InputCapacity = configuration.FifoCapacity;
     setup.GapForNewPageMs = configuration.GetGapForNewPage();
-    setup.OpenErrorText = Text(198);
-    setup.FormatErrorText = Text(194);
-    setup.OpenErrorCaption = Text(201);
-    setup.WriteErrorText = Text(196);
+    const TLanguage& language = configuration.Language();
+    setup.OpenErrorText = language.Text(Record::ErrorOpenFile);
+    setup.FormatErrorText = language.Text(Record::FileFormatNotValid);
+    setup.OpenErrorCaption = language.Text(201);
+    setup.WriteErrorText = language.Text(196);
     return setup;
 }
 
-TLiveLineFactory SerialLineFactory(const TCommParameter& port) {
-    return [port] { return std::make_unique<TSerialLiveLine>(port); };
+TLiveLineFactory SerialLineFactory(const TCommParameter& port, TPortState& ports) {
+    return [port, &ports] { return std::make_unique<TSerialLiveLine>(port, ports); };
 }
 
 TDataRecorder::TDataRecorder(TRecorderSetup setup, Feedback& feedback, Clock& clock, TLiveLineFactory lines,

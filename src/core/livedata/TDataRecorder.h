@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+class TPortState;
 class Clock;
 class Feedback;
 class QFile;
@@ -59,7 +60,7 @@ public:
 
 // Creates the line a receiver listens on; the serial port in the program.
 using TLiveLineFactory = std::function<std::unique_ptr<TLiveLine>()>;
-TLiveLineFactory SerialLineFactory(const TCommParameter& port);
+TLiveLineFactory SerialLineFactory(const TCommParameter& port, TPortState& ports);
 
 // The data recorder: a thread that writes every record the receiver delivers to the current
 // data file, keeps the file's picture table and passes the records on to the view.

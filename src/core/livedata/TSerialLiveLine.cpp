@@ -10,7 +10,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-TSerialLiveLine::TSerialLiveLine(TCommParameter settings) : m_settings(std::move(settings)) {
+TSerialLiveLine::TSerialLiveLine(TCommParameter settings, TPortState& ports)
+    : m_settings(std::move(settings)), m_ports(ports) {
     m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
@@ -22,10 +23,9 @@ TSerialLiveLine::~TSerialLiveLine() {
 
 bool TSerialLiveLine::Open() {
     // A fresh open is always attempted, whatever an earlier collection left behind.
-    SerialPortState::PortOpenFlag = false;
-    SerialPortState::SharedPortHandle.reset();
-    m_port = OpenPort(m_settings);
-    SerialPortState::SharedPortHandle = m_port;
+    m_ports.Forget();
+    m_port = m_ports.Open(m_settings);
+    m_ports.Share(m_port);
     if (!m_port || m_wake < 0) {
         return false;
     }
@@ -35,7 +35,7 @@ bool TSerialLiveLine::Open() {
 
 void TSerialLiveLine::Close() {
     m_fd = -1;
-    m_port = ClosePort(m_port);
+    m_port = m_ports.Close(m_port);
 }
 
 void TSerialLiveLine::Wake() {

@@ -11,7 +11,7 @@
 // eventfd that Wake signals.
 class TSerialLiveLine : public TLiveLine {
 public:
-    explicit TSerialLiveLine(TCommParameter settings);
+    TSerialLiveLine(TCommParameter settings, TPortState& ports);
     ~TSerialLiveLine() override;
 
     bool Open() override;
@@ -21,6 +21,7 @@ public:
 
 private:
     TCommParameter m_settings;
+    TPortState& m_ports;
     PortHandle m_port;
     int m_fd = -1;
     int m_wake = -1;
