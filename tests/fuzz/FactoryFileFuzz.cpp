@@ -1,11 +1,12 @@
 // The factory-settings file reader on arbitrary bytes: every file the sender loads goes through it.
 #include "core/factory/TFactoryFile.h"
+#include "core/base/Language.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const TFactoryLoad load = ReadFactoryFile(bytes, QStringLiteral("fuzz.fact"));
+    const TFactoryLoad load = ReadFactoryFile(bytes, QStringLiteral("fuzz.fact"), TLanguage());
     // Whatever was read, an accepted entry always has what acceptance asks of it.
     for (const TFactoryEntry& entry : load.Entries) {
         if (entry.WorkingAddress == 0 || entry.Value == 0 || entry.Name.size() < 20) {
