@@ -85,16 +85,21 @@ TEST(TLogger, StaysSilentWithoutAUsableDirectory) {
 }
 
 TEST(TLogger, LineFormat) {
-    const QLocale locale = QLocale::system();
-    const QDateTime when(QDate(2020, 2, 7), QTime(13, 43, 5));
-    const QString line = TLogger::FormatLine(when, 1, "Start Logging");
-    EXPECT_TRUE(line.startsWith(locale.toString(when.date(), QLocale::ShortFormat) + ' ')) << line.toStdString();
-    EXPECT_TRUE(line.contains("43")) << line.toStdString();
-    EXPECT_TRUE(line.endsWith(" [1] >> Start Logging\r\n")) << line.toStdString();
-    // At midnight exactly the time is left out.
-    const QDateTime midnight(QDate(2020, 2, 7), QTime(0, 0));
-    EXPECT_EQ(TLogger::FormatLine(midnight, 3, "x"),
-              locale.toString(midnight.date(), QLocale::ShortFormat) + " [3] >> x\r\n");
+    // The same text under any locale: a US or ISO desktop must not change the log's form.
+    const QLocale saved;
+    for (const char* name : {"de_DE", "en_US", "zh_TW"}) {
+        QLocale::setDefault(QLocale(QLatin1String(name)));
+        EXPECT_EQ(TLogger::FormatLine(QDateTime(QDate(2020, 2, 7), QTime(13, 43, 5)), 1, "Start Logging"),
+                  "07.02.2020 13:43:05 [1] >> Start Logging\r\n")
+            << name;
+        EXPECT_EQ(TLogger::FormatLine(QDateTime(QDate(2020, 12, 24), QTime(9, 5, 0)), 2, "x"),
+                  "24.12.2020 09:05:00 [2] >> x\r\n")
+            << name;
+        // At midnight exactly the time is left out.
+        EXPECT_EQ(TLogger::FormatLine(QDateTime(QDate(2020, 2, 7), QTime(0, 0)), 3, "x"), "07.02.2020 [3] >> x\r\n")
+            << name;
+    }
+    QLocale::setDefault(saved);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "core/base/TLogger.h"
 
-#include "core/base/LocaleText.h"
 
 TLogger::TLogger(std::function<QString()> workDirectory, Clock& clock)
     : m_workDirectory(std::move(workDirectory)), m_clock(clock) {
@@ -29,10 +28,11 @@ bool TLogger::OpenIn(const QString& directory) {
 }
 
 QString TLogger::FormatLine(const QDateTime& when, int level, const QString& message) {
-    // At midnight exactly the time is left out, as a date-time text has always been.
-    QString stamp = LocaleDateText(when.date());
+    // One fixed form whatever the desktop's locale: day, month, four-digit year, 24-hour time,
+    // so logs of different machines read and sort alike. At midnight exactly the time is left out.
+    QString stamp = when.date().toString(QStringLiteral("dd.MM.yyyy"));
     if (when.time().msecsSinceStartOfDay() != 0) {
-        stamp += QLatin1Char(' ') + LocaleTimeText(when.time());
+        stamp += QLatin1Char(' ') + when.time().toString(QStringLiteral("HH:mm:ss"));
     }
     return stamp + QStringLiteral(" [") + QString::number(level) + QStringLiteral("] >> ") + message +
            QStringLiteral("\r\n");
