@@ -76,7 +76,20 @@ TEST_F(ProgramTest, ChineseUsesFixedButtonWidths) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(Find<QToolButton>(&program.MainWindow(), kButtons[i])->width(), widths[i]) << kButtons[i];
     }
-    EXPECT_EQ(Find<QLabel>(program.Windows().Configuration, "SettingsSerialBaud")->width(), 70);
+    // The settings labels start at their Chinese widths and grow where the text needs more.
+    QWidget* settings = program.Windows().Configuration;
+    EXPECT_EQ(Find<QLabel>(settings, "SettingsSerialBaud")->minimumWidth(), 70);
+    settings->show();
+    for (int page = 0; page < 4; ++page) {
+        Find<QTabWidget>(settings, "PageControlConfiguration")->setCurrentIndex(page);
+        QApplication::processEvents();
+        for (QLabel* label : settings->findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->text().isEmpty()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+            }
+        }
+    }
+    settings->hide();
 }
 
 TEST_F(ProgramTest, WithoutADatabaseTheParameterWindowsRefuseWithAMessage) {

@@ -181,11 +181,17 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
     } else {
         s.WorkDirectory = StoredWorkDir();
     }
+    // Whatever folder is the working directory now is usable exactly when its database
+    // folder exists and can be written: also one refused at start-up and fixed since.
+    const QFileInfo databaseFolder(TConfiguration::DatabaseDirectoryFor(s.WorkDirectory));
+    s.WorkDirUsable = databaseFolder.isDir() && databaseFolder.isWritable() && databaseFolder.isExecutable();
 
+    // The database follows the working directory: never left open on a folder the log
+    // and the data files have moved away from.
+    if (m_database != nullptr) {
+        m_database->CloseDatabase();
+    }
     if (s.WorkDirUsable) {
-        if (m_database != nullptr) {
-            m_database->CloseDatabase();
-        }
         m_configuration.UpdateDatabaseDirectory();
         if (m_database != nullptr) {
             m_database->OpenDatabase();

@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,6 +25,10 @@
 TNumberEdit::TNumberEdit(const QString& objectName, bool signedDecimal, QWidget* parent)
     : QLineEdit(parent), m_signedDecimal(signedDecimal) {
     setObjectName(objectName);
+    // Text that does not come through the keyboard (the context menu's paste, a drop, an
+    // input method) must obey the same rule as typed characters.
+    setValidator(new QRegularExpressionValidator(
+        QRegularExpression(signedDecimal ? QStringLiteral("[-.0-9]*") : QStringLiteral("[0-9]*")), this));
 }
 
 void TNumberEdit::keyPressEvent(QKeyEvent* event) {
@@ -93,6 +99,31 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     }
 }
 
+int TDlgConfiguration::HelpContext() const {
+    switch (m_pages->currentIndex()) {
+    case General: {
+        const QWidget* focused = focusWidget();
+        const bool first = focused != nullptr && (focused == m_workDirectory || focused == m_tempFileName ||
+                                                  focused->objectName() == QLatin1String("SpeedBtnBrowseDir"));
+        return first ? 2420 : 2421;
+    }
+    case Delays:
+        return 2422;
+    case SerialPort:
+        return 2423;
+    default:
+        return 2424;
+    }
+}
+
+void TDlgConfiguration::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && ShowHelp) {
+        ShowHelp(HelpContext());
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 QLabel* TDlgConfiguration::Label(const QString& objectName, const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text, this);
     label->setObjectName(objectName);
@@ -122,9 +153,11 @@ QWidget* TDlgConfiguration::SpinField(TNumberEdit*& edit, const QString& objectN
     down->setObjectName(objectName + QStringLiteral("Down"));
     TNumberEdit* target = edit;
     const auto step = [target, minimum, maximum](int delta) {
+        // A fraction is kept ("12.5" up is "13.5"); an empty or unreadable field starts at 0.
         bool ok = false;
-        const int value = target->text().toInt(&ok);
-        target->setText(QString::number(std::clamp((ok ? value : 0) + delta, minimum, maximum)));
+        const double value = target->text().trimmed().toDouble(&ok);
+        const double next = ok ? value + delta : 0.0;
+        target->setText(QString::number(std::clamp(next, double(minimum), double(maximum)), 'g', 12));
     };
     connect(up, &QToolButton::clicked, box, [step] { step(1); });
     connect(down, &QToolButton::clicked, box, [step] { step(-1); });
@@ -332,9 +365,11 @@ QWidget* TDlgConfiguration::BuildLanguagePage() {
 }
 
 void TDlgConfiguration::ApplyChineseWidths() {
+    // The widths are where the Chinese labels start; a label that needs more gets it,
+    // a cut character helps nobody.
     for (const auto& [label, width] : m_chineseWidths) {
-        label->setFixedWidth(width);
-        label->setWordWrap(true);
+        label->setMinimumWidth(width);
+        label->setWordWrap(false);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLineEdit>
 
+#include <functional>
 #include <vector>
 
 class Feedback;
@@ -43,9 +44,14 @@ public:
     TDlgConfiguration(TConfiguration& configuration, Feedback& feedback, QWidget* parent = nullptr);
 
     void SetDatabase(TParameterDatabase* database) { m_editor.SetDatabase(database); }
+    // Opens the help at a context; F1 asks it for the page (and field) in use.
+    std::function<void(int)> ShowHelp;
+    // The help context of what has the focus now.
+    int HelpContext() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString Text(int record) const;
