@@ -5,7 +5,7 @@
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 
-#include "ProgramFixture.h"
+#include "ParameterWindowFixture.h"
 #include "SimulatorProcess.h"
 
 #include <QLabel>
@@ -18,43 +18,6 @@
 #include <deque>
 
 namespace {
-
-class ParameterWindow : public ProgramTest {
-protected:
-    TTable& Sets(Family family) { return m_program->MainWindow().Database().SetTable(family); }
-    void AddSet(Family family, const QString& name, const std::map<QString, double>& values = {}) {
-        TTable& sets = Sets(family);
-        sets.Insert();
-        sets.SetFieldText("Name", name);
-        for (const auto& [field, value] : values) {
-            sets.SetFieldFloat(field, value);
-        }
-        sets.Post();
-    }
-    TViewParameter* Open(Family family) {
-        TViewParameter* window = family == Family::Tkx
-                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
-                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
-        window->PrepareWindow();
-        window->show();
-        QApplication::setActiveWindow(window);
-        QApplication::processEvents();
-        return window;
-    }
-    // Types a value into a field and confirms it with Enter, as the technician does.
-    void Enter(QWidget* window, const char* edit, const QString& text) {
-        auto* field = Find<QLineEdit>(window, edit);
-        field->clear();
-        QTest::keyClicks(field, text);
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-    void Level(const QString& password) {
-        TPasswordForm* form = m_program->Windows().PasswordForm;
-        form->show();
-        QTest::keyClicks(Find<QLineEdit>(form, "Password"), password);
-        Find<QPushButton>(form, "FormPasswordBtOk")->click();
-    }
-};
 
 TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
     Start();
@@ -95,12 +58,12 @@ TEST_F(ParameterWindow, ValuesOutsideTheirRangeAreClampedWithTheirMessage) {
     Enter(window, "EditHWZero", "1500");
     ASSERT_EQ(m_feedback.Messages.size(), 2u); // the level message, then the range
     EXPECT_EQ(m_feedback.Messages[1].Caption, "Range Error");
-    EXPECT_EQ(m_feedback.Messages[1].Text, "Max. =    1000.00");
+    EXPECT_EQ(m_feedback.Messages[1].Text, "HW-zero\rMax. =    1000.00");
     EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("HWZero"), 1000);
     EXPECT_EQ(Find<QLineEdit>(window, "EditHWZero")->text(), "1000");
 
     Enter(window, "EditSIUDiff", "1" + QString(QLocale().decimalPoint()) + "25");
-    EXPECT_EQ(m_feedback.Messages.back().Text, "Min. =       5.00");
+    EXPECT_EQ(m_feedback.Messages.back().Text, Text(59) + "\rMin. =       5.00");
     EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("SIUDiff1"), 5);
 
     const auto before = m_feedback.Messages.size();
@@ -204,6 +167,7 @@ TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     tkx->BtnExportClick();
     EXPECT_EQ(m_feedback.Messages.back().Text, Text(195) + answer);
     EXPECT_EQ(requests.back().ProposedName, m_tree.Path("lift-a") + ".set"); // the last export's name
+    EXPECT_EQ(tkx->windowTitle(), "lift-a.set - WinTorvex32");               // a refused export names nothing
 
     // The text file last chosen is no choice for an import: the dialog insists on one.
     answer = m_tree.Path("lift-a.txt");
@@ -236,9 +200,13 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
     TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n", {simulator.Device()});
     m_feedback.PortChoice = 0;
     TViewParameter* window = program.Windows().ViewTKXParameter;
+    bool renaming = false;
     QTimer::singleShot(0, window, [&] {
         ASSERT_TRUE(Find<QPushButton>(window, "BtnRead")->isEnabled());
         Find<QPushButton>(window, "BtnRead")->click();
+        for (auto* editor : Find<QWidget>(window, "DBGridNameList")->findChildren<QLineEdit*>()) {
+            renaming = renaming || (editor->isVisible() && editor->selectedText() == "...");
+        }
         window->close();
     });
     Find<QAction>(&program.MainWindow(), "MenuParameterTKX")->trigger(); // as the technician opens it
@@ -247,6 +215,9 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
     EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("FastUp"), 8.0);
     EXPECT_EQ(Find<QLabel>(window, "LabelInfoController")->text(),
               "Connected controller: TKX  ( Software version: 2.220 )");
+    EXPECT_EQ(Find<QLabel>(window, "StatusController")->text(), Find<QLabel>(window, "LabelInfoController")->text());
+    EXPECT_EQ(Find<QLabel>(window, "StatusPort")->text(), "Serial port: " + simulator.Device());
+    EXPECT_TRUE(renaming); // the new set's name was open for editing, "..." selected
     EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse); // released when the window closed
 }
 

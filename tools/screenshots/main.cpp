@@ -1,5 +1,6 @@
 // Takes the screenshots of the documentation: the real windows, offscreen, in a
 // fresh home with the given language. Usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX
+#include "DialogShots.h"
 #include "FactoryScreenshots.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/app/TDlgConfiguration.h"
@@ -141,6 +142,7 @@ int main(int argc, char* argv[]) {
         window->hide();
     }
     ok = SavePrintoutShots(program, prefix) && ok;
+    ok = TakeDialogShots(program, prefix) && ok;
     ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
     ok = TakeServiceShots(program, clock, prefix) && ok;
     program.Windows().Help->ShowContext(242);

@@ -31,11 +31,12 @@ QString TParameterEditing::LimitText(const QString& prefix, double limit) {
     return prefix + QString::asprintf("%10.2f", limit);
 }
 
-void TParameterEditing::RangeError(const QString& text) const {
-    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError), text, MessageButtons::Ok);
+void TParameterEditing::RangeError(const QString& text, const QString& caption) const {
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError),
+                           caption.isEmpty() ? text : caption + QLatin1Char('\r') + text, MessageButtons::Ok);
 }
 
-double TParameterEditing::CheckParameterValue(const QString& name, double value) {
+double TParameterEditing::CheckParameterValue(const QString& name, double value, const QString& caption) {
     m_database.SetParameterFamily(m_family);
     TTable& metadata = m_database.TableParameterDBSettings();
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
@@ -59,7 +60,7 @@ double TParameterEditing::CheckParameterValue(const QString& name, double value)
     }
     if (value > maximum) {
         if (!valveType) {
-            RangeError(LimitText(QStringLiteral("Max. = "), maximum));
+            RangeError(LimitText(QStringLiteral("Max. = "), maximum), caption);
         }
         return maximum;
     }
@@ -67,7 +68,7 @@ double TParameterEditing::CheckParameterValue(const QString& name, double value)
         return unavailable ? kUnavailable : value;
     }
     if (!valveType) {
-        RangeError(LimitText(QStringLiteral("Min. = "), minimum));
+        RangeError(LimitText(QStringLiteral("Min. = "), minimum), caption);
     }
     return minimum;
 }
@@ -85,6 +86,9 @@ bool TParameterEditing::LevelAllows(const QString& field, int level) {
 
 std::map<QString, QString> TParameterEditing::RangeHints(bool psi) {
     std::map<QString, QString> hints;
+    // Building hints restricts the metadata to one family only for as long as it takes:
+    // whoever looks at the metadata afterwards still sees what he saw before.
+    const Family family = m_database.ParameterFamily();
     try {
         m_database.SetParameterFamily(m_family);
         TTable& metadata = m_database.TableParameterDBSettings();
@@ -114,6 +118,11 @@ std::map<QString, QString> TParameterEditing::RangeHints(bool psi) {
         }
     } catch (const TableError&) {
         // Hints are a help, not a condition: a table problem leaves the rest without one.
+    }
+    try {
+        m_database.SetParameterFamily(family);
+    } catch (const TableError&) {
+        // The restriction stays as it is; the next window or list sets its own.
     }
     return hints;
 }
@@ -150,4 +159,23 @@ void TParameterEditing::ConvertToBar() {
     if (current >= 0) {
         sets.MoveTo(current);
     }
+}
+
+void TParameterEditing::CurrentToBar() {
+    TTable& sets = m_database.SetTable(m_family);
+    if (!sets.IsOpen() || sets.IsEmpty() || sets.FieldIsNull("OffsetSolUpInPsi")) {
+        return;
+    }
+    sets.Edit();
+    sets.SetFieldFloat("OffsetSolUp", Conversion::PsiToBar(sets.FieldAsFloat("OffsetSolUpInPsi")));
+}
+
+void TParameterEditing::CurrentToPsi() {
+    TTable& sets = m_database.SetTable(m_family);
+    if (!sets.IsOpen() || sets.IsEmpty()) {
+        return;
+    }
+    sets.Edit();
+    sets.SetFieldFloat("OffsetSolUpInPsi", Conversion::BarToPsi(sets.FieldAsFloat("OffsetSolUp")));
+    sets.Post();
 }

@@ -21,7 +21,8 @@ public:
 
     // The value clamped to the metadata range (with its message); for ValveType also the
     // family check (kUnavailable for a code of the other family).
-    double CheckParameterValue(const QString& name, double value);
+    // caption: the field's caption, put before the range message so it says which field it is about.
+    double CheckParameterValue(const QString& name, double value, const QString& caption = QString());
     // Whether the level may edit (and send) the field.
     bool LevelAllows(const QString& field, int level);
     // The range hint of every numeric field of the family, by field name. For the TKX
@@ -32,6 +33,10 @@ public:
     // psi selected), and back (closing it). A table error ends the walk silently.
     void ConvertToPsi();
     void ConvertToBar();
+    // The same for the current set alone: its bar value follows a psi value as soon as
+    // it is typed, and a set that arrives while psi is shown gets its psi value.
+    void CurrentToBar();
+    void CurrentToPsi();
 
     // "Max. = " / "Min. = " and the limit right-aligned in 10 with two decimals and a point.
     static QString LimitText(const QString& prefix, double limit);
@@ -39,7 +44,7 @@ public:
 private:
     QString FamilyType() const;
     QString Text(int record) const;
-    void RangeError(const QString& text) const;
+    void RangeError(const QString& text, const QString& caption = QString()) const;
 
     TParameterDatabase& m_database;
     Feedback& m_feedback;

@@ -1,5 +1,7 @@
 #include "gui/access/TPasswordForm.h"
 
+#include "gui/app/TitleFit.h"
+
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
@@ -44,6 +46,7 @@ void TPasswordForm::FormCreate() {
     m_level.Activate(); // opening the dialog already logs out
     m_password->clear();
     setWindowTitle(m_language.Text(Record::PasswordInput) + QStringLiteral(" (WinTorvex32)"));
+    KeepCaptionWhole(this);
     m_ok->setText(m_language.Text(Record::ButtonOk));
     m_cancel->setText(m_language.Text(Record::ButtonCancel));
 }

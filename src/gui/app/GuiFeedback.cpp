@@ -3,7 +3,9 @@
 #include "gui/app/TDlgSelectCommPort.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 QString GuiFeedback::ForDisplay(QString text) {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -17,7 +19,8 @@ MessageAnswer GuiFeedback::ShowMessage(MessageKind kind, const QString& caption,
                                                                       : QMessageBox::NoIcon;
     QMessageBox box(icon, caption, ForDisplay(text),
                     buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    m_parent);
+                    Owner());
+    FitCaption(box);
     const int answer = box.exec();
     if (buttons == MessageButtons::YesNo) {
         return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -25,8 +28,28 @@ MessageAnswer GuiFeedback::ShowMessage(MessageKind kind, const QString& caption,
     return MessageAnswer::Ok;
 }
 
+QWidget* GuiFeedback::Owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->isVisible()) {
+        return modal;
+    }
+    if (QWidget* active = QApplication::activeWindow(); active != nullptr && active->isVisible()) {
+        return active;
+    }
+    return m_parent;
+}
+
+void GuiFeedback::FitCaption(QMessageBox& box) {
+    // The title bar has no room of its own: a caption longer than the text would be cut.
+    // Room for the caption, the window buttons and the icon.
+    const int wanted = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
+
 std::optional<QString> GuiFeedback::ChoosePort(const QStringList& names) {
-    TDlgSelectCommPort dialog(*m_language, m_parent);
+    TDlgSelectCommPort dialog(*m_language, Owner());
     dialog.SetPorts(names);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

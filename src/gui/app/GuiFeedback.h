@@ -3,6 +3,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 
+class QMessageBox;
 class QWidget;
 
 // Feedback as the technician sees it: message boxes and the port selection dialog.
@@ -20,6 +21,11 @@ public:
 
     // Message texts carry "\r" as their line break.
     static QString ForDisplay(QString text);
+    // The window a box belongs to: the one the technician works in, so the box opens
+    // centred on it and not on the strip of the main window.
+    QWidget* Owner() const;
+    // Makes a box wide enough for its whole caption.
+    static void FitCaption(QMessageBox& box);
 
 private:
     QWidget* m_parent;

@@ -1,5 +1,7 @@
 #include "gui/app/TDlgSelectCommPort.h"
 
+#include "gui/app/TitleFit.h"
+
 #include "core/base/Language.h"
 #include "core/base/Records.h"
 
@@ -12,6 +14,7 @@
 TDlgSelectCommPort::TDlgSelectCommPort(const TLanguage& language, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgSelectCommPort"));
     setWindowTitle(language.Text(247));
+    KeepCaptionWhole(this);
     m_label = new QLabel(language.Text(128), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_list = new QListWidget(this);

@@ -10,6 +10,7 @@
 #include "core/access/TControllerPassword.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/THelpViewer.h"
+#include "gui/app/TStatusLine.h"
 #include "gui/app/TProgram.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/params/TParamConfigForm.h"
@@ -25,6 +26,8 @@
 #include "core/base/Records.h"
 #include "core/params/TParameterDatabase.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -51,10 +54,13 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
     m_standardBar = new QToolBar(this);
     m_standardBar->setObjectName(QStringLiteral("ToolBarStandard"));
     m_standardBar->hide(); // never shown: every function lives in the menus
+    m_standardBar->toggleViewAction()->setEnabled(false);
     m_menuBar = new QToolBar(this);
     m_menuBar->setObjectName(QStringLiteral("ToolBarMenu"));
     m_menuBar->setMovable(false);
     m_menuBar->setFloatable(false);
+    m_menuBar->toggleViewAction()->setEnabled(false);
+    m_menuBar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(m_menuBar);
 
     if (m_configuration.IsWorkDirectoryUsable()) {
@@ -111,6 +117,16 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
 
     // Only as tall as the menu bar: every function opens its own window.
     const int height = m_menuBar->sizeHint().height();
+    setMinimumHeight(height);
+    setMaximumHeight(height);
+}
+
+void TFormMain::SetStatus(TSessionStatus* status) {
+    m_status = status;
+    auto* line = new TStatusLine(m_configuration.Language(), status, this);
+    setStatusBar(line);
+    // Still only as tall as its bars.
+    const int height = m_menuBar->sizeHint().height() + line->sizeHint().height();
     setMinimumHeight(height);
     setMaximumHeight(height);
 }
@@ -187,9 +203,16 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    m_menuBar->setMinimumWidth(width());
+void TFormMain::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted()) {
+        return;
+    }
+    // The program ends with its main window: the help viewer must not keep it alive.
+    if (m_windows != nullptr && m_windows->Help != nullptr) {
+        m_windows->Help->close();
+    }
+    QCoreApplication::quit();
 }
 
 void TFormMain::ShowHelp(int helpContext) {
@@ -238,6 +261,9 @@ void TFormMain::MenuParameterITKXClick() {
 
 void TFormMain::ShowParameterWindow(TViewParameter& window) {
     TCommParameter* port = m_configuration.SelectPort(); // the window opens also without one
+    if (m_status != nullptr) {
+        m_status->SetPort(port != nullptr ? port->Name : QString());
+    }
     window.SetPort(port);
     window.PrepareWindow();
     window.exec();
@@ -246,8 +272,18 @@ void TFormMain::ShowParameterWindow(TViewParameter& window) {
     }
 }
 
+bool TFormMain::ConfirmOverwrite(const char* item) {
+    // These commands replace the controller's working settings: one stray click must not.
+    const QAction* action = findChild<QAction*>(QLatin1String(item));
+    const QString what = action != nullptr ? action->text().remove(QLatin1Char('&')) : QString();
+    return m_feedback.ShowMessage(MessageKind::Warning, Caption().trimmed(), what + QStringLiteral("?"),
+                                  MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 void TFormMain::SubMenuLoadFactorySettingsClick() {
-    RunControllerCommand(MainCommand::LoadFactorySettings);
+    if (ConfirmOverwrite("SubMenuLoadFactorySettings")) {
+        RunControllerCommand(MainCommand::LoadFactorySettings);
+    }
 }
 
 void TFormMain::SubMenuEditFactorySettingsClick() {
@@ -259,7 +295,9 @@ void TFormMain::SubMenuEditFactorySettingsClick() {
 void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings->exec(); }
 
 void TFormMain::SubMenuLoadUserSettingsClick() {
-    RunControllerCommand(MainCommand::LoadUserSettings);
+    if (ConfirmOverwrite("SubMenuLoadUserSettings")) {
+        RunControllerCommand(MainCommand::LoadUserSettings);
+    }
 }
 
 void TFormMain::SubMenuSaveUserSettingsClick() {

@@ -14,6 +14,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class TConfiguration;
+class TSessionStatus;
 class TParameterDatabase;
 class TViewParameter;
 struct TProgramWindows;
@@ -30,6 +31,8 @@ public:
 
     // The windows created after this one; the menus open them.
     void SetWindows(TProgramWindows* windows) { m_windows = windows; }
+    // The status line under the menu bar.
+    void SetStatus(TSessionStatus* status);
     TParameterDatabase& Database() { return *m_database; }
 
     // Shows and enables, or hides and disables, the items that depend on the password level.
@@ -38,9 +41,12 @@ public:
     // The help file of the current language, opened at a help context (0: its index).
     void ShowHelp(int helpContext);
 
+    // No context menu on the bars: the menu bar cannot be hidden by a stray right click.
+    QMenu* createPopupMenu() override { return nullptr; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QString Text(int record) const;
@@ -54,6 +60,8 @@ private:
     void ShowWithPort(Window& window);
     void ShowParameterWindow(TViewParameter& window);
     void RunControllerCommand(MainCommand command);
+    // Yes/No before a command that overwrites the controller's working settings.
+    bool ConfirmOverwrite(const char* item);
 
     void MenuFileExitClick();
     void MenuParameterTKXClick();
@@ -85,4 +93,5 @@ private:
     TProgramWindows* m_windows = nullptr;
     QToolBar* m_menuBar = nullptr;
     QToolBar* m_standardBar = nullptr;
+    TSessionStatus* m_status = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "gui/app/TProgram.h"
+#include "gui/app/TStatusLine.h"
 
 #include "gui/app/GuiClock.h"
 #include "gui/app/GuiFeedback.h"
@@ -22,6 +23,8 @@
 #include "core/base/TLogger.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 template <typename T, typename... Args>
@@ -49,22 +52,34 @@ TProgram::TProgram(Options options) {
     if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
         gui->SetLanguage(&language);
     }
+    // Qt's own buttons and dialogs speak the program's language too.
+    if (const QString qtTexts = QtTextsFile(m_configuration->GetLanguageIndex()); !qtTexts.isEmpty()) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(qtTexts, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            m_qtTexts = std::move(translator);
+        }
+    }
     m_configurationDialog = std::make_unique<TDlgConfiguration>(*m_configuration, *m_ui);
     m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
 
+    m_status = std::make_unique<TSessionStatus>();
     m_formMain = std::make_unique<TFormMain>(*m_configuration, *m_ui, *m_clock);
+    m_formMain->SetStatus(m_status.get());
     if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
         gui->SetParent(m_formMain.get());
     }
     m_configurationDialog->SetDatabase(&m_formMain->Database());
 
     m_windows.Configuration = m_configurationDialog.get();
-    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, language, *m_ui, *m_logger,
-                                                 [this](const auto& state) { m_formMain->ApplyMenuState(state); });
+    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, language, *m_ui, *m_logger, [this](const auto& state) {
+        m_formMain->ApplyMenuState(state);
+        m_status->SetLevel(m_windows.PasswordForm->GetPasswordLevel());
+    });
     m_windows.Zoom = Keep<TZoom>(m_windowObjects, language);
     const TParameterWindowContext parameterContext{m_formMain->Database(), *m_configuration, *m_ui, *m_clock,
                                                    [this] { return m_windows.PasswordForm->GetPasswordLevel(); },
-                                                   [this] { return m_windows.ExportImport; }};
+                                                   [this] { return m_windows.ExportImport; }, m_status.get()};
     m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
     m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
     m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, m_formMain->Database(), *m_ui);
@@ -78,9 +93,32 @@ TProgram::TProgram(Options options) {
     m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, m_formMain->Database(), *m_configuration, *m_ui, *m_clock);
     m_windows.Help = Keep<THelpViewer>(m_windowObjects, language, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
+    m_configurationDialog->ShowHelp = [this](int context) { m_formMain->ShowHelp(context); };
+}
+
+QString TProgram::QtTextsFile(int languageIndex) {
+    switch (languageIndex) {
+    case 1:
+        return QStringLiteral("qtbase_de");
+    case 3:
+        return QStringLiteral("qtbase_fr");
+    case 4:
+        return QStringLiteral("qtbase_it");
+    case 5:
+        return QStringLiteral("qtbase_es");
+    case 6:
+        return QStringLiteral("qtbase_pl");
+    case 7:
+        return QStringLiteral("qtbase_zh_TW");
+    default:
+        return QString(); // English: Qt's own texts as they are
+    }
 }
 
 TProgram::~TProgram() {
+    if (m_qtTexts) {
+        QCoreApplication::removeTranslator(m_qtTexts.get());
+    }
     m_formMain.reset(); // closes the database
     m_windowObjects.clear();
     m_logger.reset();   // its last line

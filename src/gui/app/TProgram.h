@@ -8,6 +8,7 @@
 #include <vector>
 
 class Clock;
+class QTranslator;
 class Feedback;
 class TAboutBox;
 class TDlgConfiguration;
@@ -26,6 +27,7 @@ class TSaveFactorySettingsForm;
 class TViewITKXParameter;
 class TViewTKXParameter;
 class TZoom;
+class TSessionStatus;
 
 
 // The windows created once at start and kept for the whole run.
@@ -69,13 +71,19 @@ public:
     TFormMain& MainWindow() { return *m_formMain; }
     TProgramWindows& Windows() { return m_windows; }
     Feedback& Ui() { return *m_ui; }
+    TSessionStatus& Status() { return *m_status; }
+
+    // The file of Qt's own texts (buttons, file dialogs) for a language index; empty for English.
+    static QString QtTextsFile(int languageIndex);
 
 private:
+    std::unique_ptr<QTranslator> m_qtTexts;
     std::unique_ptr<Feedback> m_ownFeedback;
     std::unique_ptr<Clock> m_ownClock;
     Feedback* m_ui;
     Clock* m_clock;
     std::unique_ptr<TConfiguration> m_configuration;
+    std::unique_ptr<TSessionStatus> m_status;
     std::unique_ptr<TDlgConfiguration> m_configurationDialog;
     std::unique_ptr<TLogger> m_logger;
     std::unique_ptr<TFormMain> m_formMain;

@@ -59,7 +59,16 @@ void TFieldLink::Write(const std::function<void(TTable&)>& write) {
     m_writing = false;
 }
 
-TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent) { setObjectName(objectName); }
+TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent) {
+    setObjectName(objectName);
+    // The first typed character puts the record into edit state, so Save and Cancel are
+    // there for it at once.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (m_link.HasRecord()) {
+            m_link.Write([](TTable&) {});
+        }
+    });
+}
 
 void TDBEdit::Bind(TTable* table, const QString& field) { m_link.Bind(this, table, field, [this] { Show(); }); }
 
@@ -109,16 +118,19 @@ bool TDBEdit::Store() {
 }
 
 void TDBEdit::focusOutEvent(QFocusEvent* event) {
+    // Only a field the user changed is checked: leaving an untouched one, or losing the
+    // focus to the message box of a check, must not check (and clamp) it again.
+    const bool changed = isModified();
     QLineEdit::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && Store()) {
-        Q_EMIT ValueEntered();
+    if (event->reason() != Qt::PopupFocusReason && Store() && changed) {
+        Q_EMIT ValueEntered(false);
     }
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (Store()) {
-            Q_EMIT ValueEntered();
+            Q_EMIT ValueEntered(true);
         }
         return;
     }
@@ -218,14 +230,19 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, const TLanguage& language, F
             }
         }
     });
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_updating || m_table == nullptr) {
             return;
         }
+        // Read the new name before moving the table: the move shows the stored names again.
+        const QString name = item->text();
+        const int row = item->row();
         try {
-            m_table->MoveTo(item->row());
+            m_table->MoveTo(row);
             m_table->Edit();
-            m_table->SetFieldText(QStringLiteral("Name"), item->text());
+            m_table->SetFieldText(QStringLiteral("Name"), name);
             m_table->Post();
         } catch (const TableError& error) {
             m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
@@ -267,6 +284,13 @@ void TDBNameGrid::Show() {
     m_updating = false;
 }
 
+void TDBNameGrid::EditCurrentName() {
+    if (QTableWidgetItem* cell = currentItem()) {
+        setFocus();
+        editItem(cell); // the line editor opens with its whole text selected
+    }
+}
+
 void TDBNameGrid::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete && m_table != nullptr && !m_table->IsEmpty() && state() != EditingState) {
         if (m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
@@ -306,6 +330,9 @@ TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language,
         connect(button, &QToolButton::clicked, this, [this, action, asks] {
             if (m_table == nullptr || !m_table->IsOpen()) {
                 return;
+            }
+            if (BeforeAction) {
+                BeforeAction();
             }
             if (asks && m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
                                                m_language.Text(156) + QStringLiteral("?"),

@@ -52,8 +52,8 @@ public:
     static bool Parse(const QString& text, double& value);
 
 Q_SIGNALS:
-    // The user left the field or pressed Enter, after the value was stored.
-    void ValueEntered();
+    // Enter was pressed, or the user left a field he had changed; sent after the value was stored.
+    void ValueEntered(bool byEnter);
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -112,6 +112,8 @@ class TDBNameGrid : public QTableWidget {
 public:
     TDBNameGrid(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent = nullptr);
     void Bind(TTable* table);
+    // Opens the current set's name for editing, its text selected.
+    void EditCurrentName();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -130,6 +132,9 @@ class TDBNavigator : public QWidget {
 public:
     TDBNavigator(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent = nullptr);
     void Bind(TTable* table);
+    // Runs before every button's action: the buttons take no focus, so the window hands
+    // over what is still being typed before the cursor moves or the record is saved.
+    std::function<void()> BeforeAction;
 
 private:
     void UpdateButtons();

@@ -11,12 +11,14 @@
 #include "core/params/TParameterDatabase.h"
 
 #include "gui/params/TExportImportForm.h"
+#include "gui/app/TStatusLine.h"
 
 #include "core/params/TServiceReport.h"
 #include "core/params/TSetFiles.h"
 #include "gui/params/TSetPrinting.h"
 
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -124,7 +126,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 if (hint != hints.end() && !calibration.contains(field)) {
                     edit->setToolTip(QString(hint->second).replace(QLatin1Char('\r'), QLatin1Char('\n')));
                 }
-                connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditChange(edit); });
+                connect(edit, &TDBEdit::ValueEntered, this, [this, edit](bool byEnter) { EditChange(edit, byEnter); });
                 m_edits[control] = edit;
                 widget = edit;
             } else {
@@ -150,6 +152,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             if (c.Leveled) {
                 m_leveled.emplace_back(widget, field);
             }
+            m_captions[control] = caption;
             auto* captionLabel = new QLabel(caption, page);
             captionLabel->setBuddy(widget);
             grid->addWidget(captionLabel, row, column);
@@ -175,9 +178,15 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     information->setObjectName(QStringLiteral("TabSheetInformation"));
     m_info = new TDBMemo(QStringLiteral("DBInfoMemo"), information);
     m_errors = new TDBMemo(QStringLiteral("DBErrorMemo"), information);
+    // Read-only but not disabled: black text the technician can select and copy, in a
+    // fixed pitch with tab stops so that the value columns line up.
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (TDBMemo* memo : {m_info, m_errors}) {
         memo->setReadOnly(true);
-        memo->setEnabled(false);
+        memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        memo->setFont(fixed);
+        memo->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0')) * 24);
+        memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     }
     auto* infoLayout = new QGridLayout(information);
     infoLayout->addWidget(new QLabel(Text(73), information), 0, 0);
@@ -243,6 +252,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                                                                                       : QString();
     };
 
+    m_navigator->BeforeAction = [this] { CommitPendingEdit(); };
     if (sets != nullptr) {
         m_navigator->Bind(sets);
         m_names->Bind(sets);
@@ -257,10 +267,16 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     auto* middle = new QHBoxLayout;
     middle->addLayout(left);
     middle->addLayout(right, 1);
+    m_statusLine = new TStatusLine(Language(), m_context.Status, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_navigator);
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
+    layout->addWidget(m_statusLine);
+    if (sets != nullptr) {
+        // A set appearing or going decides whether there is anything to send.
+        connect(sets, &TTable::DataChanged, this, &TViewParameter::UpdateTransferButtons);
+    }
 
     m_transfer.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
     m_transfer.ButtonsEnabled = [this](bool enabled) { SetButtonsEnabled(enabled); };
@@ -278,9 +294,8 @@ void TViewParameter::PrepareWindow() {
 
 void TViewParameter::showEvent(QShowEvent* event) {
     m_context.Database.SetParameterFamily(m_family);
-    const bool port = m_transfer.Port != nullptr;
-    m_buttons[0]->setEnabled(port);
-    m_buttons[1]->setEnabled(port);
+    m_busy = false;
+    UpdateTransferButtons();
     setWindowTitle(CaptionText());
     m_infoController->clear();
     m_progress->setValue(0);
@@ -288,12 +303,37 @@ void TViewParameter::showEvent(QShowEvent* event) {
 }
 
 void TViewParameter::SetButtonsEnabled(bool enabled) {
+    m_busy = !enabled;
     for (QPushButton* button : m_buttons) {
-        button->setEnabled(enabled && (button != m_buttons[0] && button != m_buttons[1] ? true : m_transfer.Port != nullptr));
+        button->setEnabled(enabled);
     }
+    UpdateTransferButtons();
 }
 
-void TViewParameter::EditChange(TDBEdit* edit) {
+void TViewParameter::UpdateTransferButtons() {
+    if (m_buttons.size() < 2) {
+        return;
+    }
+    const bool port = m_transfer.Port != nullptr;
+    bool set = false;
+    if (m_context.Configuration.DatabaseAvailable) {
+        const TTable& sets = Sets();
+        set = sets.IsOpen() && !sets.IsEmpty();
+    }
+    // Writing no set at all would put zero into every parameter of the controller.
+    m_buttons[0]->setEnabled(!m_busy && port);
+    m_buttons[1]->setEnabled(!m_busy && port && set);
+}
+
+QString TViewParameter::CaptionOf(const QString& control) const {
+    const auto it = m_captions.find(control);
+    return it == m_captions.end() ? QString() : QString(it->second).remove(QLatin1Char('&'));
+}
+
+void TViewParameter::EditChange(TDBEdit* edit, bool byEnter) {
+    if (byEnter) {
+        m_names->setFocus();
+    }
     if (edit->text().trimmed().isEmpty()) {
         m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(260), MessageButtons::Ok);
         return;
@@ -302,16 +342,40 @@ void TViewParameter::EditChange(TDBEdit* edit) {
     if (!TDBEdit::Parse(edit->text(), value)) {
         return;
     }
-    const double checked = m_editing.CheckParameterValue(edit->Field(), value);
-    if (checked != value) {
-        try {
+    try {
+        const double checked = m_editing.CheckParameterValue(edit->Field(), value, CaptionOf(edit->objectName()));
+        if (checked != value) {
             Sets().Edit();
             Sets().SetFieldFloat(edit->Field(), checked);
+        }
+        ValueStored(edit);
+    } catch (const TableError& error) {
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+    }
+}
+
+void TViewParameter::CommitPendingEdit() {
+    QWidget* focused = focusWidget();
+    if (auto* edit = qobject_cast<TDBEdit*>(focused); edit != nullptr && edit->isModified() && edit->Store()) {
+        EditChange(edit);
+    } else if (auto* memo = qobject_cast<TDBMemo*>(focused)) {
+        memo->Store();
+    }
+}
+
+void TViewParameter::done(int result) {
+    CommitPendingEdit();
+    if (m_context.Configuration.DatabaseAvailable) {
+        try {
+            TTable& sets = Sets();
+            if (sets.IsOpen() && (sets.GetState() == TTable::State::Edit || sets.GetState() == TTable::State::Insert)) {
+                sets.Post(); // what the technician typed is kept when the window goes
+            }
         } catch (const TableError& error) {
             m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         }
     }
-    m_names->setFocus();
+    QDialog::done(result);
 }
 
 void TViewParameter::ValveTypeChange() {
@@ -353,8 +417,7 @@ void TViewParameter::ValveTypeChange() {
         }
         m_progress->setValue(98);
         m_context.Time.Sleep(500);
-        m_transfer.Read(); // the controller's new values come back as a new set
-        m_infoController->setText(m_transfer.InfoLabel());
+        BtnReadClick(); // the controller's new values come back as a new set
     } catch (const TableError&) {
         m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), Text(175), MessageButtons::Ok);
         SetButtonsEnabled(true);
@@ -364,15 +427,35 @@ void TViewParameter::ValveTypeChange() {
 }
 
 void TViewParameter::BtnReadClick() {
+    CommitPendingEdit();
+    const int before = m_context.Configuration.DatabaseAvailable ? Sets().RecordCount() : 0;
     m_transfer.Read();
+    const bool arrived = m_context.Configuration.DatabaseAvailable && Sets().RecordCount() > before;
+    if (arrived) {
+        SetsArrived();
+    }
     m_infoController->setText(m_transfer.InfoLabel());
-    m_names->setFocus();
+    if (m_context.Status != nullptr) {
+        m_context.Status->SetController(m_transfer.InfoLabel());
+    }
+    if (arrived) {
+        m_names->EditCurrentName(); // the technician names the new set at once
+    } else {
+        m_names->setFocus();
+    }
 }
 
 void TViewParameter::BtnWriteClick() {
+    CommitPendingEdit();
+    if (!m_context.Configuration.DatabaseAvailable || Sets().IsEmpty()) {
+        return; // nothing to send: the button is disabled, a shortcut must not get round it
+    }
     const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
     m_transfer.Write(level, Language().UsImperial(), m_eepromWriteDelay);
     m_infoController->setText(m_transfer.InfoLabel());
+    if (m_context.Status != nullptr) {
+        m_context.Status->SetController(m_transfer.InfoLabel());
+    }
     m_names->setFocus();
 }
 
@@ -404,6 +487,7 @@ int TViewParameter::ChooseKind(bool forExport) {
 }
 
 void TViewParameter::BtnExportClick() {
+    CommitPendingEdit();
     const int choice = ChooseKind(true);
     const struct {
         int Choice;
@@ -432,7 +516,6 @@ void TViewParameter::BtnExportClick() {
         m_lastFileName = chosen;
         const QFileInfo info(chosen);
         m_lastBaseName = info.path() + QLatin1Char('/') + info.completeBaseName();
-        setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
         if (!chosen.endsWith(QLatin1Char('.') + extension)) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + chosen,
                                      MessageButtons::Ok);
@@ -443,7 +526,10 @@ void TViewParameter::BtnExportClick() {
         const QString failure = TSetFiles::FailureText(files.Export(kind.Kind, chosen), true, chosen, Language());
         if (!failure.isEmpty()) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
+            return;
         }
+        // Only a file that was written names the window.
+        setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
         return;
     }
 }
@@ -477,7 +563,9 @@ void TViewParameter::BtnImportClick() {
     files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
     const TSetFiles::Result result = files.Import(
         choice == TExportImportForm::CurrentSet ? TSetFiles::Kind::Set : TSetFiles::Kind::AllSets, chosen);
-    if (result != TSetFiles::Ok) {
+    if (result == TSetFiles::Ok) {
+        SetsArrived();
+    } else {
         setWindowTitle(CaptionText());
         const QString failure = TSetFiles::FailureText(result, false, chosen, Language());
         if (!failure.isEmpty()) {
@@ -561,6 +649,7 @@ void TViewParameter::BtnPrintClick() { PrintPages(false); }
 void TViewParameter::BtnServiceReportClick() { PrintPages(true); }
 
 void TViewParameter::PrintPages(bool report) {
+    CommitPendingEdit();
     m_progress->setValue(0);
     if (Sets().IsEmpty()) {
         return; // no set to print

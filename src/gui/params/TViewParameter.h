@@ -29,6 +29,8 @@ class TDBNavigator;
 class TExportImportForm;
 class TParameterDatabase;
 class TTable;
+class TSessionStatus;
+class TStatusLine;
 
 // What a parameter window needs of the program.
 struct TParameterWindowContext {
@@ -38,6 +40,7 @@ struct TParameterWindowContext {
     Clock& Time;
     std::function<int()> PasswordLevel;
     std::function<TExportImportForm*()> ChoiceForm; // the kind-choice dialog, made after the windows
+    TSessionStatus* Status = nullptr;               // port, controller and level shown in the status line
 };
 
 // What a file dialog is asked for; the answer is a full path, or empty when cancelled.
@@ -108,9 +111,15 @@ public:
     std::function<bool(QPrinter&)> ChoosePrinter;
     void BtnPrintClick();
     void BtnServiceReportClick();
-    void EditChange(TDBEdit* edit);
+    // The value check of a field the user left or confirmed; Enter also moves the focus to the name grid.
+    void EditChange(TDBEdit* edit, bool byEnter = false);
     double CheckParameterValue(const QString& field, double value) { return m_editing.CheckParameterValue(field, value); }
     void ValveTypeChange();
+    // Stores and checks what is still being typed in the focused field, before anything
+    // moves the cursor, saves, sends or closes.
+    void CommitPendingEdit();
+    // The caption beside a control ("Relevelling"), as the range messages name it.
+    QString CaptionOf(const QString& control) const;
 
 protected:
     // The texts of the language chosen now.
@@ -122,6 +131,11 @@ protected:
     virtual QString Prefix() const = 0; // "FormParamTKX" / "FormParamVF"
     virtual QString ErrorLabelName() const = 0;
     void showEvent(QShowEvent* event) override;
+    // Every way out (Exit, Esc, the title bar) passes here.
+    void done(int result) override;
+    // Hooks of the family's window: a value was stored by the user; new sets arrived.
+    virtual void ValueStored(TDBEdit* edit) { (void)edit; }
+    virtual void SetsArrived() {}
 
     TTable& Sets();
     TDBEdit* Edit(const QString& control) const;
@@ -133,6 +147,7 @@ protected:
     TParameterTransfer m_transfer;
     std::map<QString, TDBEdit*> m_edits;       // by control name
     std::map<QString, TDBLookupComboBox*> m_lists;
+    std::map<QString, QString> m_captions; // by control name
     std::vector<std::pair<QWidget*, QString>> m_leveled; // control and the field it is bound to
 
 private:
@@ -140,6 +155,9 @@ private:
     void BtnWriteClick();
     void EditLocatorChange(const QString& text);
     void SetButtonsEnabled(bool enabled);
+    // Receive needs a port; Send a port and a set. The status line says what is missing.
+    void UpdateTransferButtons();
+    bool m_busy = false;
     // The kind-choice dialog until a kind is chosen (or it is cancelled): its choice.
     int ChooseKind(bool forExport);
     virtual QStringList ExportFilters() const;
@@ -159,5 +177,6 @@ private:
     TDBMemo* m_errors = nullptr;
     QLabel* m_infoController = nullptr;
     QProgressBar* m_progress = nullptr;
+    TStatusLine* m_statusLine = nullptr;
     std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit, service report
 };

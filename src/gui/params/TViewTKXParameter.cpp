@@ -4,8 +4,9 @@
 
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
+#include "core/base/Feedback.h"
+#include "core/params/TTable.h"
 
-#include <QEvent>
 #include <QLabel>
 
 namespace {
@@ -41,8 +42,13 @@ TViewTKXParameter::TViewTKXParameter(TParameterWindowContext context, QWidget* p
     : TViewParameter(std::move(context), Family::Tkx, parent) {
     setObjectName(QStringLiteral("ViewTKXParameter"));
     Build(Pages());
+    if (m_context.Configuration.DatabaseAvailable) {
+        m_barHint = m_editing.RangeHints(false)[QStringLiteral("OffsetSolUp")];
+        m_psiHint = m_editing.RangeHints(true)[QStringLiteral("OffsetSolUp")];
+    }
+    m_psiShown = Psi();
     if (auto* unit = findChild<QLabel*>(QStringLiteral("EditOffsetSolUpUnit"))) {
-        unit->setText(Psi() ? QStringLiteral("psi") : QStringLiteral("bar"));
+        unit->setText(m_psiShown ? QStringLiteral("psi") : QStringLiteral("bar"));
     }
 }
 
@@ -52,26 +58,39 @@ bool TViewTKXParameter::Psi() const {
     return Language().UsImperial();
 }
 
-void TViewTKXParameter::changeEvent(QEvent* event) {
-    TViewParameter::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_context.Configuration.DatabaseAvailable) {
-        return;
+void TViewTKXParameter::showEvent(QShowEvent* event) {
+    // psi values come from the bar values once per opening; from then on the bar value
+    // follows every typed psi value, so neither an activation nor a close has to convert.
+    m_psiShown = Psi();
+    if (auto* unit = findChild<QLabel*>(QStringLiteral("EditOffsetSolUpUnit"))) {
+        unit->setText(m_psiShown ? QStringLiteral("psi") : QStringLiteral("bar"));
     }
-    TDBEdit* pressure = Edit(QStringLiteral("EditOffsetSolUp"));
-    if (Psi()) {
-        // Every activation derives the psi values from the bar values the controller knows.
-        m_editing.ConvertToPsi();
-        pressure->Bind(&Sets(), QStringLiteral("OffsetSolUpInPsi"));
-    } else {
-        pressure->Bind(&Sets(), QStringLiteral("OffsetSolUp"));
+    if (m_context.Configuration.DatabaseAvailable) {
+        TDBEdit* pressure = Edit(QStringLiteral("EditOffsetSolUp"));
+        if (m_psiShown) {
+            m_editing.ConvertToPsi();
+        }
+        pressure->Bind(&Sets(), m_psiShown ? QStringLiteral("OffsetSolUpInPsi") : QStringLiteral("OffsetSolUp"));
+        const QString& hint = m_psiShown ? m_psiHint : m_barHint;
+        pressure->setToolTip(QString(hint).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    }
+    TViewParameter::showEvent(event);
+}
+
+void TViewTKXParameter::ValueStored(TDBEdit* edit) {
+    if (m_psiShown && edit->objectName() == QLatin1String("EditOffsetSolUp")) {
+        m_editing.CurrentToBar();
     }
 }
 
-void TViewTKXParameter::closeEvent(QCloseEvent* event) {
-    if (Psi() && m_context.Configuration.DatabaseAvailable) {
-        m_editing.ConvertToBar();
+void TViewTKXParameter::SetsArrived() {
+    if (m_psiShown && m_context.Configuration.DatabaseAvailable) {
+        try {
+            m_editing.CurrentToPsi();
+        } catch (const TableError& error) {
+            m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        }
     }
-    TViewParameter::closeEvent(event);
 }
 
 QStringList TViewTKXParameter::ExportFilters() const {
