@@ -149,7 +149,7 @@ TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
     edit->clear();
     QTest::keyClicks(edit, "8");
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(m_feedback.Messages.back().Text, "Max. =       5.00");
+    EXPECT_EQ(m_feedback.Messages.back().Text, "Fast\rMax. =       5.00"); // the field named first
     EXPECT_DOUBLE_EQ(Database().SetTable(Family::Tkx).FieldAsFloat("FastUp"), 5);
 }
 
