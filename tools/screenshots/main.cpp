@@ -90,13 +90,15 @@ int main(int argc, char* argv[]) {
     const QPixmap menuPicture = menu->grab();
     const QPixmap submenuPicture = submenu->grab();
     const QRect loadSave = menu->actionGeometry(submenu->menuAction());
+    // The menu drops from its button, over the status line below the menu bar.
+    const int menuTop = button->mapTo(&main, QPoint(0, button->height())).y();
     QPixmap canvas(std::max(strip.width(), button->x() + menuPicture.width() + submenuPicture.width()),
-                   strip.height() + std::max(menuPicture.height(), loadSave.top() + submenuPicture.height()) + 8);
+                   std::max(strip.height(), menuTop + std::max(menuPicture.height(), loadSave.top() + submenuPicture.height())) + 8);
     canvas.fill(QColor(0xe8, 0xe8, 0xe8));
     QPainter painter(&canvas);
     painter.drawPixmap(0, 0, strip);
-    painter.drawPixmap(button->x(), strip.height(), menuPicture);
-    painter.drawPixmap(button->x() + menuPicture.width() - 4, strip.height() + loadSave.top(), submenuPicture);
+    painter.drawPixmap(button->x(), menuTop, menuPicture);
+    painter.drawPixmap(button->x() + menuPicture.width() - 4, menuTop + loadSave.top(), submenuPicture);
     painter.end();
     menu->hide();
     submenu->hide();
