@@ -3,16 +3,28 @@
 #include <algorithm>
 
 bool TSimulatorLink::Write(const QByteArray& bytes) {
-    const qint64 now = m_clock.ElapsedMicros();
-    Writes->push_back({now, bytes});
-    const qint64 start = std::max(now, m_writeDoneMicros);
-    m_writeDoneMicros = start + m_byteMicros * bytes.size();
-    // The controller answers once the command's last byte has arrived.
-    Queue(m_respond(bytes), m_writeDoneMicros + m_replyDelayMicros);
+    if (Unplugged && Unplugged()) {
+        return false;
+    }
+    // As in a serial port, the bytes wait in the PC's buffer until somebody waits for them.
+    m_pending.push_back(bytes);
     return true;
 }
 
+void TSimulatorLink::Flush() {
+    const qint64 now = m_clock.ElapsedMicros();
+    for (const QByteArray& bytes : m_pending) {
+        const qint64 start = std::max(now, m_writeDoneMicros);
+        Writes->push_back({start, bytes});
+        m_writeDoneMicros = start + m_byteMicros * bytes.size();
+        // The controller answers once the command's last byte has arrived.
+        Queue(m_respond(bytes), m_writeDoneMicros + m_replyDelayMicros);
+    }
+    m_pending.clear();
+}
+
 bool TSimulatorLink::WaitWritten(int timeoutMs) {
+    Flush();
     const qint64 now = m_clock.ElapsedMicros();
     const qint64 wait = std::max<qint64>(0, m_writeDoneMicros - now);
     if (timeoutMs >= 0 && wait > qint64(timeoutMs) * 1000) {
@@ -24,6 +36,7 @@ bool TSimulatorLink::WaitWritten(int timeoutMs) {
 }
 
 int TSimulatorLink::ReadByte(int timeoutMs) {
+    Flush(); // waiting for a reply runs the port's events, which send what is buffered
     const qint64 now = m_clock.ElapsedMicros();
     const qint64 limit = now + qint64(std::max(0, timeoutMs)) * 1000;
     if (m_incoming.empty() || m_incoming.front().AtMicros > limit) {

@@ -12,11 +12,13 @@
 
 // A controller session's line to the simulated controller (or any responder), in
 // memory and on a manual clock: bytes take their transfer time at the line's baud
-// rate, replies come back byte by byte, and every write is stamped for the tests.
+// rate, replies come back byte by byte, and every write is stamped for the tests
+// with the moment it left. As on a serial port, written bytes stay in a buffer until
+// the session waits for them to be written or waits for a reply.
 class TSimulatorLink : public ByteLink {
 public:
     struct Written {
-        qint64 AtMicros;
+        qint64 AtMicros; // when its first byte went out
         QByteArray Bytes;
     };
 
@@ -37,6 +39,9 @@ public:
     // Delay before each reply starts.
     void SetReplyDelay(qint64 micros) { m_replyDelayMicros = micros; }
 
+    // While this says so, every write fails at once, as on a line whose device went away.
+    std::function<bool()> Unplugged;
+
     using WriteLog = std::vector<Written>;
     // Everything the session wrote, in one piece.
     static QByteArray AllWritten(const WriteLog& log);
@@ -50,6 +55,7 @@ private:
         char Byte;
     };
     void Queue(const QByteArray& bytes, qint64 fromMicros);
+    void Flush();
 
     Responder m_respond;
     ManualClock& m_clock;
@@ -57,4 +63,5 @@ private:
     qint64 m_replyDelayMicros = 0;
     qint64 m_writeDoneMicros = 0;
     std::deque<Incoming> m_incoming;
+    std::vector<QByteArray> m_pending;
 };

@@ -7,6 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <fcntl.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 std::unique_ptr<TTorvexController> OpenSession(TPortState& ports, const QString& device, Clock& clock) {
@@ -79,6 +87,93 @@ TEST(SerialSession, ADroppedHandleFreesThePortAndASharedHandleIsLentOut) {
     ports.Forget();
     EXPECT_FALSE(ports.IsOpen());
     EXPECT_NE(ports.Open(port), nullptr);
+}
+
+// Listens on the controller's side of a fresh pty and stamps every byte with the time it arrived.
+class PtyListener {
+public:
+    PtyListener() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) {
+            m_device = QString::fromLocal8Bit(::ptsname(m_master));
+        }
+        m_timer.start();
+        m_thread = std::thread([this] { Listen(); });
+    }
+    ~PtyListener() {
+        Stop();
+        ::close(m_master);
+    }
+    PtyListener(const PtyListener&) = delete;
+    PtyListener& operator=(const PtyListener&) = delete;
+    const QString& Device() const { return m_device; }
+    // Arrival time of the first byte of `text` at or after `from`, in ms; -1 when it never came.
+    double ArrivalOf(const QByteArray& text, qsizetype from = 0) const {
+        const qsizetype at = m_bytes.indexOf(text, from);
+        return at < 0 ? -1 : m_arrivalMs[static_cast<std::size_t>(at)];
+    }
+    double ArrivalOfEnd(const QByteArray& text) const {
+        const qsizetype at = m_bytes.indexOf(text);
+        return at < 0 ? -1 : m_arrivalMs[static_cast<std::size_t>(at + text.size() - 1)];
+    }
+    void Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+private:
+    void Listen() {
+        while (!m_stop) {
+            pollfd input{m_master, POLLIN, 0};
+            if (::poll(&input, 1, 20) <= 0) {
+                continue;
+            }
+            char buffer[64];
+            const ssize_t count = ::read(m_master, buffer, sizeof buffer);
+            const double now = static_cast<double>(m_timer.nsecsElapsed()) / 1e6;
+            for (ssize_t i = 0; i < count; ++i) {
+                m_bytes += buffer[i];
+                m_arrivalMs.push_back(now);
+            }
+            if (count <= 0) {
+                ::usleep(5000);
+            }
+        }
+    }
+
+    int m_master = -1;
+    QString m_device;
+    QElapsedTimer m_timer;
+    std::atomic<bool> m_stop = false;
+    QByteArray m_bytes;
+    std::vector<double> m_arrivalMs;
+    std::thread m_thread;
+};
+
+TEST(SerialSession, ThePausesAfterOpeningAndCommandModeHappenOnTheLine) {
+    PtyListener controller;
+    ASSERT_FALSE(controller.Device().isEmpty());
+    SystemClock clock;
+    TPortState ports;
+    {
+        auto session = OpenSession(ports, controller.Device(), clock);
+        ASSERT_TRUE(session->IsPortOpen());
+        session->EnterCommandMode();
+        session->WriteParameter(16, TTorvexParameter{655, {}, {}});
+    }
+    controller.Stop();
+    const double opened = controller.ArrivalOf("P");
+    const double commandMode = controller.ArrivalOf("t\r");
+    const double commandModeEnd = controller.ArrivalOfEnd("t\r");
+    const double write = controller.ArrivalOf("E:016");
+    ASSERT_GE(opened, 0);
+    ASSERT_GT(commandMode, 0);
+    ASSERT_GT(write, 0);
+    // The controller sees the silence the protocol prescribes, not a few milliseconds.
+    EXPECT_GE(commandMode - opened, 1950);
+    EXPECT_GE(write - commandModeEnd, 480);
 }
 
 } // namespace

@@ -252,6 +252,41 @@ TEST_F(ProtocolTest, CommandModeAndQuitWithReply) {
     EXPECT_EQ(m_clock.Pauses, std::vector<int>({5, 5, 200, 5}));
 }
 
+// Each pause counts from the moment the bytes before it have left the PC, not from the write
+// into the port's buffer: the link keeps written bytes until the session waits for them.
+TEST_F(ProtocolTest, PausesStartWhenTheBytesHaveLeft) {
+    for (const bool paced : {true, false}) {
+        {
+            auto session = Scripted({}, paced);
+            session->EnterCommandMode();
+            session->WriteParameter(12, TTorvexParameter{30, {}, {}});
+            session->WriteParameter(13, TTorvexParameter{40, {}, {}});
+        }
+        // The pause each piece must be followed by before the next one leaves.
+        const auto pauseAfter = [&](std::size_t i) -> qint64 {
+            const QByteArray& bytes = Writes()[i].Bytes;
+            if (bytes == "P") {
+                return 2000;
+            }
+            if (bytes == "t\r") {
+                return 500;
+            }
+            const bool beforeNextWriteOrClose =
+                i + 1 < Writes().size() && (Writes()[i + 1].Bytes.startsWith('E') || Writes()[i + 1].Bytes == "Q");
+            if (bytes.endsWith('\r') && beforeNextWriteOrClose) {
+                return 50; // a parameter write's own pause
+            }
+            return bytes == "Q" ? 50 : 5;
+        };
+        ASSERT_GT(Writes().size(), 4u);
+        for (std::size_t i = 0; i + 1 < Writes().size(); ++i) {
+            const qint64 leftAt = Writes()[i].AtMicros + 520 * Writes()[i].Bytes.size();
+            EXPECT_GE(Writes()[i + 1].AtMicros - leftAt, pauseAfter(i) * 1000)
+                << "after " << Writes()[i].Bytes.constData() << " (paced " << paced << ")";
+        }
+    }
+}
+
 TEST_F(ProtocolTest, WithoutAPortNothingIsDeliveredAndRepliesAreEmpty) {
     TTorvexController session(std::make_unique<SerialLink>(PortHandle()), 1000, true, m_clock);
     EXPECT_FALSE(session.IsPortOpen());

@@ -76,18 +76,24 @@ TTorvexController::TTorvexController(std::unique_ptr<ByteLink> link, int replyTi
     Open();
 }
 
+// Every pause of the protocol counts from the moment the bytes before it have left the PC:
+// a serial port keeps written bytes in its buffer until somebody waits for them.
 void TTorvexController::Open() {
-    m_link->Write(QByteArrayLiteral("P"));
+    Put(QByteArrayLiteral("P"), -1);
     m_clock.Sleep(2000);
-    m_link->WaitWritten(-1);
+}
+
+void TTorvexController::Put(const QByteArray& bytes, int waitMs) {
+    if (!m_link->Write(bytes) || !m_link->WaitWritten(waitMs)) {
+        m_writeFailed = true;
+    }
 }
 
 TTorvexController::~TTorvexController() {
     Dump = TParameterDump();
     for (const char* byte : {"Q", "\r"}) {
-        m_link->Write(QByteArray(byte));
+        Put(QByteArray(byte), 1000);
         m_clock.Sleep(50);
-        m_link->WaitWritten(1000);
     }
     DrainInput();
     if (auto* serial = dynamic_cast<SerialLink*>(m_link.get()); serial != nullptr && m_ports != nullptr) {
@@ -108,16 +114,14 @@ QByteArray TTorvexController::CommandText(ControllerCommand command) {
 }
 
 void TTorvexController::SendInOnePiece(const QByteArray& bytes) {
-    m_link->Write(bytes);
+    Put(bytes, -1);
     m_clock.Sleep(5);
-    m_link->WaitWritten(-1);
 }
 
 void TTorvexController::SendPaced(const QByteArray& bytes) {
     for (char byte : bytes) {
-        m_link->Write(QByteArray(1, byte));
+        Put(QByteArray(1, byte), 1000);
         m_clock.Sleep(5);
-        m_link->WaitWritten(1000);
     }
 }
 
@@ -132,6 +136,7 @@ QByteArray TTorvexController::CollectReply(int timeoutMs, Filter filter, const s
             return reply;
         }
         if (byte == ByteLink::kFailed) {
+            m_readFailed = true;
             m_clock.Sleep(timeoutMs); // no port: the reply is empty after one timeout
             return reply;
         }

@@ -118,11 +118,18 @@ public:
     QByteArray DrainInput();
 
     bool IsPortOpen() const { return m_link->IsOpen(); }
+    // True once a write did not reach the line (or did not finish in time) during this session.
+    bool WriteFailed() const { return m_writeFailed; }
+    // True once a read failed outright (the device went away) during this session.
+    bool ReadFailed() const { return m_readFailed; }
+    bool LinkFailed() const { return m_writeFailed || m_readFailed; }
 
 private:
     enum class Filter { KeepAll, NoLineEnds, NoLineEndsBlanksEquals };
 
     void Open();
+    // Writes and waits until the bytes have left (at most waitMs, -1 without limit).
+    void Put(const QByteArray& bytes, int waitMs);
     void SendInOnePiece(const QByteArray& bytes);
     void SendPaced(const QByteArray& bytes);
     void Send(const QByteArray& bytes) { m_pauseSending ? SendPaced(bytes) : SendInOnePiece(bytes); }
@@ -132,4 +139,6 @@ private:
     TPortState* m_ports = nullptr; // the port state the session's device came from, if any
     Clock& m_clock;
     bool m_pauseSending = true;
+    bool m_writeFailed = false;
+    bool m_readFailed = false;
 };
