@@ -23,8 +23,10 @@ Kind KindOf(const QString& fileName, bool allowText) {
 }
 
 namespace {
-bool Report(CliContext& context, TSetFiles::Result result, bool exporting, const QString& fileName) {
-    const QString text = TSetFiles::FailureText(result, exporting, fileName, context.Configuration.Language());
+bool Report(CliContext& context, const TSetFiles& files, TSetFiles::Result result, bool exporting,
+            const QString& fileName) {
+    const QString text = TSetFiles::FailureText(result, exporting, fileName, context.Configuration.Language(),
+                                                files.ErrorReason());
     if (!text.isEmpty()) {
         context.Ui.ShowMessage(MessageKind::Error, context.Configuration.Language().Text(Record::Error), text,
                                MessageButtons::Ok);
@@ -34,11 +36,13 @@ bool Report(CliContext& context, TSetFiles::Result result, bool exporting, const
 } // namespace
 
 bool Export(CliContext& context, TSetFiles& files, Kind kind, const QString& fileName) {
-    return Report(context, files.Export(kind, fileName), true, fileName);
+    const TSetFiles::Result result = files.Export(kind, fileName);
+    return Report(context, files, result, true, fileName);
 }
 
 bool Import(CliContext& context, TSetFiles& files, Kind kind, const QString& fileName) {
-    return Report(context, files.Import(kind, fileName), false, fileName);
+    const TSetFiles::Result result = files.Import(kind, fileName);
+    return Report(context, files, result, false, fileName);
 }
 
 } // namespace SetFileSupport

@@ -1,5 +1,6 @@
 #include "core/base/IniFile.h"
 
+#include "FileSizeLimit.h"
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,19 @@ TEST(IniFile, WritesChangeOnlyTheirOwnLine) {
     expected += "\r\n[Delays]\r\nEEpromWrite=150\r\n";
     EXPECT_EQ(tree.Read(path), expected);
     EXPECT_EQ(ini.ReadString("General", "SaveAutoEnabled", "?"), "0");
+}
+
+TEST(IniFile, AFailedSaveNeverEmptiesTheConfiguration) {
+    TempTree tree;
+    const QString path = tree.Write("a.config", kSample);
+    IniFile ini(path);
+    {
+        FileSizeLimit full(64); // less than the file needs: the failure shows only at the flush
+        EXPECT_FALSE(ini.WriteString("General", "WorkDir", "/elsewhere"));
+    }
+    EXPECT_EQ(ini.ErrorString(), "File too large");
+    EXPECT_EQ(tree.Read(path), kSample);
+    EXPECT_EQ(QDir(tree.Path()).entryList(QDir::Files), QStringList{"a.config"});
 }
 
 TEST(IniFile, CreatesAMissingFileAndKeepsForeignBytes) {

@@ -1,9 +1,9 @@
 #include "core/base/IniFile.h"
 
+#include "core/base/SaveFile.h"
 #include "core/base/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 #include <vector>
@@ -196,12 +196,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         // A last line that had no line end gets one once something follows it.
         out += line.text + (line.eol.isEmpty() && &line != &lines.back() ? eol : line.eol);
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-        m_error = file.errorString();
-        return false;
-    }
-    return true;
+    // A failed save must leave the configuration as it was, never emptied.
+    return SaveWholeFile(m_path, out, m_error);
 }
 
 bool IniFile::WriteInteger(const QString& section, const QString& key, int value) {

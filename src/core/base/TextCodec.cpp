@@ -23,6 +23,18 @@ QString DecodeWindows1252(const QByteArray& bytes) {
     return result;
 }
 
+namespace {
+// Valid UTF-8 with at least one byte above 0x7F: what the reader decodes as UTF-8.
+bool LooksLikeUtf8(const QByteArray& bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes); // the decoding happens only when the result is taken
+    return !utf8.hasError() && !decoded.isNull();
+}
+} // namespace
+
 QByteArray EncodeText(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size());
@@ -37,6 +49,11 @@ QByteArray EncodeText(const QString& text) {
             return text.toUtf8();
         }
         bytes += static_cast<char>(0x80 + (high - std::begin(kHighControls)));
+    }
+    // Some 8-bit texts happen to be valid UTF-8 ("ß" followed by a curly quote): the reader
+    // would take them as UTF-8, so such a text is written as UTF-8 in the first place.
+    if (LooksLikeUtf8(bytes)) {
+        return text.toUtf8();
     }
     return bytes;
 }

@@ -2,17 +2,19 @@
 
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
+#include "core/params/TSetCheck.h"
 #include "core/params/VersionGates.h"
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/SaveFile.h"
 #include "core/base/LocaleText.h"
 #include "core/base/Records.h"
 #include "core/base/TextCodec.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
@@ -37,20 +39,16 @@ QString Translate(const QString& text, const QString& from, const QString& to) {
     return out;
 }
 
-// Writes through a save file: a failed export leaves no half-written file behind.
+// The text of a file, saved in one piece at the end (all or nothing).
 class Output {
 public:
-    explicit Output(const QString& fileName) : m_file(fileName) {}
-    bool Open() { return m_file.open(QIODevice::WriteOnly); }
+    explicit Output(QString fileName) : m_fileName(std::move(fileName)) {}
     void Line(const QString& text) { m_text += text + kCrLf; }
     void Raw(const QString& text) { m_text += text; }
-    bool Commit() {
-        const QByteArray bytes = EncodeText(m_text);
-        return m_file.write(bytes) == bytes.size() && m_file.commit();
-    }
+    bool Commit(QString& reason) { return SaveWholeFile(m_fileName, EncodeText(m_text), reason); }
 
 private:
-    QSaveFile m_file;
+    QString m_fileName;
     QString m_text;
 };
 
@@ -111,10 +109,8 @@ void TSetFiles::WriteSet(const std::function<void(const QString&)>& line, bool w
 
 TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
     SetProgress(0);
+    m_reason.clear();
     Output out(fileName);
-    if (!out.Open()) {
-        return CannotOpen;
-    }
     m_database.SetParameterFamily(m_family);
     TTable& sets = m_database.SetTable(m_family);
     double counter = 0; // neither counter restarts per set: the 9999 lines hold running totals
@@ -140,7 +136,7 @@ TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
         return CannotOpen;
     }
     SetProgress(0);
-    return out.Commit() ? Ok : CannotOpen;
+    return out.Commit(m_reason) ? Ok : CannotOpen;
 }
 
 TSetFiles::Result TSetFiles::WriteSetFile(const QString& fileName) { return Write(fileName, false); }
@@ -148,10 +144,8 @@ TSetFiles::Result TSetFiles::WriteAllSetsFile(const QString& fileName) { return 
 
 TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
     SetProgress(0);
+    m_reason.clear();
     Output out(fileName);
-    if (!out.Open()) {
-        return CannotOpen;
-    }
     m_database.SetParameterFamily(m_family);
     TTable& metadata = m_database.TableParameterDBSettings();
     TTable& sets = m_database.SetTable(m_family);
@@ -193,7 +187,7 @@ TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
         return CannotOpen;
     }
     SetProgress(0);
-    return out.Commit() ? Ok : CannotOpen;
+    return out.Commit(m_reason) ? Ok : CannotOpen;
 }
 
 // Reads a set file as a stream of characters: columns end at a TAB, lines at a LF,
@@ -203,7 +197,15 @@ public:
     explicit Reader(QString text) : m_text(std::move(text)) {}
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
-    int Line() const { return static_cast<int>(m_text.left(m_pos).count(QLatin1Char('\n'))) + 1; }
+    // The line the reader is on, counted on from where it was last asked.
+    int Line() {
+        for (; m_countedTo < m_pos && m_countedTo < m_text.size(); ++m_countedTo) {
+            if (m_text[m_countedTo] == QLatin1Char('\n')) {
+                ++m_line;
+            }
+        }
+        return m_line;
+    }
 
     // Up to and including the next TAB; false when the text ends (or an end-of-file mark comes) first.
     bool SkipPastTab() {
@@ -263,6 +265,8 @@ public:
 private:
     QString m_text;
     qsizetype m_pos = 0;
+    qsizetype m_countedTo = 0;
+    int m_line = 1;
 };
 
 TSetFiles::Result TSetFiles::Export(Kind kind, const QString& fileName) {
@@ -274,15 +278,29 @@ TSetFiles::Result TSetFiles::Import(Kind kind, const QString& fileName) {
     return kind == Kind::Set ? ReadSetFile(fileName) : kind == Kind::AllSets ? ReadAllSetsFile(fileName) : CannotOpen;
 }
 
-QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language) {
+QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language,
+                              const QString& reason) {
     if (result == Ok || result == BadContent) {
         return {};
     }
+    const QString why = reason.isEmpty() ? QString() : QStringLiteral("\r(") + reason + QLatin1Char(')');
     if (exporting) {
-        return language.Text(196) + fileName;
+        return language.Text(196) + fileName + why;
     }
     const int record = result == CannotOpen ? 197 : result == WrongCount ? 199 : 200;
-    return language.Text(record) + fileName;
+    return language.Text(record) + fileName + why;
+}
+
+bool TSetFiles::ValuesAcceptable(std::vector<TSetValue>& values, const QString& fileName, const QString& kept) {
+    // The minimum pressure is checked in bar: its psi form follows from it in the windows.
+    const std::vector<TValueProblem> problems = CheckSetForWriting(m_database, m_family, values, false);
+    values.clear();
+    if (problems.empty()) {
+        return true;
+    }
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError), fileName + QStringLiteral("\r\r") + DescribeValueProblems(problems, m_database.Language()) + kept,
+                           MessageButtons::Ok);
+    return false;
 }
 
 TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) { return Read(fileName, false); }
@@ -298,23 +316,50 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
         }
     }
     std::vector<bool> missing(groups.size(), true);
+    m_reason.clear();
+    // Only a regular file of a size a set file can have is read whole: a device or a
+    // huge file is refused before it is read.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        m_reason = QStringLiteral("not a regular file");
+        SetProgress(0);
+        return CannotOpen;
+    }
+    if (info.size() > kMaxFileBytes) {
+        m_reason = QStringLiteral("larger than %1 MB: not a set file").arg(kMaxFileBytes / (1024 * 1024));
+        SetProgress(0);
+        return CannotOpen;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
+        m_reason = file.errorString();
         SetProgress(0);
         return CannotOpen;
     }
     SetProgress(10);
-    Reader in(DecodeText(file.readAll()));
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileBytes) {
+        m_reason = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("file too large");
+        SetProgress(0);
+        return CannotOpen;
+    }
+    Reader in(DecodeText(bytes));
     file.close();
 
     TTable& sets = m_database.SetTable(m_family);
     m_database.SetParameterFamily(m_family);
     TTable::Batch batch(sets);
     bool inserted = false;
-    // A set that could not be read completely is not left behind to be saved by the next move.
+    bool setComplete = false; // the set being inserted has had its end line
+    // A set that could not be read completely is not left behind to be saved by the next move;
+    // a complete one of a .prm is kept whatever the lines after it hold.
     const auto fail = [&](Result result) {
         if (inserted && sets.GetState() == TTable::State::Insert) {
-            sets.Cancel();
+            if (setComplete && result == BadContent) {
+                sets.Post();
+            } else {
+                sets.Cancel();
+            }
         }
         SetProgress(0);
         return result;
@@ -327,6 +372,19 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                 }
             }
         }
+    };
+
+    int stored = 0; // sets of a .prm saved before the line being read
+    const auto storedBefore = [&](int line) {
+        return allSets ? QStringLiteral("\r%1 sets stored before line %2.").arg(stored).arg(line) : QString();
+    };
+    // The file's name and line, what was wrong there, and what has been kept.
+    const auto contentError = [&](int line, const QString& detail) {
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
+                               Text(Record::FileFormatNotValid) + fileName + QStringLiteral(" (line %1)").arg(line) +
+                                   (detail.isEmpty() ? QString() : QLatin1Char('\r') + detail) + storedBefore(line),
+                               MessageButtons::Ok);
+        return fail(BadContent);
     };
 
     try {
@@ -344,6 +402,7 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
         double counter = 0;
         double expected = -1;
         int read = 0;
+        std::vector<TSetValue> values; // of the set being read, for the range check
         bool ended = false;
         bool newSetPending = false;
         while (!in.AtEnd() && !(ended && !allSets)) {
@@ -352,12 +411,9 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                 break;
             }
             if (!number) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
-                                       Text(Record::FileFormatNotValid) + fileName +
-                                           QStringLiteral(" (%1)").arg(in.Line()),
-                                       MessageButtons::Ok);
-                return fail(BadContent);
+                return contentError(in.Line(), QString());
             }
+            const int line = in.Line();
             if (!in.SkipPastTab()) {
                 break; // the file ends inside a line
             }
@@ -366,6 +422,7 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
             if (newSetPending) {
                 sets.Insert();
                 newSetPending = false;
+                setComplete = false;
             }
             const std::optional<QString> column2 = in.UpToTab();
             if (!column2) {
@@ -373,14 +430,11 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
             }
             const std::optional<double> value = in.Number();
             if (!value) {
-                m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
-                                       Text(Record::FileFormatNotValid) + fileName +
-                                           QStringLiteral(" (%1)").arg(in.Line()),
-                                       MessageButtons::Ok);
-                return fail(BadContent);
+                return contentError(in.Line(), QString());
             }
             in.SkipLine();
-            const int code = static_cast<int>(*number);
+            // Only the small codes mean something; anything else is a parameter line.
+            const int code = std::abs(*number) < 1e6 ? static_cast<int>(*number) : -1;
             if (code == 0 && allSets) {
                 sets.SetFieldText("Name", *column2);
             } else if (code == 9997) {
@@ -399,9 +453,14 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                 sets.SetFieldText("Description", DecodeDescription(description));
                 expected = *value;
                 ended = true;
+                if (!ValuesAcceptable(values, fileName, storedBefore(line))) {
+                    return fail(BadContent);
+                }
                 if (allSets) {
                     storeDefaults();
                     newSetPending = true;
+                    setComplete = true;
+                    ++stored;
                 }
             } else {
                 QString field = *column2;
@@ -415,20 +474,32 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                         missing[g] = false;
                     }
                 }
+                QString target = field;
+                double storedValue = *value;
                 if (m_family == Family::Tkx && field == QLatin1String("LivTkxType")) {
-                    sets.SetFieldFloat("StartDelay", *value == 1 ? 4 : 1);
+                    target = QStringLiteral("StartDelay");
+                    storedValue = *value == 1 ? 4 : 1;
                 } else if (m_family == Family::Tkx && field == QLatin1String("Compatibility")) {
-                    sets.SetFieldFloat("RelayFunction", *value);
+                    target = QStringLiteral("RelayFunction");
                 } else if (m_family == Family::Tkx && field == QLatin1String("CmdInputType")) {
-                    sets.SetFieldFloat("CommandInput", *value);
-                } else {
-                    sets.SetFieldFloat(field, *value);
+                    target = QStringLiteral("CommandInput");
                 }
+                if (!sets.HasField(target)) {
+                    return contentError(line, QStringLiteral("unknown parameter: ") + target);
+                }
+                sets.SetFieldFloat(target, storedValue);
+                values.push_back({target, storedValue, line});
                 ++read;
             }
         }
         if (std::abs(expected - read) > 0.5) {
+            if (allSets) {
+                m_reason = QStringLiteral("%1 sets stored before line %2").arg(stored).arg(in.Line());
+            }
             return fail(WrongCount);
+        }
+        if (!ended && !ValuesAcceptable(values, fileName, QString())) {
+            return fail(BadContent);
         }
         QString lines;
         for (std::size_t g = 0; g < groups.size(); ++g) {
@@ -450,8 +521,8 @@ TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
                                    MessageButtons::Ok);
         }
     } catch (const TableError& error) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
-        return fail(BadContent);
+        // The table's own words name the database file; the user needs the import's file and line.
+        return contentError(in.Line(), error.Message());
     }
     if (!allSets) {
         SetProgress(100);

@@ -6,9 +6,11 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class Feedback;
 class TParameterDatabase;
+struct TSetValue;
 
 // The parameter set files of one family (1 TKX, 2 VF-TKX): ".set" (the current set),
 // ".prm" (every set of the family's table) and ".txt" (the current set, for people).
@@ -16,6 +18,8 @@ class TSetFiles {
 public:
     enum Result { Ok = 0, CannotOpen = 1, WrongCount = 2, OtherFamily = 3, BadContent = 4 };
     enum class Kind { Set, AllSets, Text };
+    // Far more than any set file holds: a .prm of a thousand sets is well under 4 MB.
+    static constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 
     TSetFiles(TParameterDatabase& database, Feedback& feedback, Family family);
 
@@ -33,9 +37,14 @@ public:
     // The operation of a kind of file; a text file cannot be imported.
     Result Export(Kind kind, const QString& fileName);
     Result Import(Kind kind, const QString& fileName);
-    // What a failed export or import tells the user, with the file's name; empty when the
-    // reason was shown already (content the import could not take).
-    static QString FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language);
+    // What a failed export or import tells the user, with the file's name and the system's
+    // reason when there is one; empty when the reason was shown already (content the
+    // import could not take).
+    static QString FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language,
+                               const QString& reason = {});
+    // Why the last export or import could not open, read or save its file ("No space left
+    // on device"); empty when there was no such reason.
+    const QString& ErrorReason() const { return m_reason; }
 
     QString Marker() const;
     QString OtherMarker() const;
@@ -51,6 +60,9 @@ private:
     Result Write(const QString& fileName, bool allSets);
     void WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter, int& lines);
     double Step() const;
+    // The range check of one set read from a file; shows the refusal and clears the values.
+    // kept: what the message adds about sets already stored.
+    bool ValuesAcceptable(std::vector<TSetValue>& values, const QString& fileName, const QString& kept);
     void SetProgress(double counter) const;
     QString Text(int record) const;
 
@@ -58,4 +70,5 @@ private:
     Feedback& m_feedback;
     Family m_family;
     mutable TVersionGates m_gates; // a cache of texts, kept across reads
+    QString m_reason;
 };
