@@ -62,7 +62,7 @@ int ParseIntegerArgument(const QString& text, const QString& what) {
 }
 
 CommandArguments::CommandArguments(const QString& command, const QStringList& arguments,
-                                   const QStringList& allowedOptions) {
+                                   const QStringList& allowedOptions, const QStringList& flags) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (!argument.startsWith(QLatin1String("--"))) {
@@ -70,6 +70,13 @@ CommandArguments::CommandArguments(const QString& command, const QStringList& ar
             continue;
         }
         const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (flags.contains(argument)) {
+            if (Options.contains(argument)) {
+                throw UsageError(QStringLiteral("%1 given twice").arg(argument));
+            }
+            Options.insert(argument, QString());
+            continue;
+        }
         if (!allowedOptions.contains(name)) {
             throw UsageError(QStringLiteral("%1 does not know the option %2").arg(command, name));
         }

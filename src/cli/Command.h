@@ -60,7 +60,9 @@ Family ParseFamily(const QString& text);
 // A command's own options ("--name VALUE" or "--name=VALUE", each allowed once) and
 // its positional arguments; anything not allowed is a usage error.
 struct CommandArguments {
-    CommandArguments(const QString& command, const QStringList& arguments, const QStringList& allowedOptions);
+    // flags: options that take no value ("--verify").
+    CommandArguments(const QString& command, const QStringList& arguments, const QStringList& allowedOptions,
+                     const QStringList& flags = {});
     QMap<QString, QString> Options;
     QStringList Positional;
     QString Value(const QString& option) const { return Options.value(option); }

@@ -1,11 +1,21 @@
 #include "cli/ControllerPort.h"
 
 #include "core/app/TConfiguration.h"
+#include "core/link/SerialPort.h"
 
 ControllerPort::ControllerPort(CliContext& context) : m_context(context) {
     m_port = context.Configuration.SelectPort();
     if (m_port == nullptr) {
         ExplainMissing(context);
+        return;
+    }
+    // Settings no device can take fail every open: say so rather than blame the device.
+    const QString problem = PortSettingsProblem(*m_port);
+    if (!problem.isEmpty()) {
+        context.Err << "torvex: " << m_port->Name << " cannot be used with its line settings (" << problem
+                    << "); correct them in Options / Configuration" << Qt::endl;
+        m_port->InUse = false;
+        m_port = nullptr;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/base/Clock.h"
 #include "core/link/TTorvexController.h"
+#include "core/params/TParameterTransfer.h"
 
 void IdentifyCommand::Parse(const QStringList& arguments) {
     if (!arguments.isEmpty()) {
@@ -33,13 +34,14 @@ int IdentifyCommand::Run(CliContext& context) {
     {
         TTorvexController session(*port, context.Configuration.LinkSettings(), context.Configuration.Ports(),
                                   context.Time);
-        version = session.Query(ControllerCommand::SoftwareVersion);
+        version = session.ReadSoftwareVersion(QStringLiteral("2050"));
     }
     if (type.isEmpty()) {
         context.Err << "torvex: no controller answered on " << port->Name << Qt::endl;
         return 1;
     }
     context.Out << "Controller type: " << type << '\n';
-    context.Out << "Software version: " << (version.isEmpty() ? QStringLiteral("(no answer)") : version) << '\n';
+    // As the parameter windows show it: "2.150", or "Unknown < 2.057" for a controller without the query.
+    context.Out << "Software version: " << TParameterTransfer::FormatSoftwareVersion(version, context.Configuration.Language()) << '\n';
     return 0;
 }

@@ -26,15 +26,15 @@ int ReadCommand::Run(CliContext& context) {
     }
     TParameterDatabase& database = *context.Database;
     TTable& sets = database.SetTable(m_family);
-    const int before = sets.RecordCount();
     TControllerAccess access(context.Configuration, context.Ui, context.Time);
     TParameterTransfer transfer(database, access, m_family);
     transfer.Port = &*port;
-    transfer.Read();
+    const TTransferOutcome outcome = transfer.Read();
     context.Out << transfer.InfoLabel() << '\n';
-    // Saved, and one more: the read went through.
-    if (sets.RecordCount() != before + 1 || sets.GetState() != TTable::State::Browse) {
-        sets.Cancel();
+    if (outcome != TTransferOutcome::Saved) {
+        if (sets.GetState() == TTable::State::Insert) {
+            sets.Cancel();
+        }
         return 1;
     }
     context.Out << "Saved as set " << sets.FieldAsInteger("Id") << " \"" << sets.FieldAsText("Name") << "\"\n";

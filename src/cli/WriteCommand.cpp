@@ -13,7 +13,8 @@
 void WriteCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments,
                                   {QStringLiteral("--family"), QStringLiteral("--file"), QStringLiteral("--name"),
-                                   QStringLiteral("--password")});
+                                   QStringLiteral("--password")},
+                                  {QStringLiteral("--verify")});
     if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty() ||
         parsed.Has(QStringLiteral("--file")) == parsed.Has(QStringLiteral("--name"))) {
         throw UsageError(QStringLiteral("write needs --family F and either --file FILE.set or --name NAME"));
@@ -22,6 +23,7 @@ void WriteCommand::Parse(const QStringList& arguments) {
     m_file = parsed.Value(QStringLiteral("--file"));
     m_name = parsed.Value(QStringLiteral("--name"));
     m_password = parsed.Value(QStringLiteral("--password"));
+    m_verify = parsed.Has(QStringLiteral("--verify"));
     if (!m_file.isEmpty() && SetFileSupport::KindOf(m_file, false) != SetFileSupport::Kind::Set) {
         throw UsageError(QStringLiteral("write takes a .set file"));
     }
@@ -40,7 +42,7 @@ int WriteCommand::Run(CliContext& context) {
         return 1;
     }
     ControllerPort port(context);
-    int result = TParameterTransfer::kWriteFailed;
+    TTransferOutcome outcome = TTransferOutcome::TransferError;
     if (port.Obtained()) {
         // The level the password dialog would give this entry; none is level 1.
         TPasswordLevel level;
@@ -48,13 +50,14 @@ int WriteCommand::Run(CliContext& context) {
         TControllerAccess access(context.Configuration, context.Ui, context.Time);
         TParameterTransfer transfer(database, access, m_family);
         transfer.Port = &*port;
-        result = transfer.WriteParameterSet(level.GetPasswordLevel(), context.Configuration.Language().UsImperial(),
-                                            context.Configuration.GetEepromWriteDelay());
+        transfer.Verify = m_verify || context.Configuration.IsVerifyAfterWrite();
+        outcome = transfer.Write(level.GetPasswordLevel(), context.Configuration.Language().UsImperial(),
+                                 context.Configuration.GetEepromWriteDelay());
         context.Out << transfer.InfoLabel() << '\n';
     }
     // A set imported only to be written does not stay in the database.
     if (!m_file.isEmpty()) {
         sets.Cancel();
     }
-    return result == 0 ? 0 : 1;
+    return outcome == TTransferOutcome::Saved ? 0 : 1;
 }

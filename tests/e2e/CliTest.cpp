@@ -2,6 +2,8 @@
 #include "TableFiles.h"
 #include "TempTree.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 
@@ -172,7 +174,7 @@ TEST_F(CliTest, IdentifyAndSendTalkToTheSimulatedController) {
 
     const Result identify = Run(common + QStringList{"identify"});
     EXPECT_EQ(identify.exitCode, 0) << identify.err.toStdString();
-    EXPECT_EQ(identify.out, "Controller type: VF-TKX\nSoftware version: 0002142\n");
+    EXPECT_EQ(identify.out, "Controller type: VF-TKX\nSoftware version: 2.142\n");
 
     const Result reset = Run(common + QStringList{"--pause-sending", "0", "send", "reset-errors"});
     EXPECT_EQ(reset.exitCode, 0) << reset.err.toStdString();
@@ -233,5 +235,46 @@ TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
     EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first)) << imported.err.toStdString();
 }
 
-} // namespace
+// The controller switched off half-way: neither a read nor a write reports success.
+TEST_F(CliTest, ASimulatorKilledDuringATransferIsAFailure) {
+    const QString work = m_home.Path("work");
+    const auto during = [&](const QStringList& command, const QString& logged, int times) {
+        SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+        EXPECT_FALSE(simulator.Device().isEmpty());
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.Path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
+                      QStringList{"--workdir", work, "--port", simulator.Device(), "--reply-timeout", "150",
+                                  "--eeprom-delay", "0"} + command);
+        QElapsedTimer waited;
+        waited.start();
+        while (simulator.LogSoFar().count(logged) < times && waited.elapsed() < 20000) {
+        }
+        simulator.Kill();
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return Result{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                      QString::fromUtf8(process.readAllStandardError())};
+    };
 
+    const QString out = m_home.Path("zeros.set");
+    const Result read = during({"read", "--family", "tkx", "--out", out}, "received p", 1);
+    EXPECT_EQ(read.exitCode, 1) << read.out.toStdString();
+    EXPECT_TRUE(read.err.contains("Transfer error")) << read.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_EQ(Run({"--workdir", work, "sets", "--family", "tkx"}).out, "");
+
+    const QString set = m_home.Path("lift.set");
+    ASSERT_EQ(Run({"--workdir", work, "export", "--family", "tkx", "--name", "nothing", set}).exitCode, 1);
+    SimulatorProcess source({"--family", "TKX", "--software", "2220"});
+    ASSERT_EQ(Run({"--workdir", work, "--port", source.Device(), "--reply-timeout", "150", "read", "--family", "tkx",
+                   "--out", set})
+                  .exitCode,
+              0);
+    const Result write = during({"write", "--family", "tkx", "--file", set}, "received E:", 16);
+    EXPECT_EQ(write.exitCode, 1) << write.out.toStdString();
+    EXPECT_TRUE(write.err.contains("parameters sent before the line failed")) << write.err.toStdString();
+}
+
+} // namespace

@@ -36,6 +36,18 @@ public:
         return m_log;
     }
 
+    // What the simulator logged so far, without waiting for it to fall quiet.
+    QString LogSoFar() {
+        m_process.waitForReadyRead(20);
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return m_log;
+    }
+    // The controller switched off: the simulator ends at once and its pty goes away.
+    void Kill() {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+
 private:
     QProcess m_process;
     QString m_device;

@@ -1,4 +1,5 @@
 #include "core/link/TCommParameter.h"
+#include "core/link/SerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,21 @@ TEST(TCommParameter, IndexFieldsHoldThePlatformCodes) {
     port.SetStopBitsFromText("2");
     EXPECT_EQ(port.Parity, 3);
     EXPECT_EQ(port.StopBits, 1);
+}
+
+// A port that fails because of its settings is reported as such, not as missing or held elsewhere.
+TEST(TCommParameter, SettingsNoDeviceCanTakeAreNamed) {
+    const struct {
+        int baud;
+        int dataBits;
+        QString problem;
+    } cases[] = {{19200, 8, ""}, {-9600, 8, "baud rate -9600"}, {0, 99, "baud rate 0, 99 data bits"}, {9600, 4, "4 data bits"}};
+    for (const auto& c : cases) {
+        TCommParameter port("p");
+        port.Baud = c.baud;
+        port.DataBits = c.dataBits;
+        EXPECT_EQ(PortSettingsProblem(port), c.problem) << c.baud;
+    }
 }
 
 } // namespace

@@ -91,7 +91,8 @@ TEST_F(TConfigurationTest, ADatabaseDirectoryThatCannotBeCreatedIsReported) {
 
     ASSERT_EQ(m_feedback.Messages.size(), 2u);
     EXPECT_EQ(m_feedback.Messages[0].Buttons, MessageButtons::YesNo);
-    EXPECT_EQ(m_feedback.Messages[1].Text, Text(192, 3));
+    // The message names the directory: the user can see which setting to correct.
+    EXPECT_EQ(m_feedback.Messages[1].Text, m_tree.Path("blocker/work/1.45/DataBase") + "\r" + Text(192, 3));
     EXPECT_FALSE(c.IsWorkDirectoryUsable());
     EXPECT_EQ(c.GetWorkDirectory(), m_tree.Path("blocker/work"));
 }

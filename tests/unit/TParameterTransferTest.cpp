@@ -4,6 +4,7 @@
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
+#include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
 
 #include "EnglishText.h"
@@ -58,6 +59,37 @@ protected:
         return -1;
     }
     TTable& Sets(Family family) { return m_database->SetTable(family); }
+    // Sessions on the simulated controller through a line that may change each reply
+    // (session numbers count from 1) and may be set up further per session.
+    using LineEffect = std::function<QByteArray(int session, const QByteArray& sent, QByteArray reply)>;
+    void Line(LineEffect effect, std::function<void(TSimulatorLink&, int session)> setup = {}) {
+        auto sessions = std::make_shared<int>(0);
+        m_access->OpenSession = [this, effect, setup, sessions](const TCommParameter&) {
+            const int session = ++*sessions;
+            auto link = std::make_unique<TSimulatorLink>(
+                [this, effect, session](const QByteArray& sent) {
+                    return effect(session, sent, m_controller->Receive(sent));
+                },
+                m_clock);
+            if (setup) {
+                setup(*link, session);
+            }
+            return std::make_unique<TTorvexController>(std::move(link), 1000, true, m_clock);
+        };
+    }
+    qsizetype ParametersWritten(qsizetype from = 0) const {
+        const QStringList log = m_controller->CommandLog().mid(from);
+        return std::count_if(log.begin(), log.end(), [](const QString& c) { return c.startsWith("E:"); });
+    }
+    QStringList Errors() const {
+        QStringList texts;
+        for (const auto& message : m_feedback.Messages) {
+            if (message.Kind == MessageKind::Error) {
+                texts << message.Caption + ": " + message.Text;
+            }
+        }
+        return texts;
+    }
     QStringList Remarks() const {
         QStringList texts;
         for (const auto& message : m_feedback.Messages) {
@@ -196,6 +228,44 @@ TEST_F(TransferTest, IdentificationFailures) {
     EXPECT_TRUE(Remarks().join("").contains("- " + Text(325)));
 }
 
+// "Missing entries read as 0" serves controllers that lack a parameter, never a dump that
+// broke off: such a read is a transfer error and stores nothing.
+TEST_F(TransferTest, ABrokenReadStoresNothing) {
+    const struct {
+        const char* name;
+        LineEffect effect;
+    } cases[] = {
+        {"dump cut half-way",
+         [](int, const QByteArray& sent, QByteArray reply) { return sent == "p" ? reply.left(reply.size() / 2) : reply; }},
+        {"silent after the type reply",
+         [](int session, const QByteArray&, QByteArray reply) { return session == 1 ? reply : QByteArray(); }},
+    };
+    for (const auto& c : cases) {
+        Controller(Family::Tkx, 2107);
+        Line(c.effect);
+        m_feedback.Messages.clear();
+        EXPECT_EQ(Transfer(Family::Tkx).Read(), TTransferOutcome::TransferError) << c.name;
+        EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 0) << c.name;
+        EXPECT_EQ(Sets(Family::Tkx).GetState(), TTable::State::Browse) << c.name;
+        ASSERT_EQ(Errors().size(), 1) << c.name;
+        EXPECT_TRUE(Errors()[0].startsWith("Error: " + Text(167))) << Errors()[0].toStdString();
+    }
+    // The device going away during the dump: reads fail outright.
+    Controller(Family::Tkx, 2107);
+    Line([](int, const QByteArray&, QByteArray reply) { return reply; },
+         [](TSimulatorLink& link, int session) {
+             if (session == 3) {
+                 link.Unplugged = [] { return true; };
+             }
+         });
+    EXPECT_EQ(Transfer(Family::Tkx).Read(), TTransferOutcome::TransferError);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 0);
+
+    Line([](int, const QByteArray&, QByteArray reply) { return reply; });
+    EXPECT_EQ(Transfer(Family::Tkx).Read(), TTransferOutcome::Saved);
+    EXPECT_EQ(Sets(Family::Tkx).RecordCount(), 1);
+}
+
 TEST_F(TransferTest, OldControllersNameTheirInformationInTheCurrentLanguage) {
     m_configuration->SetLanguageIndex(1);
     Controller(Family::Tkx, 2099);
@@ -263,7 +333,6 @@ TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
         {Family::Tkx, 2200, "RelayFunction", 4, -1, Text(323) + Text(321) + Text(319) + Text(268)},
         {Family::Tkx, 2107, "ValveType", 14, -1, "(" + Text(308) + "!):\r- Valve type\r"},
         {Family::VfTkx, 2150, "FUError", 1, 3, "- Inverter status"},
-        {Family::VfTkx, 2150, "TKXOpDn", 4, -1, "- Operation mode"},
         {Family::Tkx, 2120, "CommandInput", 4, 1, "- Command input"},
         {Family::Tkx, 2080, "StartDelay", 4, 1, "- Edge detection"},
         {Family::Tkx, 2080, "StartDelay", 2, 2, "- Edge detection"},
@@ -336,6 +405,81 @@ TEST_F(WriteTest, RefusedControllers) {
     EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(3, false, 100), TParameterTransfer::kWriteFailed);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Wrong controller connected: VF-TKX");
     EXPECT_FALSE(m_controller->CommandLog().join("").contains("E:"));
+}
+
+// Nothing leaves the PC when a value is outside the metadata range: it would arrive wrapped
+// or as something the controller does not allow.
+TEST_F(WriteTest, ValuesOutsideTheMetadataRangeAreNeverSent) {
+    const struct {
+        Family family;
+        const char* field;
+        double value;
+    } cases[] = {{Family::Tkx, "StartSpeedUp", 99999999}, {Family::Tkx, "StartSpeedUp", 1e300},
+                 {Family::Tkx, "StartSpeedUp", -0.5}, {Family::VfTkx, "TKXOpDn", 4}, {Family::Tkx, "HWZero", 1001}};
+    for (const auto& c : cases) {
+        PrepareSet(c.family, 2220, {{c.field, c.value}});
+        const qsizetype before = m_controller->CommandLog().size();
+        TParameterTransfer transfer = Transfer(c.family);
+        EXPECT_EQ(transfer.WriteParameterSet(3, false, 100), TParameterTransfer::kWriteFailed) << c.field;
+        EXPECT_EQ(transfer.LastOutcome(), TTransferOutcome::Refused);
+        EXPECT_EQ(m_controller->CommandLog().size(), before) << "nothing reached the controller";
+        ASSERT_EQ(m_feedback.Messages.size(), 1u);
+        EXPECT_EQ(m_feedback.Messages[0].Caption, Text(173));
+        EXPECT_TRUE(m_feedback.Messages[0].Text.contains(QStringLiteral("(%1): ").arg(c.field)))
+            << m_feedback.Messages[0].Text.toStdString();
+    }
+    // A field the level does not send is not held against the set.
+    PrepareSet(Family::Tkx, 2220, {{"HWZero", 1001}});
+    EXPECT_EQ(Transfer(Family::Tkx).WriteParameterSet(1, false, 100), 0);
+}
+
+TEST_F(WriteTest, AWriteThatBreaksOffSaysHowFarItGot) {
+    PrepareSet(Family::Tkx, 2220, {});
+    const qsizetype before = m_controller->CommandLog().size();
+    Line([](int, const QByteArray&, QByteArray reply) { return reply; },
+         [this, before](TSimulatorLink& link, int session) {
+             if (session == 2) {
+                 link.Unplugged = [this, before] { return ParametersWritten(before) >= 16; };
+             }
+         });
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
+    EXPECT_EQ(ParametersWritten(before), 16);
+    EXPECT_EQ(Errors(), QStringList({"Error: " + Text(167) + "\r\r(16 parameters sent before the line failed)"}));
+    EXPECT_TRUE(Remarks().isEmpty()); // no "done" notice after a broken write
+}
+
+TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
+    PrepareSet(Family::Tkx, 2220, {{"FastUp", 7.5}});
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    transfer.Verify = true;
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::Saved);
+    EXPECT_TRUE(Errors().isEmpty());
+
+    // A controller that drops the write of one parameter.
+    const QByteArray fast = QStringLiteral("E:%1:").arg(Address(Family::Tkx, "FastUp"), 3, 10, QLatin1Char('0')).toLatin1();
+    auto pending = std::make_shared<QByteArray>();
+    m_access->OpenSession = [this, fast, pending](const TCommParameter&) {
+        auto link = std::make_unique<TSimulatorLink>(
+            [this, fast, pending](const QByteArray& sent) {
+                // Paced bytes: hold a command back until it is complete, then pass it on or drop it.
+                *pending += sent;
+                if (!pending->endsWith('\r') && *pending != "p" && *pending != "P" && *pending != "Q") {
+                    return QByteArray();
+                }
+                const QByteArray command = std::exchange(*pending, QByteArray());
+                return command.startsWith(fast) ? QByteArray() : m_controller->Receive(command);
+            },
+            m_clock);
+        return std::make_unique<TTorvexController>(std::move(link), 1000, true, m_clock);
+    };
+    Sets(Family::Tkx).Edit();
+    Sets(Family::Tkx).SetFieldFloat("FastUp", 6.25);
+    Sets(Family::Tkx).Post();
+    m_feedback.Messages.clear();
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
+    EXPECT_EQ(Errors(), QStringList({"Error: " + Text(167) + "\r\r- " + ParameterCaption("FastUp", 0, Language::English) +
+                                     " (FastUp): sent 625, controller holds 750"}));
 }
 
 } // namespace

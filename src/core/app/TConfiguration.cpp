@@ -224,7 +224,8 @@ void TConfiguration::CheckDatabaseDirectory(const QString& workDirectory) {
     if (!CanEnter(databaseDirectory)) {
         s.WorkDirUsable = false;
         m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
-                               m_language.Text(Record::DirectoryCannotBeCreated), MessageButtons::Ok);
+                               databaseDirectory + QStringLiteral("\r") + m_language.Text(Record::DirectoryCannotBeCreated),
+                               MessageButtons::Ok);
     }
 }
 
@@ -338,4 +339,12 @@ void TConfiguration::ChooseLanguage(int storedValue) {
     }
     m_settings.LanguageProgrammatic = false;
     m_settings.LanguageChanged = true;
+}
+
+bool TConfiguration::IsVerifyAfterWrite() const {
+    return m_settings.ConfigFile.ReadBool(QStringLiteral("General"), QStringLiteral("VerifyWrite"), false);
+}
+
+bool TConfiguration::SetVerifyAfterWrite(bool verify) {
+    return m_settings.ConfigFile.WriteBool(QStringLiteral("General"), QStringLiteral("VerifyWrite"), verify);
 }

@@ -89,6 +89,10 @@ public:
     void SetLanguageIndex(int index) { m_language.SetIndex(index); }
     void SetDatabaseAvailable(bool available) { DatabaseAvailable = available; }
     bool IsWorkDirectoryUsable() const { return m_settings.WorkDirUsable; }
+    // Whether a parameter write reads the controller back to compare (off unless chosen);
+    // the choice is kept in the configuration file.
+    bool IsVerifyAfterWrite() const;
+    bool SetVerifyAfterWrite(bool verify);
 
     // The database directory that belongs to a working directory.
     static QString DatabaseDirectoryFor(const QString& workDirectory);

@@ -99,25 +99,51 @@ void TPortState::Forget() {
     m_shared.reset();
 }
 
+namespace {
+// The device went away or refused a transfer (a pulled adapter, a closed pty): nothing
+// written from now on arrives, and waiting for replies is pointless.
+bool Broken(const QSerialPort& port) {
+    const QSerialPort::SerialPortError error = port.error();
+    return error == QSerialPort::ResourceError || error == QSerialPort::WriteError || error == QSerialPort::ReadError;
+}
+} // namespace
+
+QString PortSettingsProblem(const TCommParameter& settings) {
+    QStringList problems;
+    if (settings.Baud <= 0) {
+        problems << QStringLiteral("baud rate %1").arg(settings.Baud);
+    }
+    if (settings.DataBits < 5 || settings.DataBits > 8) {
+        problems << QStringLiteral("%1 data bits").arg(settings.DataBits);
+    }
+    if (settings.Parity > 4) {
+        problems << QStringLiteral("parity %1").arg(settings.Parity);
+    }
+    if (settings.StopBits > 1) {
+        problems << QStringLiteral("%1 stop bits").arg(settings.StopBits + 1);
+    }
+    return problems.join(QStringLiteral(", "));
+}
+
 bool SerialLink::Write(const QByteArray& bytes) {
-    return m_port != nullptr && m_port->write(bytes) == bytes.size();
+    return m_port != nullptr && !Broken(*m_port) && m_port->write(bytes) == bytes.size();
 }
 
 bool SerialLink::WaitWritten(int timeoutMs) {
-    if (m_port == nullptr) {
+    if (m_port == nullptr || Broken(*m_port)) {
         return false;
     }
     const QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime())) || deadline.hasExpired()) {
-            return m_port->bytesToWrite() == 0;
+            return m_port->bytesToWrite() == 0 && !Broken(*m_port);
         }
     }
-    return true;
+    return !Broken(*m_port);
 }
 
 int SerialLink::ReadByte(int timeoutMs) {
-    if (m_port == nullptr || !m_port->isOpen()) {
+    if (m_port == nullptr || !m_port->isOpen() || (Broken(*m_port) && m_port->bytesAvailable() == 0)) {
         return kFailed;
     }
     if (m_port->bytesAvailable() == 0) {
@@ -131,7 +157,7 @@ int SerialLink::ReadByte(int timeoutMs) {
             }
         } while (!arrived && !deadline.hasExpired());
         if (!arrived) {
-            return kTimedOut;
+            return Broken(*m_port) ? kFailed : kTimedOut;
         }
     }
     char byte = 0;

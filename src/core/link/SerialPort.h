@@ -39,6 +39,10 @@ private:
     PortHandle m_shared;
 };
 
+// What in the line settings no device can take ("baud rate -9600, 99 data bits"); empty when
+// they are possible. A port with such settings fails for that reason, not because it is missing.
+QString PortSettingsProblem(const TCommParameter& settings);
+
 // A byte link on an open serial device (or on none, when opening failed).
 class SerialLink : public ByteLink {
 public:

@@ -2,6 +2,7 @@
 
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
+#include "core/params/TSetCheck.h"
 #include "core/params/VersionGates.h"
 
 #include "core/app/ControllerCommands.h"
@@ -15,9 +16,14 @@
 #include "core/link/TCommParameter.h"
 #include "core/link/TTorvexController.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
+
+// Thrown inside the write loop when a command did not reach the line.
+struct BrokenWrite {};
 
 // The type as a person reads it: the password replies name their family.
 QString FamilyOfReply(QString type) {
@@ -26,7 +32,12 @@ QString FamilyOfReply(QString type) {
 
 bool DecimalInteger(const QString& text, int& value) { return IniFile::ParseInteger(text, value); }
 
-qint64 Nearest(double value) { return static_cast<qint64>(std::nearbyint(value)); }
+// Saturating: a value no check has seen (a field that is not sent) never makes the cast undefined.
+qint64 Whole(double value) {
+    constexpr double kLimit = 9.0e18;
+    return std::isfinite(value) ? static_cast<qint64>(std::clamp(value, -kLimit, kLimit)) : 0;
+}
+qint64 Nearest(double value) { return Whole(std::nearbyint(value)); }
 
 // The controller reports unsigned values.
 double Unsigned(qint32 value) { return static_cast<double>(static_cast<quint32>(value)); }
@@ -129,8 +140,9 @@ void TParameterTransfer::ReportIdentity(const QString& type, const QString& vers
                                FormatSoftwareVersion(versionText, m_access.Configuration.Language()));
 }
 
-void TParameterTransfer::Read() {
+TTransferOutcome TParameterTransfer::Read() {
     Clock& clock = m_access.Time;
+    m_outcome = TTransferOutcome::TransferError;
     if (DataView != nullptr) {
         DataView->StopCollecting();
     }
@@ -166,7 +178,7 @@ void TParameterTransfer::Read() {
         session.reset();
         SetProgress(85);
         finish();
-        return;
+        return m_outcome;
     }
     if (versionText.size() > 7) {
         versionText = Text(Record::Unknown);
@@ -177,7 +189,7 @@ void TParameterTransfer::Read() {
         ReportIdentity(type, versionText);
         session.reset();
         finish();
-        return;
+        return m_outcome;
     }
     session.reset();
     clock.Sleep(500);
@@ -191,12 +203,23 @@ void TParameterTransfer::Read() {
         if (type.isEmpty()) {
             Message(Record::Error, Text(Record::TransferError));
         } else {
+            m_outcome = TTransferOutcome::Refused;
             Message(Record::Error, Text(Record::WrongController) + FamilyOfReply(type));
         }
     } else {
-        readStarted = true;
         SetProgress(21);
         session->ReadParameterDump(Progress);
+        // Missing entries read as 0 for parameters a controller's software lacks, never for a
+        // dump that broke off: a set of zeros must not be stored as the controller's values.
+        if (session->LinkFailed() || !DumpComplete(*session)) {
+            Message(Record::Error, Text(Record::TransferError) + QStringLiteral("\r\r(%1 entries received)")
+                                                                    .arg(session->Dump.Size()));
+            session.reset();
+            SetProgress(90);
+            finish();
+            return m_outcome;
+        }
+        readStarted = true;
         try {
             FillSet(*session, version, outOfRange, listed);
         } catch (const TableError&) {
@@ -204,8 +227,9 @@ void TParameterTransfer::Read() {
             session.reset();
             SetProgress(90);
             finish();
-            return;
+            return m_outcome;
         }
+        m_outcome = TTransferOutcome::Saved;
     }
     session.reset();
     SetProgress(90);
@@ -221,6 +245,16 @@ void TParameterTransfer::Read() {
         clock.Sleep(2000);
     }
     finish();
+    return m_outcome;
+}
+
+bool TParameterTransfer::DumpComplete(const TTorvexController& session) {
+    for (quint32 number = 1001; number <= 1010; ++number) {
+        if (!session.Dump.Numbers.contains(number)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& outOfRange, std::vector<bool>& listed) {
@@ -403,7 +437,7 @@ QString Lines(const TLanguage& language, std::initializer_list<int> records) {
 
 } // namespace
 
-void TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
+TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
     if (DataView != nullptr) {
         DataView->StopCollecting();
@@ -412,7 +446,12 @@ void TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay
         ButtonsEnabled(false);
     }
     clock.Sleep(500);
-    WriteParameterSet(passwordLevel, psi, eepromWriteDelay);
+    if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0 && Verify) {
+        clock.Sleep(1000); // the controller needs a moment between two sessions
+        if (!VerifyWritten()) {
+            m_outcome = TTransferOutcome::TransferError;
+        }
+    }
     SetProgress(90);
     if (DataView != nullptr) {
         clock.Sleep(2000);
@@ -425,10 +464,88 @@ void TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay
         ButtonsEnabled(true);
     }
     SetProgress(0);
+    return m_outcome;
+}
+
+bool TParameterTransfer::RefuseUnsafeValues(int passwordLevel, bool psi) {
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    std::map<QString, qint64> levels;
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        levels[metadata.FieldAsText(QStringLiteral("FieldName"))] = metadata.FieldAsInteger(QStringLiteral("PasswordLevel"));
+    }
+    std::vector<TSetValue> values;
+    for (const TSetValue& value : CurrentSetValues(m_database, m_family)) {
+        // A read leaves the inverter status of newer VF-TKX controllers empty: the write sends them "3" then.
+        const bool decidedByTheWrite = m_family == Family::VfTkx && value.Field == QLatin1String("FUError") && !value.Value;
+        if (levels[value.Field] <= passwordLevel && !decidedByTheWrite) {
+            values.push_back(value);
+        }
+    }
+    const std::vector<TValueProblem> problems = CheckSetForWriting(m_database, m_family, values, psi);
+    if (problems.empty()) {
+        return false;
+    }
+    Message(Record::RangeError, DescribeValueProblems(problems, m_access.Configuration.Language()));
+    return true;
+}
+
+bool TParameterTransfer::VerifyWritten() {
+    auto session = OpenSession();
+    session->ReadParameterDump();
+    if (session->LinkFailed() || !DumpComplete(*session)) {
+        session.reset();
+        Message(Record::Error, Text(Record::TransferError));
+        return false;
+    }
+    std::map<quint16, quint32> expected;
+    for (const auto& [address, value] : m_sent) {
+        expected[address] = value; // the last value sent to an address is the one it keeps
+    }
+    std::map<quint16, QString> fields;
+    m_database.SetParameterFamily(m_family);
+    TTable& metadata = m_database.TableParameterDBSettings();
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        const auto address = static_cast<quint16>(metadata.FieldAsInteger(QStringLiteral("EpromAddress")));
+        if (!fields.count(address)) {
+            fields[address] = metadata.FieldAsText(QStringLiteral("FieldName"));
+        }
+    }
+    QString differences;
+    for (const auto& [address, value] : expected) {
+        TTorvexParameter held;
+        const bool present = session->Dump.Numbers.contains(address);
+        session->GetParameter(address, held);
+        if (!present || static_cast<quint32>(held.Value) != value) {
+            differences += QStringLiteral("\r- ") + ParameterCaption(fields[address], 0, m_database.Language().Index()) + QStringLiteral(" (") +
+                           fields[address] + QStringLiteral("): sent %1, controller holds %2")
+                                                 .arg(value)
+                                                 .arg(present ? QString::number(static_cast<quint32>(held.Value))
+                                                              : QStringLiteral("nothing"));
+        }
+    }
+    session.reset();
+    if (differences.isEmpty()) {
+        return true;
+    }
+    Message(Record::Error, Text(Record::TransferError) + QStringLiteral("\r") + differences);
+    return false;
 }
 
 int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
+    m_outcome = TTransferOutcome::TransferError;
+    m_sent.clear();
+    try {
+        // Nothing leaves the PC when a value would arrive wrapped or outside what the controller allows.
+        if (RefuseUnsafeValues(passwordLevel, psi)) {
+            m_outcome = TTransferOutcome::Refused;
+            return kWriteFailed;
+        }
+    } catch (const TableError&) {
+        Message(Record::Warning, Text(Record::TransferError));
+        return kWriteFailed;
+    }
     SetProgress(3);
     bool identificationFailed = false;
     QString type = QueryType(identificationFailed);
@@ -467,14 +584,24 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
             Message(Record::Error, Text(Record::TransferError));
         } else if (type == ownPasswordReply) {
             result = kWritePasswordActive;
+            m_outcome = TTransferOutcome::Refused;
             Message(Record::Error, Text(305));
         } else {
+            m_outcome = TTransferOutcome::Refused;
             Message(Record::Error, Text(Record::WrongController) + FamilyOfReply(type));
         }
     } else {
         writing = true;
         SetProgress(18);
         int progress = 18;
+        // One parameter to the controller; the write ends at the first one that does not leave the PC.
+        const auto send = [&](quint16 address, qint64 value) {
+            session->WriteParameter(address, TTorvexParameter{static_cast<qint32>(static_cast<quint32>(value)), {}, {}});
+            if (session->WriteFailed()) {
+                throw BrokenWrite();
+            }
+            m_sent.emplace_back(address, static_cast<quint32>(value));
+        };
         try {
             m_database.SetParameterFamily(m_family);
             TTable& metadata = m_database.TableParameterDBSettings();
@@ -495,25 +622,33 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                     if (m_family == Family::Tkx && field == QLatin1String("StartDelay") && version >= 2074) {
                         // Older controllers know only a long (1) and a short (2) start.
                         const qint32 old = Nearest(stored * factor) >= 4 ? 1 : 2;
-                        session->WriteParameter(address, TTorvexParameter{old, {}, {}});
+                        send(address, old);
                         clock.Sleep(eepromWriteDelay);
                     }
                     continue;
                 }
                 qint64 value = Nearest(stored * factor);
-                bool send = ApplyWriteRules(m_family, field, version, Nearest(stored), value, flags);
+                bool sending = ApplyWriteRules(m_family, field, version, Nearest(stored), value, flags);
                 if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUp")) {
                     offsetFactor = factor;
-                    send = !psi;
+                    sending = !psi;
                 } else if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUpInPsi")) {
-                    value = static_cast<qint64>(std::trunc((stored / Conversion::kPsiPerBar + 0.05) * offsetFactor));
-                    send = psi;
+                    value = Whole(std::trunc((stored / Conversion::kPsiPerBar + 0.05) * offsetFactor));
+                    sending = psi;
                 }
-                if (send) {
-                    session->WriteParameter(address, TTorvexParameter{static_cast<qint32>(value), {}, {}});
+                if (sending) {
+                    send(address, value);
                 }
                 clock.Sleep(eepromWriteDelay);
             }
+        } catch (const BrokenWrite&) {
+            Message(Record::Error, Text(Record::TransferError) +
+                                      QStringLiteral("\r\r(%1 parameters sent before the line failed)")
+                                          .arg(static_cast<int>(m_sent.size())));
+            session.reset();
+            SetProgress(85);
+            UpdateInfoLabel(type, versionText);
+            return kWriteFailed;
         } catch (const TableError&) {
             Message(Record::Warning, Text(Record::TransferError));
             session->QuitWithReply();
@@ -526,7 +661,16 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     }
     SetProgress(85);
     session->QuitWithReply();
+    const bool closedCleanly = !session->WriteFailed();
     session.reset();
+    if (result == 0 && !closedCleanly) {
+        Message(Record::Error, Text(Record::TransferError));
+        result = kWriteFailed;
+        writing = false;
+    }
+    if (result == 0) {
+        m_outcome = TTransferOutcome::Saved;
+    }
     if (writing) {
         ShowWriteNotice(version, flags);
     }

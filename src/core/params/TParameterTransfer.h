@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TCommParameter;
@@ -23,6 +24,12 @@ public:
     virtual void RestartCollecting() = 0;
 };
 
+// How a read or a write ended. Saved: the set was stored (read) or sent completely (write).
+// Refused: nothing was stored or sent, for a reason the user can act on (values out of
+// range, another controller, an active password). TransferError: the line or the
+// controller failed on the way; the user has been told how far it got.
+enum class TTransferOutcome { Saved, Refused, TransferError };
+
 // Reading a controller's parameters into a new set and writing a set into a
 // controller, for one family (1 TKX, 2 VF-TKX). The window lends its port, its
 // progress bar, its buttons and an attached data view through the members below.
@@ -37,14 +44,21 @@ public:
     TAttachedDataView* DataView = nullptr; // attached data view, if any
     std::function<void(int)> Progress;     // 0 .. 100
     std::function<void(bool)> ButtonsEnabled;
+    // After a complete write, read the dump back and list every parameter the controller
+    // holds with a value other than the one sent.
+    bool Verify = false;
 
     // The Receive button: identifies the controller, reads its memory into a new
     // record named "..." of the family's set table, and tells what it substituted.
-    void Read();
+    TTransferOutcome Read();
     // The Send button: the write, with the attached data view stopped around it.
-    void Write(int passwordLevel, bool psi, int eepromWriteDelay);
+    TTransferOutcome Write(int passwordLevel, bool psi, int eepromWriteDelay);
     // Writes the current set: 0, or 99990 (password active, nobody logged in), or 99997.
+    // A set with values outside the metadata range is refused before anything is sent;
+    // the write stops at the first command that does not reach the line.
     int WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay);
+    // How the last read or write ended.
+    TTransferOutcome LastOutcome() const { return m_outcome; }
 
     // "Connected controller: TKX  ( Software version: 2.107 )" after the last read or write.
     const QString& InfoLabel() const { return m_infoLabel; }
@@ -58,6 +72,12 @@ private:
     QString QueryType(bool& identificationFailed);
     void ReportIdentity(const QString& type, const QString& versionText) const;
     void FillSet(TTorvexController& session, int version, bool& outOfRange, std::vector<bool>& listed);
+    // Whether a dump holds what every complete dump ends with: the information entries.
+    static bool DumpComplete(const TTorvexController& session);
+    // The values of the current set that the level lets through, checked for sending.
+    bool RefuseUnsafeValues(int passwordLevel, bool psi);
+    // Reads the dump back and lists what differs from what was sent; false on a difference.
+    bool VerifyWritten();
     void ShowReadNotice(const std::vector<bool>& listed, bool outOfRange) const;
     void ShowWriteNotice(int version, const std::vector<bool>& flags) const;
     void UpdateInfoLabel(const QString& type, const QString& versionText);
@@ -72,4 +92,7 @@ private:
     Family m_family;
     mutable TVersionGates m_gates; // a cache of texts, kept across reads
     QString m_infoLabel;
+    TTransferOutcome m_outcome = TTransferOutcome::Saved;
+    // What the last write sent, by address, in order: for the verification.
+    std::vector<std::pair<quint16, quint32>> m_sent;
 };

@@ -17,6 +17,7 @@
 #include "core/params/TSetFiles.h"
 #include "gui/params/TSetPrinting.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFileInfo>
@@ -217,6 +218,13 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         m_buttons.push_back(button);
         bottom->addWidget(button);
         if (QLatin1String(name) == QLatin1String("BtnWrite")) {
+            // Off unless chosen: reads the controller back after Send and lists what differs.
+            m_verify = new QCheckBox(QStringLiteral("Verify"), this);
+            m_verify->setObjectName(QStringLiteral("CheckVerify"));
+            m_verify->setChecked(m_context.Configuration.IsVerifyAfterWrite());
+            connect(m_verify, &QCheckBox::toggled, this,
+                    [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
+            bottom->addWidget(m_verify);
             bottom->addWidget(m_progress, 1);
         }
     }
@@ -451,6 +459,7 @@ void TViewParameter::BtnWriteClick() {
         return; // nothing to send: the button is disabled, a shortcut must not get round it
     }
     const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
+    m_transfer.Verify = m_verify->isChecked();
     m_transfer.Write(level, Language().UsImperial(), m_eepromWriteDelay);
     m_infoController->setText(m_transfer.InfoLabel());
     if (m_context.Status != nullptr) {
@@ -523,7 +532,8 @@ void TViewParameter::BtnExportClick() {
         }
         TSetFiles files(m_context.Database, m_context.Ui, m_family);
         files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-        const QString failure = TSetFiles::FailureText(files.Export(kind.Kind, chosen), true, chosen, Language());
+        const TSetFiles::Result result = files.Export(kind.Kind, chosen);
+        const QString failure = TSetFiles::FailureText(result, true, chosen, Language(), files.ErrorReason());
         if (!failure.isEmpty()) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
             return;
@@ -567,7 +577,7 @@ void TViewParameter::BtnImportClick() {
         SetsArrived();
     } else {
         setWindowTitle(CaptionText());
-        const QString failure = TSetFiles::FailureText(result, false, chosen, Language());
+        const QString failure = TSetFiles::FailureText(result, false, chosen, Language(), files.ErrorReason());
         if (!failure.isEmpty()) {
             m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
         }

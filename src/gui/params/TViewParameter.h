@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPrinter;
 class QProgressBar;
+class QCheckBox;
 class QPushButton;
 class QTabWidget;
 class TCommParameter;
@@ -178,5 +179,6 @@ private:
     QLabel* m_infoController = nullptr;
     QProgressBar* m_progress = nullptr;
     TStatusLine* m_statusLine = nullptr;
+    QCheckBox* m_verify = nullptr;
     std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit, service report
 };
