@@ -5,6 +5,7 @@
 #include "gui/params/TViewTKXParameter.h"
 
 #include "ProgramFixture.h"
+#include "MetadataDefaults.h"
 #include "SimulatorProcess.h"
 
 #include <QHeaderView>
@@ -226,7 +227,7 @@ TEST_F(ParamConfig, ARaisedLevelDisablesTheFieldAndKeepsItOutOfTheWrite) {
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program =
         Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n", {simulator.Device()});
-    AddSet({{"FastUp", 7.25}, {"SlowUp", 0.5}});
+    AddSet(WithMetadataDefaults(Database(), Family::Tkx, {{"FastUp", 7.25}, {"SlowUp", 0.5}}));
     OpenTkx()->close();
     Grid();
     const int row = RowOf("FastUp");

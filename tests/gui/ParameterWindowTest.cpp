@@ -5,6 +5,7 @@
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 
+#include "MetadataDefaults.h"
 #include "ParameterWindowFixture.h"
 #include "SimulatorProcess.h"
 
@@ -226,7 +227,8 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n",
                               {simulator.Device()});
-    AddSet(Family::Tkx, "Lift", {{"ValveType", 3}, {"FastUp", 7.25}});
+    AddSet(Family::Tkx, "Lift",
+           WithMetadataDefaults(m_program->MainWindow().Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
     TViewParameter* window = program.Windows().ViewTKXParameter;
     window->SetPort(program.Configuration().SelectPort());
     Open(Family::Tkx);
