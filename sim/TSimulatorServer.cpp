@@ -111,6 +111,9 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     qsizetype unpacedDone = 0;
     qint64 nextRunMicros = m_options.Live ? 500'000 : -1;
     int replyBytes = 0;
+    bool firstReplyCut = false;
+    // Noise on the line before each reply: bytes no reply holds, and a line end among them.
+    static const QByteArray kReplyNoise = QByteArrayLiteral("\x55\xf0~\r\n#");
     qsizetype logged = 0;
 
     while (!stop.load()) {
@@ -203,6 +206,13 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
         std::fflush(log);
         if (m_options.FaultSilence) {
             continue;
+        }
+        if (!reply.isEmpty() && m_options.FaultMidFrame && !firstReplyCut) {
+            reply = reply.mid(reply.size() / 2); // the PC joins the line half-way through a reply
+            firstReplyCut = true;
+        }
+        if (!reply.isEmpty() && m_options.FaultGarbage) {
+            reply.prepend(kReplyNoise);
         }
         QByteArray kept;
         for (char byte : reply) {
