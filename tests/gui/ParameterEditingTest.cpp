@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -127,6 +128,41 @@ TEST_F(ParameterEditing, APsiValueSurvivesActivationsAndTheBarValueFollowsIt) {
     EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUpInPsi"), 147);
     window->close();
     EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUp"), 10.1);
+}
+
+// The language switched to or from US units while the TKX window is open: the pressure
+// follows at the next activation, and a psi value being typed is kept as bar.
+TEST_F(ParameterEditing, TheUnitFollowsALanguageSwitchedWhileTheWindowIsOpen) {
+    TProgram& program = Start("[Language]\nLanguageValue=2\n");
+    AddSet(Family::Tkx, "Lift", {{"OffsetSolUp", 7.0}});
+    Level("2461");
+    TViewParameter* window = Open(Family::Tkx);
+    auto* pressure = Find<QLineEdit>(window, "EditOffsetSolUp");
+    auto* unit = Find<QLabel>(window, "EditOffsetSolUpUnit");
+    const QString barHint = pressure->toolTip();
+    const auto reactivate = [&] { // the settings dialog took the activation and gives it back
+        QApplication::setActiveWindow(&program.MainWindow());
+        QApplication::processEvents();
+        QApplication::setActiveWindow(window);
+        QApplication::processEvents();
+    };
+
+    program.Configuration().ChooseLanguage(Language::UsImperialValue);
+    reactivate();
+    EXPECT_EQ(unit->text(), "psi");
+    EXPECT_EQ(pressure->text(), "102");
+    EXPECT_NE(pressure->toolTip(), barHint);
+    EXPECT_TRUE(pressure->isEnabled());
+
+    Type(window, "EditOffsetSolUp", "145");
+    program.Configuration().ChooseLanguage(Language::English);
+    reactivate();
+    EXPECT_EQ(unit->text(), "bar");
+    EXPECT_EQ(pressure->toolTip(), barHint);
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUp"), 10.0);
+    EXPECT_EQ(pressure->text(), QLocale().toString(10.0));
+    window->close();
+    EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUp"), 10.0);
 }
 
 TEST_F(ParameterEditing, VfTkxInUsUnitsConvertsNothing) {

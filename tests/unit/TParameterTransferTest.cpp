@@ -445,6 +445,8 @@ TEST_F(WriteTest, AWriteThatBreaksOffSaysHowFarItGot) {
     TParameterTransfer transfer = Transfer(Family::Tkx);
     EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
     EXPECT_EQ(ParametersWritten(before), 16);
+    EXPECT_EQ(transfer.LastCounts().Written, 16);
+    EXPECT_EQ(transfer.LastCounts().Verified, -1);
     EXPECT_EQ(Errors(), QStringList({"Error: " + Text(167) + "\r\r(16 parameters sent before the line failed)"}));
     EXPECT_TRUE(Remarks().isEmpty()); // no "done" notice after a broken write
 }
@@ -455,6 +457,10 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
     transfer.Verify = true;
     EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::Saved);
     EXPECT_TRUE(Errors().isEmpty());
+    const int written = transfer.LastCounts().Written;
+    EXPECT_EQ(written, ParametersWritten());
+    EXPECT_EQ(transfer.LastCounts().Verified, written);
+    EXPECT_EQ(transfer.LastCounts().Matched, written);
 
     // A controller that drops the write of one parameter.
     const QByteArray fast = QStringLiteral("E:%1:").arg(Address(Family::Tkx, "FastUp"), 3, 10, QLatin1Char('0')).toLatin1();
@@ -480,6 +486,7 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
     EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
     EXPECT_EQ(Errors(), QStringList({"Error: " + Text(167) + "\r\r- " + ParameterCaption("FastUp", 0, Language::English) +
                                      " (FastUp): sent 625, controller holds 750"}));
+    EXPECT_EQ(transfer.LastCounts().Matched, written - 1);
 }
 
 } // namespace

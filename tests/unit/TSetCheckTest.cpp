@@ -73,7 +73,7 @@ TEST_F(SetCheckTest, TheMessageNamesFieldValueRangeAndLine) {
     const auto problems = Check(Family::Tkx, {{"StartSpeedUp", 99999999.0, 7}, {"FastUp", std::nullopt}});
     EXPECT_EQ(DescribeValueProblems(problems, m_installation.Configuration->Language()), Text(307) +
                                                    "\r- Start speed UP (StartSpeedUp): 99999999.00  [0.00 .. 2.00] (line 7)"
-                                                   "\r- " + ParameterCaption("FastUp", 0, Language::English) + " (FastUp): " + Text(260));
+                                                   "\r- " + ParameterCaption("FastUp", 0, Language::English) + " (FastUp): " + Text(260) + "  [0.00 .. 10.00]");
 }
 
 TEST_F(SetCheckTest, TheCurrentRecordOfAFreshSetHasEmptyFields) {

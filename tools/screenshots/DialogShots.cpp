@@ -4,14 +4,20 @@
 #include "gui/app/TDlgSelectCommPort.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/TProgram.h"
+#include "gui/app/TStatusLine.h"
+#include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
+#include "core/params/TParameterDatabase.h"
 #include "core/params/TParameterEditing.h"
+#include "core/params/TTable.h"
+#include "core/params/TransferRemarks.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -43,4 +49,46 @@ bool TakeDialogShots(TProgram& program, const QString& prefix) {
     ports.SetPorts({QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/rfcomm0")});
     ok = SaveShot(&ports, prefix + "port-selection.png") && ok;
     return ok;
+}
+
+void AddCompleteSet(TProgram& program, Family family) {
+    TParameterDatabase& database = program.MainWindow().Database();
+    database.SetParameterFamily(family);
+    TTable& metadata = database.TableParameterDBSettings();
+    TTable& sets = database.SetTable(family);
+    sets.Insert();
+    for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        sets.SetFieldFloat(metadata.FieldAsText(QStringLiteral("FieldName")),
+                           metadata.FieldAsFloat(QStringLiteral("Default")));
+    }
+    sets.Post();
+    database.SetParameterFamily(Family::None);
+}
+
+void ConnectParameterWindows(TProgram& program) {
+    const TLanguage& language = program.Configuration().Language();
+    TCommParameter* port = program.Configuration().SelectPort(); // the standard port: nobody is asked
+    program.Status().SetPort(QStringLiteral("/dev/ttyUSB0"));
+    program.Status().SetController(language.Text(Record::ConnectedController) + QStringLiteral(": TKX  ( ") +
+                                   language.Text(Record::SoftwareVersion) + QStringLiteral(": 2.220 )"));
+    program.Windows().ViewTKXParameter->SetPort(port);
+    program.Windows().ViewITKXParameter->SetPort(port);
+}
+
+bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
+    TViewParameter* window = program.Windows().ViewTKXParameter;
+    window->show();
+    auto* line = window->findChild<TStatusLine*>(QStringLiteral("StatusLine"));
+    TTransferCounts counts;
+    counts.Read = 55;
+    line->SetRemark(ReceiveSummary(TTransferOutcome::Saved, counts, program.Configuration().Language()));
+    QApplication::processEvents();
+    // From the row of buttons down.
+    const int top = window->findChild<QPushButton*>(QStringLiteral("BtnRead"))->mapTo(window, QPoint(0, 0)).y() - 6;
+    const QPixmap picture = window->grab(QRect(0, top, window->width(), window->height() - top));
+    window->hide();
+    const QString path = prefix + QStringLiteral("status-line.png");
+    const bool saved = picture.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
 }

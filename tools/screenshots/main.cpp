@@ -115,9 +115,11 @@ int main(int argc, char* argv[]) {
     ok = Save(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
 
     // Both parameter windows with a set in them, every page.
+    ConnectParameterWindows(program);
     for (Family family : {Family::Tkx, Family::VfTkx}) {
+        AddCompleteSet(program, family);
         TTable& sets = main.Database().SetTable(family);
-        sets.Insert();
+        sets.Edit();
         sets.SetFieldText("Name", family == Family::Tkx ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
         sets.SetFieldText("Description", "Commissioning 2026-12-10");
         sets.SetFieldText("InfoMemo", "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
@@ -145,6 +147,7 @@ int main(int argc, char* argv[]) {
     }
     ok = SavePrintoutShots(program, prefix) && ok;
     ok = TakeDialogShots(program, prefix) && ok;
+    ok = TakeStatusLineShot(program, prefix) && ok;
     ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
     ok = TakeServiceShots(program, clock, prefix) && ok;
     program.Windows().Help->ShowContext(242);

@@ -143,6 +143,7 @@ void TParameterTransfer::ReportIdentity(const QString& type, const QString& vers
 TTransferOutcome TParameterTransfer::Read() {
     Clock& clock = m_access.Time;
     m_outcome = TTransferOutcome::TransferError;
+    m_counts = {};
     if (DataView != nullptr) {
         DataView->StopCollecting();
     }
@@ -223,6 +224,7 @@ TTransferOutcome TParameterTransfer::Read() {
         try {
             FillSet(*session, version, outOfRange, listed);
         } catch (const TableError&) {
+            m_counts.Read = 0; // nothing was stored
             Message(Record::Error, Text(Record::TransferError));
             session.reset();
             SetProgress(90);
@@ -296,6 +298,10 @@ void TParameterTransfer::FillSet(TTorvexController& session, int version, bool& 
                 listed[index] = true;
             }
             continue;
+        }
+        // The psi value is the bar value converted, not a parameter of its own.
+        if (!(m_family == Family::Tkx && field == QLatin1String("OffsetSolUpInPsi"))) {
+            ++m_counts.Read;
         }
         if (m_family == Family::Tkx && field == QLatin1String("EdgeDetect")) {
             const bool inside = value >= metadata.FieldAsFloat(QStringLiteral("Minimum")) &&
@@ -467,7 +473,7 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
     return m_outcome;
 }
 
-bool TParameterTransfer::RefuseUnsafeValues(int passwordLevel, bool psi) {
+std::vector<TValueProblem> TParameterTransfer::CheckCurrentSet(int passwordLevel, bool psi) {
     m_database.SetParameterFamily(m_family);
     TTable& metadata = m_database.TableParameterDBSettings();
     std::map<QString, qint64> levels;
@@ -482,7 +488,11 @@ bool TParameterTransfer::RefuseUnsafeValues(int passwordLevel, bool psi) {
             values.push_back(value);
         }
     }
-    const std::vector<TValueProblem> problems = CheckSetForWriting(m_database, m_family, values, psi);
+    return CheckSetForWriting(m_database, m_family, values, psi);
+}
+
+bool TParameterTransfer::RefuseUnsafeValues(int passwordLevel, bool psi) {
+    const std::vector<TValueProblem> problems = CheckCurrentSet(passwordLevel, psi);
     if (problems.empty()) {
         return false;
     }
@@ -512,11 +522,14 @@ bool TParameterTransfer::VerifyWritten() {
         }
     }
     QString differences;
+    m_counts.Verified = static_cast<int>(expected.size());
+    m_counts.Matched = m_counts.Verified;
     for (const auto& [address, value] : expected) {
         TTorvexParameter held;
         const bool present = session->Dump.Numbers.contains(address);
         session->GetParameter(address, held);
         if (!present || static_cast<quint32>(held.Value) != value) {
+            --m_counts.Matched;
             differences += QStringLiteral("\r- ") + ParameterCaption(fields[address], 0, m_database.Language().Index()) + QStringLiteral(" (") +
                            fields[address] + QStringLiteral("): sent %1, controller holds %2")
                                                  .arg(value)
@@ -536,6 +549,7 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     Clock& clock = m_access.Time;
     m_outcome = TTransferOutcome::TransferError;
     m_sent.clear();
+    m_counts = {};
     try {
         // Nothing leaves the PC when a value would arrive wrapped or outside what the controller allows.
         if (RefuseUnsafeValues(passwordLevel, psi)) {
@@ -601,6 +615,10 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 throw BrokenWrite();
             }
             m_sent.emplace_back(address, static_cast<quint32>(value));
+            const auto before = m_sent.end() - 1;
+            if (std::none_of(m_sent.begin(), before, [address](const auto& entry) { return entry.first == address; })) {
+                ++m_counts.Written;
+            }
         };
         try {
             m_database.SetParameterFamily(m_family);

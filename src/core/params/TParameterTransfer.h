@@ -30,6 +30,16 @@ public:
 // controller failed on the way; the user has been told how far it got.
 enum class TTransferOutcome { Saved, Refused, TransferError };
 
+// What the last read or write moved, for the window to report.
+struct TTransferCounts {
+    int Read = 0;      // parameters taken from the controller's memory into the new set
+    int Written = 0;   // parameters the controller was sent (each address once)
+    int Verified = -1; // parameters read back after the write; -1: not read back
+    int Matched = 0;   // of those, the ones the controller holds as sent
+};
+
+struct TValueProblem;
+
 // Reading a controller's parameters into a new set and writing a set into a
 // controller, for one family (1 TKX, 2 VF-TKX). The window lends its port, its
 // progress bar, its buttons and an attached data view through the members below.
@@ -57,8 +67,12 @@ public:
     // A set with values outside the metadata range is refused before anything is sent;
     // the write stops at the first command that does not reach the line.
     int WriteParameterSet(int passwordLevel, bool psi, int eepromWriteDelay);
-    // How the last read or write ended.
+    // How the last read or write ended, and how many parameters it moved.
     TTransferOutcome LastOutcome() const { return m_outcome; }
+    const TTransferCounts& LastCounts() const { return m_counts; }
+    // The values of the current set that the level sends, checked as the write checks them
+    // before anything leaves the PC; empty when the set may be sent.
+    std::vector<TValueProblem> CheckCurrentSet(int passwordLevel, bool psi);
 
     // "Connected controller: TKX  ( Software version: 2.107 )" after the last read or write.
     const QString& InfoLabel() const { return m_infoLabel; }
@@ -93,6 +107,7 @@ private:
     mutable TVersionGates m_gates; // a cache of texts, kept across reads
     QString m_infoLabel;
     TTransferOutcome m_outcome = TTransferOutcome::Saved;
+    TTransferCounts m_counts;
     // What the last write sent, by address, in order: for the verification.
     std::vector<std::pair<quint16, quint32>> m_sent;
 };

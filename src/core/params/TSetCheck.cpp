@@ -43,7 +43,9 @@ QString TValueProblem::Describe(const TLanguage& language) const {
     QString text = QStringLiteral("- ") + Caption + QStringLiteral(" (") + Field + QStringLiteral("): ");
     switch (Problem) {
     case Kind::Empty:
-        text += language.Text(kRecordEmptyField);
+        // The range tells what may go into the empty field.
+        text += language.Text(kRecordEmptyField) + QStringLiteral("  [") + Fixed2(Minimum) + QStringLiteral(" .. ") +
+                Fixed2(Maximum) + QLatin1Char(']');
         break;
     case Kind::Duplicated:
         text += Value + QStringLiteral("  (given twice)");

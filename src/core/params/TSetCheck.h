@@ -29,7 +29,8 @@ struct TValueProblem {
     double Maximum = 0;
     int Line = 0;
 
-    // "- Start speed UP (StartSpeedUp): 99999999.00  [0.00 .. 2.00]", with " (line 7)" when from a file.
+    // "- Start speed UP (StartSpeedUp): 99999999.00  [0.00 .. 2.00]", with " (line 7)" when from a file;
+    // an empty field says so in place of its value.
     QString Describe(const TLanguage& language) const;
 };
 

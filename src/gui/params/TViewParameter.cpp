@@ -14,7 +14,9 @@
 #include "gui/app/TStatusLine.h"
 
 #include "core/params/TServiceReport.h"
+#include "core/params/TSetCheck.h"
 #include "core/params/TSetFiles.h"
+#include "core/params/TransferRemarks.h"
 #include "gui/params/TSetPrinting.h"
 
 #include <QCheckBox>
@@ -303,6 +305,7 @@ void TViewParameter::PrepareWindow() {
 void TViewParameter::showEvent(QShowEvent* event) {
     m_context.Database.SetParameterFamily(m_family);
     m_busy = false;
+    m_transferRemark.clear(); // what the last opening moved is no news now
     UpdateTransferButtons();
     setWindowTitle(CaptionText());
     m_infoController->clear();
@@ -319,7 +322,7 @@ void TViewParameter::SetButtonsEnabled(bool enabled) {
 }
 
 void TViewParameter::UpdateTransferButtons() {
-    if (m_buttons.size() < 2) {
+    if (m_buttons.size() < 2 || m_statusLine == nullptr) {
         return;
     }
     const bool port = m_transfer.Port != nullptr;
@@ -331,6 +334,12 @@ void TViewParameter::UpdateTransferButtons() {
     // Writing no set at all would put zero into every parameter of the controller.
     m_buttons[0]->setEnabled(!m_busy && port);
     m_buttons[1]->setEnabled(!m_busy && port && set);
+    const TTransferBlock block = m_busy ? TTransferBlock::Busy
+                                 : !port ? TTransferBlock::NoPort
+                                 : !set  ? TTransferBlock::NoSet
+                                         : TTransferBlock::None;
+    // A disabled button says why; otherwise the line keeps what the last transfer did.
+    m_statusLine->SetRemark(block != TTransferBlock::None ? TransferBlockText(block, Language()) : m_transferRemark);
 }
 
 QString TViewParameter::CaptionOf(const QString& control) const {
@@ -446,6 +455,8 @@ void TViewParameter::BtnReadClick() {
     if (m_context.Status != nullptr) {
         m_context.Status->SetController(m_transfer.InfoLabel());
     }
+    m_transferRemark = ReceiveSummary(m_transfer.LastOutcome(), m_transfer.LastCounts(), Language());
+    UpdateTransferButtons();
     if (arrived) {
         m_names->EditCurrentName(); // the technician names the new set at once
     } else {
@@ -455,16 +466,36 @@ void TViewParameter::BtnReadClick() {
 
 void TViewParameter::BtnWriteClick() {
     CommitPendingEdit();
+    FollowUnit(); // what is sent is what the window shows
     if (!m_context.Configuration.DatabaseAvailable || Sets().IsEmpty()) {
         return; // nothing to send: the button is disabled, a shortcut must not get round it
     }
     const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
+    const bool psi = Language().UsImperial();
+    // The whole set is checked before the data view lets go of the port: one message lists
+    // every empty field and every value outside its range, and nothing is sent.
+    try {
+        const std::vector<TValueProblem> problems = m_transfer.CheckCurrentSet(level, psi);
+        if (!problems.empty()) {
+            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::RangeError),
+                                     DescribeValueProblems(problems, Language()), MessageButtons::Ok);
+            m_transferRemark = SendSummary(TTransferOutcome::Refused, {}, Language());
+            UpdateTransferButtons();
+            m_names->setFocus();
+            return;
+        }
+    } catch (const TableError& error) {
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
+        return;
+    }
     m_transfer.Verify = m_verify->isChecked();
-    m_transfer.Write(level, Language().UsImperial(), m_eepromWriteDelay);
+    m_transfer.Write(level, psi, m_eepromWriteDelay);
     m_infoController->setText(m_transfer.InfoLabel());
     if (m_context.Status != nullptr) {
         m_context.Status->SetController(m_transfer.InfoLabel());
     }
+    m_transferRemark = SendSummary(m_transfer.LastOutcome(), m_transfer.LastCounts(), Language());
+    UpdateTransferButtons();
     m_names->setFocus();
 }
 

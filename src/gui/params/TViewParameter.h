@@ -137,6 +137,8 @@ protected:
     // Hooks of the family's window: a value was stored by the user; new sets arrived.
     virtual void ValueStored(TDBEdit* edit) { (void)edit; }
     virtual void SetsArrived() {}
+    // Shows the pressure in the unit the language chooses now, if it changed while the window is open.
+    virtual void FollowUnit() {}
 
     TTable& Sets();
     TDBEdit* Edit(const QString& control) const;
@@ -159,6 +161,7 @@ private:
     // Receive needs a port; Send a port and a set. The status line says what is missing.
     void UpdateTransferButtons();
     bool m_busy = false;
+    QString m_transferRemark; // what the last Receive or Send did, for the status line
     // The kind-choice dialog until a kind is chosen (or it is cancelled): its choice.
     int ChooseKind(bool forExport);
     virtual QStringList ExportFilters() const;

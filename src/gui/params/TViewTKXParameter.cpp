@@ -7,6 +7,7 @@
 #include "core/base/Feedback.h"
 #include "core/params/TTable.h"
 
+#include <QEvent>
 #include <QLabel>
 
 namespace {
@@ -58,23 +59,46 @@ bool TViewTKXParameter::Psi() const {
     return Language().UsImperial();
 }
 
-void TViewTKXParameter::showEvent(QShowEvent* event) {
-    // psi values come from the bar values once per opening; from then on the bar value
-    // follows every typed psi value, so neither an activation nor a close has to convert.
-    m_psiShown = Psi();
+void TViewTKXParameter::ShowUnit(bool psi) {
+    m_psiShown = psi;
     if (auto* unit = findChild<QLabel*>(QStringLiteral("EditOffsetSolUpUnit"))) {
-        unit->setText(m_psiShown ? QStringLiteral("psi") : QStringLiteral("bar"));
+        unit->setText(psi ? QStringLiteral("psi") : QStringLiteral("bar"));
     }
     if (m_context.Configuration.DatabaseAvailable) {
         TDBEdit* pressure = Edit(QStringLiteral("EditOffsetSolUp"));
-        if (m_psiShown) {
+        if (psi) {
             m_editing.ConvertToPsi();
         }
-        pressure->Bind(&Sets(), m_psiShown ? QStringLiteral("OffsetSolUpInPsi") : QStringLiteral("OffsetSolUp"));
-        const QString& hint = m_psiShown ? m_psiHint : m_barHint;
+        pressure->Bind(&Sets(), psi ? QStringLiteral("OffsetSolUpInPsi") : QStringLiteral("OffsetSolUp"));
+        const QString& hint = psi ? m_psiHint : m_barHint;
         pressure->setToolTip(QString(hint).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     }
+}
+
+void TViewTKXParameter::showEvent(QShowEvent* event) {
+    // psi values come from the bar values once per opening; from then on the bar value
+    // follows every typed psi value, so neither an activation nor a close has to convert.
+    ShowUnit(Psi());
     TViewParameter::showEvent(event);
+}
+
+void TViewTKXParameter::FollowUnit() {
+    if (Psi() == m_psiShown || !isVisible()) {
+        return;
+    }
+    // What is being typed belongs to the unit it was typed in; the bar value is current
+    // afterwards either way, so the psi values can be made from it.
+    CommitPendingEdit();
+    ShowUnit(Psi());
+    PrepareWindow(); // the pressure's level is judged by the field it now shows
+}
+
+void TViewTKXParameter::changeEvent(QEvent* event) {
+    TViewParameter::changeEvent(event);
+    // The language may have been switched to or from US units while the window was open.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FollowUnit();
+    }
 }
 
 void TViewTKXParameter::ValueStored(TDBEdit* edit) {
