@@ -3,6 +3,7 @@
 #include "DialogShots.h"
 #include "FactoryScreenshots.h"
 #include "gui/access/TPasswordForm.h"
+#include "gui/app/TApplication.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
@@ -47,7 +48,7 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() != 4) {
         std::fputs("usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX\n", stderr);

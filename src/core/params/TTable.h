@@ -89,13 +89,15 @@ public:
             m_done = true;
             m_table.EndBatch();
         }
-        // A batch left early keeps what was posted so far; the reason is reported elsewhere.
+        // A batch left early keeps what was posted so far; the caller reports why it left, and a
+        // failure to end the batch on the way out goes to the log (a destructor must not throw).
         ~Batch() {
             try {
                 if (!m_done) {
                     m_table.EndBatch();
                 }
-            } catch (const TableError&) {
+            } catch (const TableError& error) {
+                qWarning("ending a batch of table writes failed: %s", error.what());
             }
         }
         Batch(const Batch&) = delete;

@@ -2,6 +2,7 @@
 #include "gui/app/TStatusLine.h"
 
 #include "gui/app/GuiClock.h"
+#include "gui/app/TApplication.h"
 #include "gui/app/GuiFeedback.h"
 #include "gui/app/LaterWindows.h"
 #include "gui/app/TDlgConfiguration.h"
@@ -20,6 +21,7 @@
 #include "gui/service/TFormSpecialTest.h"
 #include "gui/service/TFormZeroPoint.h"
 
+#include "core/base/Records.h"
 #include "core/base/TLogger.h"
 
 #include <QApplication>
@@ -94,6 +96,15 @@ TProgram::TProgram(Options options) {
     m_windows.Help = Keep<THelpViewer>(m_windowObjects, language, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
     m_configurationDialog->ShowHelp = [this](int context) { m_formMain->ShowHelp(context); };
+
+    // The last resort for an error no window handled: logged, shown, and the program goes on.
+    if (auto* application = qobject_cast<TApplication*>(QCoreApplication::instance())) {
+        application->SetLog([this](const QString& line) { m_logger->Log(line, 1); });
+        application->SetHandler([this](const std::exception& error) {
+            m_ui->ShowMessage(MessageKind::Error, m_configuration->Language().Text(Record::Error),
+                              QString::fromUtf8(error.what()), MessageButtons::Ok);
+        });
+    }
 }
 
 QString TProgram::QtTextsFile(int languageIndex) {
@@ -116,6 +127,10 @@ QString TProgram::QtTextsFile(int languageIndex) {
 }
 
 TProgram::~TProgram() {
+    if (auto* application = qobject_cast<TApplication*>(QCoreApplication::instance())) {
+        application->SetHandler({});
+        application->SetLog({});
+    }
     if (m_qtTexts) {
         QCoreApplication::removeTranslator(m_qtTexts.get());
     }

@@ -4,6 +4,7 @@
 #include "core/base/Language.h"
 #include "core/base/Records.h"
 #include "core/params/TTable.h"
+#include "gui/app/SlotGuard.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -27,6 +28,7 @@ auto Safely(F read) -> decltype(read()) {
 void TFieldLink::Bind(QObject* owner, TTable* table, const QString& field, std::function<void()> show) {
     QObject::disconnect(m_record);
     QObject::disconnect(m_value);
+    m_owner = owner;
     m_table = table;
     m_field = field;
     m_record = QObject::connect(table, &TTable::DataChanged, owner, [this, show] {
@@ -51,11 +53,10 @@ void TFieldLink::Write(const std::function<void(TTable&)>& write) {
         return;
     }
     m_writing = true;
-    try {
+    Guarded(m_owner, [&] {
         m_table->Edit();
         write(*m_table);
-    } catch (const TableError&) {
-    }
+    });
     m_writing = false;
 }
 
@@ -182,9 +183,12 @@ TDBLookupComboBox::TDBLookupComboBox(const QString& objectName, QWidget* parent)
 void TDBLookupComboBox::Bind(TTable* table, const QString& field, TTable* lookup) {
     clear();
     if (lookup != nullptr && lookup->IsOpen()) {
-        for (lookup->First(); !lookup->Eof(); lookup->Next()) {
-            addItem(lookup->FieldAsText(QStringLiteral("Text")), lookup->FieldAsFloat(QStringLiteral("Code")));
-        }
+        // A list table that fails half-way offers what it gave so far.
+        Guarded(this, [this, lookup] {
+            for (lookup->First(); !lookup->Eof(); lookup->Next()) {
+                addItem(lookup->FieldAsText(QStringLiteral("Text")), lookup->FieldAsFloat(QStringLiteral("Code")));
+            }
+        });
     }
     m_link.Bind(this, table, field, [this] { Show(); });
 }
@@ -296,7 +300,7 @@ void TDBNameGrid::keyPressEvent(QKeyEvent* event) {
         if (m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
                                    m_language.Text(156) + QStringLiteral("?"),
                                    MessageButtons::YesNo) == MessageAnswer::Yes) {
-            m_table->Delete();
+            Guarded(this, [this] { m_table->Delete(); });
         }
         return;
     }

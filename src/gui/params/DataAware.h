@@ -32,6 +32,7 @@ public:
     void Write(const std::function<void(TTable&)>& write);
 
 private:
+    QObject* m_owner = nullptr;
     TTable* m_table = nullptr;
     QString m_field;
     bool m_writing = false;

@@ -1,5 +1,7 @@
 #include "gui/params/TViewParameter.h"
 
+#include "gui/app/SlotGuard.h"
+
 #include "gui/params/DataAware.h"
 
 #include "core/app/TConfiguration.h"
@@ -500,10 +502,7 @@ void TViewParameter::BtnWriteClick() {
 }
 
 void TViewParameter::EditLocatorChange(const QString& text) {
-    try {
-        Sets().FindName(text);
-    } catch (const TableError&) {
-    }
+    Guarded(this, [this, &text] { Sets().FindName(text); });
 }
 
 QStringList TViewParameter::ExportFilters() const {

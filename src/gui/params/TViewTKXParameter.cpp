@@ -1,5 +1,7 @@
 #include "gui/params/TViewTKXParameter.h"
 
+#include "gui/app/SlotGuard.h"
+
 #include "gui/params/DataAware.h"
 
 #include "core/base/Language.h"
@@ -67,7 +69,7 @@ void TViewTKXParameter::ShowUnit(bool psi) {
     if (m_context.Configuration.DatabaseAvailable) {
         TDBEdit* pressure = Edit(QStringLiteral("EditOffsetSolUp"));
         if (psi) {
-            m_editing.ConvertToPsi();
+            Guarded(this, [this] { m_editing.ConvertToPsi(); });
         }
         pressure->Bind(&Sets(), psi ? QStringLiteral("OffsetSolUpInPsi") : QStringLiteral("OffsetSolUp"));
         const QString& hint = psi ? m_psiHint : m_barHint;
