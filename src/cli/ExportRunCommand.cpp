@@ -2,14 +2,7 @@
 
 #include "cli/DataFileSupport.h"
 
-#include <QSaveFile>
-
-namespace {
-
-// Every digit a double needs to read back the same, '.' as the decimal separator.
-QString Full(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
-
-} // namespace
+#include "core/base/SaveFile.h"
 
 void ExportRunCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {QStringLiteral("--picture"), QStringLiteral("--csv")});
@@ -39,22 +32,9 @@ int ExportRunCommand::Run(CliContext& context) {
         context.Err << "torvex: " << m_file << ": " << error << Qt::endl;
         return 1;
     }
-    QByteArray csv = "time_s,setpoint_V,actual_V,solenoid_V,inverter_V,K1,K2,K3,K4,K5,K6,K7,K8\n";
-    for (const TDataRecord& r : drawn) {
-        QString row = Full(r.RunTime / 180.0);
-        for (const std::int16_t mV : {r.SetPoint, r.ActualValue, r.SolenoidValue, r.InverterValue}) {
-            row += QLatin1Char(',') + Full(mV / 1000.0);
-        }
-        for (int k = 0; k < 8; ++k) {
-            row += r.Signal(k) ? QStringLiteral(",1") : QStringLiteral(",0");
-        }
-        csv += row.toLatin1() + '\n';
-    }
-    QSaveFile out(m_csv);
-    const bool saved = out.open(QIODevice::WriteOnly) && out.write(csv) == csv.size() && out.flush() &&
-                       out.error() == QFileDevice::NoError && out.commit();
-    if (!saved) {
-        context.Err << "torvex: " << m_csv << " cannot be written: " << out.errorString() << Qt::endl;
+    QString reason;
+    if (!SaveWholeFile(m_csv, DataFile::PictureCsv(drawn), reason)) {
+        context.Err << "torvex: " << m_csv << " cannot be written: " << reason << Qt::endl;
         return 1;
     }
     return 0;

@@ -1,5 +1,4 @@
 #include "gui/access/TPasswordForm.h"
-#include "gui/app/LaterWindows.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"
 #include "gui/params/TViewITKXParameter.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "gui/access/TPasswordForm.h"
-#include "gui/app/LaterWindows.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewParameter.h"
 #include "gui/params/TViewTKXParameter.h"

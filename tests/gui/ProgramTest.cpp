@@ -1,5 +1,4 @@
 #include "gui/access/TPasswordForm.h"
-#include "gui/app/LaterWindows.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TDlgSelectCommPort.h"
 #include "gui/app/TFormMain.h"

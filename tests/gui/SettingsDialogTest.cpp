@@ -1,4 +1,3 @@
-#include "gui/app/LaterWindows.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/THelpViewer.h"
 #include "core/app/TConfiguration.h"

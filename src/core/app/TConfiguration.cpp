@@ -348,3 +348,12 @@ bool TConfiguration::IsVerifyAfterWrite() const {
 bool TConfiguration::SetVerifyAfterWrite(bool verify) {
     return m_settings.ConfigFile.WriteBool(QStringLiteral("General"), QStringLiteral("VerifyWrite"), verify);
 }
+
+QString TConfiguration::GetExportDirectory() const {
+    const QString stored = m_settings.ConfigFile.ReadString(QStringLiteral("General"), QStringLiteral("ExportFolder"), QString());
+    return stored.isEmpty() || !QFileInfo(stored).isDir() ? GetWorkDirectory() : stored;
+}
+
+bool TConfiguration::SetExportDirectory(const QString& directory) {
+    return m_settings.ConfigFile.WriteString(QStringLiteral("General"), QStringLiteral("ExportFolder"), directory);
+}

@@ -93,6 +93,9 @@ public:
     // the choice is kept in the configuration file.
     bool IsVerifyAfterWrite() const;
     bool SetVerifyAfterWrite(bool verify);
+    // The folder pictures were exported to last (the working directory at first); kept in the file.
+    QString GetExportDirectory() const;
+    bool SetExportDirectory(const QString& directory);
 
     // The database directory that belongs to a working directory.
     static QString DatabaseDirectoryFor(const QString& workDirectory);

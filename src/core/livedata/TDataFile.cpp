@@ -3,6 +3,7 @@
 #include "core/base/DayNumber.h"
 
 #include <QIODevice>
+#include <QLocale>
 
 #include <cmath>
 #include <cstring>
@@ -186,4 +187,21 @@ DataFile::PictureSummary DataFile::Summarise(const TDataFileHeader& header, int 
         }
     }
     return s;
+}
+
+QByteArray DataFile::PictureCsv(const std::vector<TDataRecord>& drawn) {
+    const auto full = [](double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); };
+    QByteArray csv = "time_s,setpoint_V,actual_V,solenoid_V,inverter_V,K1,K2,K3,K4,K5,K6,K7,K8\n";
+    csv.reserve(csv.size() + qsizetype(drawn.size()) * 64);
+    for (const TDataRecord& r : drawn) {
+        QString row = full(r.RunTime / 180.0);
+        for (const std::int16_t mV : {r.SetPoint, r.ActualValue, r.SolenoidValue, r.InverterValue}) {
+            row += QLatin1Char(',') + full(mV / 1000.0);
+        }
+        for (int k = 0; k < 8; ++k) {
+            row += r.Signal(k) ? QStringLiteral(",1") : QStringLiteral(",0");
+        }
+        csv += row.toLatin1() + '\n';
+    }
+    return csv;
 }

@@ -70,4 +70,8 @@ struct PictureSummary {
 };
 PictureSummary Summarise(const TDataFileHeader& header, int picture, const std::vector<TDataRecord>& drawn);
 
+// The drawn records of a picture as CSV: a header line, then per record the time in s, the four
+// voltages and K1..K8 as 0/1; every digit a double needs, "." as the decimal separator.
+QByteArray PictureCsv(const std::vector<TDataRecord>& drawn);
+
 } // namespace DataFile

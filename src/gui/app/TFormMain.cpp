@@ -1,6 +1,6 @@
 #include "gui/app/TFormMain.h"
 
-#include "gui/app/LaterWindows.h"
+#include "gui/view/TFormViewDataCollect.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/access/TPasswordPelvorChangeForm.h"
@@ -314,7 +314,8 @@ void TFormMain::MenuDataCollectClick() {
         return;
     }
     // The data view is made anew for every collection and releases its port itself.
-    TFormViewDataCollect view(m_configuration.Language(), this);
+    TFormViewDataCollect view(m_configuration, m_feedback, m_clock, *port, m_windows, this);
+    view.SetChartTitle(Text(188));
     view.exec();
     port->InUse = false;
 }

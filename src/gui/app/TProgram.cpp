@@ -4,7 +4,7 @@
 #include "gui/app/GuiClock.h"
 #include "gui/app/TApplication.h"
 #include "gui/app/GuiFeedback.h"
-#include "gui/app/LaterWindows.h"
+#include "gui/view/TZoom.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
