@@ -377,3 +377,28 @@ TEST_F(ZoomDialog, ShowsTheRangesWithAPointAndTakesWhatWasTypedOnOk) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataView, ErrorsNobodyHandledAreShownAsOtherAndAnIndexBeyondASeriesIsNot) {
+    TFormViewDataCollect& view = Open({});
+    auto* failing = new QPushButton(&view);
+    int error = 0;
+    QObject::connect(failing, &QPushButton::clicked, [&error] {
+        if (error++ == 0) {
+            throw std::runtime_error("the chart lost its points");
+        }
+        throw std::out_of_range("index 12 beyond 11");
+    });
+    failing->show();
+    QTest::mouseClick(failing, Qt::LeftButton);
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Caption, "Other");
+    EXPECT_EQ(m_feedback.Messages[0].Text, "the chart lost its points\rError number: 0");
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);
+    QTest::mouseClick(failing, Qt::LeftButton);
+    EXPECT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_TRUE(view.isVisible()); // the window goes on
+}
+
+} // namespace

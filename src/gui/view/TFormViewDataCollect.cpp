@@ -20,6 +20,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -35,6 +36,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <stdexcept>
 
 namespace {
 
@@ -117,6 +120,9 @@ TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedba
         m_firstDraw->start();
     }
     m_drawTimer->start();
+    if (auto* application = qobject_cast<TApplication*>(QCoreApplication::instance())) {
+        m_errorScope = application->HandleFor(this, [this](const std::exception& error) { ShowUnhandledError(error); });
+    }
 }
 
 TFormViewDataCollect::~TFormViewDataCollect() {
@@ -690,6 +696,16 @@ void TFormViewDataCollect::ParameterClick(bool vfTkx) {
     if (port != nullptr) {
         port->InUse = false;
     }
+}
+
+void TFormViewDataCollect::ShowUnhandledError(const std::exception& error) {
+    // An index beyond a series (a read-out at the very edge) is no news to the technician; it is logged.
+    if (dynamic_cast<const std::out_of_range*>(&error) != nullptr) {
+        return;
+    }
+    m_feedback.ShowMessage(MessageKind::Error, Text(175),
+                           QString::fromUtf8(error.what()) + QStringLiteral("\r") + Text(174) + QStringLiteral("0"),
+                           MessageButtons::Ok);
 }
 
 void TFormViewDataCollect::StopChain() {

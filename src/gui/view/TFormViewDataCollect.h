@@ -4,6 +4,7 @@
 #include "core/view/TPictureCurves.h"
 #include "core/view/TPictureNavigation.h"
 #include "core/view/TViewDataWorker.h"
+#include "gui/app/TApplication.h"
 #include "gui/params/TViewParameter.h"
 
 #include <QDialog>
@@ -98,6 +99,7 @@ private:
     void StopChain();
     void ToggleSeries(int series);
     void ToggleLogic();
+    void ShowUnhandledError(const std::exception& error);
 
     // Curves (TFormViewDataCollectCurves.cpp).
     void TakeWorkerEvents();
@@ -142,4 +144,5 @@ private:
     std::pair<double, double> m_rememberedLeft{-1, 12};
     QString m_portName;
     TPictureCurves m_picture;
+    TApplication::Scope m_errorScope;
 };
