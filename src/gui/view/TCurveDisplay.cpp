@@ -55,7 +55,27 @@ const std::array<const char*, Curves::SeriesCount> kLogicNames{
 const std::array<const char*, Curves::SignalCount> kSignalTitles{"Fast-Up",    "Slow-Up", "Fast-Down", "Slow-Down",
                                                                  "Inspection", "K6",      "K7",        "K8"};
 
+// Grid lines at round steps (1, 2 or 5 times a power of ten), about eight across the range.
+void PlaceTicks(QValueAxis* axis) {
+    const double span = axis->max() - axis->min();
+    if (!(span > 0)) {
+        return;
+    }
+    const double raw = span / 8;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * power;
+        if (step >= raw) {
+            break;
+        }
+    }
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+}
+
 void StyleAxis(QValueAxis* axis, const char* format) {
+    axis->setTickType(QValueAxis::TicksDynamic);
     axis->setLabelFormat(QString::fromLatin1(format));
     axis->setGridLineColor(kGrid);
     axis->setMinorGridLineVisible(false);
@@ -95,15 +115,17 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
     StyleAxis(m_analogY, "%.1f");
     m_analogX->setRange(0, 30000);
     m_analogY->setRange(-1, 12);
+    PlaceTicks(m_analogX);
+    PlaceTicks(m_analogY);
     m_analog->addAxis(m_analogX, Qt::AlignBottom);
     m_analog->addAxis(m_analogY, Qt::AlignLeft);
     for (int s = 0; s < Curves::SeriesCount; ++s) {
         auto* series = new QLineSeries(m_analog);
         series->setObjectName(QString::fromLatin1(kAnalogNames[std::size_t(s)]));
         series->setName(QStringLiteral("."));
+        // Not cosmetic: a printed page draws the curves as thick as the screen shows them.
         QPen pen(s < Curves::AnalogValues ? kColours[std::size_t(s)] : QColor(Qt::black));
-        pen.setWidthF(1.2);
-        pen.setCosmetic(true);
+        pen.setWidthF(1.5);
         series->setPen(pen);
         m_analog->addSeries(series);
         series->attachAxis(m_analogX);
@@ -131,6 +153,7 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
     StyleAxis(m_logicX, "%.0f");
     StyleAxis(m_logicY, "%.1f");
     m_logicY->setRange(8.5, 13);
+    m_logicY->setTickType(QValueAxis::TicksFixed);
     m_logicY->setTickCount(10);
     m_logicY->setLabelsVisible(false);
     m_logicX->setLabelsVisible(false);
@@ -144,7 +167,7 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
             series->setName(QString::fromLatin1(kSignalTitles[std::size_t(s - Curves::FirstSignal)]));
         }
         QPen pen(Qt::black);
-        pen.setCosmetic(true);
+        pen.setWidthF(1.2);
         series->setPen(pen);
         m_logic->addSeries(series);
         series->attachAxis(m_logicX);
@@ -189,6 +212,7 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
 
     connect(m_analogX, &QValueAxis::rangeChanged, this, &TCurveDisplay::BottomRangeChanged);
     connect(m_analogY, &QValueAxis::rangeChanged, this, [this] {
+        PlaceTicks(m_analogY);
         HideCrossHair();
         Q_EMIT RangeChanged();
     });
@@ -412,7 +436,9 @@ void TCurveDisplay::UpdateCursor(const QPointF& inChart) {
 }
 
 void TCurveDisplay::BottomRangeChanged(double min, double max) {
+    PlaceTicks(m_analogX);
     m_logicX->setRange(min, max);
+    PlaceTicks(m_logicX);
     HideCrossHair();
     Q_EMIT RangeChanged();
 }
@@ -428,11 +454,13 @@ void TCurveDisplay::PlaceDecorations() {
         const QRectF box = label->boundingRect();
         label->setPos(logicArea.left() - box.width() - 6, at.y() - box.height() / 2);
     }
-    // The logic chart's plotting area starts where the analog chart's does, so times line up.
-    const qreal wanted = analogArea.left() - m_logic->plotArea().left();
-    if (std::abs(wanted) > 0.5) {
+    // The logic chart's plotting area spans the analog chart's, so times line up.
+    const qreal left = analogArea.left() - logicArea.left();
+    const qreal right = logicArea.right() - analogArea.right();
+    if (std::abs(left) > 0.5 || std::abs(right) > 0.5) {
         QMargins margins = m_logic->margins();
-        margins.setLeft(std::max(0, margins.left() + int(std::lround(wanted))));
+        margins.setLeft(std::max(0, margins.left() + int(std::lround(left))));
+        margins.setRight(std::max(0, margins.right() + int(std::lround(right))));
         m_logic->setMargins(margins);
     }
 }
