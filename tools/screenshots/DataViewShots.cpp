@@ -10,10 +10,10 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QGraphicsView>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QMouseEvent>
 
 #include <cstdio>
 
