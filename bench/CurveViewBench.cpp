@@ -1,14 +1,26 @@
+#include "core/base/Clock.h"
+#include "core/base/Feedback.h"
+#include "core/link/TCommParameter.h"
 #include "core/livedata/TDataFile.h"
+#include "core/livedata/TDataRecorder.h"
 #include "core/view/TPictureCurves.h"
+#include "gui/app/TProgram.h"
 #include "gui/view/TCurveDisplay.h"
+#include "gui/view/TFormViewDataCollect.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -64,3 +76,51 @@ static void BM_StoredPictureLoadedAndDrawn(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StoredPictureLoadedAndDrawn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The data view open on a simulated controller that streams 720 frames a second: the CPU time the
+// whole program (receiver, recorder, view worker, drawing) takes per second of streaming, as a
+// percentage of one core. The window draws offscreen here; on a desktop the paint costs come on top.
+static void BM_LiveStreamCpuPerSecond(benchmark::State& state) {
+    QTemporaryDir home;
+    UnattendedFeedback feedback;
+    ManualClock clock;
+    TProgram::Options options;
+    options.Environment.ExecutablePath = QStringLiteral(TORVEX_BIN_DIR "/WinTorvex32");
+    options.Environment.DocumentsFolder = home.path();
+    options.Ui = &feedback;
+    options.Time = &clock;
+    TProgram program(std::move(options));
+    QProcess simulator;
+    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"),
+                    {"--live", "--frame-rate", "720", "--run-length", "8", "--gap", "1", "--baud", "230400"});
+    if (!simulator.waitForReadyRead(10000)) {
+        state.SkipWithError("the simulator did not start");
+        return;
+    }
+    TCommParameter port(QString::fromLocal8Bit(simulator.readLine()).trimmed());
+    for (auto _ : state) {
+        TFormViewDataCollect view(program.Configuration(), feedback, clock, port, &program.Windows());
+        view.show();
+        const auto cpu = [] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        };
+        QElapsedTimer wall;
+        wall.start();
+        const double before = cpu();
+        const long long recordsBefore = view.Recorder().Header().RecordCount;
+        QEventLoop streaming; // the program's own event loop, waiting as it does
+        QTimer::singleShot(20000, &streaming, &QEventLoop::quit);
+        streaming.exec();
+        const double seconds = wall.nsecsElapsed() / 1e9;
+        state.SetIterationTime(seconds);
+        state.counters["cpu_percent_of_one_core"] = (cpu() - before) / seconds * 100;
+        state.counters["records_per_second"] = (view.Recorder().Header().RecordCount - recordsBefore) / seconds;
+        view.close();
+    }
+    simulator.terminate();
+    simulator.waitForFinished(3000);
+}
+BENCHMARK(BM_LiveStreamCpuPerSecond)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);

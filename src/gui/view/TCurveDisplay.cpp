@@ -56,22 +56,38 @@ const std::array<const char*, Curves::SignalCount> kSignalTitles{"Fast-Up",    "
                                                                  "Inspection", "K6",      "K7",        "K8"};
 
 // Grid lines at round steps (1, 2 or 5 times a power of ten), about eight across the range.
-void PlaceTicks(QValueAxis* axis) {
-    const double span = axis->max() - axis->min();
-    if (!(span > 0)) {
-        return;
-    }
+double NiceStep(double span) {
     const double raw = span / 8;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = power;
-    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * power;
-        if (step >= raw) {
-            break;
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= raw) {
+            return factor * power;
         }
     }
+    return 10 * power;
+}
+
+void PlaceTicks(QValueAxis* axis) {
+    const double span = axis->max() - axis->min();
+    if (span > 0) {
+        axis->setTickAnchor(0);
+        axis->setTickInterval(NiceStep(span));
+    }
+}
+
+// A new range with its grid: the axis lays out its ticks at every change, so the step must never
+// be the old range's when the range grows (a step of 0.1 ms over 30 s is 300,000 ticks).
+void SetAxisRange(QValueAxis* axis, double min, double max) {
+    const double span = max - min;
+    const double step = span > 0 ? NiceStep(span) : axis->tickInterval();
+    if (step >= axis->tickInterval()) {
+        axis->setTickInterval(step);
+        axis->setRange(min, max);
+    } else {
+        axis->setRange(min, max);
+        axis->setTickInterval(step);
+    }
     axis->setTickAnchor(0);
-    axis->setTickInterval(step);
 }
 
 void StyleAxis(QValueAxis* axis, const char* format) {
@@ -113,10 +129,10 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
     m_analogY = new QValueAxis(m_analog);
     StyleAxis(m_analogX, "%.0f");
     StyleAxis(m_analogY, "%.1f");
-    m_analogX->setRange(0, 30000);
-    m_analogY->setRange(-1, 12);
-    PlaceTicks(m_analogX);
-    PlaceTicks(m_analogY);
+    m_analogX->setTickInterval(5000);
+    m_analogY->setTickInterval(2);
+    SetAxisRange(m_analogX, 0, 30000);
+    SetAxisRange(m_analogY, -1, 12);
     m_analog->addAxis(m_analogX, Qt::AlignBottom);
     m_analog->addAxis(m_analogY, Qt::AlignLeft);
     for (int s = 0; s < Curves::SeriesCount; ++s) {
@@ -157,7 +173,8 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
     m_logicY->setTickCount(10);
     m_logicY->setLabelsVisible(false);
     m_logicX->setLabelsVisible(false);
-    m_logicX->setRange(0, 30000);
+    m_logicX->setTickInterval(5000);
+    SetAxisRange(m_logicX, 0, 30000);
     m_logic->addAxis(m_logicX, Qt::AlignBottom);
     m_logic->addAxis(m_logicY, Qt::AlignLeft);
     for (int s = 0; s < Curves::SeriesCount; ++s) {
@@ -339,11 +356,11 @@ bool TCurveDisplay::IsLogicVisible() const {
 }
 
 void TCurveDisplay::SetLeftRange(double min, double max) {
-    m_analogY->setRange(std::min(min, max), std::max(min, max));
+    SetAxisRange(m_analogY, std::min(min, max), std::max(min, max));
 }
 
 void TCurveDisplay::SetBottomRange(double min, double max) {
-    m_analogX->setRange(std::min(min, max), std::max(min, max));
+    SetAxisRange(m_analogX, std::min(min, max), std::max(min, max));
 }
 
 std::pair<double, double> TCurveDisplay::LeftRange() const {
@@ -437,8 +454,7 @@ void TCurveDisplay::UpdateCursor(const QPointF& inChart) {
 
 void TCurveDisplay::BottomRangeChanged(double min, double max) {
     PlaceTicks(m_analogX);
-    m_logicX->setRange(min, max);
-    PlaceTicks(m_logicX);
+    SetAxisRange(m_logicX, min, max);
     HideCrossHair();
     Q_EMIT RangeChanged();
 }
