@@ -175,3 +175,20 @@ TEST_F(LiveDataTest, ATerminatedRecordingStopsCleanlyAndStampsTheCloseTime) {
 }
 
 } // namespace
+
+TEST_F(LiveDataTest, AFrameCutShortCostsAFewRecordsAndTheRunGoesOn) {
+    // The sixth frame of every run is one byte short: the receiver realigns within the run.
+    SimulatorProcess simulator({"--live", "--run-length", "0.3", "--gap", "0.4", "--fault", "badlength"});
+    const QString file = m_home.Path("cut.dat");
+    const Result recorded = Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file,
+                                 "--pictures", "3"});
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.err.toStdString();
+    const QStringList lines = Run({"pictures", file}).out.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        // 13 frames and the gap record when whole; the cut costs the frames until the next boundary.
+        const int records = lines[i].section('\t', 2, 2).toInt();
+        EXPECT_GE(records, 8) << lines[i].toStdString();
+        EXPECT_LT(records, 14) << lines[i].toStdString();
+    }
+}

@@ -1,10 +1,13 @@
 #include "gui/app/TProgram.h"
+#include "gui/params/TViewTKXParameter.h"
 #include "gui/view/TCurveDisplay.h"
 #include "gui/view/TFormViewDataCollect.h"
 #include "gui/view/TZoom.h"
 
 #include "core/livedata/TDataFile.h"
 #include "core/livedata/TDataRecorder.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TTable.h"
 
 #include "ProgramFixture.h"
 #include "SimulatorProcess.h"
@@ -76,7 +79,8 @@ protected:
     TFormViewDataCollect& Open(const std::vector<std::vector<TDataRecord>>& pictures, const QStringList& sim = {}) {
         m_simulator = std::make_unique<SimulatorProcess>(sim);
         EXPECT_FALSE(m_simulator->Device().isEmpty());
-        TProgram& program = Start("[Language]\nLanguageValue=2\n", {m_simulator->Device()});
+        TProgram& program =
+            Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n", {m_simulator->Device()});
         if (!pictures.empty()) {
             m_tree.Write("docs/Faldmark/WinTorvex32/DataFile.dat", DataFileOf(pictures));
         }
@@ -399,6 +403,35 @@ TEST_F(DataView, ErrorsNobodyHandledAreShownAsOtherAndAnIndexBeyondASeriesIsNot)
     QTest::mouseClick(failing, Qt::LeftButton);
     EXPECT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_TRUE(view.isVisible()); // the window goes on
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DataView, AParameterReadPausesTheCollectionAndResumesIt) {
+    TFormViewDataCollect& view = Open({}, {"--family", "TKX", "--software", "2220"});
+    ASSERT_TRUE(view.Recorder().ReceiverPresent());
+    TViewParameter* window = m_program->Windows().ViewTKXParameter;
+    QTimer::singleShot(0, window, [&] {
+        auto* read = Find<QPushButton>(window, "BtnRead");
+        ASSERT_TRUE(read->isEnabled());
+        read->click();
+        window->close();
+    });
+    m_clock.Pauses.clear();
+    Find<QAction>(&view, "CollectTKX")->trigger();
+
+    // The read reached the controller, so the receiver had let go of the port...
+    EXPECT_EQ(m_program->MainWindow().Database().SetTable(Family::Tkx).RecordCount(), 1);
+    ASSERT_FALSE(m_clock.Pauses.empty());
+    EXPECT_EQ(m_clock.Pauses.front(), 1000); // the collection's own pause after stopping
+    // ...and the collection runs again on the same port.
+    EXPECT_TRUE(view.Recorder().ReceiverPresent());
+    EXPECT_TRUE(view.IsCollecting());
+    EXPECT_TRUE(m_port->InUse);
+    EXPECT_FALSE(Action("MenuViewDataFileSaveAs")->isEnabled());
+    EXPECT_TRUE(Find<QTimer>(&view, "TimerFirstDraw")->isActive());
 }
 
 } // namespace
