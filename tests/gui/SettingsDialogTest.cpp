@@ -4,6 +4,7 @@
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TTable.h"
 
+#include "FileSizeLimit.h"
 #include "ProgramFixture.h"
 
 #include <QInputMethodEvent>
@@ -122,6 +123,29 @@ TEST_F(SettingsDialog, AFolderThatCannotBeCreatedKeepsTheDialogAndTheDatabaseWhe
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
     EXPECT_TRUE(program.MainWindow().Database().TableTKX().IsOpen());
     EXPECT_TRUE(program.MainWindow().Database().TableTKX().FilePath().startsWith(initial));
+}
+
+TEST_F(SettingsDialog, SettingsThatCannotBeWrittenAreReportedAndTheDialogStaysOpen) {
+    TProgram& program = Start();
+    TDlgConfiguration* dialog = Open(1);
+    Find<QLineEdit>(dialog, "EditReadParameter")->setText("500");
+    {
+        // As on a full disk: no file may grow, so the configuration cannot be saved.
+        const FileSizeLimit full(16);
+        Click(dialog, "SettingsBtnOK");
+    }
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(m_feedback.Messages[0].Text,
+              Text(196) + UserConfig() + "\r(" + program.Configuration().Settings().ConfigFile.ErrorString() + ")");
+    EXPECT_FALSE(program.Configuration().Settings().ConfigFile.ErrorString().isEmpty());
+    EXPECT_FALSE(m_tree.Read(UserConfig()).contains("ParameterRead=500")); // the file is as it was
+
+    Click(dialog, "SettingsBtnOK"); // with room again, OK saves and closes
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_TRUE(m_tree.Read(UserConfig()).contains("ParameterRead=500"));
 }
 
 } // namespace

@@ -181,6 +181,39 @@ TEST_F(TConfigurationTest, SettingsComeFromTheFileAndBadNumbersFallBackToTheirDe
     EXPECT_FALSE(c.DatabaseAvailable);
 }
 
+TEST_F(TConfigurationTest, NumbersBeyondWhatTheDialogAcceptsAreClampedWhenReadAndLogged) {
+    MakeDefaultDatabaseDir();
+    WriteUserConfig("[General]\nPicturesPerFile=5000\nLengthOfPicture=-3\nDrawSpeed=1000\nCurveMaxV=1e9\n"
+                    "CurveMinV=-100.5\n[Delays]\nEEpromWrite=1001\nParameterRead=2147483647\nGapForNewPage=32000\n");
+    TConfiguration& c = Create();
+
+    EXPECT_EQ(c.GetPicturesPerFile(), 1000);
+    EXPECT_EQ(c.GetLengthOfPicture(), 0);
+    EXPECT_EQ(c.GetDrawSpeed(), 1000); // the ends themselves are accepted
+    EXPECT_DOUBLE_EQ(c.GetCurveMaxV(), 1000);
+    EXPECT_DOUBLE_EQ(c.GetCurveMinV(), -100);
+    EXPECT_EQ(c.GetEepromWriteDelay(), 1000);
+    // A reply timeout of 24 days would leave identify waiting; the dialog's limit applies.
+    EXPECT_EQ(c.GetParameterReadTimeout(), 32000);
+    EXPECT_EQ(c.LinkSettings().ReplyTimeout, 32000);
+    EXPECT_EQ(c.GetGapForNewPage(), 32000);
+    EXPECT_EQ(c.Settings().ParameterRead, "32000"); // the dialog shows what is used
+
+    // The log starts after the configuration: its lines are handed over then, once.
+    QStringList log;
+    c.SetLog([&](const QString& line) { log << line; });
+    EXPECT_EQ(log, (QStringList{"Configuration: PicturesPerFile=5000 is outside 0..1000, 1000 is used",
+                                "Configuration: LengthOfPicture=-3 is outside 0..1000, 0 is used",
+                                "Configuration: CurveMaxV=1e9 is outside -100..1000, 1000 is used",
+                                "Configuration: CurveMinV=-100.5 is outside -100..1000, -100 is used",
+                                "Configuration: EEpromWrite=1001 is outside 0..1000, 1000 is used",
+                                "Configuration: ParameterRead=2147483647 is outside 0..32000, 32000 is used"}));
+    // A value typed beyond the range (no log then: the dialog shows it) is not used either.
+    c.Settings().GapForNewPage = "99999";
+    EXPECT_EQ(c.GetGapForNewPage(), 32000);
+    EXPECT_EQ(log.size(), 6);
+}
+
 TEST_F(TConfigurationTest, AnEmptyWorkDirMeansTheDefault) {
     MakeDefaultDatabaseDir();
     WriteUserConfig("[General]\nWorkDir=\n");

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace {
 
 // "Entering" a directory: it exists and may be searched.
@@ -23,18 +25,6 @@ QString WithoutTrailingSlash(QString path) {
         path.chop(1);
     }
     return path;
-}
-
-int IntegerOr(const QString& text, int defaultValue) {
-    int value = defaultValue;
-    return IniFile::ParseInteger(text, value) ? value : defaultValue;
-}
-
-double NumberOr(QString text, double defaultValue) {
-    bool ok = false;
-    // The curve fields accept "." as typed; a "," from another locale means the same.
-    const double value = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok ? value : defaultValue;
 }
 
 bool HasLanguageChoice(int storedValue) {
@@ -172,22 +162,8 @@ void TConfiguration::CreateSettings() {
     s.InitialWorkDir = s.WorkDirectory;
     UpdateDatabaseDirectory();
 
+    ReadSettings(SettingKeys::Startup());
     const IniFile& file = s.ConfigFile;
-    s.TempFileName = file.ReadString(ConfigKey::General, ConfigKey::WorkFile, ConfigKey::DefaultWorkFile);
-    s.PicturesPerFile = file.ReadString(ConfigKey::General, ConfigKey::PicturesPerFile,
-                                        QString::number(ConfigKey::DefaultPicturesPerFile));
-    s.LengthOfPicture = file.ReadString(ConfigKey::General, ConfigKey::LengthOfPicture,
-                                        QString::number(ConfigKey::DefaultLengthOfPicture));
-    s.DrawSpeed = file.ReadString(ConfigKey::General, ConfigKey::DrawSpeed, QString::number(ConfigKey::DefaultDrawSpeed));
-    s.CurveMaxV = file.ReadString(ConfigKey::General, ConfigKey::CurveMaxV, QStringLiteral("12"));
-    s.CurveMinV = file.ReadString(ConfigKey::General, ConfigKey::CurveMinV, QStringLiteral("-1"));
-    s.SaveAuto = file.ReadBool(ConfigKey::General, ConfigKey::SaveAutoEnabled, true);
-    s.EEpromWrite = file.ReadString(ConfigKey::Delays, ConfigKey::EEpromWrite,
-                                    QString::number(ConfigKey::DefaultEEpromWrite));
-    s.ParameterRead = file.ReadString(ConfigKey::Delays, ConfigKey::ParameterRead,
-                                      QString::number(ConfigKey::DefaultParameterRead));
-    s.GapForNewPage = file.ReadString(ConfigKey::Delays, ConfigKey::GapForNewPage,
-                                      QString::number(ConfigKey::DefaultGapForNewPage));
     s.PauseSending = true; // the stored value counts only once the Delays page has been visited
 
     m_language.Choose(LanguageValueOf(file, m_language.DefaultIndex()));
@@ -297,33 +273,66 @@ TCommParameter* TConfiguration::SelectPort() {
     return chosen ? ReservePort(*chosen) : nullptr;
 }
 
-int TConfiguration::GetEepromWriteDelay() const {
-    return IntegerOr(m_settings.EEpromWrite, ConfigKey::DefaultEEpromWrite);
-}
+int TConfiguration::GetEepromWriteDelay() const { return Number(SettingKeys::EEpromWrite); }
 
-int TConfiguration::GetGapForNewPage() const {
-    return IntegerOr(m_settings.GapForNewPage, ConfigKey::DefaultGapForNewPage);
-}
+int TConfiguration::GetGapForNewPage() const { return Number(SettingKeys::GapForNewPage); }
 
-int TConfiguration::GetParameterReadTimeout() const {
-    return IntegerOr(m_settings.ParameterRead, ConfigKey::DefaultParameterRead);
-}
+int TConfiguration::GetParameterReadTimeout() const { return Number(SettingKeys::ParameterRead); }
 
 QString TConfiguration::GetWorkDirectory() const { return WithoutTrailingSlash(m_settings.WorkDirectory); }
 
-int TConfiguration::GetPicturesPerFile() const {
-    return IntegerOr(m_settings.PicturesPerFile, ConfigKey::DefaultPicturesPerFile);
+int TConfiguration::GetPicturesPerFile() const { return Number(SettingKeys::PicturesPerFile); }
+
+int TConfiguration::GetLengthOfPicture() const { return Number(SettingKeys::LengthOfPicture); }
+
+int TConfiguration::GetDrawSpeed() const { return Number(SettingKeys::DrawSpeed); }
+
+double TConfiguration::GetCurveMaxV() const { return SettingKeys::CurveMaxV.Value(m_settings.CurveMaxV); }
+
+double TConfiguration::GetCurveMinV() const { return SettingKeys::CurveMinV.Value(m_settings.CurveMinV); }
+
+int TConfiguration::Number(const TSettingKey& key) const {
+    // Typed values are kept as typed; the range applies here too, so no getter ever hands out
+    // a value the dialog would not accept.
+    return static_cast<int>(key.Value(m_settings.*key.Text));
 }
 
-int TConfiguration::GetLengthOfPicture() const {
-    return IntegerOr(m_settings.LengthOfPicture, ConfigKey::DefaultLengthOfPicture);
+void TConfiguration::ReadSettings(const std::vector<const TSettingKey*>& keys) {
+    for (const TSettingKey* key : keys) {
+        key->Read(m_settings.ConfigFile, m_settings);
+        if (!key->IsNumber()) {
+            continue;
+        }
+        QString& text = m_settings.*key->Text;
+        bool clamped = false;
+        const double value = key->Value(text, &clamped);
+        if (clamped) {
+            // A value edited into the file beyond what the dialog accepts (a reply timeout of
+            // days) is used at the nearest end of the range, and the log says so.
+            const QString limited = QString::number(value, 'g', 12);
+            Log(QStringLiteral("Configuration: %1=%2 is outside %3..%4, %5 is used")
+                    .arg(key->Key, text.trimmed(), QString::number(key->Minimum), QString::number(key->Maximum), limited));
+            text = limited;
+        }
+    }
 }
 
-int TConfiguration::GetDrawSpeed() const { return IntegerOr(m_settings.DrawSpeed, ConfigKey::DefaultDrawSpeed); }
+void TConfiguration::SetLog(std::function<void(const QString&)> log) {
+    m_log = std::move(log);
+    if (m_log) {
+        for (const QString& line : std::exchange(m_pendingLog, {})) {
+            m_log(line);
+        }
+    }
+}
 
-double TConfiguration::GetCurveMaxV() const { return NumberOr(m_settings.CurveMaxV, ConfigKey::DefaultCurveMaxV); }
-
-double TConfiguration::GetCurveMinV() const { return NumberOr(m_settings.CurveMinV, ConfigKey::DefaultCurveMinV); }
+void TConfiguration::Log(const QString& line) {
+    if (m_log) {
+        m_log(line);
+    } else {
+        m_pendingLog << line; // the log starts after the configuration: its lines wait for it
+    }
+}
 
 int TConfiguration::GetLanguageIndex() const {
     if (m_environment.LanguageOverride != 0) {

@@ -102,6 +102,12 @@ public:
     // Recomputes the database directory from the working-directory field.
     void UpdateDatabaseDirectory();
 
+    // Reads these settings from the file into the fields; a number beyond its range is
+    // clamped to it, with a line in the log.
+    void ReadSettings(const std::vector<const TSettingKey*>& keys);
+    // Where the configuration's own log lines go; lines from before it is set are passed on then.
+    void SetLog(std::function<void(const QString&)> log);
+
     // The language value stored in a configuration file: 0 or missing gives the default.
     static int LanguageValueOf(const IniFile& file, int defaultValue);
 
@@ -115,6 +121,8 @@ private:
     void CreateSettings();
     void ProbePorts();
     QString ReadWorkDir() const;
+    int Number(const TSettingKey& key) const;
+    void Log(const QString& line);
     // Enters (creates when asked) the database directory of the working directory.
     void CheckDatabaseDirectory(const QString& workDirectory);
 
@@ -126,4 +134,6 @@ private:
     QString m_baseName;
     QString m_configurationDirectory;
     QString m_databaseDirectory;
+    std::function<void(const QString&)> m_log;
+    QStringList m_pendingLog;
 };

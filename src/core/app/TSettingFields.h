@@ -3,11 +3,11 @@
 #include "core/base/IniFile.h"
 #include "core/link/TCommParameter.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-// Section and key names of the configuration file, with the defaults a missing
-// key reads as.
+// Section and key names of the configuration file (defaults and ranges: SettingKeys below).
 namespace ConfigKey {
 inline const QString General = QStringLiteral("General");
 inline const QString Delays = QStringLiteral("Delays");
@@ -38,15 +38,6 @@ inline const QString Parity = QStringLiteral("Parity");
 inline const QString StandardPortEnabled = QStringLiteral("StandardPortEnabled");
 inline const QString StandardPort = QStringLiteral("StandardPort");
 
-inline const QString DefaultWorkFile = QStringLiteral("DataFile.dat");
-constexpr int DefaultPicturesPerFile = 200;
-constexpr int DefaultLengthOfPicture = 30;
-constexpr int DefaultDrawSpeed = 15;
-constexpr double DefaultCurveMaxV = 12.0;
-constexpr double DefaultCurveMinV = -1.0;
-constexpr int DefaultEEpromWrite = 100;
-constexpr int DefaultParameterRead = 1000;
-constexpr int DefaultGapForNewPage = 300;
 } // namespace ConfigKey
 
 // The live settings of the running program. The settings dialog edits these
@@ -84,3 +75,47 @@ struct TSettingFields {
     QString GapForNewPage;
     bool PauseSending = true;
 };
+
+// One setting of the configuration file: where it is kept, the field that holds it while the
+// program runs, what a missing key reads as, and for a number the range the settings dialog
+// accepts. Every read and write of these settings goes through this table.
+struct TSettingKey {
+    const QString& Section;
+    const QString& Key;
+    QString TSettingFields::*Text = nullptr; // kept as the text the user typed
+    bool TSettingFields::*Flag = nullptr;    // a check box
+    QString Default;                         // as the file holds it
+    int Minimum = 0;
+    int Maximum = 0;
+    bool Decimal = false; // a sign and a fraction may be typed
+
+    bool IsNumber() const { return Minimum < Maximum; }
+    void Read(const IniFile& file, TSettingFields& fields) const;
+    // False when the file could not be written; the file's ErrorString() says why.
+    bool Write(IniFile& file, const TSettingFields& fields) const;
+    // The number a text stands for: the default when it is not one, the nearest end of the
+    // range when it lies outside. `clamped` tells the caller that the range was applied.
+    double Value(const QString& text, bool* clamped = nullptr) const;
+};
+
+namespace SettingKeys {
+extern const TSettingKey WorkFile;
+extern const TSettingKey PicturesPerFile;
+extern const TSettingKey NbPicturesPerFile; // the same field under the key the General page uses
+extern const TSettingKey LengthOfPicture;
+extern const TSettingKey DrawSpeed;
+extern const TSettingKey CurveMaxV;
+extern const TSettingKey CurveMinV;
+extern const TSettingKey SaveAutoEnabled;
+extern const TSettingKey EEpromWrite;
+extern const TSettingKey ParameterRead;
+extern const TSettingKey GapForNewPage;
+extern const TSettingKey PauseSending;
+
+// What the General page reloads on entering and writes on leaving, in that order.
+const std::vector<const TSettingKey*>& GeneralPage();
+// The same for the Delays page.
+const std::vector<const TSettingKey*>& DelaysPage();
+// What start-up reads and OK writes (besides the working directory and the language).
+const std::vector<const TSettingKey*>& Startup();
+} // namespace SettingKeys

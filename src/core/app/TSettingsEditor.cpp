@@ -9,16 +9,21 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
-bool Positive(const QString& text) {
+// A count field left empty, unreadable or at 0 gets its default back.
+void DefaultUnlessPositive(TSettingFields& fields, const TSettingKey& key) {
     int value = 0;
-    return IniFile::ParseInteger(text, value) && value > 0;
+    if (!IniFile::ParseInteger(fields.*key.Text, value) || value <= 0) {
+        fields.*key.Text = key.Default;
+    }
 }
 
-void DefaultWhenEmpty(QString& field, const char* value) {
-    if (field.trimmed().isEmpty()) {
-        field = QLatin1String(value);
+void DefaultWhenEmpty(TSettingFields& fields, const TSettingKey& key) {
+    if ((fields.*key.Text).trimmed().isEmpty()) {
+        fields.*key.Text = key.Default;
     }
 }
 
@@ -27,60 +32,39 @@ void DefaultWhenEmpty(QString& field, const char* value) {
 TSettingsEditor::TSettingsEditor(TConfiguration& configuration, Feedback& feedback, TParameterDatabase* database)
     : m_configuration(configuration), m_feedback(feedback), m_database(database) {}
 
-void TSettingsEditor::EnterGeneralPage() {
-    TSettingFields& s = m_configuration.Settings();
-    const IniFile& file = s.ConfigFile;
-    s.PicturesPerFile = file.ReadString(ConfigKey::General, ConfigKey::NbPicturesPerFile, QStringLiteral("200"));
-    s.LengthOfPicture = file.ReadString(ConfigKey::General, ConfigKey::LengthOfPicture, QStringLiteral("30"));
-    s.DrawSpeed = file.ReadString(ConfigKey::General, ConfigKey::DrawSpeed, QStringLiteral("15"));
-    s.CurveMaxV = file.ReadString(ConfigKey::General, ConfigKey::CurveMaxV, QStringLiteral("12"));
-    s.CurveMinV = file.ReadString(ConfigKey::General, ConfigKey::CurveMinV, QStringLiteral("-1"));
-    s.SaveAuto = file.ReadBool(ConfigKey::General, ConfigKey::SaveAutoEnabled, true);
+bool TSettingsEditor::Written(bool written) {
+    if (!written && m_writeFailure.isEmpty()) {
+        const IniFile& file = m_configuration.Settings().ConfigFile;
+        m_writeFailure = file.Path() + QStringLiteral("\r(") + file.ErrorString() + QLatin1Char(')');
+    }
+    return written;
 }
+
+void TSettingsEditor::WriteKeys(const std::vector<const TSettingKey*>& keys) {
+    TSettingFields& s = m_configuration.Settings();
+    if (!s.ConfigFileUsable) {
+        return;
+    }
+    for (const TSettingKey* key : keys) {
+        Written(key->Write(s.ConfigFile, s));
+    }
+}
+
+void TSettingsEditor::EnterGeneralPage() { m_configuration.ReadSettings(SettingKeys::GeneralPage()); }
 
 void TSettingsEditor::LeaveGeneralPage() {
     TSettingFields& s = m_configuration.Settings();
-    if (!Positive(s.PicturesPerFile)) {
-        s.PicturesPerFile = QStringLiteral("200");
-    }
-    if (!Positive(s.LengthOfPicture)) {
-        s.LengthOfPicture = QStringLiteral("30");
-    }
-    if (!Positive(s.DrawSpeed)) {
-        s.DrawSpeed = QStringLiteral("15");
-    }
-    DefaultWhenEmpty(s.CurveMaxV, "12");
-    DefaultWhenEmpty(s.CurveMinV, "-1");
-    if (s.ConfigFileUsable) {
-        IniFile& file = s.ConfigFile;
-        file.WriteString(ConfigKey::General, ConfigKey::NbPicturesPerFile, s.PicturesPerFile);
-        file.WriteString(ConfigKey::General, ConfigKey::LengthOfPicture, s.LengthOfPicture);
-        file.WriteString(ConfigKey::General, ConfigKey::DrawSpeed, s.DrawSpeed);
-        file.WriteString(ConfigKey::General, ConfigKey::CurveMaxV, s.CurveMaxV);
-        file.WriteString(ConfigKey::General, ConfigKey::CurveMinV, s.CurveMinV);
-        file.WriteBool(ConfigKey::General, ConfigKey::SaveAutoEnabled, s.SaveAuto);
-    }
+    DefaultUnlessPositive(s, SettingKeys::NbPicturesPerFile);
+    DefaultUnlessPositive(s, SettingKeys::LengthOfPicture);
+    DefaultUnlessPositive(s, SettingKeys::DrawSpeed);
+    DefaultWhenEmpty(s, SettingKeys::CurveMaxV);
+    DefaultWhenEmpty(s, SettingKeys::CurveMinV);
+    WriteKeys(SettingKeys::GeneralPage());
 }
 
-void TSettingsEditor::EnterDelaysPage() {
-    TSettingFields& s = m_configuration.Settings();
-    const IniFile& file = s.ConfigFile;
-    s.EEpromWrite = file.ReadString(ConfigKey::Delays, ConfigKey::EEpromWrite, QStringLiteral("100"));
-    s.ParameterRead = file.ReadString(ConfigKey::Delays, ConfigKey::ParameterRead, QStringLiteral("1000"));
-    s.GapForNewPage = file.ReadString(ConfigKey::Delays, ConfigKey::GapForNewPage, QStringLiteral("300"));
-    s.PauseSending = file.ReadBool(ConfigKey::General, ConfigKey::PauseSending, true);
-}
+void TSettingsEditor::EnterDelaysPage() { m_configuration.ReadSettings(SettingKeys::DelaysPage()); }
 
-void TSettingsEditor::LeaveDelaysPage() {
-    TSettingFields& s = m_configuration.Settings();
-    if (s.ConfigFileUsable) {
-        IniFile& file = s.ConfigFile;
-        file.WriteString(ConfigKey::Delays, ConfigKey::EEpromWrite, s.EEpromWrite);
-        file.WriteString(ConfigKey::Delays, ConfigKey::ParameterRead, s.ParameterRead);
-        file.WriteString(ConfigKey::Delays, ConfigKey::GapForNewPage, s.GapForNewPage);
-        file.WriteBool(ConfigKey::General, ConfigKey::PauseSending, s.PauseSending);
-    }
-}
+void TSettingsEditor::LeaveDelaysPage() { WriteKeys(SettingKeys::DelaysPage()); }
 
 void TSettingsEditor::StorePortChoices(int portIndex, const PortChoiceTexts& choices) {
     auto& ports = m_configuration.Settings().Ports;
@@ -133,20 +117,20 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
             if (!s.ConfigFileUsable) {
                 break;
             }
-            file.WriteInteger(port->Name, ConfigKey::Baud, port->Baud);
-            file.WriteInteger(port->Name, ConfigKey::DataBits, port->DataBits);
-            file.WriteString(port->Name, ConfigKey::StopBits, port->StopBitsAsText());
-            file.WriteString(port->Name, ConfigKey::Parity, port->ParityAsText());
-            file.WriteBool(port->Name, ConfigKey::StandardPortEnabled, s.StandardPortEnabled);
-            file.WriteString(port->Name, ConfigKey::StandardPort, s.StandardPort);
+            Written(file.WriteInteger(port->Name, ConfigKey::Baud, port->Baud)) &&
+                Written(file.WriteInteger(port->Name, ConfigKey::DataBits, port->DataBits)) &&
+                Written(file.WriteString(port->Name, ConfigKey::StopBits, port->StopBitsAsText())) &&
+                Written(file.WriteString(port->Name, ConfigKey::Parity, port->ParityAsText())) &&
+                Written(file.WriteBool(port->Name, ConfigKey::StandardPortEnabled, s.StandardPortEnabled)) &&
+                Written(file.WriteString(port->Name, ConfigKey::StandardPort, s.StandardPort));
         }
     }
 
-    DefaultWhenEmpty(s.PicturesPerFile, "200");
-    DefaultWhenEmpty(s.LengthOfPicture, "30");
-    DefaultWhenEmpty(s.DrawSpeed, "15");
-    DefaultWhenEmpty(s.CurveMaxV, "12");
-    DefaultWhenEmpty(s.CurveMinV, "-1");
+    for (const TSettingKey* key : SettingKeys::GeneralPage()) {
+        if (key->Text != nullptr) {
+            DefaultWhenEmpty(s, *key);
+        }
+    }
 
     bool stayOpen = false;
     if (!s.WorkDirectory.trimmed().isEmpty()) {
@@ -169,14 +153,14 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
                     s.WorkDirectory = StoredWorkDir();
                 }
                 if (s.ConfigFileUsable) {
-                    file.WriteString(ConfigKey::General, ConfigKey::WorkDir, s.WorkDirectory);
+                    Written(file.WriteString(ConfigKey::General, ConfigKey::WorkDir, s.WorkDirectory));
                 }
             } else {
                 stayOpen = true;
                 s.WorkDirectory = StoredWorkDir();
             }
         } else if (s.ConfigFileUsable) {
-            file.WriteString(ConfigKey::General, ConfigKey::WorkDir, s.WorkDirectory);
+            Written(file.WriteString(ConfigKey::General, ConfigKey::WorkDir, s.WorkDirectory));
         }
     } else {
         s.WorkDirectory = StoredWorkDir();
@@ -199,17 +183,18 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
     }
 
     if (s.ConfigFileUsable) {
-        file.WriteString(ConfigKey::General, ConfigKey::WorkFile, s.TempFileName);
-        file.WriteString(ConfigKey::General, ConfigKey::PicturesPerFile, s.PicturesPerFile);
-        file.WriteString(ConfigKey::General, ConfigKey::LengthOfPicture, s.LengthOfPicture);
-        file.WriteString(ConfigKey::General, ConfigKey::DrawSpeed, s.DrawSpeed);
-        file.WriteString(ConfigKey::General, ConfigKey::CurveMaxV, s.CurveMaxV);
-        file.WriteString(ConfigKey::General, ConfigKey::CurveMinV, s.CurveMinV);
-        file.WriteBool(ConfigKey::General, ConfigKey::SaveAutoEnabled, s.SaveAuto);
-        file.WriteString(ConfigKey::Delays, ConfigKey::EEpromWrite, s.EEpromWrite);
-        file.WriteString(ConfigKey::Delays, ConfigKey::ParameterRead, s.ParameterRead);
-        file.WriteString(ConfigKey::Delays, ConfigKey::GapForNewPage, s.GapForNewPage);
-        file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, m_configuration.Language().StoredValue());
+        WriteKeys(SettingKeys::Startup());
+        Written(file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue,
+                                  m_configuration.Language().StoredValue()));
+    }
+    // A setting that did not reach the file is not reported as saved: the dialog stays open
+    // with the file's name and the system's reason, and OK may be tried again.
+    if (!m_writeFailure.isEmpty()) {
+        m_feedback.ShowMessage(MessageKind::Error, dialogTitle,
+                               m_configuration.Language().Text(Record::WriteFileError) +
+                                   std::exchange(m_writeFailure, QString()),
+                               MessageButtons::Ok);
+        stayOpen = true;
     }
 
     if (s.LanguageChanged && !s.LanguageProgrammatic) {

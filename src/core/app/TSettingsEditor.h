@@ -2,9 +2,12 @@
 
 #include <QString>
 
+#include <vector>
+
 class Feedback;
 class TConfiguration;
 class TParameterDatabase;
+struct TSettingKey;
 
 // What the settings dialog does besides showing fields: reloading and saving its
 // pages, the port choices, and OK with its working-directory checks. The dialog
@@ -35,14 +38,19 @@ public:
     void ChoosePort(int newIndex, const PortChoiceTexts& shown);
 
     // OK: saves everything, checks the working directory and reopens the database.
-    // False when the dialog is to stay open (the directory was refused or failed).
+    // False when the dialog is to stay open (the directory was refused or failed, or a
+    // setting could not be written, also when leaving a page just before).
     // dialogTitle is the caption of the questions and errors it shows.
     bool Ok(int selectedPortIndex, const PortChoiceTexts& shown, const QString& dialogTitle);
 
 private:
     QString StoredWorkDir() const;
+    // Notes the first write that failed, for OK to report.
+    bool Written(bool written);
+    void WriteKeys(const std::vector<const TSettingKey*>& keys);
 
     TConfiguration& m_configuration;
     Feedback& m_feedback;
     TParameterDatabase* m_database;
+    QString m_writeFailure; // file and reason of the first write that failed since the last OK
 };

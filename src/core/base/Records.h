@@ -19,6 +19,7 @@ constexpr int Directory = 191;
 constexpr int DirectoryCannotBeCreated = 192;
 constexpr int FileFormatNotValid = 194;
 constexpr int FileNameNotValid = 195;
+constexpr int WriteFileError = 196;
 constexpr int ErrorOpenFile = 198;
 constexpr int Warning = 208;
 constexpr int SoftwareVersion = 236;

@@ -139,12 +139,13 @@ void TDlgConfiguration::Bind(QLineEdit* edit, QString TSettingFields::*field) {
     });
 }
 
-QWidget* TDlgConfiguration::SpinField(TNumberEdit*& edit, const QString& objectName, int minimum, int maximum,
-                                      bool signedDecimal, QString TSettingFields::*field) {
+QWidget* TDlgConfiguration::SpinField(TNumberEdit*& edit, const QString& objectName, const TSettingKey& key) {
     auto* box = new QWidget(this);
-    edit = new TNumberEdit(objectName, signedDecimal, box);
+    edit = new TNumberEdit(objectName, key.Decimal, box);
     edit->setMaximumWidth(90);
-    Bind(edit, field);
+    Bind(edit, key.Text);
+    const int minimum = key.Minimum;
+    const int maximum = key.Maximum;
     auto* up = new QToolButton(box);
     up->setArrowType(Qt::UpArrow);
     up->setObjectName(objectName + QStringLiteral("Up"));
@@ -191,17 +192,17 @@ QWidget* TDlgConfiguration::BuildGeneralPage() {
     m_tempFileName->setObjectName(QStringLiteral("EditTempFileName"));
     Bind(m_tempFileName, &TSettingFields::TempFileName);
 
-    QWidget* pictures = SpinField(m_picturesPerFile, "EdNbPicturesPerFile", 0, 1000, false, &TSettingFields::PicturesPerFile);
+    QWidget* pictures = SpinField(m_picturesPerFile, "EdNbPicturesPerFile", SettingKeys::PicturesPerFile);
     m_saveAuto = new QCheckBox(Text(251), page);
     m_saveAuto->setObjectName(QStringLiteral("CheckBoxSaveAuto"));
     connect(m_saveAuto, &QCheckBox::clicked, this, [this](bool checked) {
         m_configuration.Settings().SaveAuto = checked;
         m_picturesPerFile->setEnabled(checked);
     });
-    QWidget* length = SpinField(m_lengthOfPicture, "EdLengthOfPicture", 0, 1000, false, &TSettingFields::LengthOfPicture);
-    QWidget* speed = SpinField(m_drawSpeed, "EdDrawSpeed", 0, 1000, false, &TSettingFields::DrawSpeed);
-    QWidget* maxV = SpinField(m_curveMaxV, "EdCurveMaxV", -100, 1000, true, &TSettingFields::CurveMaxV);
-    QWidget* minV = SpinField(m_curveMinV, "EdCurveMinV", -100, 1000, true, &TSettingFields::CurveMinV);
+    QWidget* length = SpinField(m_lengthOfPicture, "EdLengthOfPicture", SettingKeys::LengthOfPicture);
+    QWidget* speed = SpinField(m_drawSpeed, "EdDrawSpeed", SettingKeys::DrawSpeed);
+    QWidget* maxV = SpinField(m_curveMaxV, "EdCurveMaxV", SettingKeys::CurveMaxV);
+    QWidget* minV = SpinField(m_curveMinV, "EdCurveMinV", SettingKeys::CurveMinV);
 
     int row = 0;
     QLabel* workLabel = Label("SettingsGeneralWorkDir", Text(120), m_workDirectory);
@@ -242,9 +243,9 @@ QWidget* TDlgConfiguration::BuildDelaysPage() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheetTimeout"));
     auto* grid = new QGridLayout(page);
-    QWidget* write = SpinField(m_eepromWrite, "EditEEpromWriteDelay", 0, 1000, false, &TSettingFields::EEpromWrite);
-    QWidget* read = SpinField(m_readParameter, "EditReadParameter", 0, 32000, false, &TSettingFields::ParameterRead);
-    QWidget* gap = SpinField(m_gapNewPage, "EditGapNewPage", 0, 32000, false, &TSettingFields::GapForNewPage);
+    QWidget* write = SpinField(m_eepromWrite, "EditEEpromWriteDelay", SettingKeys::EEpromWrite);
+    QWidget* read = SpinField(m_readParameter, "EditReadParameter", SettingKeys::ParameterRead);
+    QWidget* gap = SpinField(m_gapNewPage, "EditGapNewPage", SettingKeys::GapForNewPage);
     m_pauseSending = new QCheckBox(Text(261), page);
     m_pauseSending->setObjectName(QStringLiteral("CheckBoxPauseSending"));
     connect(m_pauseSending, &QCheckBox::clicked, this,

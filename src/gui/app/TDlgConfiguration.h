@@ -63,8 +63,7 @@ private:
     QWidget* BuildLanguagePage();
     QLabel* Label(const QString& objectName, const QString& text, QWidget* buddy);
     // A numeric setting with its spin buttons, bound to a text field of the settings.
-    QWidget* SpinField(TNumberEdit*& edit, const QString& objectName, int minimum, int maximum, bool signedDecimal,
-                       QString TSettingFields::*field);
+    QWidget* SpinField(TNumberEdit*& edit, const QString& objectName, const TSettingKey& key);
     void Bind(QLineEdit* edit, QString TSettingFields::*field);
 
     void EnterPage(int page);

@@ -64,6 +64,7 @@ TProgram::TProgram(Options options) {
     }
     m_configurationDialog = std::make_unique<TDlgConfiguration>(*m_configuration, *m_ui);
     m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
+    m_configuration->SetLog([this](const QString& line) { m_logger->Log(line, 1); });
 
     m_status = std::make_unique<TSessionStatus>();
     m_formMain = std::make_unique<TFormMain>(*m_configuration, *m_ui, *m_clock);
@@ -136,6 +137,7 @@ TProgram::~TProgram() {
     }
     m_formMain.reset(); // closes the database
     m_windowObjects.clear();
+    m_configuration->SetLog({});
     m_logger.reset();   // its last line
     m_configurationDialog.reset();
     if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
