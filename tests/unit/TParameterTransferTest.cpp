@@ -490,3 +490,32 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
 }
 
 } // namespace
+
+TEST_F(WriteTest, AValveTypeChangeWritesThenLoadsTheValveTypeAndPausesBeforeClosing) {
+    PrepareSet(Family::Tkx, 2220, {});
+    // Bytes and pauses in the order they happen, per session.
+    QStringList timeline;
+    std::size_t pausesSeen = 0;
+    const auto catchUp = [&] {
+        for (; pausesSeen < m_clock.Pauses.size(); ++pausesSeen) {
+            timeline << QString("pause %1").arg(m_clock.Pauses[pausesSeen]);
+        }
+    };
+    Line([&](int session, const QByteArray& sent, QByteArray reply) {
+        catchUp();
+        timeline << QString("%1: %2").arg(session).arg(QString::fromLatin1(sent).replace("\r", "\\r"));
+        return reply;
+    });
+    CountingView view;
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    transfer.DataView = &view;
+    EXPECT_EQ(transfer.ChangeValveType(3, false, 100), TTransferOutcome::Saved);
+    catchUp();
+    EXPECT_EQ(view.Calls, QStringList{"stop"}); // the read that follows brings the view back
+    EXPECT_EQ(m_progress.back(), 98);
+    const qsizetype load = timeline.indexOf("3: P");
+    ASSERT_GE(load, 0) << timeline.join(" | ").toStdString();
+    // "v\r" in a session of its own; the controller gets its second before "Q\r" ends the session.
+    EXPECT_EQ(timeline.mid(load).join(" | "), "3: P | pause 2000 | 3: v | pause 5 | 3: \\r | pause 5 | pause 1000 | "
+                                              "3: Q | pause 50 | 3: \\r | pause 50 | pause 500");
+}

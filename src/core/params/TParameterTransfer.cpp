@@ -473,6 +473,30 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
     return m_outcome;
 }
 
+TTransferOutcome TParameterTransfer::ChangeValveType(int passwordLevel, bool psi, int eepromWriteDelay) {
+    Clock& clock = m_access.Time;
+    if (DataView != nullptr) {
+        DataView->StopCollecting();
+    }
+    if (ButtonsEnabled) {
+        ButtonsEnabled(false);
+    }
+    clock.Sleep(500);
+    if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0) {
+        SetProgress(90);
+        clock.Sleep(500);
+        SetProgress(95);
+        // The controller loads the new valve type's values while the session is still open:
+        // the pause comes before the closing "Q".
+        const std::unique_ptr<TTorvexController> session = OpenSession();
+        session->SendCommand(ControllerCommand::LoadValveType);
+        clock.Sleep(1000);
+    }
+    SetProgress(98);
+    clock.Sleep(500);
+    return m_outcome;
+}
+
 std::vector<TValueProblem> TParameterTransfer::CheckCurrentSet(int passwordLevel, bool psi) {
     m_database.SetParameterFamily(m_family);
     TTable& metadata = m_database.TableParameterDBSettings();

@@ -63,6 +63,10 @@ public:
     TTransferOutcome Read();
     // The Send button: the write, with the attached data view stopped around it.
     TTransferOutcome Write(int passwordLevel, bool psi, int eepromWriteDelay);
+    // A confirmed change of the valve type: the current set is written, then the controller
+    // loads the values of its new valve type. The caller reads the controller back afterwards;
+    // buttons and progress stay as they are for that read.
+    TTransferOutcome ChangeValveType(int passwordLevel, bool psi, int eepromWriteDelay);
     // Writes the current set: 0, or 99990 (password active, nobody logged in), or 99997.
     // A set with values outside the metadata range is refused before anything is sent;
     // the write stops at the first command that does not reach the line.

@@ -418,24 +418,8 @@ void TViewParameter::ValveTypeChange() {
             restore();
             return;
         }
-        if (m_transfer.DataView != nullptr) {
-            m_transfer.DataView->StopCollecting();
-        }
-        SetButtonsEnabled(false);
-        m_context.Time.Sleep(500);
         const int level = m_context.PasswordLevel ? m_context.PasswordLevel() : 1;
-        const int result = m_transfer.WriteParameterSet(level, Language().UsImperial(), m_eepromWriteDelay);
-        if (result == 0) {
-            m_progress->setValue(90);
-            m_context.Time.Sleep(500);
-            m_progress->setValue(95);
-            static const TCommParameter none{QString()};
-            m_access.OpenSession(m_transfer.Port != nullptr ? *m_transfer.Port : none)
-                ->SendCommand(ControllerCommand::LoadValveType);
-            m_context.Time.Sleep(1000);
-        }
-        m_progress->setValue(98);
-        m_context.Time.Sleep(500);
+        m_transfer.ChangeValveType(level, Language().UsImperial(), m_eepromWriteDelay);
         BtnReadClick(); // the controller's new values come back as a new set
     } catch (const TableError&) {
         m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), Text(175), MessageButtons::Ok);
