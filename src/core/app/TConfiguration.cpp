@@ -66,12 +66,7 @@ TConfiguration::TConfiguration(TConfigurationEnvironment environment, Feedback& 
 
     CreateSettings();
 
-    FrameStartByte = 0x0F;
-    FrameEndByte = 0x55;
-    FrameLength = 16;
     DataFilePath = GetWorkDirectory() + QLatin1Char('/') + m_settings.TempFileName;
-    FifoCapacity = 100;
-    AnalogScale = 0.001;
 }
 
 QString TConfiguration::ConfigurationFilePath() const {

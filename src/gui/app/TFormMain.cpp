@@ -313,7 +313,7 @@ void TFormMain::MenuDataCollectClick() {
     if (port == nullptr) {
         return;
     }
-    // The data view is made anew for every collection and releases its port itself.
+    // The data view is made anew for every collection; the port stays taken while it is open.
     TFormViewDataCollect view(m_configuration, m_feedback, m_clock, *port, m_windows, this);
     view.SetChartTitle(Text(188));
     view.exec();
