@@ -13,6 +13,7 @@
 #include "SimulatorProcess.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QGraphicsView>
 #include <QLabel>
@@ -76,11 +77,12 @@ QByteArray DataFileOf(const std::vector<std::vector<TDataRecord>>& pictures) {
 class DataView : public ProgramTest {
 protected:
     // The program with the simulator's port and a temporary data file holding these pictures.
-    TFormViewDataCollect& Open(const std::vector<std::vector<TDataRecord>>& pictures, const QStringList& sim = {}) {
+    TFormViewDataCollect& Open(const std::vector<std::vector<TDataRecord>>& pictures, const QStringList& sim = {},
+                               const QByteArray& general = {}) {
         m_simulator = std::make_unique<SimulatorProcess>(sim);
         EXPECT_FALSE(m_simulator->Device().isEmpty());
-        TProgram& program =
-            Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n", {m_simulator->Device()});
+        TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n[General]\n" + general,
+                                  {m_simulator->Device()});
         if (!pictures.empty()) {
             m_tree.Write("docs/Faldmark/WinTorvex32/DataFile.dat", DataFileOf(pictures));
         }
@@ -432,6 +434,29 @@ TEST_F(DataView, AParameterReadPausesTheCollectionAndResumesIt) {
     EXPECT_TRUE(m_port->InUse);
     EXPECT_FALSE(Action("MenuViewDataFileSaveAs")->isEnabled());
     EXPECT_TRUE(Find<QTimer>(&view, "TimerFirstDraw")->isActive());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DataView, AFullFileIsCopiedAwayAtTheEndOfARunAndRecordingGoesOnInAnEmptyOne) {
+    TFormViewDataCollect& view =
+        Open({LiftRun(12, 0x01, 0x01)}, {"--live", "--runs", "2", "--run-length", "0.5", "--gap", "0.5"},
+             "PicturesPerFile=2\nSaveAutoEnabled=1\n");
+    // The virtual clock names the copy: 10 December 2026, 13:43.
+    const QString copy = QDir(m_program->Configuration().GetWorkDirectory()).filePath("2612101343.dat");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(copy); }, 15000));
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    const auto scan = DataFile::Inspect(file, error);
+    ASSERT_TRUE(scan) << error.toStdString();
+    EXPECT_EQ(scan->Header.PictureCount, 2); // the stored picture and the first run
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Recorder().Header().PictureCount == 1; }, 15000));
+    EXPECT_EQ(view.Recorder().FileName(), DataFilePath());
+    EXPECT_TRUE(view.IsCollecting());
+    EXPECT_TRUE(view.Recorder().ReceiverPresent());
 }
 
 } // namespace
