@@ -28,6 +28,9 @@ constexpr int VersionIgnoresParameters = 254;
 constexpr int NoImpactOnFunction = 255;
 constexpr int Remark = 256;
 constexpr int DefaultsInsertedInstead = 257;
+constexpr int EmptyField = 260;
 constexpr int ConnectedController = 262;
+constexpr int ParametersOutOfRange = 307;
 constexpr int NotFoundCreate = 310;
+constexpr int DatabaseNotAvailable = 315;
 } // namespace Record

@@ -15,11 +15,8 @@
 
 namespace {
 
-constexpr int kRecordWriteError = 196;
 constexpr int kRecordDescription = 212;
-constexpr int kRecordEmptyField = 260;
 constexpr int kRecordNotTestable = 314;
-constexpr int kRecordNoDatabase = 315;
 
 constexpr double kMinFlow = 15;
 constexpr double kMaxFlow = 1000;
@@ -225,13 +222,13 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
         }
         Post();
     } catch (const TableError&) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(kRecordNoDatabase), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
     }
 }
 
 void TFactoryEditor::InputCheck(const QString& field, std::optional<double> value) {
     if (!value) {
-        m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(kRecordEmptyField), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField), MessageButtons::Ok);
         Sets().Cancel(); // the emptied input shows its value again
         return;
     }
@@ -441,7 +438,7 @@ bool TFactoryEditor::CreateFile(const QString& path) {
         }
     }
     if (!written) {
-        m_feedback.ShowMessage(MessageKind::Error, title, Text(kRecordWriteError) + path, MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, title, Text(Record::WriteFileError) + path, MessageButtons::Ok);
     }
     return written;
 }

@@ -22,7 +22,6 @@ constexpr int kRecordOperationMode = 51;
 constexpr int kRecordWindowTitle = 276;
 constexpr int kRecordNotAllowed = 279;
 constexpr int kRecordReadError = 280;
-constexpr int kRecordOutOfRange = 307;
 constexpr int kRecordNotChanged = 308;
 constexpr int kRecordEdgeDetection = 325;
 
@@ -110,7 +109,7 @@ bool TFactorySender::CheckVersionRules(const TFactoryLoad& load, qint64 version)
         return true;
     }
     m_error = true;
-    QString text = Text(kRecordOutOfRange) + QLatin1Char('\r');
+    QString text = Text(Record::ParametersOutOfRange) + QLatin1Char('\r');
     if (valveRefused) {
         text += QStringLiteral("- ") + Text(kRecordValveType) + QLatin1Char('\r');
     }

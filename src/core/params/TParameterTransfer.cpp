@@ -353,7 +353,7 @@ void TParameterTransfer::ShowReadNotice(const std::vector<bool>& listed, bool ou
             }
         }
     }
-    const QString outOfRangeText = Text(307) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
+    const QString outOfRangeText = Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
     if (outOfRange) {
         if (lines.isEmpty()) {
             Remark(outOfRangeText + QLatin1Char('\r') + Text(Record::NoImpactOnFunction) + QLatin1Char('\r') +
@@ -763,7 +763,7 @@ void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& f
         notice = Text(Record::VersionIgnoresParameters) + notice + QLatin1Char('\r');
     }
     if (flags[SiuChanged] || flags[RelayChanged] || flags[InverterStatusChanged] || flags[CommandInputChanged]) {
-        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(Record::DefaultsInsertedInstead) +
+        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') + Text(Record::DefaultsInsertedInstead) +
                   QStringLiteral("):\r");
         const std::pair<WriteFlag, int> changed[] = {
             {SiuChanged, 58}, {RelayChanged, 268}, {InverterStatusChanged, 72}, {CommandInputChanged, 269}};
@@ -774,7 +774,7 @@ void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& f
         }
     }
     if (flags[ValveTypeHeldBack] || flags[OperationModeHeldBack]) {
-        notice += Text(307) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) + QStringLiteral("!):\r");
+        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) + QStringLiteral("!):\r");
         if (flags[ValveTypeHeldBack]) {
             notice += Lines(m_access.Configuration.Language(), {57});
         }

@@ -4,14 +4,12 @@
 #include "core/params/TParameterDatabase.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <cmath>
 #include <map>
 
 namespace {
-
-constexpr int kRecordOutOfRange = 307;
-constexpr int kRecordEmptyField = 260;
 
 struct Limits {
     double Minimum = 0;
@@ -44,7 +42,7 @@ QString TValueProblem::Describe(const TLanguage& language) const {
     switch (Problem) {
     case Kind::Empty:
         // The range tells what may go into the empty field.
-        text += language.Text(kRecordEmptyField) + QStringLiteral("  [") + Fixed2(Minimum) + QStringLiteral(" .. ") +
+        text += language.Text(Record::EmptyField) + QStringLiteral("  [") + Fixed2(Minimum) + QStringLiteral(" .. ") +
                 Fixed2(Maximum) + QLatin1Char(']');
         break;
     case Kind::Duplicated:
@@ -122,7 +120,7 @@ std::vector<TSetValue> CurrentSetValues(TParameterDatabase& database, Family fam
 }
 
 QString DescribeValueProblems(const std::vector<TValueProblem>& problems, const TLanguage& language) {
-    QString text = language.Text(kRecordOutOfRange);
+    QString text = language.Text(Record::ParametersOutOfRange);
     for (const TValueProblem& problem : problems) {
         text += QLatin1Char('\r') + problem.Describe(language);
     }

@@ -285,7 +285,7 @@ QString TSetFiles::FailureText(Result result, bool exporting, const QString& fil
     }
     const QString why = reason.isEmpty() ? QString() : QStringLiteral("\r(") + reason + QLatin1Char(')');
     if (exporting) {
-        return language.Text(196) + fileName + why;
+        return language.Text(Record::WriteFileError) + fileName + why;
     }
     const int record = result == CannotOpen ? 197 : result == WrongCount ? 199 : 200;
     return language.Text(record) + fileName + why;

@@ -225,7 +225,7 @@ bool TFormMain::CheckDatabase() {
     if (m_configuration.DatabaseAvailable) {
         return true;
     }
-    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(315), MessageButtons::Ok);
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
     return false;
 }
 

@@ -354,7 +354,7 @@ void TViewParameter::EditChange(TDBEdit* edit, bool byEnter) {
         m_names->setFocus();
     }
     if (edit->text().trimmed().isEmpty()) {
-        m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(260), MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField), MessageButtons::Ok);
         return;
     }
     double value = 0;
