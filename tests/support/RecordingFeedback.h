@@ -38,6 +38,10 @@ public:
         return answer;
     }
 
+    // The language told, with the number of messages shown before it.
+    void LanguageChosen(int languageIndex) override { ChosenLanguages.push_back({languageIndex, Messages.size()}); }
+    std::vector<std::pair<int, std::size_t>> ChosenLanguages;
+
     std::optional<QString> ChoosePort(const QStringList& names) override {
         OfferedPorts.push_back(names);
         if (PortChoice < 0 || PortChoice >= names.size()) {

@@ -57,6 +57,9 @@ TEST_F(TConfigurationTest, FirstStartCreatesTheConfigurationFromTheTemplateAndAs
     EXPECT_EQ(question.Kind, MessageKind::Warning);
     // The template's language (French) already speaks to the user.
     EXPECT_EQ(question.Text, Text(191, 3) + DefaultDatabaseDir() + Text(310, 3));
+    // Told before the question, so that its Yes and No can be French too.
+    ASSERT_FALSE(m_feedback.ChosenLanguages.empty());
+    EXPECT_EQ(m_feedback.ChosenLanguages[0], std::make_pair(3, std::size_t{0}));
     EXPECT_TRUE(QFileInfo(DefaultDatabaseDir()).isDir());
     EXPECT_TRUE(c.Settings().ConfigFileUsable);
     EXPECT_TRUE(c.IsWorkDirectoryUsable());

@@ -139,6 +139,7 @@ void TConfiguration::CreateSettings() {
         m_language.SetIndex(m_language.DefaultIndex());
     }
 
+    m_feedback.LanguageChosen(m_language.Index());
     CheckDatabaseDirectory(ReadWorkDir());
 
     if (s.WorkDirUsable && !s.ConfigFileUsable) {

@@ -27,6 +27,9 @@ public:
     // A note in a status panel of the window the operation belongs to (a failed recording shows
     // in the data view's panel 3). Called from any thread: an implementation hands it to its own.
     virtual void ShowStatus(int panel, const QString& text) { (void)panel, (void)text; }
+    // The language column texts are shown in from now on (1 German ... 8 Japanese); told
+    // before the first question of the start-up, so that a box's own buttons can follow it.
+    virtual void LanguageChosen(int languageIndex) { (void)languageIndex; }
 };
 
 // For runs nobody watches (benchmarks, the screenshot tool): every question is

@@ -3,6 +3,8 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 
+#include <functional>
+
 class QMessageBox;
 class QWidget;
 
@@ -18,6 +20,13 @@ public:
                               MessageButtons buttons) override;
     std::optional<QString> ChoosePort(const QStringList& names) override;
     void SetBusy(bool busy) override;
+    void LanguageChosen(int languageIndex) override {
+        if (OnLanguageChosen) {
+            OnLanguageChosen(languageIndex);
+        }
+    }
+    // Loads Qt's own texts (Yes, No, Cancel...) of a language.
+    std::function<void(int)> OnLanguageChosen;
 
     // Message texts carry "\r" as their line break.
     static QString ForDisplay(QString text);

@@ -40,7 +40,10 @@ T* Keep(std::vector<std::unique_ptr<QWidget>>& windows, Args&&... args) {
 
 TProgram::TProgram(Options options) {
     if (options.Ui == nullptr) {
-        m_ownFeedback = std::make_unique<GuiFeedback>();
+        auto gui = std::make_unique<GuiFeedback>();
+        // The start-up may ask before the configuration is complete ("create the database folder?").
+        gui->OnLanguageChosen = [this](int languageIndex) { UseQtTexts(languageIndex); };
+        m_ownFeedback = std::move(gui);
     }
     if (options.Time == nullptr) {
         m_ownClock = std::make_unique<GuiClock>();
@@ -55,13 +58,7 @@ TProgram::TProgram(Options options) {
         gui->SetLanguage(&language);
     }
     // Qt's own buttons and dialogs speak the program's language too.
-    if (const QString qtTexts = QtTextsFile(m_configuration->GetLanguageIndex()); !qtTexts.isEmpty()) {
-        auto translator = std::make_unique<QTranslator>();
-        if (translator->load(qtTexts, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-            QCoreApplication::installTranslator(translator.get());
-            m_qtTexts = std::move(translator);
-        }
-    }
+    UseQtTexts(m_configuration->GetLanguageIndex());
     m_configurationDialog = std::make_unique<TDlgConfiguration>(*m_configuration, *m_ui);
     m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
     m_configuration->SetLog([this](const QString& line) { m_logger->Log(line, 1); });
@@ -124,6 +121,24 @@ QString TProgram::QtTextsFile(int languageIndex) {
         return QStringLiteral("qtbase_zh_TW");
     default:
         return QString(); // English: Qt's own texts as they are
+    }
+}
+
+void TProgram::UseQtTexts(int languageIndex) {
+    if (languageIndex == m_qtTextsLanguage) {
+        return;
+    }
+    m_qtTextsLanguage = languageIndex;
+    if (m_qtTexts) {
+        QCoreApplication::removeTranslator(m_qtTexts.get());
+        m_qtTexts.reset();
+    }
+    if (const QString qtTexts = QtTextsFile(languageIndex); !qtTexts.isEmpty()) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(qtTexts, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            m_qtTexts = std::move(translator);
+        }
     }
 }
 

@@ -75,9 +75,12 @@ public:
 
     // The file of Qt's own texts (buttons, file dialogs) for a language index; empty for English.
     static QString QtTextsFile(int languageIndex);
+    // Qt's own texts in the language of the column shown; nothing changes for the same language.
+    void UseQtTexts(int languageIndex);
 
 private:
     std::unique_ptr<QTranslator> m_qtTexts;
+    int m_qtTextsLanguage = -1;
     std::unique_ptr<Feedback> m_ownFeedback;
     std::unique_ptr<Clock> m_ownClock;
     Feedback* m_ui;
