@@ -1,4 +1,5 @@
 #include "core/params/TParameterDatabase.h"
+#include "gui/app/TStatusLine.h"
 
 #include "MetadataDefaults.h"
 #include "ParameterWindowFixture.h"
@@ -20,7 +21,7 @@ protected:
         window->SetPort(m_program->Configuration().SelectPort());
         return Open(family);
     }
-    QString Remark(QWidget* window) { return Find<QLabel>(window, "StatusRemark")->text(); }
+    QString Remark(QWidget* window) { return Find<TStatusLine>(window, "StatusLine")->Remark(); }
     static qsizetype Sent(const QString& log) { return log.count(QStringLiteral("received E:")); }
 };
 

@@ -66,18 +66,31 @@ void AddCompleteSet(TProgram& program, Family family) {
 }
 
 void ConnectParameterWindows(TProgram& program) {
-    const TLanguage& language = program.Configuration().Language();
     TCommParameter* port = program.Configuration().SelectPort(); // the standard port: nobody is asked
     program.Status().SetPort(QStringLiteral("/dev/ttyUSB0"));
-    program.Status().SetController(language.Text(Record::ConnectedController) + QStringLiteral(": TKX  ( ") +
-                                   language.Text(Record::SoftwareVersion) + QStringLiteral(": 2.220 )"));
     program.Windows().ViewTKXParameter->SetPort(port);
     program.Windows().ViewITKXParameter->SetPort(port);
 }
 
+void ShowController(TProgram& program, Family family) {
+    const TLanguage& language = program.Configuration().Language();
+    program.Status().SetController(language.Text(Record::ConnectedController) + QStringLiteral(": ") +
+                                   FamilyName(family) + QStringLiteral("  ( ") +
+                                   language.Text(Record::SoftwareVersion) + QStringLiteral(": 2.220 )"));
+}
+
 bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
+    // The main window alone: its status line, which the menu picture covers.
+    program.MainWindow().show();
+    QApplication::processEvents();
+    const QString mainPath = prefix + QStringLiteral("main-window.png");
+    const bool mainSaved = program.MainWindow().grab().save(mainPath);
+    std::printf("%s %s\n", mainSaved ? "wrote" : "FAILED", qPrintable(mainPath));
+
+    ShowController(program, Family::Tkx);
     TViewParameter* window = program.Windows().ViewTKXParameter;
     window->show();
+    window->resize(1180, window->height()); // room for the whole remark
     auto* line = window->findChild<TStatusLine*>(QStringLiteral("StatusLine"));
     TTransferCounts counts;
     counts.Read = 55;
@@ -90,5 +103,5 @@ bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
     const QString path = prefix + QStringLiteral("status-line.png");
     const bool saved = picture.save(path);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved;
+    return saved && mainSaved;
 }

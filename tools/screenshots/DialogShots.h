@@ -12,8 +12,10 @@ bool TakeDialogShots(TProgram& program, const QString& prefix);
 // A stored set of the family with every parameter at its default, so no field shows empty.
 void AddCompleteSet(TProgram& program, Family family);
 
-// Both parameter windows on the standard port, with a controller in the status line.
+// Both parameter windows on the standard port, and the controller of a family as last identified.
 void ConnectParameterWindows(TProgram& program);
+void ShowController(TProgram& program, Family family);
 
-// The TKX window's bottom: buttons and the status line after a Receive, as "status-line.png".
+// The TKX window's bottom: buttons and the status line after a Receive, as "status-line.png";
+// and the main window with its status line, as "main-window.png".
 bool TakeStatusLineShot(TProgram& program, const QString& prefix);

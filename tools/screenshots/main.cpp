@@ -120,6 +120,7 @@ int main(int argc, char* argv[]) {
     ConnectParameterWindows(program);
     for (Family family : {Family::Tkx, Family::VfTkx}) {
         AddCompleteSet(program, family);
+        ShowController(program, family);
         TTable& sets = main.Database().SetTable(family);
         sets.Edit();
         sets.SetFieldText("Name", family == Family::Tkx ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");

@@ -4,7 +4,19 @@
 
 namespace {
 
-enum Remark { Busy, NoPort, NoSet, Read, NothingRead, Written, WrittenAndVerified, WriteStopped, NothingWritten };
+enum Remark {
+    Busy,
+    NoPort,
+    NoSet,
+    Read,
+    NothingRead,
+    Written,
+    WrittenAndVerified,
+    WriteStopped,
+    NothingWritten,
+    VerifyCheck,
+    VerifyHint
+};
 
 // German, English, French, Italian, Spanish, Polish, Chinese.
 const char* const kRemarks[][7] = {
@@ -43,6 +55,14 @@ const char* const kRemarks[][7] = {
      "傳送中斷：已寫入 %1 個參數"},
     {"Senden: nichts geschrieben", "Send: nothing written", "Envoi : rien écrit", "Invio: nulla scritto",
      "Envío: nada escrito", "Wysyłanie: nic nie zapisano", "傳送：未寫入任何參數"},
+    {"Prüfen", "Verify", "Vérifier", "Verifica", "Verificar", "Weryfikuj", "驗證"},
+    {"Nach dem Senden die Steuerung zurücklesen und jeden abweichenden Parameter auflisten",
+     "After Send, read the controller back and list every parameter that differs",
+     "Après l'envoi, relire le contrôleur et lister chaque paramètre différent",
+     "Dopo l'invio, rileggere il controllore ed elencare ogni parametro diverso",
+     "Tras enviar, releer el controlador y listar cada parámetro distinto",
+     "Po wysłaniu odczytać sterownik i wypisać każdy różniący się parametr",
+     "傳送後回讀控制器並列出每個不同的參數"},
 };
 
 QString RemarkText(Remark remark, const TLanguage& language) {
@@ -84,3 +104,7 @@ QString SendSummary(TTransferOutcome outcome, const TTransferCounts& counts, con
     }
     return RemarkText(outcome == TTransferOutcome::Saved ? Written : WriteStopped, language).arg(counts.Written);
 }
+
+QString VerifyCheckText(const TLanguage& language) { return RemarkText(VerifyCheck, language); }
+
+QString VerifyCheckHint(const TLanguage& language) { return RemarkText(VerifyHint, language); }

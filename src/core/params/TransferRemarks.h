@@ -16,3 +16,7 @@ QString TransferBlockText(TTransferBlock block, const TLanguage& language);
 // ("Send: 64 parameters written", with the read-back "..., 63 of 64 matched when read back").
 QString ReceiveSummary(TTransferOutcome outcome, const TTransferCounts& counts, const TLanguage& language);
 QString SendSummary(TTransferOutcome outcome, const TTransferCounts& counts, const TLanguage& language);
+
+// The check box beside Send that reads the controller back after writing, and its tooltip.
+QString VerifyCheckText(const TLanguage& language);
+QString VerifyCheckHint(const TLanguage& language);

@@ -2,7 +2,10 @@
 
 #include "core/base/Language.h"
 
+#include <QFrame>
 #include <QLabel>
+
+#include <algorithm>
 
 void TSessionStatus::SetPort(const QString& name) {
     m_port = name;
@@ -21,21 +24,67 @@ void TSessionStatus::SetLevel(int level) {
     Q_EMIT Changed();
 }
 
+namespace {
+
+// The remark takes the room the other parts leave; a remark longer than that ends in "..."
+// and shows whole as its tooltip, so the port, controller and level are never cut.
+class TRemarkLabel : public QLabel {
+public:
+    explicit TRemarkLabel(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    void SetFullText(const QString& text) {
+        m_full = text;
+        Fit();
+    }
+    QString FullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Fit();
+    }
+
+private:
+    void Fit() {
+        const QString shown = fontMetrics().elidedText(m_full, Qt::ElideRight, std::max(0, contentsRect().width()));
+        setText(shown);
+        setToolTip(shown == m_full ? QString() : m_full);
+    }
+    QString m_full;
+};
+
+} // namespace
+
 TStatusLine::TStatusLine(const TLanguage& language, TSessionStatus* status, QWidget* parent)
     : QStatusBar(parent), m_language(language), m_status(status) {
     setObjectName(QStringLiteral("StatusLine"));
     setSizeGripEnabled(false);
-    const auto label = [this](const char* name, int stretch) {
-        auto* l = new QLabel(this);
+    const auto add = [this](QLabel* l, const char* name, int stretch) {
         l->setObjectName(QLatin1String(name));
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (stretch == 0) {
+            l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+        }
         addWidget(l, stretch);
         return l;
     };
-    m_port = label("StatusPort", 0);
-    m_controller = label("StatusController", 0);
-    m_level = label("StatusLevel", 0);
-    m_remark = label("StatusRemark", 1);
+    // A thin line between the parts, so that they do not read as one sentence.
+    const auto separator = [this] {
+        auto* line = new QFrame(this);
+        line->setFrameShape(QFrame::VLine);
+        line->setFrameShadow(QFrame::Sunken);
+        addWidget(line);
+        return line;
+    };
+    m_port = add(new QLabel(this), "StatusPort", 0);
+    m_controllerSeparator = separator();
+    m_controller = add(new QLabel(this), "StatusController", 0);
+    separator();
+    m_level = add(new QLabel(this), "StatusLevel", 0);
+    m_remarkSeparator = separator();
+    m_remark = add(new TRemarkLabel(this), "StatusRemark", 1);
+    SetRemark(QString());
     if (m_status != nullptr) {
         connect(m_status, &TSessionStatus::Changed, this, &TStatusLine::Show);
     }
@@ -57,12 +106,18 @@ QString TStatusLine::LevelText() const {
            QLatin1Char(')');
 }
 
-void TStatusLine::SetRemark(const QString& text) { m_remark->setText(text); }
+void TStatusLine::SetRemark(const QString& text) {
+    static_cast<TRemarkLabel*>(m_remark)->SetFullText(text);
+    m_remarkSeparator->setVisible(!text.isEmpty());
+}
+
+QString TStatusLine::Remark() const { return static_cast<TRemarkLabel*>(m_remark)->FullText(); }
 
 void TStatusLine::Show() {
     m_port->setText(PortText());
     const QString controller = m_status != nullptr ? m_status->Controller() : QString();
     m_controller->setText(controller);
     m_controller->setVisible(!controller.isEmpty());
+    m_controllerSeparator->setVisible(!controller.isEmpty());
     m_level->setText(LevelText());
 }

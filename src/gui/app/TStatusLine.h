@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStatusBar>
 
+class QFrame;
 class QLabel;
 class TLanguage;
 
@@ -35,6 +36,7 @@ class TStatusLine : public QStatusBar {
 public:
     TStatusLine(const TLanguage& language, TSessionStatus* status, QWidget* parent = nullptr);
     void SetRemark(const QString& text);
+    QString Remark() const; // whole, however much of it the line has room for
     QString PortText() const;
     QString LevelText() const;
 
@@ -48,4 +50,6 @@ private:
     QLabel* m_controller;
     QLabel* m_level;
     QLabel* m_remark;
+    QFrame* m_controllerSeparator;
+    QFrame* m_remarkSeparator;
 };

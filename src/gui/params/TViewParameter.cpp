@@ -191,7 +191,9 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         memo->setFont(fixed);
         memo->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0')) * 24);
-        memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // A line wider than the memo wraps: no horizontal scroll bar, which the trailing tab
+        // of every entry would otherwise bring up for lines that fit.
+        memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     }
     auto* infoLayout = new QGridLayout(information);
     infoLayout->addWidget(new QLabel(Text(73), information), 0, 0);
@@ -223,8 +225,9 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         bottom->addWidget(button);
         if (QLatin1String(name) == QLatin1String("BtnWrite")) {
             // Off unless chosen: reads the controller back after Send and lists what differs.
-            m_verify = new QCheckBox(QStringLiteral("Verify"), this);
+            m_verify = new QCheckBox(VerifyCheckText(Language()), this);
             m_verify->setObjectName(QStringLiteral("CheckVerify"));
+            m_verify->setToolTip(VerifyCheckHint(Language()));
             m_verify->setChecked(m_context.Configuration.IsVerifyAfterWrite());
             connect(m_verify, &QCheckBox::toggled, this,
                     [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
