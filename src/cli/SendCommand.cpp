@@ -1,6 +1,7 @@
 #include "cli/SendCommand.h"
 
 #include "cli/ControllerPort.h"
+#include "cli/WatchedFeedback.h"
 
 #include "core/app/TConfiguration.h"
 
@@ -19,10 +20,12 @@ void SendCommand::Parse(const QStringList& arguments) {
 }
 
 int SendCommand::Run(CliContext& context) {
-    TControllerAccess access(context.Configuration, context.Ui, context.Time);
+    WatchedFeedback feedback(context.Ui);
+    TControllerAccess access(context.Configuration, feedback, context.Time);
     if (!RunMainCommand(access, m_command)) {
         ControllerPort::ExplainMissing(context);
         return 1;
     }
-    return 0;
+    // A command that did not reach the line was reported as a transfer error.
+    return feedback.SawFailure() ? 1 : 0;
 }

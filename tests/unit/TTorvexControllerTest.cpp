@@ -407,6 +407,23 @@ TEST_F(MainCommandTest, CommandsReachTheControllerAndWaitForIt) {
     EXPECT_TRUE(m_feedback.Messages.empty());
 }
 
+TEST_F(MainCommandTest, ACommandThatDoesNotReachTheLineIsATransferError) {
+    m_access->OpenSession = [this](const TCommParameter&) {
+        auto link = std::make_unique<TSimulatorLink>(m_controller, m_clock);
+        link->Unplugged = [] { return true; };
+        return std::make_unique<TTorvexController>(std::move(link), 1000, true, m_clock);
+    };
+    m_clock.Pauses.clear();
+    EXPECT_TRUE(RunMainCommand(*m_access, MainCommand::SaveUserSettings));
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(m_feedback.Messages[0].Caption, "Error");
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Transfer error");
+    EXPECT_FALSE(m_controller.CommandLog().contains("B\\r"));
+    EXPECT_EQ(std::count(m_clock.Pauses.begin(), m_clock.Pauses.end(), 6000), 0); // no wait for a copy never asked for
+    EXPECT_FALSE(m_configuration->Settings().Ports[0]->InUse);
+}
+
 TEST_F(MainCommandTest, CheckControllerVersion) {
     EXPECT_EQ(CheckControllerVersion(*m_access), 2107);
     EXPECT_TRUE(m_feedback.Messages.empty());

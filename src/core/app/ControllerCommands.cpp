@@ -27,8 +27,20 @@ bool RunMainCommand(TControllerAccess& access, MainCommand command) {
     access.Ui.SetBusy(true);
     TCommParameter* port = access.Configuration.SelectPort();
     if (port != nullptr) {
-        access.OpenSession(*port)->SendCommand(step.Command);
+        bool lineFailed = false;
+        {
+            const std::unique_ptr<TTorvexController> session = access.OpenSession(*port);
+            session->SendCommand(step.Command);
+            lineFailed = session->LinkFailed();
+        }
         port->InUse = false;
+        if (lineFailed) {
+            // The command never reached the controller: waiting for it would pretend it did.
+            access.Ui.SetBusy(false);
+            access.Ui.ShowMessage(MessageKind::Error, access.Configuration.Language().Text(Record::Error),
+                                  access.Configuration.Language().Text(Record::TransferError), MessageButtons::Ok);
+            return true;
+        }
         if (step.WaitMs > 0) {
             access.Time.Sleep(step.WaitMs); // the controller copies its memories meanwhile
         }

@@ -28,7 +28,8 @@ struct TControllerAccess {
 enum class MainCommand { LoadFactorySettings, LoadUserSettings, SaveUserSettings, ResetErrorList };
 
 // Selects a port, sends the command in a session of its own and waits as long as
-// the controller needs to carry it out. Reports nothing; false when no port was obtained.
+// the controller needs to carry it out. Reports only a command that did not reach the line
+// (a transfer error); false when no port was obtained.
 bool RunMainCommand(TControllerAccess& access, MainCommand command);
 
 // The controller's seven-digit software version, or 99998 (then the user has been

@@ -83,6 +83,16 @@ QString TParameterTransfer::FormatSoftwareVersion(const QString& text, const TLa
     return QString::number(value / 1000.0, 'f', 3).rightJustified(2, QLatin1Char(' '));
 }
 
+bool TParameterTransfer::IsControllerType(const QString& type) {
+    const QString family = FamilyOfReply(type);
+    return family == QLatin1String("TKX") || family == QLatin1String("VF-TKX");
+}
+
+bool TParameterTransfer::IsVersionReply(const QString& text) {
+    int version = 0;
+    return text.size() <= 7 && DecimalInteger(text, version);
+}
+
 std::unique_ptr<TTorvexController> TParameterTransfer::OpenSession() {
     static const TCommParameter none{QString()}; // a window without a port: nothing is delivered
     return m_access.OpenSession(Port != nullptr ? *Port : none);

@@ -83,6 +83,10 @@ public:
 
     // "2.107" for "2107"; "Unknown < 2.057" for the 2050 of a silent controller; "0" for non-digits.
     static QString FormatSoftwareVersion(const QString& text, const TLanguage& language);
+    // Whether a reply to the type query names a controller of ours (with or without an active password).
+    static bool IsControllerType(const QString& type);
+    // Whether a reply to the version query is a version a read would take: seven digits at most.
+    static bool IsVersionReply(const QString& text);
 
 private:
     std::unique_ptr<TTorvexController> OpenSession();
