@@ -138,7 +138,7 @@ QString TSimulatorOptions::Usage() {
         "  --fault badlength     the sixth frame of every run is one byte short\n"
         "  --fault silence       never answer a command\n"
         "  --slow-replies MS     start every reply MS late\n"
-        "  --drop-char N         drop every N-th byte of the replies\n"
+        "  --drop-char N         drop every N-th byte the simulator sends (replies and live data)\n"
         "  --wrong-readback ADDR a read of ADDR answers one more than the cell holds\n"
         "  --not-allowed ADDR    a read of ADDR answers \"Not allowed\"\n\n"
         "Memories: \"E:\" writes the addressed cell, \"d\" copies factory into working\n"

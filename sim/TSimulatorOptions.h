@@ -23,7 +23,7 @@ struct TSimulatorOptions {
     int Runs = -1;               // stream this many runs, then stay silent; -1: no end
     bool FaultSilence = false;   // never answers a command
     int SlowRepliesMs = 0;       // each reply starts this late
-    int DropEvery = 0;           // drop every n-th reply byte
+    int DropEvery = 0;           // drop every n-th byte sent
     bool ShowHelp = false;
 
     // Parses the arguments after the program name; false with a one-line message on a usage error.

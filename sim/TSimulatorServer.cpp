@@ -98,8 +98,12 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     };
     std::deque<Outgoing> line;
     qint64 lineFreeMicros = 0;
+    int sentBytes = 0;
     const auto send = [&](const QByteArray& bytes, qint64 fromMicros) {
         for (char byte : bytes) {
+            if (m_options.DropEvery > 0 && ++sentBytes % m_options.DropEvery == 0) {
+                continue; // lost on the line
+            }
             const qint64 due = std::max(fromMicros, lineFreeMicros);
             line.push_back({due, byte});
             lineFreeMicros = due + byteMicros;
@@ -110,7 +114,6 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     QByteArray unpaced; // the run being sent unpaced, and how much of it the line has taken
     qsizetype unpacedDone = 0;
     qint64 nextRunMicros = m_options.Live ? 500'000 : -1;
-    int replyBytes = 0;
     bool firstReplyCut = false;
     // Noise on the line before each reply: bytes no reply holds, and a line end among them.
     static const QByteArray kReplyNoise = QByteArrayLiteral("\x55\xf0~\r\n#");
@@ -214,13 +217,6 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
         if (!reply.isEmpty() && m_options.FaultGarbage) {
             reply.prepend(kReplyNoise);
         }
-        QByteArray kept;
-        for (char byte : reply) {
-            ++replyBytes;
-            if (m_options.DropEvery <= 0 || replyBytes % m_options.DropEvery != 0) {
-                kept += byte;
-            }
-        }
-        send(kept, clock.nsecsElapsed() / 1000 + qint64(m_options.SlowRepliesMs) * 1000);
+        send(reply, clock.nsecsElapsed() / 1000 + qint64(m_options.SlowRepliesMs) * 1000);
     }
 }
