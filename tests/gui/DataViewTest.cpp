@@ -11,6 +11,7 @@
 
 #include "ProgramFixture.h"
 #include "SimulatorProcess.h"
+#include "ThrowingThroughQt.h"
 
 #include <QAction>
 #include <QDir>
@@ -387,6 +388,7 @@ TEST_F(ZoomDialog, ShowsTheRangesWithAPointAndTakesWhatWasTypedOnOk) {
 namespace {
 
 TEST_F(DataView, ErrorsNobodyHandledAreShownAsOtherAndAnIndexBeyondASeriesIsNot) {
+    const ThrowingThroughQt unguarded;
     TFormViewDataCollect& view = Open({});
     auto* failing = new QPushButton(&view);
     int error = 0;

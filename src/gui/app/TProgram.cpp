@@ -150,8 +150,10 @@ TProgram::~TProgram() {
     if (m_qtTexts) {
         QCoreApplication::removeTranslator(m_qtTexts.get());
     }
-    m_formMain.reset(); // closes the database
+    // The windows first: a window that goes away with a field focused stores it into its table,
+    // which must still be there. The main form closes the database after them.
     m_windowObjects.clear();
+    m_formMain.reset();
     m_configuration->SetLog({});
     m_logger.reset();   // its last line
     m_configurationDialog.reset();
