@@ -45,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     IniFile ini(path);
     QStringList sections = ini.Sections();
-    if (sections.size() > 8) {
-        sections = sections.mid(0, 8);
+    // Every read loads the file again, as the program's reads do: a few sections show the
+    // writer's faults as well as many, at a fraction of the time per input.
+    if (sections.size() > 3) {
+        sections = sections.mid(0, 3);
     }
     sections << kNewSection;
 
