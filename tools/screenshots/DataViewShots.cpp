@@ -1,4 +1,5 @@
 #include "DataViewShots.h"
+#include "ShotFiles.h"
 
 #include "core/base/Clock.h"
 #include "core/link/TCommParameter.h"
@@ -18,12 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-bool Save(const QPixmap& picture, const QString& path) {
-    const bool saved = picture.save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved;
-}
 
 bool WaitFor(const std::function<bool()>& done, int ms) {
     QDeadlineTimer deadline(ms);
@@ -55,7 +50,7 @@ bool TakeDataViewShots(TProgram& program, const QString& prefix) {
         view.resize(1100, 800);
         // Well into a live run.
         WaitFor([&] { return view.Curves().PointCount(0) > 30; }, 15000);
-        ok = Save(view.grab(), prefix + "dataview-live.png") && ok;
+        ok = SavePicture(view.grab(), prefix + "dataview-live.png") && ok;
 
         // The run ended: drawn again from the file, read out under the mouse.
         ok = WaitFor([&] { return !view.ShownPicture().Records.empty(); }, 15000) && ok;
@@ -66,7 +61,7 @@ bool TakeDataViewShots(TProgram& program, const QString& prefix) {
                          Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
         QApplication::processEvents();
-        ok = Save(view.grab(), prefix + "dataview-picture.png") && ok;
+        ok = SavePicture(view.grab(), prefix + "dataview-picture.png") && ok;
 
         TZoom& zoom = *program.Windows().Zoom;
         const auto [minX, maxX] = view.Curves().BottomRange();
@@ -74,7 +69,7 @@ bool TakeDataViewShots(TProgram& program, const QString& prefix) {
         zoom.SetValues(maxX, minX, maxY, minY);
         zoom.show();
         QApplication::processEvents();
-        ok = Save(zoom.grab(), prefix + "zoom.png") && ok;
+        ok = SavePicture(zoom.grab(), prefix + "zoom.png") && ok;
         zoom.hide();
 
         QTemporaryDir scratch;

@@ -1,4 +1,5 @@
 #include "DialogShots.h"
+#include "ShotFiles.h"
 
 #include "gui/app/GuiFeedback.h"
 #include "gui/app/TDlgSelectCommPort.h"
@@ -19,20 +20,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cstdio>
-
-namespace {
-bool SaveShot(QWidget* window, const QString& path) {
-    window->show();
-    window->adjustSize();
-    QApplication::processEvents();
-    const bool saved = window->grab().save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    window->hide();
-    return saved;
-}
-} // namespace
-
 bool TakeDialogShots(TProgram& program, const QString& prefix) {
     bool ok = true;
     const TLanguage& language = program.Configuration().Language();
@@ -43,11 +30,11 @@ bool TakeDialogShots(TProgram& program, const QString& prefix) {
                                             TParameterEditing::LimitText(QStringLiteral("Max. = "), 2)),
                     QMessageBox::Ok, window);
     GuiFeedback::FitCaption(box);
-    ok = SaveShot(&box, prefix + "range-message.png") && ok;
+    ok = SaveWindowShot(&box, prefix + "range-message.png", true) && ok;
 
     TDlgSelectCommPort ports(language, &program.MainWindow());
     ports.SetPorts({QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/rfcomm0")});
-    ok = SaveShot(&ports, prefix + "port-selection.png") && ok;
+    ok = SaveWindowShot(&ports, prefix + "port-selection.png", true) && ok;
     return ok;
 }
 
@@ -83,9 +70,7 @@ bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
     // The main window alone: its status line, which the menu picture covers.
     program.MainWindow().show();
     QApplication::processEvents();
-    const QString mainPath = prefix + QStringLiteral("main-window.png");
-    const bool mainSaved = program.MainWindow().grab().save(mainPath);
-    std::printf("%s %s\n", mainSaved ? "wrote" : "FAILED", qPrintable(mainPath));
+    const bool mainSaved = SavePicture(program.MainWindow().grab(), prefix + QStringLiteral("main-window.png"));
 
     ShowController(program, Family::Tkx);
     TViewParameter* window = program.Windows().ViewTKXParameter;
@@ -100,8 +85,5 @@ bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
     const int top = window->findChild<QPushButton*>(QStringLiteral("BtnRead"))->mapTo(window, QPoint(0, 0)).y() - 6;
     const QPixmap picture = window->grab(QRect(0, top, window->width(), window->height() - top));
     window->hide();
-    const QString path = prefix + QStringLiteral("status-line.png");
-    const bool saved = picture.save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved && mainSaved;
+    return SavePicture(picture, prefix + QStringLiteral("status-line.png")) && mainSaved;
 }

@@ -1,4 +1,5 @@
 #include "FactoryScreenshots.h"
+#include "ShotFiles.h"
 
 #include "gui/app/TProgram.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
@@ -11,25 +12,12 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include <cstdio>
-
-namespace {
-bool SaveWindow(QWidget* window, const QString& path) {
-    window->show();
-    QApplication::processEvents();
-    const bool saved = window->grab().save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    window->hide();
-    return saved;
-}
-} // namespace
-
 bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString& prefix,
                             const QString& scratchDirectory) {
     bool ok = true;
     TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings;
     editor->resize(editor->sizeHint());
-    ok = SaveWindow(editor, prefix + "factory-editor.png") && ok;
+    ok = SaveWindowShot(editor, prefix + "factory-editor.png", false) && ok;
 
     const QString file = scratchDirectory + QStringLiteral("/241730582.fact");
     editor->ChooseFile = [file](const TFileRequest&) { return file; };
@@ -48,6 +36,6 @@ bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString
     };
     sender->BtnSendClick();
     sender->resize(820, 560);
-    ok = SaveWindow(sender, prefix + "factory-sender.png") && ok;
+    ok = SaveWindowShot(sender, prefix + "factory-sender.png", false) && ok;
     return ok;
 }

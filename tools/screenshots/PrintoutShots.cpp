@@ -1,4 +1,5 @@
 #include "PrintoutShots.h"
+#include "ShotFiles.h"
 
 #include "core/base/Language.h"
 #include "core/params/TParameterDatabase.h"
@@ -103,8 +104,7 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     list->show();
     list->resize(760, 420);
     QApplication::processEvents();
-    const bool saved = list->grab().save(prefix + "parameter-list.png");
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(prefix + "parameter-list.png"));
+    const bool saved = SavePicture(list->grab(), prefix + "parameter-list.png");
     list->hide();
     return ok && saved;
 }

@@ -1,4 +1,5 @@
 #include "ServiceShots.h"
+#include "ShotFiles.h"
 
 #include "TSimulatedController.h"
 #include "TSimulatorLink.h"
@@ -22,8 +23,6 @@
 #include <QPushButton>
 #include <QThread>
 
-#include <cstdio>
-
 namespace {
 
 bool Save(QWidget* window, const QString& path, bool withTitle = false) {
@@ -39,9 +38,7 @@ bool Save(QWidget* window, const QString& path, bool withTitle = false) {
         painter.end();
         picture = framed;
     }
-    const bool saved = picture.save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved;
+    return SavePicture(picture, path);
 }
 
 void ServeFromSimulator(TControllerAccess& access, TSimulatedController& controller, ManualClock& clock) {

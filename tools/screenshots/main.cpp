@@ -28,15 +28,9 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include <cstdio>
+#include "ShotFiles.h"
 
 namespace {
-bool Save(const QPixmap& picture, const QString& path) {
-    const bool saved = picture.save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
-    return saved;
-}
-
 QPixmap Grab(QWidget* window) {
     window->show();
     window->adjustSize();
@@ -104,17 +98,17 @@ int main(int argc, char* argv[]) {
     painter.end();
     menu->hide();
     submenu->hide();
-    ok = Save(canvas, prefix + "main-menu.png") && ok;
+    ok = SavePicture(canvas, prefix + "main-menu.png") && ok;
 
     TDlgConfiguration* settings = program.Windows().Configuration;
     auto* pages = settings->findChild<QTabWidget*>("PageControlConfiguration");
     const char* const pageNames[] = {"settings-general", "settings-delays", "settings-serial", "settings-language"};
     for (int page = 0; page < 4; ++page) {
         pages->setCurrentIndex(page);
-        ok = Save(Grab(settings), prefix + pageNames[page] + ".png") && ok;
+        ok = SavePicture(Grab(settings), prefix + pageNames[page] + ".png") && ok;
     }
     settings->hide();
-    ok = Save(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
+    ok = SavePicture(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
 
     // Both parameter windows with a set in them, every page.
     ConnectParameterWindows(program);
@@ -144,19 +138,19 @@ int main(int argc, char* argv[]) {
             tabs->setCurrentIndex(page);
             QApplication::processEvents();
             ok =
-                Save(window->grab(), prefix + (family == Family::Tkx ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
+                SavePicture(window->grab(), prefix + (family == Family::Tkx ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
         }
         window->hide();
     }
     ok = SavePrintoutShots(program, prefix) && ok;
     ok = TakeDialogShots(program, prefix) && ok;
     ok = TakeStatusLineShot(program, prefix) && ok;
-    ok = Save(Grab(program.Windows().About), prefix + "about.png") && ok;
+    ok = SavePicture(Grab(program.Windows().About), prefix + "about.png") && ok;
     ok = TakeServiceShots(program, clock, prefix) && ok;
     program.Windows().Help->ShowContext(242);
     program.Windows().Help->resize(900, 560);
     QApplication::processEvents();
-    ok = Save(program.Windows().Help->grab(), prefix + "help.png") && ok;
+    ok = SavePicture(program.Windows().Help->grab(), prefix + "help.png") && ok;
     ok = TakeFactoryScreenshots(program, clock, prefix, home.path()) && ok;
     ok = TakeDataViewShots(program, prefix) && ok;
     return ok ? 0 : 1;

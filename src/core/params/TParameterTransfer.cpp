@@ -453,15 +453,19 @@ QString Lines(const TLanguage& language, std::initializer_list<int> records) {
 
 } // namespace
 
-TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
-    Clock& clock = m_access.Time;
+void TParameterTransfer::PrepareWrite() {
     if (DataView != nullptr) {
         DataView->StopCollecting();
     }
     if (ButtonsEnabled) {
         ButtonsEnabled(false);
     }
-    clock.Sleep(500);
+    m_access.Time.Sleep(500);
+}
+
+TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
+    Clock& clock = m_access.Time;
+    PrepareWrite();
     if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0 && Verify) {
         clock.Sleep(1000); // the controller needs a moment between two sessions
         if (!VerifyWritten()) {
@@ -485,13 +489,7 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
 
 TTransferOutcome TParameterTransfer::ChangeValveType(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
-    if (DataView != nullptr) {
-        DataView->StopCollecting();
-    }
-    if (ButtonsEnabled) {
-        ButtonsEnabled(false);
-    }
-    clock.Sleep(500);
+    PrepareWrite();
     if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0) {
         SetProgress(90);
         clock.Sleep(500);

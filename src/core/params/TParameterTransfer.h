@@ -89,6 +89,8 @@ public:
     static bool IsVersionReply(const QString& text);
 
 private:
+    // What comes before every write: the collection stops, the buttons go off, a pause.
+    void PrepareWrite();
     std::unique_ptr<TTorvexController> OpenSession();
     // The first session of a read or write: the controller type, then the pause before the next.
     QString QueryType(bool& identificationFailed);
