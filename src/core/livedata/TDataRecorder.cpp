@@ -52,7 +52,7 @@ TRecorderSetup TRecorderSetup::FromConfiguration(const TConfiguration& configura
     setup.OpenErrorText = language.Text(Record::ErrorOpenFile);
     setup.FormatErrorText = language.Text(Record::FileFormatNotValid);
     setup.OpenErrorCaption = language.Text(201);
-    setup.WriteErrorText = language.Text(196);
+    setup.WriteErrorText = language.Text(Record::WriteFileError);
     return setup;
 }
 

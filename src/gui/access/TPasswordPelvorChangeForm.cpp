@@ -1,5 +1,6 @@
 #include "gui/access/TPasswordPelvorChangeForm.h"
 
+#include "core/base/Records.h"
 #include "core/access/TControllerPassword.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
@@ -52,12 +53,12 @@ TPasswordPelvorChangeForm::TPasswordPelvorChangeForm(TConfiguration& configurati
 }
 
 void TPasswordPelvorChangeForm::FormCreate() {
-    setWindowTitle(Text(118) + QStringLiteral(" (Pelvor)"));
+    setWindowTitle(Text(Record::PasswordInput) + QStringLiteral(" (Pelvor)"));
     m_labels[0]->setText(Text(298));
     m_labels[1]->setText(Text(299));
     m_labels[2]->setText(Text(300));
     m_ok->setText(Text(30));
-    m_cancel->setText(Text(117));
+    m_cancel->setText(Text(Record::ButtonCancel));
     for (QLineEdit* entry : m_entries) {
         entry->clear();
     }

@@ -1,5 +1,6 @@
 #include "gui/access/TPasswordPelvorForm.h"
 
+#include "core/base/Records.h"
 #include "core/access/TControllerPassword.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
@@ -42,9 +43,9 @@ TPasswordPelvorForm::TPasswordPelvorForm(TConfiguration& configuration, Feedback
 }
 
 void TPasswordPelvorForm::FormCreate() {
-    setWindowTitle(Text(118) + QStringLiteral(" (Pelvor)"));
+    setWindowTitle(Text(Record::PasswordInput) + QStringLiteral(" (Pelvor)"));
     m_ok->setText(Text(30));
-    m_cancel->setText(Text(117));
+    m_cancel->setText(Text(Record::ButtonCancel));
     m_password->clear();
 }
 

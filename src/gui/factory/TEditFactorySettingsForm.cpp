@@ -70,8 +70,8 @@ std::vector<std::pair<QString, QString>> ResultCaptions(const TLanguage& languag
             {"AuxSpeed", language.Text(289)},
             {"OffsetSolUp", language.Text(76)},
             {"StartDelay", language.Text(267)},
-            {"FlowCalUp", language.Text(253) + Up(language)},
-            {"FlowCalDn", language.Text(253) + Down(language)},
+            {"FlowCalUp", language.Text(Record::CalibrationFactor) + Up(language)},
+            {"FlowCalDn", language.Text(Record::CalibrationFactor) + Down(language)},
             {"RelayFunction", language.Text(268)},
             {"EdgeDetect", language.Text(325)}};
 }
@@ -187,8 +187,8 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
     addEdit(QStringLiteral("DBEditFlowRateDn"), fastFlow + Down(m_configuration.Language()), QStringLiteral("FlowDn"),
             QString());
     addEdit(QStringLiteral("DBEditOffsetSolUp"), Text(76), QStringLiteral("Offset"), QString());
-    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(253) + Up(m_configuration.Language()), QString(), QString());
-    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(253) + Down(m_configuration.Language()), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(Record::CalibrationFactor) + Up(m_configuration.Language()), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(Record::CalibrationFactor) + Down(m_configuration.Language()), QString(), QString());
     addEdit(QStringLiteral("DBEditK6Speed"), Text(63), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK7Speed"), Text(65), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK8Speed"), Text(67), QString(), QStringLiteral("%"));
@@ -255,7 +255,7 @@ void TEditFactorySettingsForm::Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& failure) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()),
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
                                MessageButtons::Ok);
     }
 }

@@ -1,5 +1,6 @@
 #include "gui/factory/TSaveFactorySettingsForm.h"
 
+#include "core/base/Records.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
@@ -86,7 +87,7 @@ void TSaveFactorySettingsForm::Guarded(const std::function<void()>& action) {
         m_progress->setValue(0);
         m_open->setEnabled(true);
         SetLamp(TFactoryLamp::Red);
-        m_feedback.ShowMessage(MessageKind::Error, Text(166), QString::fromLocal8Bit(failure.what()),
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
                                MessageButtons::Ok);
     }
 }

@@ -372,7 +372,7 @@ void TViewParameter::EditChange(TDBEdit* edit, bool byEnter) {
         }
         ValueStored(edit);
     } catch (const TableError& error) {
-        m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "gui/params/DataAware.h"
 
+#include "core/base/Records.h"
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
@@ -114,7 +115,7 @@ void TViewTKXParameter::SetsArrived() {
         try {
             m_editing.CurrentToPsi();
         } catch (const TableError& error) {
-            m_context.Ui.ShowMessage(MessageKind::Error, Text(166), error.Message(), MessageButtons::Ok);
+            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
         }
     }
 }

@@ -585,7 +585,7 @@ void TFormViewDataCollect::SaveAsClick() {
     m_fileName = chosen;
     // A copy that did not reach the disk must not pass for saved.
     if (!m_recorder->SaveCopy(chosen)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(196) + chosen, MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen, MessageButtons::Ok);
     }
 }
 
@@ -629,7 +629,7 @@ void TFormViewDataCollect::ExportPngClick() {
     m_curves->Grab(2.0).save(&buffer, "PNG");
     QString reason;
     if (!SaveWholeFile(chosen, bytes, reason)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(196) + chosen + QStringLiteral("\r") + reason,
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
                                MessageButtons::Ok);
     }
 }
@@ -651,7 +651,7 @@ void TFormViewDataCollect::ExportCsvClick() {
     m_configuration.SetExportDirectory(QFileInfo(chosen).absolutePath());
     QString reason;
     if (!SaveWholeFile(chosen, DataFile::PictureCsv(m_picture.Records), reason)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(196) + chosen + QStringLiteral("\r") + reason,
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
                                MessageButtons::Ok);
     }
 }
@@ -671,7 +671,7 @@ void TFormViewDataCollect::ExitClick() {
 
 void TFormViewDataCollect::ParameterClick(bool vfTkx) {
     if (!m_configuration.DatabaseAvailable) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(315), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
         return;
     }
     if (m_windows == nullptr) {
