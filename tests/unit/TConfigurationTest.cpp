@@ -1,5 +1,6 @@
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
+#include "core/app/TSettingsEditor.h"
 
 #include "EnglishText.h"
 #include "RecordingFeedback.h"
@@ -345,3 +346,50 @@ TEST_F(TConfigurationTest, WithoutATemplateEverythingIsDefault) {
 }
 
 } // namespace
+
+// OK in the settings dialog settles the working directory and tells the database's owner
+// where it stands: the database is never left open on a folder the technician moved away from.
+TEST_F(TConfigurationTest, OkSettlesTheWorkingDirectoryAndTellsTheDatabaseOwner) {
+    const struct {
+        const char* name;
+        const char* folder;  // below the tree; "" keeps the current one
+        bool makeDatabase;   // the folder has its database folder already
+        MessageAnswer answer; // to the question whether to create it
+        bool closes;         // OK returns true
+        bool movedThere;
+    } cases[] = {
+        {"unchanged", "", false, MessageAnswer::Yes, true, false},
+        {"existing", "work", true, MessageAnswer::Yes, true, true},
+        {"created on Yes", "new", false, MessageAnswer::Yes, true, true},
+        {"kept on No", "declined", false, MessageAnswer::No, false, false},
+        {"cannot be created", "file/below", false, MessageAnswer::Yes, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeDefaultDatabaseDir();
+        TConfiguration& configuration = Create();
+        const QString before = configuration.GetWorkDirectory();
+        m_tree.Write("file", "not a folder");
+        const QString folder = m_tree.Path(c.folder);
+        if (c.makeDatabase) {
+            QDir().mkpath(TConfiguration::DatabaseDirectoryFor(folder));
+        }
+        if (*c.folder != '\0') {
+            configuration.Settings().WorkDirectory = folder;
+        }
+        TSettingsEditor editor(configuration, m_feedback);
+        std::vector<bool> told;
+        editor.SetWorkDirectoryApplied([&](bool usable) { told.push_back(usable); });
+        m_feedback.Messages.clear();
+        m_feedback.Answers = {c.answer};
+
+        EXPECT_EQ(editor.Ok(-1, {}, QStringLiteral("Options")), c.closes);
+        EXPECT_EQ(told, std::vector<bool>{true}) << "the owner reopens the database where it is usable";
+        const QString now = configuration.GetWorkDirectory();
+        EXPECT_EQ(QDir(now) == QDir(folder), c.movedThere) << now.toStdString();
+        if (!c.movedThere) {
+            EXPECT_EQ(QDir(now), QDir(before));
+        }
+        EXPECT_EQ(configuration.GetDatabaseDirectory(), TConfiguration::DatabaseDirectoryFor(now));
+    }
+}

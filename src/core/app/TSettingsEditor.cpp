@@ -4,7 +4,6 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
-#include "core/params/TParameterDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,8 +28,8 @@ void DefaultWhenEmpty(TSettingFields& fields, const TSettingKey& key) {
 
 } // namespace
 
-TSettingsEditor::TSettingsEditor(TConfiguration& configuration, Feedback& feedback, TParameterDatabase* database)
-    : m_configuration(configuration), m_feedback(feedback), m_database(database) {}
+TSettingsEditor::TSettingsEditor(TConfiguration& configuration, Feedback& feedback)
+    : m_configuration(configuration), m_feedback(feedback) {}
 
 bool TSettingsEditor::Written(bool written) {
     if (!written && m_writeFailure.isEmpty()) {
@@ -172,14 +171,11 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
 
     // The database follows the working directory: never left open on a folder the log
     // and the data files have moved away from.
-    if (m_database != nullptr) {
-        m_database->CloseDatabase();
-    }
     if (s.WorkDirUsable) {
         m_configuration.UpdateDatabaseDirectory();
-        if (m_database != nullptr) {
-            m_database->OpenDatabase();
-        }
+    }
+    if (m_workDirApplied) {
+        m_workDirApplied(s.WorkDirUsable);
     }
 
     if (s.ConfigFileUsable) {

@@ -2,11 +2,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class Feedback;
 class TConfiguration;
-class TParameterDatabase;
 struct TSettingKey;
 
 // What the settings dialog does besides showing fields: reloading and saving its
@@ -22,8 +22,11 @@ public:
         QString Parity;
     };
 
-    TSettingsEditor(TConfiguration& configuration, Feedback& feedback, TParameterDatabase* database = nullptr);
-    void SetDatabase(TParameterDatabase* database) { m_database = database; }
+    TSettingsEditor(TConfiguration& configuration, Feedback& feedback);
+    // Told at every OK, after the working directory is settled, whether it is usable: whoever
+    // owns the database closes it and, on a usable directory, opens it there
+    // (`TConfiguration::UpdateDatabaseDirectory` has named the folder by then).
+    void SetWorkDirectoryApplied(std::function<void(bool usable)> applied) { m_workDirApplied = std::move(applied); }
 
     void EnterGeneralPage();
     void LeaveGeneralPage();
@@ -37,7 +40,7 @@ public:
     // Another port chosen in the list: keep the shown choices for the previous one.
     void ChoosePort(int newIndex, const PortChoiceTexts& shown);
 
-    // OK: saves everything, checks the working directory and reopens the database.
+    // OK: saves everything, checks the working directory and says so to its owner.
     // False when the dialog is to stay open (the directory was refused or failed, or a
     // setting could not be written, also when leaving a page just before).
     // dialogTitle is the caption of the questions and errors it shows.
@@ -51,6 +54,6 @@ private:
 
     TConfiguration& m_configuration;
     Feedback& m_feedback;
-    TParameterDatabase* m_database;
+    std::function<void(bool usable)> m_workDirApplied;
     QString m_writeFailure; // file and reason of the first write that failed since the last OK
 };

@@ -19,7 +19,6 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class TConfiguration;
-class TParameterDatabase;
 
 // A line edit that takes only what its setting can hold: digits, or for the curve
 // limits also "-" and "."; any other typed character (a paste included) is dropped.
@@ -43,7 +42,10 @@ class TDlgConfiguration : public QDialog {
 public:
     TDlgConfiguration(TConfiguration& configuration, Feedback& feedback, QWidget* parent = nullptr);
 
-    void SetDatabase(TParameterDatabase* database) { m_editor.SetDatabase(database); }
+    // See TSettingsEditor::SetWorkDirectoryApplied.
+    void SetWorkDirectoryApplied(std::function<void(bool usable)> applied) {
+        m_editor.SetWorkDirectoryApplied(std::move(applied));
+    }
     // Opens the help at a context; F1 asks it for the page (and field) in use.
     std::function<void(int)> ShowHelp;
     // The help context of what has the focus now.

@@ -23,6 +23,7 @@
 
 #include "core/base/Records.h"
 #include "core/base/TLogger.h"
+#include "core/params/TParameterDatabase.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -69,7 +70,14 @@ TProgram::TProgram(Options options) {
     if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
         gui->SetParent(m_formMain.get());
     }
-    m_configurationDialog->SetDatabase(&m_formMain->Database());
+    // The database follows the working directory the settings dialog settles on.
+    m_configurationDialog->SetWorkDirectoryApplied([this](bool usable) {
+        TParameterDatabase& database = m_formMain->Database();
+        database.CloseDatabase();
+        if (usable) {
+            database.OpenDatabase();
+        }
+    });
 
     m_windows.Configuration = m_configurationDialog.get();
     m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, language, *m_ui, *m_logger, [this](const auto& state) {
