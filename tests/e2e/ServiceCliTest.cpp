@@ -84,7 +84,7 @@ TEST_F(ServiceCliTest, LoginChangeLoginAgainAndReadLevelAndCode) {
     EXPECT_EQ(code.exitCode, 0);
     EXPECT_EQ(code.out, "0815\n");
 
-    const QString log = simulator.Log();
+    const QString log = simulator.LogWith({"received qc:0815\\r", "received qe\\r"});
     EXPECT_TRUE(log.contains("received qc:0815\\r")) << log.toStdString();
     EXPECT_TRUE(log.contains("received qe\\r"));
 }
@@ -107,7 +107,7 @@ TEST_F(ServiceCliTest, ZeroPointReadingsAndAnLedSwitchedOnAndOff) {
 
     EXPECT_EQ(Run(On(simulator) + QStringList{"led", "up", "on"}).exitCode, 0);
     EXPECT_EQ(Run(On(simulator) + QStringList{"led", "up", "off"}).exitCode, 0);
-    const QString log = simulator.Log();
+    const QString log = simulator.LogWith({"torvex-sim: Up LED on", "torvex-sim: Up LED off"});
     EXPECT_TRUE(log.contains("received LS\\r\ntorvex-sim: Up LED on")) << log.toStdString();
     EXPECT_TRUE(log.contains("received lS\\r\ntorvex-sim: Up LED off"));
 

@@ -246,7 +246,7 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     Q_EMIT list->ListEntered();
     list->setCurrentIndex(list->findData(4.0));
     Q_EMIT list->activated(list->currentIndex());
-    const QString log = simulator.Log();
+    const QString log = simulator.LogWith({"received E:016:00725\\r", "received v\\r"});
     EXPECT_TRUE(log.contains("received E:016:00725\\r")) << log.toStdString();
     EXPECT_TRUE(log.contains("received v\\r"));
     ASSERT_EQ(Sets(Family::Tkx).RecordCount(), 2); // the read-back is a set of its own

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -25,10 +26,33 @@ public:
 
     // The pty the program is to open; empty when the simulator did not start.
     const QString& Device() const { return m_device; }
-    // What the simulator logged so far: every command it received.
+    // What the simulator logged so far, once it has fallen quiet: every command it received.
+    // For a check that something did not arrive; a check that it did waits for it (LogWith).
     QString Log() {
         m_process.setReadChannel(QProcess::StandardError);
         while (m_process.waitForReadyRead(300)) {
+            m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        }
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        m_process.setReadChannel(QProcess::StandardOutput);
+        return m_log;
+    }
+
+    // What the simulator logged once every one of the lines is in it, or after 15 s without
+    // them: however busy the machine, a test waits for the commands it needs, and no longer.
+    QString LogWith(const QStringList& lines) {
+        const auto complete = [&] {
+            for (const QString& line : lines) {
+                if (!m_log.contains(line)) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        QDeadlineTimer deadline(15000);
+        m_process.setReadChannel(QProcess::StandardError);
+        while (!complete() && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(50);
             m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
         }
         m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
