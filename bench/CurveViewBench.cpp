@@ -1,6 +1,6 @@
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
-#include "core/link/TCommParameter.h"
+#include "core/link/PortReservation.h"
 #include "core/livedata/TDataFile.h"
 #include "core/livedata/TDataRecorder.h"
 #include "core/view/TPictureCurves.h"
@@ -99,7 +99,7 @@ static void BM_LiveStreamCpuPerSecond(benchmark::State& state) {
     }
     TCommParameter port(QString::fromLocal8Bit(simulator.readLine()).trimmed());
     for (auto _ : state) {
-        TFormViewDataCollect view(program.Configuration(), feedback, clock, port, &program.Windows());
+        TFormViewDataCollect view(program.Configuration(), feedback, clock, PortReservation(port), &program.Windows());
         view.show();
         const auto cpu = [] {
             rusage usage{};

@@ -3,9 +3,8 @@
 #include "core/app/TConfiguration.h"
 #include "core/link/SerialPort.h"
 
-ControllerPort::ControllerPort(CliContext& context) : m_context(context) {
-    m_port = context.Configuration.SelectPort();
-    if (m_port == nullptr) {
+ControllerPort::ControllerPort(CliContext& context) : m_context(context), m_port(context.Configuration.SelectPort()) {
+    if (!m_port) {
         ExplainMissing(context);
         return;
     }
@@ -14,8 +13,7 @@ ControllerPort::ControllerPort(CliContext& context) : m_context(context) {
     if (!problem.isEmpty()) {
         context.Err << "torvex: " << m_port->Name << " cannot be used with its line settings (" << problem
                     << "); correct them in Options / Configuration" << Qt::endl;
-        m_port->InUse = false;
-        m_port = nullptr;
+        m_port.Release();
     }
 }
 
@@ -28,12 +26,6 @@ void ControllerPort::ExplainMissing(CliContext& context) {
         context.Err << "torvex: no serial port given; use --port DEVICE"
                     << (detected.isEmpty() ? QString() : QStringLiteral(" (free now: ") + detected.join(", ") + ')')
                     << Qt::endl;
-    }
-}
-
-ControllerPort::~ControllerPort() {
-    if (m_port != nullptr) {
-        m_port->InUse = false;
     }
 }
 

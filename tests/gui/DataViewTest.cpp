@@ -87,10 +87,10 @@ protected:
         if (!pictures.empty()) {
             m_tree.Write("docs/Faldmark/WinTorvex32/DataFile.dat", DataFileOf(pictures));
         }
-        TCommParameter* port = program.Configuration().ReservePort(m_simulator->Device());
-        EXPECT_NE(port, nullptr);
-        m_port = port;
-        m_view = std::make_unique<TFormViewDataCollect>(program.Configuration(), m_feedback, m_clock, *port,
+        PortReservation port = program.Configuration().ReservePort(m_simulator->Device());
+        EXPECT_TRUE(port);
+        m_port = port.Get();
+        m_view = std::make_unique<TFormViewDataCollect>(program.Configuration(), m_feedback, m_clock, std::move(port),
                                                         &program.Windows());
         m_view->ChooseFile = [this](const TFileRequest& request) {
             m_requests.push_back(request);

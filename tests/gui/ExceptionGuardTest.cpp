@@ -123,7 +123,7 @@ TEST_F(ProgramErrors, AnErrorNoWindowHandlesIsLoggedAndShownInTheProgramsLanguag
     QTimer::singleShot(0, &program.MainWindow(), [&] { goesOn = true; });
     QApplication::processEvents();
     EXPECT_TRUE(goesOn);
-    m_program.reset();
+    Stop();
     const QString log = QString::fromUtf8(m_tree.Read("docs/Faldmark/WinTorvex32/TorvexLog.txt"));
     EXPECT_TRUE(log.contains(QStringLiteral("Error: Tkx.DB: database is locked"))) << log.toStdString();
 }

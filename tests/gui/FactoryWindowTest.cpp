@@ -143,7 +143,7 @@ TEST_F(FactoryWindows, SenderRefusesABadCountAndFailsRedWithoutAController) {
     EXPECT_EQ(sender->Lamp(), TFactoryLamp::Red);
     EXPECT_EQ(Find<QWidget>(sender, "ProgressBar1")->property("value").toInt(), 0);
     EXPECT_TRUE(Find<QPushButton>(sender, "BtnOpenFile")->isEnabled());
-    EXPECT_NE(m_program->Configuration().SelectPort(), nullptr); // released
+    EXPECT_TRUE(m_program->Configuration().SelectPort()); // released
 
     sender->reject();
     EXPECT_TRUE(Find<QPlainTextEdit>(sender, "Memo1")->toPlainText().isEmpty());

@@ -72,7 +72,7 @@ TEST_F(ProgramTest, CommandsThatOverwriteTheWorkingSettingsAskFirst) {
         item->trigger();
         EXPECT_EQ(m_feedback.Messages.size(), c.asks ? 1u : 0u);
         EXPECT_EQ(m_feedback.OfferedPorts.size(), 1u);
-        m_program.reset();
+        Stop();
     }
 }
 
@@ -114,12 +114,12 @@ TEST_F(ProgramTest, QtsOwnTextsSpeakTheProgramsLanguage) {
     for (const auto& c : cases) {
         Start(c.config);
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), c.yes) << c.config;
-        m_program.reset();
+        Stop();
     }
     Start("[Language]\nLanguageValue=7\n");
     EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes");
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
-    m_program.reset();
+    Stop();
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes"); // the program took its texts along
 }
 

@@ -236,7 +236,7 @@ TEST_F(ParamConfig, ARaisedLevelDisablesTheFieldAndKeepsItOutOfTheWrite) {
     m_program->Windows().ParamConfig->hide();
 
     TViewParameter* window = program.Windows().ViewTKXParameter;
-    window->SetPort(program.Configuration().SelectPort());
+    window->SetPort(TakePort());
     OpenTkx();
     EXPECT_FALSE(Find<QWidget>(window, "EditFastUp")->isEnabled());
     EXPECT_TRUE(Find<QWidget>(window, "EditSlowUp")->isEnabled());

@@ -108,7 +108,7 @@ TEST_F(ParameterEditing, ATypedPsiValueIsKeptOnEveryWayOut) {
         Sets(Family::Tkx).First();
         EXPECT_EQ(Sets(Family::Tkx).GetState(), TTable::State::Browse);
         EXPECT_DOUBLE_EQ(Sets(Family::Tkx).FieldAsFloat("OffsetSolUp"), 10.0);
-        m_program.reset();
+        Stop();
     }
 }
 
@@ -210,14 +210,14 @@ TEST_F(ParameterEditing, ANameTypedIntoTheNameListIsStored) {
         QApplication::processEvents(); // the view takes the editor's text in a queued call
         EXPECT_EQ(Sets(Family::Tkx).ColumnTexts("Name").mid(0, 2), QStringList({"...", "Lift 7"}));
         EXPECT_EQ(grid->item(1, 0)->text(), "Lift 7");
-        m_program.reset();
+        Stop();
     }
 }
 
 TEST_F(ParameterEditing, SendNeedsAPortAndASet) {
     TProgram& program = Start();
     TViewParameter* window = program.Windows().ViewITKXParameter;
-    window->SetPort(program.Configuration().SelectPort());
+    window->SetPort(TakePort());
     Open(Family::VfTkx);
     auto* receive = Find<QPushButton>(window, "BtnRead");
     auto* send = Find<QPushButton>(window, "BtnWrite");
@@ -230,7 +230,6 @@ TEST_F(ParameterEditing, SendNeedsAPortAndASet) {
     send->click();
     EXPECT_TRUE(m_feedback.Messages.empty());
     window->close();
-    program.Configuration().Settings().Ports[0]->InUse = false;
 }
 
 TEST_F(ParameterEditing, ALevelTwoFieldOpensAtLevelTwoInBothWindows) {
@@ -286,7 +285,7 @@ TEST_F(ParameterEditing, LanguageEightListsTheEnglishTexts) {
                 texts << list->itemText(i);
             }
         }
-        m_program.reset();
+        Stop();
         return texts;
     };
     const QStringList english = lists("[Language]\nLanguageValue=2\n");

@@ -18,7 +18,7 @@ protected:
         TViewParameter* window = family == Family::Tkx
                                      ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
                                      : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
-        window->SetPort(m_program->Configuration().SelectPort());
+        window->SetPort(TakePort());
         return Open(family);
     }
     QString Remark(QWidget* window) { return Find<TStatusLine>(window, "StatusLine")->Remark(); }
@@ -53,7 +53,7 @@ TEST_F(ParameterSend, AnEmptyOrOutOfRangeFieldStopsTheWholeSetWithOneMessage) {
         EXPECT_FALSE(simulator.Log().contains("received")) << "the controller was not even asked";
         EXPECT_EQ(Remark(window), "Send: nothing written");
         window->close();
-        m_program.reset();
+        Stop();
     }
 }
 

@@ -230,7 +230,7 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     AddSet(Family::Tkx, "Lift",
            WithMetadataDefaults(m_program->MainWindow().Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
     TViewParameter* window = program.Windows().ViewTKXParameter;
-    window->SetPort(program.Configuration().SelectPort());
+    window->SetPort(TakePort());
     Open(Family::Tkx);
     auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");
 

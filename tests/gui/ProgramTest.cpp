@@ -292,8 +292,8 @@ TEST_F(ConfigurationDialog, PortSettingsAndTheStandardPort) {
     EXPECT_TRUE(file.contains("Baud=57600")) << file.constData();
     EXPECT_EQ(file.count("StandardPortEnabled=1"), 2);
     EXPECT_EQ(file.count("StandardPort=/dev/ttyUSB0"), 2);
-    TCommParameter* standard = program.Configuration().SelectPort();
-    ASSERT_NE(standard, nullptr);
+    const PortReservation standard = program.Configuration().SelectPort();
+    ASSERT_TRUE(standard);
     EXPECT_EQ(standard->Name, "/dev/ttyUSB0");
     EXPECT_EQ(standard->Baud, 57600);
 }

@@ -151,7 +151,7 @@ TEST_F(ServiceWindow, ZeroPointReadsUntilClosedEvenWhenClosedDuringAReading) {
     ClosingClock clock;
     TFormZeroPoint window(program.Configuration(), m_feedback, clock);
     auto* readOut = Find<QLabel>(&window, "EditVal");
-    window.SetPort(program.Configuration().SelectPort());
+    window.SetPort(TakePort());
     window.show();
     EXPECT_EQ(readOut->text(), "Please wait ...");
     EXPECT_EQ(readOut->font().pointSize(), 30);
@@ -186,7 +186,7 @@ protected:
         EXPECT_FALSE(m_simulator->Device().isEmpty());
         TProgram& program = Start(kQuickReplies, {m_simulator->Device()});
         TFormSpecialTest& window = *program.Windows().SpecialTest;
-        window.SetPort(program.Configuration().SelectPort());
+        window.SetPort(TakePort());
         window.show();
         return window;
     }

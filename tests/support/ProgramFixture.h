@@ -2,6 +2,7 @@
 
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
+#include "core/link/PortReservation.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/TProgram.h"
 
@@ -21,6 +22,7 @@ protected:
 
     TProgram& Start(const QByteArray& userConfig = "[Language]\nLanguageValue=2\n",
                     QStringList ports = {"/dev/ttyS0", "/dev/ttyUSB0"}) {
+        m_taken.Release();
         QDir().mkpath(m_tree.Path("docs/Faldmark/WinTorvex32/1.45/DataBase"));
         m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", userConfig);
         TProgram::Options options;
@@ -33,7 +35,20 @@ protected:
         m_program = std::make_unique<TProgram>(std::move(options));
         return *m_program;
     }
-    void TearDown() override { m_program.reset(); }
+    void TearDown() override { Stop(); }
+    // Ends the program; the test's own port goes back first, its port object goes with the program.
+    void Stop() {
+        m_taken.Release();
+        m_program.reset();
+    }
+
+    // A port taken as a menu command takes it (standard port, else the feedback's choice), held
+    // until the program ends, for windows given their port directly; none when nothing was free.
+    TCommParameter* TakePort() {
+        m_taken.Release();
+        m_taken = m_program->Configuration().SelectPort();
+        return m_taken.Get();
+    }
 
     // A text in the language the program under test shows.
     QString Text(int record) const { return m_program->Configuration().Language().Text(record); }
@@ -55,5 +70,6 @@ protected:
     RecordingFeedback m_feedback;
     ManualClock m_clock;
     std::unique_ptr<TProgram> m_program;
+    PortReservation m_taken;
 };
 

@@ -102,7 +102,7 @@ TEST_F(FactorySenderTest, ASendFillsAllThreeMemoriesAndReportsEveryEntry) {
     EXPECT_EQ(std::count(m_clock.Pauses.begin(), m_clock.Pauses.end(), 200), 11); // ten after "v", one after "Q"
     EXPECT_EQ(m_progress.front(), 3);
     EXPECT_EQ(m_progress.back(), 0);
-    EXPECT_FALSE(m_installation.Configuration->SelectPort() == nullptr); // released
+    EXPECT_TRUE(m_installation.Configuration->SelectPort()); // released
 }
 
 TEST_F(FactorySenderTest, EdgeDetectionOnlyFromVersion2220) {
@@ -226,5 +226,5 @@ TEST_F(FactorySenderTest, AnUnexpectedFailureClosesTheSessionReleasesThePortAndT
     EXPECT_EQ(Messages(), QStringList{"Error: line lost"});
     EXPECT_EQ(m_progress.back(), 0);
     EXPECT_FALSE(m_controller->SessionOpen()); // "Q" was sent
-    EXPECT_NE(m_installation.Configuration->SelectPort(), nullptr);
+    EXPECT_TRUE(m_installation.Configuration->SelectPort());
 }

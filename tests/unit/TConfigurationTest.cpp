@@ -267,28 +267,65 @@ TEST_F(TConfigurationTest, SelectPortOffersTheFreePortsAndMarksTheChosenOne) {
     TConfiguration& c = Create();
 
     m_feedback.PortChoice = 1;
-    TCommParameter* first = c.SelectPort();
-    ASSERT_NE(first, nullptr);
+    PortReservation first = c.SelectPort();
+    ASSERT_TRUE(first);
     EXPECT_EQ(first->Name, "/dev/ttyUSB0");
     EXPECT_TRUE(first->InUse);
 
     m_feedback.PortChoice = 0;
-    TCommParameter* second = c.SelectPort();
-    ASSERT_NE(second, nullptr);
+    const PortReservation second = c.SelectPort();
+    ASSERT_TRUE(second);
     EXPECT_EQ(second->Name, "/dev/ttyS0");
 
     // Nothing free: the list is empty and can only be cancelled.
-    EXPECT_EQ(c.SelectPort(), nullptr);
+    EXPECT_FALSE(c.SelectPort());
     ASSERT_EQ(m_feedback.OfferedPorts.size(), 3u);
     EXPECT_EQ(m_feedback.OfferedPorts[0], QStringList({"/dev/ttyS0", "/dev/ttyUSB0"}));
     EXPECT_EQ(m_feedback.OfferedPorts[1], QStringList({"/dev/ttyS0"}));
     EXPECT_TRUE(m_feedback.OfferedPorts[2].isEmpty());
 
-    first->InUse = false;
+    TCommParameter* usb = first.Get();
+    first.Release();
+    EXPECT_FALSE(usb->InUse);
+    EXPECT_FALSE(first);
     m_feedback.PortChoice = -1;
-    EXPECT_EQ(c.SelectPort(), nullptr);
-    EXPECT_FALSE(first->InUse);
-    EXPECT_EQ(c.ReservePort("/dev/nothing"), nullptr);
+    EXPECT_FALSE(c.SelectPort());
+    EXPECT_FALSE(usb->InUse);
+    EXPECT_FALSE(c.ReservePort("/dev/nothing"));
+    // A taken port is not handed out a second time, or two holders would give it back twice.
+    EXPECT_FALSE(c.ReservePort("/dev/ttyS0"));
+    EXPECT_TRUE(second->InUse);
+}
+
+TEST_F(TConfigurationTest, AReservationGivesItsPortBackWhereverItEnds) {
+    MakeDefaultDatabaseDir();
+    m_ports = {"/dev/ttyS0"};
+    TConfiguration& c = Create();
+    const TCommParameter& port = *c.Settings().Ports[0];
+
+    {
+        const PortReservation scoped = c.ReservePort("/dev/ttyS0");
+        ASSERT_TRUE(scoped);
+        EXPECT_TRUE(port.InUse);
+    }
+    EXPECT_FALSE(port.InUse);
+
+    // Moved on, the port stays taken until its last holder lets go, and only once.
+    PortReservation moved;
+    {
+        PortReservation taken = c.ReservePort("/dev/ttyS0");
+        moved = std::move(taken);
+        EXPECT_FALSE(taken);
+        taken.Release();
+        EXPECT_TRUE(port.InUse);
+    }
+    EXPECT_TRUE(port.InUse);
+    PortReservation other = c.ReservePort("/dev/ttyS0");
+    EXPECT_FALSE(other);
+    moved = PortReservation(); // replacing a holder releases what it held
+    EXPECT_FALSE(port.InUse);
+    other = c.ReservePort("/dev/ttyS0");
+    EXPECT_TRUE(other);
 }
 
 TEST_F(TConfigurationTest, TheStandardPortIsTakenWithoutADialogAndNotTwice) {
@@ -299,10 +336,10 @@ TEST_F(TConfigurationTest, TheStandardPortIsTakenWithoutADialogAndNotTwice) {
                     "[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
     TConfiguration& c = Create();
 
-    TCommParameter* port = c.SelectPort();
-    ASSERT_NE(port, nullptr);
+    const PortReservation port = c.SelectPort();
+    ASSERT_TRUE(port);
     EXPECT_EQ(port->Name, "/dev/ttyUSB0");
-    EXPECT_EQ(c.SelectPort(), nullptr);
+    EXPECT_FALSE(c.SelectPort());
     EXPECT_TRUE(m_feedback.OfferedPorts.empty());
     EXPECT_TRUE(m_feedback.Messages.empty());
 }
@@ -313,7 +350,7 @@ TEST_F(TConfigurationTest, NoPortsDisableThePortChoices) {
     TConfiguration& c = Create();
     EXPECT_EQ(c.PortCount(), 0);
     EXPECT_FALSE(c.Settings().PortChoicesEnabled);
-    EXPECT_EQ(c.SelectPort(), nullptr);
+    EXPECT_FALSE(c.SelectPort());
 }
 
 TEST_F(TConfigurationTest, LanguageChoicesAreWrittenOnlyOnceTheUserMakesThem) {

@@ -43,7 +43,7 @@ protected:
     }
     TParameterTransfer Transfer(Family family) {
         TParameterTransfer transfer(*m_database, *m_access, family);
-        transfer.Port = m_configuration->ReservePort("/dev/sim");
+        transfer.Port = m_port.Get();
         transfer.Progress = [this](int position) { m_progress.push_back(position); };
         return transfer;
     }
@@ -108,6 +108,7 @@ protected:
     std::unique_ptr<TControllerAccess> m_access;
     std::unique_ptr<TSimulatedController> m_controller;
     std::vector<int> m_progress;
+    PortReservation m_port = m_configuration->ReservePort("/dev/sim"); // as the parameter window holds it
 };
 
 TEST_F(TransferTest, AReadMakesANewSetWithMemosAndTellsWhatItSubstituted) {

@@ -2,7 +2,7 @@
 #include "ShotFiles.h"
 
 #include "core/base/Clock.h"
-#include "core/link/TCommParameter.h"
+#include "core/link/PortReservation.h"
 #include "gui/app/TProgram.h"
 #include "gui/view/TCurveDisplay.h"
 #include "gui/view/TFormViewDataCollect.h"
@@ -43,7 +43,8 @@ bool TakeDataViewShots(TProgram& program, const QString& prefix) {
     bool ok = true;
     {
         ManualClock clock;
-        TFormViewDataCollect view(program.Configuration(), program.Ui(), clock, port, &program.Windows());
+        TFormViewDataCollect view(program.Configuration(), program.Ui(), clock, PortReservation(port),
+                                  &program.Windows());
         view.SetChartTitle(program.Configuration().Language().Text(188));
         view.show();
         view.setWindowState(Qt::WindowNoState);

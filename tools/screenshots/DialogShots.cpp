@@ -52,11 +52,12 @@ void AddCompleteSet(TProgram& program, Family family) {
     database.SetParameterFamily(Family::None);
 }
 
-void ConnectParameterWindows(TProgram& program) {
-    TCommParameter* port = program.Configuration().SelectPort(); // the standard port: nobody is asked
+PortReservation ConnectParameterWindows(TProgram& program) {
+    PortReservation port = program.Configuration().SelectPort(); // the standard port: nobody is asked
     program.Status().SetPort(QStringLiteral("/dev/ttyUSB0"));
-    program.Windows().ViewTKXParameter->SetPort(port);
-    program.Windows().ViewITKXParameter->SetPort(port);
+    program.Windows().ViewTKXParameter->SetPort(port.Get());
+    program.Windows().ViewITKXParameter->SetPort(port.Get());
+    return port;
 }
 
 void ShowController(TProgram& program, Family family) {

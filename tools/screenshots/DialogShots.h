@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/base/Family.h"
+#include "core/link/PortReservation.h"
 
 class TProgram;
 
@@ -12,8 +13,9 @@ bool TakeDialogShots(TProgram& program, const QString& prefix);
 // A stored set of the family with every parameter at its default, so no field shows empty.
 void AddCompleteSet(TProgram& program, Family family);
 
-// Both parameter windows on the standard port, and the controller of a family as last identified.
-void ConnectParameterWindows(TProgram& program);
+// Both parameter windows on the standard port, taken for as long as the result is kept; and the
+// controller of a family as last identified.
+[[nodiscard]] PortReservation ConnectParameterWindows(TProgram& program);
 void ShowController(TProgram& program, Family family);
 
 // The TKX window's bottom: buttons and the status line after a Receive, as "status-line.png";

@@ -57,7 +57,7 @@ template <typename T> T* Child(QWidget* window, const char* name) {
 bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& prefix) {
     const QString templates = program.Configuration().GetTemplateDatabaseDirectory();
     TSimulatedController controller({Family::Tkx, 2142, QStringLiteral("1234"), templates, 0});
-    TCommParameter* port = program.Configuration().SelectPort();
+    const PortReservation port = program.Configuration().SelectPort();
     bool ok = true;
 
     TPasswordPelvorForm* login = program.Windows().PasswordPelvor;
@@ -75,7 +75,7 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
 
     TFormZeroPoint* zero = program.Windows().ZeroPoint;
     ServeFromSimulator(zero->Access(), controller, clock);
-    zero->SetPort(port);
+    zero->SetPort(port.Get());
     zero->show();
     auto* readOut = Child<QLabel>(zero, "EditVal");
     QElapsedTimer waited;
@@ -91,7 +91,7 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
     TSimulatedController open({Family::Tkx, 2142, QString(), templates, 0});
     TFormSpecialTest* test = program.Windows().SpecialTest;
     ServeFromSimulator(test->Access(), open, clock);
-    test->SetPort(port);
+    test->SetPort(port.Get());
     test->show();
     test->adjustSize();
     Child<QPushButton>(test, "BitBtnConnect")->click();
@@ -104,8 +104,5 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
     Child<QPushButton>(test, "BitBtnNext")->click();
     ok = Save(test, prefix + "special-test.png") && ok;
     test->close();
-    if (port != nullptr) {
-        port->InUse = false;
-    }
     return ok;
 }

@@ -111,7 +111,7 @@ int main(int argc, char* argv[]) {
     ok = SavePicture(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
 
     // Both parameter windows with a set in them, every page.
-    ConnectParameterWindows(program);
+    const PortReservation parameterPort = ConnectParameterWindows(program);
     for (Family family : {Family::Tkx, Family::VfTkx}) {
         AddCompleteSet(program, family);
         ShowController(program, family);

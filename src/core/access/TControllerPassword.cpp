@@ -32,23 +32,6 @@ constexpr int kPauseBeforeClosing = 1000;
 
 const QString kPelvorColon = QStringLiteral(" (Pelvor): ");
 
-// A port taken for one operation, given back however the operation ends.
-class PortLease {
-public:
-    explicit PortLease(TConfiguration& configuration) : m_port(configuration.SelectPort()) {}
-    ~PortLease() {
-        if (m_port != nullptr) {
-            m_port->InUse = false;
-        }
-    }
-    PortLease(const PortLease&) = delete;
-    PortLease& operator=(const PortLease&) = delete;
-    TCommParameter* Get() const { return m_port; }
-
-private:
-    TCommParameter* m_port;
-};
-
 QString DigitsOf(const QString& text) {
     QString digits;
     for (QChar c : text) {
@@ -105,10 +88,10 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
     if (!IsWellFormed(password)) {
         message = WrongPassword(m_access.Configuration.Language());
     } else {
-        PortLease port(m_access.Configuration);
-        if (port.Get() != nullptr) {
+        const PortReservation port = m_access.Configuration.SelectPort();
+        if (port) {
             result.Sent = true;
-            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
+            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
             session->EnterCommandMode();
             // Only a rejection counts: an empty reply is an accepted login.
             if (Rejected(session->SendPassword(kLogin, password))) {
@@ -128,10 +111,10 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
 TControllerPassword::Result TControllerPassword::Logout() {
     Result result;
     m_access.Ui.SetBusy(true);
-    PortLease port(m_access.Configuration);
-    if (port.Get() != nullptr) {
+    const PortReservation port = m_access.Configuration.SelectPort();
+    if (port) {
         result.Sent = true;
-        const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
+        const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
         session->EnterCommandMode();
         session->SendCommand(kLogout);
         m_access.Time.Sleep(kPauseBeforeClosing);
@@ -167,10 +150,10 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
         }
     }
     if (message.isEmpty()) {
-        PortLease port(m_access.Configuration);
-        if (port.Get() != nullptr) {
+        const PortReservation port = m_access.Configuration.SelectPort();
+        if (port) {
             result.Sent = true;
-            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
+            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
             session->EnterCommandMode();
             if (Rejected(session->SendPassword(kLogin, current))) {
                 message = WrongPassword(m_access.Configuration.Language());
@@ -197,13 +180,13 @@ TControllerPassword::Result TControllerPassword::ReadLevel() {
     Result result;
     m_access.Ui.SetBusy(true);
     {
-        PortLease port(m_access.Configuration);
-        if (port.Get() == nullptr) {
+        const PortReservation port = m_access.Configuration.SelectPort();
+        if (!port) {
             m_access.Ui.SetBusy(false);
             return result;
         }
         result.Sent = true;
-        const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
+        const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
         session->EnterCommandMode();
         result.Shown = DigitsOf(session->Query(kLevelQuery));
         m_access.Time.Sleep(kPauseBeforeClosing);
@@ -223,10 +206,10 @@ TControllerPassword::Result TControllerPassword::ReadCode(int version) {
     Result result;
     m_access.Ui.SetBusy(true);
     {
-        PortLease port(m_access.Configuration);
-        if (port.Get() != nullptr) {
+        const PortReservation port = m_access.Configuration.SelectPort();
+        if (port) {
             result.Sent = true;
-            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port.Get());
+            const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
             session->EnterCommandMode();
             const QString head = Text(kRecordCode) + kPelvorColon + QStringLiteral("\r\r");
             if (version < kFirstVersionWithCodeQuery) {

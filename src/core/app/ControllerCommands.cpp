@@ -25,15 +25,16 @@ bool RunMainCommand(TControllerAccess& access, MainCommand command) {
                       : command == MainCommand::LoadUserSettings  ? Step{ControllerCommand::LoadUserSettings, 4000}
                                                                   : Step{ControllerCommand::ResetErrorList, 0};
     access.Ui.SetBusy(true);
-    TCommParameter* port = access.Configuration.SelectPort();
-    if (port != nullptr) {
+    PortReservation port = access.Configuration.SelectPort();
+    const bool taken = static_cast<bool>(port);
+    if (port) {
         bool lineFailed = false;
         {
             const std::unique_ptr<TTorvexController> session = access.OpenSession(*port);
             session->SendCommand(step.Command);
             lineFailed = session->LinkFailed();
         }
-        port->InUse = false;
+        port.Release();
         if (lineFailed) {
             // The command never reached the controller: waiting for it would pretend it did.
             access.Ui.SetBusy(false);
@@ -46,12 +47,12 @@ bool RunMainCommand(TControllerAccess& access, MainCommand command) {
         }
     }
     access.Ui.SetBusy(false);
-    return port != nullptr;
+    return taken;
 }
 
 int CheckControllerVersion(TControllerAccess& access) {
-    TCommParameter* port = access.Configuration.SelectPort();
-    if (port == nullptr) {
+    const PortReservation port = access.Configuration.SelectPort();
+    if (!port) {
         return 99998;
     }
     int result = 99998;
@@ -69,6 +70,5 @@ int CheckControllerVersion(TControllerAccess& access) {
                                   MessageButtons::Ok);
         }
     }
-    port->InUse = false;
     return result;
 }

@@ -237,25 +237,21 @@ QStringList TConfiguration::PortNames() const {
     return names;
 }
 
-TCommParameter* TConfiguration::ReservePort(const QString& name) {
+PortReservation TConfiguration::ReservePort(const QString& name) {
     for (const auto& port : m_settings.Ports) {
         if (port->Name == name) {
-            port->InUse = true;
-            return port.get();
+            // Two holders of one port would give it back twice: the second asks in vain.
+            return port->InUse ? PortReservation() : PortReservation(*port);
         }
     }
-    return nullptr;
+    return {};
 }
 
-TCommParameter* TConfiguration::SelectPort() {
+PortReservation TConfiguration::SelectPort() {
     if (m_settings.StandardPortEnabled) {
         for (const auto& port : m_settings.Ports) {
             if (port->Name == m_settings.StandardPort) {
-                if (port->InUse) {
-                    return nullptr;
-                }
-                port->InUse = true;
-                return port.get();
+                return ReservePort(port->Name);
             }
         }
     }
@@ -266,7 +262,7 @@ TCommParameter* TConfiguration::SelectPort() {
         }
     }
     const std::optional<QString> chosen = m_feedback.ChoosePort(free);
-    return chosen ? ReservePort(*chosen) : nullptr;
+    return chosen ? ReservePort(*chosen) : PortReservation();
 }
 
 int TConfiguration::GetEepromWriteDelay() const { return Number(SettingKeys::EEpromWrite); }

@@ -4,6 +4,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/TLogger.h"
+#include "core/link/PortReservation.h"
 #include "core/link/SerialPort.h"
 #include "core/link/TTorvexController.h"
 
@@ -67,8 +68,11 @@ public:
     QString ConfigurationFilePath() const;
     QString TemplateConfigurationFilePath() const;
 
-    TCommParameter* SelectPort();
-    TCommParameter* ReservePort(const QString& name);
+    // The port for one window or command: the standard port, else the one the user chooses
+    // among the free ones. Empty when none is free or the choice was cancelled.
+    PortReservation SelectPort();
+    // The free detected port of that name; empty when there is none or it is taken already.
+    PortReservation ReservePort(const QString& name);
     int PortCount() const { return static_cast<int>(m_settings.Ports.size()); }
     QStringList PortNames() const;
 

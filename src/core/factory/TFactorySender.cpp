@@ -6,7 +6,7 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
-#include "core/link/TCommParameter.h"
+#include "core/link/PortReservation.h"
 #include "core/link/TTorvexController.h"
 #include "core/params/TParameterTransfer.h"
 
@@ -134,16 +134,14 @@ TFactoryLamp TFactorySender::Send(TFactoryLoad& load, int eepromWriteDelay) {
     }
     SetProgress(3);
     std::unique_ptr<TTorvexController> session;
-    TCommParameter* port = nullptr;
+    PortReservation port;
     TFactoryLamp lamp = TFactoryLamp::Red;
     try {
         lamp = Run(load, eepromWriteDelay, session, port);
     } catch (const std::exception& failure) {
         // Whatever went wrong, the port is not left open or reserved, and the send is not a success.
         session.reset();
-        if (port != nullptr) {
-            port->InUse = false;
-        }
+        port.Release();
         lamp = TFactoryLamp::Red;
         m_access.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
                                 MessageButtons::Ok);
@@ -156,10 +154,10 @@ TFactoryLamp TFactorySender::Send(TFactoryLoad& load, int eepromWriteDelay) {
 }
 
 TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::unique_ptr<TTorvexController>& session,
-                                 TCommParameter*& port) {
+                                 PortReservation& port) {
     Feedback& ui = m_access.Ui;
     port = m_access.Configuration.SelectPort();
-    if (port == nullptr) {
+    if (!port) {
         return TFactoryLamp::Idle;
     }
     session = m_access.OpenSession(*port);
@@ -191,8 +189,7 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
                 MessageButtons::Ok);
             session->QuitWithReply();
             session.reset();
-            port->InUse = false;
-            port = nullptr;
+            port.Release();
             return TFactoryLamp::Red;
         }
         const qint64 version = versionText.right(18).toLongLong();
@@ -227,8 +224,7 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
     session->QuitWithReply();
     SetProgress(m_progress + 2);
     session.reset();
-    port->InUse = false;
-    port = nullptr;
+    port.Release();
     return m_error ? TFactoryLamp::Red : TFactoryLamp::Green;
 }
 

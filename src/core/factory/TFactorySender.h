@@ -10,7 +10,7 @@
 
 class TTorvexController;
 class Feedback;
-class TCommParameter;
+class PortReservation;
 struct TControllerAccess;
 
 // The sender's result lamp.
@@ -41,7 +41,7 @@ public:
 
 private:
     TFactoryLamp Run(TFactoryLoad& load, int eepromWriteDelay, std::unique_ptr<TTorvexController>& session,
-                     TCommParameter*& port);
+                     PortReservation& port);
     // Factory (working: working) addresses written and read back, in entry order, until an error.
     void WriteAndVerify(TTorvexController& session, std::vector<TFactoryEntry>& entries, int count, qint64 version,
                         int eepromWriteDelay, bool working);

@@ -231,13 +231,10 @@ bool TFormMain::CheckDatabase() {
 
 template <typename Window>
 void TFormMain::ShowWithPort(Window& window) {
-    TCommParameter* port = m_configuration.SelectPort();
-    window.SetPort(port);
+    const PortReservation port = m_configuration.SelectPort();
+    window.SetPort(port.Get());
     window.exec();
     window.SetPort(nullptr);
-    if (port != nullptr) {
-        port->InUse = false;
-    }
 }
 
 void TFormMain::RunControllerCommand(MainCommand command) {
@@ -260,16 +257,13 @@ void TFormMain::MenuParameterITKXClick() {
 }
 
 void TFormMain::ShowParameterWindow(TViewParameter& window) {
-    TCommParameter* port = m_configuration.SelectPort(); // the window opens also without one
+    const PortReservation port = m_configuration.SelectPort(); // the window opens also without one
     if (m_status != nullptr) {
-        m_status->SetPort(port != nullptr ? port->Name : QString());
+        m_status->SetPort(port ? port->Name : QString());
     }
-    window.SetPort(port);
+    window.SetPort(port.Get());
     window.PrepareWindow();
     window.exec();
-    if (port != nullptr) {
-        port->InUse = false;
-    }
 }
 
 bool TFormMain::ConfirmOverwrite(const char* item) {
@@ -309,15 +303,14 @@ void TFormMain::MenuParameterResetClick() {
 }
 
 void TFormMain::MenuDataCollectClick() {
-    TCommParameter* port = m_configuration.SelectPort();
-    if (port == nullptr) {
+    PortReservation port = m_configuration.SelectPort();
+    if (!port) {
         return;
     }
-    // The data view is made anew for every collection; the port stays taken while it is open.
-    TFormViewDataCollect view(m_configuration, m_feedback, m_clock, *port, m_windows, this);
+    // The data view is made anew for every collection and holds the port while it is open.
+    TFormViewDataCollect view(m_configuration, m_feedback, m_clock, std::move(port), m_windows, this);
     view.SetChartTitle(Text(188));
     view.exec();
-    port->InUse = false;
 }
 
 void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm->exec(); }

@@ -69,9 +69,9 @@ constexpr int kDrawIntervalMs = 25;
 } // namespace
 
 TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedback& feedback, Clock& clock,
-                                           TCommParameter& port, TProgramWindows* windows, QWidget* parent)
-    : QDialog(parent), m_configuration(configuration), m_feedback(feedback), m_clock(clock), m_port(port),
-      m_windows(windows), m_portName(port.Name) {
+                                           PortReservation port, TProgramWindows* windows, QWidget* parent)
+    : QDialog(parent), m_configuration(configuration), m_feedback(feedback), m_clock(clock), m_port(*port),
+      m_reservation(std::move(port)), m_windows(windows), m_portName(m_port.Name) {
     setObjectName(QStringLiteral("FormViewDataCollect"));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowTitle(QStringLiteral("WinTorvex32 - Version: ") + TConfiguration::ProgramVersion + QStringLiteral("  ") +
@@ -85,7 +85,6 @@ TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedba
     m_recorder =
         std::make_unique<TDataRecorder>(TRecorderSetup::FromConfiguration(m_configuration), *m_recorderFeedback,
                                         m_clock, SerialLineFactory(m_port, m_configuration.Ports()));
-    m_port.InUse = true;
     const int count = m_recorder->InitialPictureCount();
     TViewWorkerSettings settings;
     settings.DrawSpeed = m_configuration.GetDrawSpeed();
@@ -129,7 +128,6 @@ TFormViewDataCollect::~TFormViewDataCollect() {
     StopChain();
     m_recorder.reset(); // stamps and closes the data file, closes the port
     m_worker.reset();
-    m_port.InUse = false;
 }
 
 QString TFormViewDataCollect::Text(int record) const {
@@ -484,7 +482,7 @@ void TFormViewDataCollect::StopCollecting() {
                 "MenuViewDataFileNew", "MenuViewDataFilePrintPage"},
                true);
     SetEnabled({"MenuViewDataFileStop"}, false);
-    m_port.InUse = false;
+    m_reservation.Release();
     m_collecting = false;
     m_clock.Sleep(1000);
 }
@@ -493,7 +491,9 @@ void TFormViewDataCollect::RestartCollecting() {
     SetEnabled({"MenuViewDataFileOpen", "MenuViewDataFileStop"}, true);
     SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData"}, false);
     m_recorder->StartReceiver();
-    m_port.InUse = true;
+    if (!m_port.InUse) {
+        m_reservation = PortReservation(m_port);
+    }
     m_collecting = true;
     if (isVisible()) {
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -679,23 +679,20 @@ void TFormViewDataCollect::ParameterClick(bool vfTkx) {
     }
     TViewParameter* window = vfTkx ? static_cast<TViewParameter*>(m_windows->ViewITKXParameter)
                                    : static_cast<TViewParameter*>(m_windows->ViewTKXParameter);
-    TCommParameter* port = nullptr;
-    if (m_port.InUse) {
+    PortReservation port;
+    if (m_reservation) {
         // Our own port: the window pauses the collection around each use of it.
         window->SetPort(&m_port);
         window->SetAttachedView(this);
     } else {
         port = m_configuration.SelectPort();
-        window->SetPort(port);
+        window->SetPort(port.Get());
         window->SetAttachedView(nullptr);
     }
     window->PrepareWindow();
     // Modal like this window, or it could not take input while this one runs.
     window->exec();
     window->SetAttachedView(nullptr);
-    if (port != nullptr) {
-        port->InUse = false;
-    }
 }
 
 void TFormViewDataCollect::ShowUnhandledError(const std::exception& error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/PortReservation.h"
 #include "core/params/TParameterTransfer.h"
 #include "core/view/TPictureCurves.h"
 #include "core/view/TPictureNavigation.h"
@@ -40,9 +41,9 @@ struct TProgramWindows;
 class TFormViewDataCollect : public QDialog, public TAttachedDataView {
     Q_OBJECT
 public:
-    // `port` is collected from and marked in use while collecting; `windows` gives the zoom dialog
-    // and the parameter windows (may be none in tests).
-    TFormViewDataCollect(TConfiguration& configuration, Feedback& feedback, Clock& clock, TCommParameter& port,
+    // `port` (taken) is collected from and stays reserved while collecting; `windows` gives the zoom
+    // dialog and the parameter windows (may be none in tests).
+    TFormViewDataCollect(TConfiguration& configuration, Feedback& feedback, Clock& clock, PortReservation port,
                          TProgramWindows* windows, QWidget* parent = nullptr);
     ~TFormViewDataCollect() override;
 
@@ -118,6 +119,7 @@ private:
     Feedback& m_feedback;
     Clock& m_clock;
     TCommParameter& m_port;
+    PortReservation m_reservation; // held while collecting, so other windows keep off the port
     TProgramWindows* m_windows;
     std::unique_ptr<Feedback> m_recorderFeedback;
     std::unique_ptr<TDataRecorder> m_recorder;
