@@ -427,7 +427,7 @@ TEST_F(DataView, AParameterReadPausesTheCollectionAndResumesIt) {
     Find<QAction>(&view, "CollectTKX")->trigger();
 
     // The read reached the controller, so the receiver had let go of the port...
-    EXPECT_EQ(m_program->MainWindow().Database().SetTable(Family::Tkx).RecordCount(), 1);
+    EXPECT_EQ(m_program->Database().SetTable(Family::Tkx).RecordCount(), 1);
     ASSERT_FALSE(m_clock.Pauses.empty());
     EXPECT_EQ(m_clock.Pauses.front(), 1000); // the collection's own pause after stopping
     // ...and the collection runs again on the same port.

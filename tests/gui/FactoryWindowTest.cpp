@@ -54,7 +54,7 @@ protected:
         return texts;
     }
     QString Shown(QWidget* window, const char* name) { return Find<QLineEdit>(window, name)->text(); }
-    TTable& FactorySets() { return m_program->MainWindow().Database().Table("Fact_TableParameterSet"); }
+    TTable& FactorySets() { return m_program->Database().Table("Fact_TableParameterSet"); }
 };
 
 } // namespace

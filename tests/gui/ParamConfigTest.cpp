@@ -22,7 +22,7 @@ namespace {
 
 class ParamConfig : public ProgramTest {
 protected:
-    TParameterDatabase& Database() { return m_program->MainWindow().Database(); }
+    TParameterDatabase& Database() { return m_program->Database(); }
     TParamConfigForm* Grid() {
         TParamConfigForm* form = m_program->Windows().ParamConfig;
         form->SetUpColumns();
@@ -120,7 +120,7 @@ TEST_F(ParamConfig, TheAdministratorsMenuItemShowsTheListModallyEmptyWithoutADat
     password->show();
     QTest::keyClicks(Find<QLineEdit>(password, "Password"), "7305");
     Find<QPushButton>(password, "FormPasswordBtOk")->click();
-    program.MainWindow().Database().CloseDatabase();
+    program.Database().CloseDatabase();
     int rows = -1;
     bool modal = false;
     QTimer::singleShot(0, [&] {

@@ -177,7 +177,7 @@ TEST_F(ParameterEditing, VfTkxInUsUnitsConvertsNothing) {
 
 TEST_F(ParameterEditing, TheMetadataShowsEveryFamilyUntilAWindowNeedsOne) {
     TProgram& program = Start();
-    EXPECT_EQ(program.MainWindow().Database().ParameterFamily(), Family::None);
+    EXPECT_EQ(program.Database().ParameterFamily(), Family::None);
 }
 
 TEST_F(ParameterEditing, ANameTypedIntoTheNameListIsStored) {
@@ -234,7 +234,7 @@ TEST_F(ParameterEditing, SendNeedsAPortAndASet) {
 
 TEST_F(ParameterEditing, ALevelTwoFieldOpensAtLevelTwoInBothWindows) {
     Start();
-    TParameterDatabase& database = m_program->MainWindow().Database();
+    TParameterDatabase& database = m_program->Database();
     database.SetParameterFamily(Family::None);
     TTable& metadata = database.TableParameterDBSettings();
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {

@@ -33,7 +33,7 @@ TEST_F(ParameterSend, AnEmptyOrOutOfRangeFieldStopsTheWholeSetWithOneMessage) {
         QDir(m_tree.Path("docs")).removeRecursively();
         Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n", {simulator.Device()});
         // A value stored before its range was narrowed, and a field the technician emptied.
-        AddSet(family, "Lift", WithMetadataDefaults(m_program->MainWindow().Database(), family, {{"FastUp", 99}}));
+        AddSet(family, "Lift", WithMetadataDefaults(m_program->Database(), family, {{"FastUp", 99}}));
         TViewParameter* window = OpenWithPort(family);
         Enter(window, "EditSlowUp", "");
         m_feedback.Messages.clear();

@@ -18,7 +18,7 @@
 // The program with its parameter windows, opened and typed into as the technician does.
 class ParameterWindow : public ProgramTest {
 protected:
-    TTable& Sets(Family family) { return m_program->MainWindow().Database().SetTable(family); }
+    TTable& Sets(Family family) { return m_program->Database().SetTable(family); }
     void AddSet(Family family, const QString& name, const std::map<QString, double>& values = {}) {
         TTable& sets = Sets(family);
         sets.Insert();

@@ -23,8 +23,8 @@ namespace {
 TEST_F(ParameterWindow, TheLevelDecidesWhichFieldsCanBeEdited) {
     Start();
     // The valve type needs level 2 in both families here; only the VF-TKX window obeys it.
-    TTable& metadata = m_program->MainWindow().Database().TableParameterDBSettings();
-    m_program->MainWindow().Database().SetParameterFamily(Family::None);
+    TTable& metadata = m_program->Database().TableParameterDBSettings();
+    m_program->Database().SetParameterFamily(Family::None);
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         if (metadata.FieldAsText("FieldName") == "ValveType") {
             metadata.Edit();
@@ -228,7 +228,7 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n",
                               {simulator.Device()});
     AddSet(Family::Tkx, "Lift",
-           WithMetadataDefaults(m_program->MainWindow().Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
+           WithMetadataDefaults(m_program->Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
     TViewParameter* window = program.Windows().ViewTKXParameter;
     window->SetPort(TakePort());
     Open(Family::Tkx);

@@ -54,7 +54,7 @@ TEST_F(ProgramTest, TheMainWindowStartsInTheConfiguredLanguageWithTheDatabaseOpe
     }
     EXPECT_FALSE(Find<QWidget>(&main, "ToolBarStandard")->isVisible());
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
-    EXPECT_TRUE(main.Database().TableTKX().IsOpen());
+    EXPECT_TRUE(program.Database().TableTKX().IsOpen());
     EXPECT_TRUE(m_feedback.Messages.empty());
     // Every window exists from the start, with its name.
     for (const char* name : {"PasswordForm", "Zoom", "ViewTKXParameter", "ViewITKXParameter", "ParamConfigForm",
@@ -93,7 +93,7 @@ TEST_F(ProgramTest, ChineseUsesFixedButtonWidths) {
 
 TEST_F(ProgramTest, WithoutADatabaseTheParameterWindowsRefuseWithAMessage) {
     TProgram& program = Start();
-    program.MainWindow().Database().CloseDatabase();
+    program.Database().CloseDatabase();
     Find<QAction>(&program.MainWindow(), "MenuParameterTKX")->trigger();
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Caption, "Error");
@@ -184,11 +184,11 @@ protected:
 TEST_F(ConfigurationDialog, OkWithAnExistingDirectoryReopensTheDatabase) {
     TProgram& program = Start();
     TDlgConfiguration* dialog = Open();
-    program.MainWindow().Database().CloseDatabase();
+    program.Database().CloseDatabase();
     Click(dialog, "SettingsBtnOK");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
-    EXPECT_TRUE(program.MainWindow().Database().TableTKX().IsOpen());
+    EXPECT_TRUE(program.Database().TableTKX().IsOpen());
     EXPECT_TRUE(m_feedback.Messages.empty());
     EXPECT_TRUE(m_tree.Read(UserConfig()).contains("WorkDir=" + m_tree.Path("docs/Faldmark/WinTorvex32").toUtf8()));
 }
@@ -215,7 +215,7 @@ TEST_F(ConfigurationDialog, AMissingDirectoryIsCreatedOnYesAndRefusedOnNo) {
     Click(dialog, "SettingsBtnOK");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(QFileInfo(m_tree.Path("lift 7/1.45/DataBase")).isDir());
-    EXPECT_TRUE(program.MainWindow().Database().TableTKX().FilePath().startsWith(m_tree.Path("lift 7/1.45/DataBase")));
+    EXPECT_TRUE(program.Database().TableTKX().FilePath().startsWith(m_tree.Path("lift 7/1.45/DataBase")));
     EXPECT_TRUE(m_tree.Read(UserConfig()).contains("WorkDir=" + m_tree.Path("lift 7").toUtf8()));
 }
 

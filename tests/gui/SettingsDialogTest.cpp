@@ -105,7 +105,7 @@ TEST_F(SettingsDialog, AWorkingDirectoryRefusedAtStartIsUsableOnceItExists) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(program.Configuration().IsWorkDirectoryUsable());
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
-    EXPECT_TRUE(program.MainWindow().Database().TableTKX().FilePath().startsWith(folder + "/1.45/DataBase"));
+    EXPECT_TRUE(program.Database().TableTKX().FilePath().startsWith(folder + "/1.45/DataBase"));
 }
 
 TEST_F(SettingsDialog, AFolderThatCannotBeCreatedKeepsTheDialogAndTheDatabaseWhereTheyWere) {
@@ -121,8 +121,8 @@ TEST_F(SettingsDialog, AFolderThatCannotBeCreatedKeepsTheDialogAndTheDatabaseWhe
     EXPECT_EQ(m_feedback.Messages[1].Text, Text(192));
     EXPECT_EQ(program.Configuration().GetWorkDirectory(), initial);
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
-    EXPECT_TRUE(program.MainWindow().Database().TableTKX().IsOpen());
-    EXPECT_TRUE(program.MainWindow().Database().TableTKX().FilePath().startsWith(initial));
+    EXPECT_TRUE(program.Database().TableTKX().IsOpen());
+    EXPECT_TRUE(program.Database().TableTKX().FilePath().startsWith(initial));
 }
 
 TEST_F(SettingsDialog, SettingsThatCannotBeWrittenAreReportedAndTheDialogStaysOpen) {

@@ -39,7 +39,7 @@ bool TakeDialogShots(TProgram& program, const QString& prefix) {
 }
 
 void AddCompleteSet(TProgram& program, Family family) {
-    TParameterDatabase& database = program.MainWindow().Database();
+    TParameterDatabase& database = program.Database();
     database.SetParameterFamily(family);
     TTable& metadata = database.TableParameterDBSettings();
     TTable& sets = database.SetTable(family);

@@ -59,7 +59,7 @@ bool Render(const QString& pdf, int page, const QString& png) {
 } // namespace
 
 bool SavePrintoutShots(TProgram& program, const QString& prefix) {
-    TParameterDatabase& database = program.MainWindow().Database();
+    TParameterDatabase& database = program.Database();
     StoreLogbookSet(database);
     TTable& sets = database.SetTable(Family::VfTkx);
     sets.FindName("Shaft B - logbook 2026-12");

@@ -115,7 +115,7 @@ int main(int argc, char* argv[]) {
     for (Family family : {Family::Tkx, Family::VfTkx}) {
         AddCompleteSet(program, family);
         ShowController(program, family);
-        TTable& sets = main.Database().SetTable(family);
+        TTable& sets = program.Database().SetTable(family);
         sets.Edit();
         sets.SetFieldText("Name", family == Family::Tkx ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
         sets.SetFieldText("Description", "Commissioning 2026-12-10");

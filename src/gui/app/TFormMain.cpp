@@ -24,7 +24,6 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
-#include "core/params/TParameterDatabase.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -47,8 +46,7 @@ QString TFormMain::Text(int record) const {
 }
 
 TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_configuration(configuration), m_feedback(feedback), m_clock(clock),
-      m_database(std::make_unique<TParameterDatabase>(configuration, feedback)) {
+    : QMainWindow(parent), m_configuration(configuration), m_feedback(feedback), m_clock(clock) {
     setObjectName(QStringLiteral("FormMain"));
 
     m_standardBar = new QToolBar(this);
@@ -63,9 +61,6 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
     m_menuBar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(m_menuBar);
 
-    if (m_configuration.IsWorkDirectoryUsable()) {
-        m_database->OpenDatabase();
-    }
     m_configuration.SetLanguageIndex(m_configuration.GetLanguageIndex());
     setWindowTitle(Caption());
 
@@ -130,8 +125,6 @@ void TFormMain::SetStatus(TSessionStatus* status) {
     setMinimumHeight(height);
     setMaximumHeight(height);
 }
-
-TFormMain::~TFormMain() { m_database->CloseDatabase(); }
 
 QMenu* TFormMain::AddMenu(QMenu* parent, const QString& objectName, const QString& caption, int helpContext) {
     auto* menu = new QMenu(caption, this);

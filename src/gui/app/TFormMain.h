@@ -4,8 +4,6 @@
 
 #include <QMainWindow>
 
-#include <memory>
-
 class Clock;
 enum class MainCommand;
 class Feedback;
@@ -15,7 +13,6 @@ class QToolBar;
 class QToolButton;
 class TConfiguration;
 class TSessionStatus;
-class TParameterDatabase;
 class TViewParameter;
 struct TProgramWindows;
 
@@ -25,7 +22,6 @@ class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
     TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& clock, QWidget* parent = nullptr);
-    ~TFormMain() override;
 
     static QString Caption();
 
@@ -33,7 +29,6 @@ public:
     void SetWindows(TProgramWindows* windows) { m_windows = windows; }
     // The status line under the menu bar.
     void SetStatus(TSessionStatus* status);
-    TParameterDatabase& Database() { return *m_database; }
 
     // Shows and enables, or hides and disables, the items that depend on the password level.
     void ApplyMenuState(const TPasswordLevel::MenuState& state);
@@ -89,7 +84,6 @@ private:
     TConfiguration& m_configuration;
     Feedback& m_feedback;
     Clock& m_clock;
-    std::unique_ptr<TParameterDatabase> m_database;
     TProgramWindows* m_windows = nullptr;
     QToolBar* m_menuBar = nullptr;
     QToolBar* m_standardBar = nullptr;

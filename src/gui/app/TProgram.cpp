@@ -64,6 +64,10 @@ TProgram::TProgram(Options options) {
     m_logger = std::make_unique<TLogger>([this] { return m_configuration->GetWorkDirectory(); }, *m_clock);
     m_configuration->SetLog([this](const QString& line) { m_logger->Log(line, 1); });
 
+    m_database = std::make_unique<TParameterDatabase>(*m_configuration, *m_ui);
+    if (m_configuration->IsWorkDirectoryUsable()) {
+        m_database->OpenDatabase();
+    }
     m_status = std::make_unique<TSessionStatus>();
     m_formMain = std::make_unique<TFormMain>(*m_configuration, *m_ui, *m_clock);
     m_formMain->SetStatus(m_status.get());
@@ -72,10 +76,9 @@ TProgram::TProgram(Options options) {
     }
     // The database follows the working directory the settings dialog settles on.
     m_configurationDialog->SetWorkDirectoryApplied([this](bool usable) {
-        TParameterDatabase& database = m_formMain->Database();
-        database.CloseDatabase();
+        m_database->CloseDatabase();
         if (usable) {
-            database.OpenDatabase();
+            m_database->OpenDatabase();
         }
     });
 
@@ -85,12 +88,12 @@ TProgram::TProgram(Options options) {
         m_status->SetLevel(m_windows.PasswordForm->GetPasswordLevel());
     });
     m_windows.Zoom = Keep<TZoom>(m_windowObjects, language);
-    const TParameterWindowContext parameterContext{m_formMain->Database(), *m_configuration, *m_ui, *m_clock,
+    const TParameterWindowContext parameterContext{*m_database, *m_configuration, *m_ui, *m_clock,
                                                    [this] { return m_windows.PasswordForm->GetPasswordLevel(); },
                                                    [this] { return m_windows.ExportImport; }, m_status.get()};
     m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
     m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
-    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, m_formMain->Database(), *m_ui);
+    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, *m_database, *m_ui);
     m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects, *m_configuration, *m_ui, *m_clock, *m_logger);
     m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects, language);
@@ -98,7 +101,7 @@ TProgram::TProgram(Options options) {
     m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
     m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, m_formMain->Database(), *m_configuration, *m_ui, *m_clock);
+    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, *m_database, *m_configuration, *m_ui, *m_clock);
     m_windows.Help = Keep<THelpViewer>(m_windowObjects, language, m_configuration->HelpDirectory, *m_ui);
     m_formMain->SetWindows(&m_windows);
     m_configurationDialog->ShowHelp = [this](int context) { m_formMain->ShowHelp(context); };
@@ -159,9 +162,11 @@ TProgram::~TProgram() {
         QCoreApplication::removeTranslator(m_qtTexts.get());
     }
     // The windows first: a window that goes away with a field focused stores it into its table,
-    // which must still be there. The main form closes the database after them.
+    // which must still be there.
     m_windowObjects.clear();
     m_formMain.reset();
+    m_database->CloseDatabase();
+    m_database.reset();
     m_configuration->SetLog({});
     m_logger.reset();   // its last line
     m_configurationDialog.reset();

@@ -20,6 +20,7 @@ class TFormZeroPoint;
 class THelpViewer;
 class TLogger;
 class TParamConfigForm;
+class TParameterDatabase;
 class TPasswordForm;
 class TPasswordPelvorChangeForm;
 class TPasswordPelvorForm;
@@ -50,9 +51,9 @@ struct TProgramWindows {
 };
 
 // The whole program in its start-up order: configuration store (with its settings
-// dialog), logger, main window (which opens the database), then the other windows.
-// It ends in the reverse order: the main window closes the database, the windows
-// go, the logger writes its last line, the configuration store goes last.
+// dialog), logger, parameter database, main window, then the other windows.
+// It ends in the reverse order: the windows go (storing what they hold), the database
+// closes, the logger writes its last line, the configuration store goes last.
 class TProgram {
 public:
     struct Options {
@@ -69,6 +70,7 @@ public:
     TConfiguration& Configuration() { return *m_configuration; }
     TLogger& Logger() { return *m_logger; }
     TFormMain& MainWindow() { return *m_formMain; }
+    TParameterDatabase& Database() { return *m_database; }
     TProgramWindows& Windows() { return m_windows; }
     Feedback& Ui() { return *m_ui; }
     TSessionStatus& Status() { return *m_status; }
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<TSessionStatus> m_status;
     std::unique_ptr<TDlgConfiguration> m_configurationDialog;
     std::unique_ptr<TLogger> m_logger;
+    std::unique_ptr<TParameterDatabase> m_database;
     std::unique_ptr<TFormMain> m_formMain;
     std::vector<std::unique_ptr<QWidget>> m_windowObjects;
     TProgramWindows m_windows;
