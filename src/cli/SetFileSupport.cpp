@@ -9,14 +9,9 @@
 namespace SetFileSupport {
 
 Kind KindOf(const QString& fileName, bool allowText) {
-    if (fileName.endsWith(QLatin1String(".set"))) {
-        return Kind::Set;
-    }
-    if (fileName.endsWith(QLatin1String(".prm"))) {
-        return Kind::AllSets;
-    }
-    if (allowText && fileName.endsWith(QLatin1String(".txt"))) {
-        return Kind::Text;
+    const std::optional<Kind> kind = TSetFiles::KindOf(fileName);
+    if (kind && (allowText || TSetFiles::Info(*kind).Importable)) {
+        return *kind;
     }
     throw UsageError(QStringLiteral("%1: the file name must end in .set, .prm%2")
                          .arg(fileName, allowText ? QStringLiteral(" or .txt") : QString()));

@@ -422,3 +422,23 @@ TEST_F(SetFilesTest, ABrokenAllSetsFileSaysWhatWasStoredAndWhere) {
 }
 
 } // namespace
+
+TEST(SetFileKinds, NamesFiltersAndFilterPositionsComeFromOneTable) {
+    const struct {
+        const char* Name;
+        std::optional<TSetFiles::Kind> Kind;
+    } names[] = {{"a.set", TSetFiles::Kind::Set},       {"dir.x/all.prm", TSetFiles::Kind::AllSets},
+                 {"lift.txt", TSetFiles::Kind::Text},   {"lift.SET", std::nullopt},
+                 {"lift.set.bak", std::nullopt},        {"set", std::nullopt}};
+    for (const auto& name : names) {
+        EXPECT_EQ(TSetFiles::KindOf(name.Name), name.Kind) << name.Name;
+    }
+    EXPECT_EQ(TSetFiles::Filters(true), (QStringList{"Parameter Set (*.set)", "Parameter Database (*.prm)",
+                                                     "Text File (*.txt)", "Any Files (*.*)"}));
+    // Without the text file a text export opens on "Any Files".
+    const QStringList plain = TSetFiles::Filters(false);
+    EXPECT_EQ(plain, (QStringList{"Parameter Set (*.set)", "Parameter Database (*.prm)", "Any Files (*.*)"}));
+    EXPECT_EQ(plain[TSetFiles::FilterIndex(TSetFiles::Kind::AllSets) - 1], "Parameter Database (*.prm)");
+    EXPECT_EQ(plain[TSetFiles::FilterIndex(TSetFiles::Kind::Text) - 1], "Any Files (*.*)");
+    EXPECT_FALSE(TSetFiles::Info(TSetFiles::Kind::Text).Importable);
+}

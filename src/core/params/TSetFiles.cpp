@@ -269,6 +269,37 @@ private:
     int m_line = 1;
 };
 
+namespace {
+// In filter order; Kind's values index it.
+const TSetFiles::KindInfo kKinds[] = {
+    {TSetFiles::Kind::Set, "set", "Parameter Set (*.set)", true},
+    {TSetFiles::Kind::AllSets, "prm", "Parameter Database (*.prm)", true},
+    {TSetFiles::Kind::Text, "txt", "Text File (*.txt)", false},
+};
+} // namespace
+
+const TSetFiles::KindInfo& TSetFiles::Info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
+
+std::optional<TSetFiles::Kind> TSetFiles::KindOf(const QString& fileName) {
+    for (const KindInfo& info : kKinds) {
+        if (fileName.endsWith(QLatin1Char('.') + QLatin1String(info.Extension))) {
+            return info.Which;
+        }
+    }
+    return std::nullopt;
+}
+
+QStringList TSetFiles::Filters(bool withText) {
+    QStringList filters;
+    for (const KindInfo& info : kKinds) {
+        if (info.Which != Kind::Text || withText) {
+            filters << QLatin1String(info.Filter);
+        }
+    }
+    filters << QStringLiteral("Any Files (*.*)");
+    return filters;
+}
+
 TSetFiles::Result TSetFiles::Export(Kind kind, const QString& fileName) {
     return kind == Kind::Set ? WriteSetFile(fileName) : kind == Kind::AllSets ? WriteAllSetsFile(fileName)
                                                                               : WriteTextFile(fileName);

@@ -4,8 +4,10 @@
 #include "core/params/VersionGates.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Feedback;
@@ -18,6 +20,22 @@ class TSetFiles {
 public:
     enum Result { Ok = 0, CannotOpen = 1, WrongCount = 2, OtherFamily = 3, BadContent = 4 };
     enum class Kind { Set, AllSets, Text };
+    // What the file dialogs and the command line know of a kind: its extension (without the
+    // dot), its file-dialog filter, and whether it can be read back.
+    struct KindInfo {
+        Kind Which;
+        const char* Extension;
+        const char* Filter;
+        bool Importable;
+    };
+    static const KindInfo& Info(Kind kind);
+    // The kind a file name's extension asks for (exactly ".set", ".prm" or ".txt").
+    static std::optional<Kind> KindOf(const QString& fileName);
+    // The file-dialog filters in kind order, ending with "Any Files (*.*)"; the text file's
+    // filter only where the text file is offered (a request for it then opens on "Any Files").
+    static QStringList Filters(bool withText);
+    // The 1-based position of the kind's filter in Filters(withText).
+    static int FilterIndex(Kind kind) { return static_cast<int>(kind) + 1; }
     // Far more than any set file holds: a .prm of a thousand sets is well under 4 MB.
     static constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 

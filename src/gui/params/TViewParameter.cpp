@@ -492,10 +492,7 @@ void TViewParameter::EditLocatorChange(const QString& text) {
     Guarded(this, [this, &text] { Sets().FindName(text); });
 }
 
-QStringList TViewParameter::ExportFilters() const {
-    return {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
-            QStringLiteral("Any Files (*.*)")};
-}
+QStringList TViewParameter::ExportFilters() const { return TSetFiles::Filters(false); }
 
 int TViewParameter::ChooseKind(bool forExport) {
     TExportImportForm* form = m_context.ChoiceForm ? m_context.ChoiceForm() : nullptr;
@@ -515,81 +512,86 @@ int TViewParameter::ChooseKind(bool forExport) {
 void TViewParameter::BtnExportClick() {
     CommitPendingEdit();
     const int choice = ChooseKind(true);
-    const struct {
-        int Choice;
-        const char* Extension;
-        int FilterIndex;
-        TSetFiles::Kind Kind;
-    } kinds[] = {{TExportImportForm::CurrentSet, "set", 1, TSetFiles::Kind::Set},
-                 {TExportImportForm::AllSets, "prm", 2, TSetFiles::Kind::AllSets},
-                 {TExportImportForm::TextFile, "txt", 3, TSetFiles::Kind::Text}};
-    for (const auto& kind : kinds) {
-        if (kind.Choice != choice) {
-            continue;
-        }
-        const QString extension = QLatin1String(kind.Extension);
-        TFileRequest request{true,
-                             QStringLiteral("Export Data to ....."),
-                             m_context.Configuration.GetWorkDirectory(),
-                             (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
-                             ExportFilters(),
-                             kind.FilterIndex};
-        const QString chosen = ChooseFile(request);
-        if (chosen.isEmpty()) {
-            m_lastFileName.clear();
-            return;
-        }
-        m_lastFileName = chosen;
-        const QFileInfo info(chosen);
-        m_lastBaseName = info.path() + QLatin1Char('/') + info.completeBaseName();
-        if (!chosen.endsWith(QLatin1Char('.') + extension)) {
-            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + chosen,
-                                     MessageButtons::Ok);
-            return;
-        }
-        TSetFiles files(m_context.Database, m_context.Ui, m_family);
-        files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-        const TSetFiles::Result result = files.Export(kind.Kind, chosen);
-        const QString failure = TSetFiles::FailureText(result, true, chosen, Language(), files.ErrorReason());
-        if (!failure.isEmpty()) {
-            m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
-            return;
-        }
-        // Only a file that was written names the window.
-        setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
+    const std::optional<TSetFiles::Kind> kind = KindOfChoice(choice);
+    if (!kind) {
         return;
     }
-}
-
-void TViewParameter::BtnImportClick() {
-    const int choice = ChooseKind(false);
-    if (choice != TExportImportForm::CurrentSet && choice != TExportImportForm::AllSets) {
-        return;
-    }
-    const QString extension = choice == TExportImportForm::CurrentSet ? QStringLiteral("set") : QStringLiteral("prm");
-    TFileRequest request{false,
-                         QStringLiteral("Read Parameters from ...."),
-                         m_context.Configuration.GetWorkDirectory(),
-                         (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
-                         {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
-                          QStringLiteral("Any Files (*.*)")},
-                         choice == TExportImportForm::CurrentSet ? 1 : 2};
-    const QString chosen = ChooseFile(request);
+    const QString chosen = ChooseSetFile(true, *kind);
     if (chosen.isEmpty()) {
-        m_lastFileName.clear();
         return;
     }
-    m_lastFileName = chosen;
-    setWindowTitle(QFileInfo(chosen).fileName() + QStringLiteral(" - WinTorvex32"));
-    if (!chosen.endsWith(QLatin1Char('.') + extension)) {
-        m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + chosen,
-                                 MessageButtons::Ok);
+    const QFileInfo info(chosen);
+    m_lastBaseName = info.path() + QLatin1Char('/') + info.completeBaseName();
+    if (!HasExtensionOf(chosen, *kind)) {
         return;
     }
     TSetFiles files(m_context.Database, m_context.Ui, m_family);
     files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
-    const TSetFiles::Result result = files.Import(
-        choice == TExportImportForm::CurrentSet ? TSetFiles::Kind::Set : TSetFiles::Kind::AllSets, chosen);
+    const TSetFiles::Result result = files.Export(*kind, chosen);
+    const QString failure = TSetFiles::FailureText(result, true, chosen, Language(), files.ErrorReason());
+    if (!failure.isEmpty()) {
+        m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), failure, MessageButtons::Ok);
+        return;
+    }
+    // Only a file that was written names the window.
+    setWindowTitle(info.fileName() + QStringLiteral(" - WinTorvex32"));
+}
+
+std::optional<TSetFiles::Kind> TViewParameter::KindOfChoice(int choice) {
+    switch (choice) {
+    case TExportImportForm::CurrentSet:
+        return TSetFiles::Kind::Set;
+    case TExportImportForm::AllSets:
+        return TSetFiles::Kind::AllSets;
+    case TExportImportForm::TextFile:
+        return TSetFiles::Kind::Text;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString TViewParameter::ChooseSetFile(bool forExport, TSetFiles::Kind kind) {
+    const QString extension = QLatin1String(TSetFiles::Info(kind).Extension);
+    const TFileRequest request{forExport,
+                               forExport ? QStringLiteral("Export Data to .....") : QStringLiteral("Read Parameters from ...."),
+                               m_context.Configuration.GetWorkDirectory(),
+                               (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
+                               forExport ? ExportFilters() : TSetFiles::Filters(false),
+                               TSetFiles::FilterIndex(kind)};
+    const QString chosen = ChooseFile(request);
+    if (chosen.isEmpty()) {
+        m_lastFileName.clear();
+    } else {
+        m_lastFileName = chosen;
+    }
+    return chosen;
+}
+
+bool TViewParameter::HasExtensionOf(const QString& fileName, TSetFiles::Kind kind) {
+    if (fileName.endsWith(QLatin1Char('.') + QLatin1String(TSetFiles::Info(kind).Extension))) {
+        return true;
+    }
+    m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + fileName,
+                             MessageButtons::Ok);
+    return false;
+}
+
+void TViewParameter::BtnImportClick() {
+    const std::optional<TSetFiles::Kind> kind = KindOfChoice(ChooseKind(false));
+    if (!kind || !TSetFiles::Info(*kind).Importable) {
+        return;
+    }
+    const QString chosen = ChooseSetFile(false, *kind);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    setWindowTitle(QFileInfo(chosen).fileName() + QStringLiteral(" - WinTorvex32"));
+    if (!HasExtensionOf(chosen, *kind)) {
+        return;
+    }
+    TSetFiles files(m_context.Database, m_context.Ui, m_family);
+    files.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
+    const TSetFiles::Result result = files.Import(*kind, chosen);
     if (result == TSetFiles::Ok) {
         SetsArrived();
     } else {

@@ -4,11 +4,13 @@
 #include "core/base/Family.h"
 #include "core/params/TParameterEditing.h"
 #include "core/params/TParameterTransfer.h"
+#include "core/params/TSetFiles.h"
 
 #include <QDialog>
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -164,6 +166,11 @@ private:
     QString m_transferRemark; // what the last Receive or Send did, for the status line
     // The kind-choice dialog until a kind is chosen (or it is cancelled): its choice.
     int ChooseKind(bool forExport);
+    static std::optional<TSetFiles::Kind> KindOfChoice(int choice);
+    // The export or import file dialog opened on the kind's filter; empty when cancelled.
+    QString ChooseSetFile(bool forExport, TSetFiles::Kind kind);
+    // False (with the message) when the chosen name does not end in the kind's extension.
+    bool HasExtensionOf(const QString& fileName, TSetFiles::Kind kind);
     virtual QStringList ExportFilters() const;
     void PrintPages(bool report);
 

@@ -8,6 +8,7 @@
 #include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
+#include "core/params/TSetFiles.h"
 #include "core/params/TTable.h"
 
 #include <QEvent>
@@ -122,6 +123,5 @@ void TViewTKXParameter::SetsArrived() {
 
 QStringList TViewTKXParameter::ExportFilters() const {
     // Only the TKX window offers the text file among its filters.
-    return {QStringLiteral("Parameter Set (*.set)"), QStringLiteral("Parameter Database (*.prm)"),
-            QStringLiteral("Text File (*.txt)"), QStringLiteral("Any Files (*.*)")};
+    return TSetFiles::Filters(true);
 }
