@@ -568,7 +568,7 @@ QString TViewParameter::ChooseSetFile(bool forExport, TSetFiles::Kind kind) {
 }
 
 bool TViewParameter::HasExtensionOf(const QString& fileName, TSetFiles::Kind kind) {
-    if (fileName.endsWith(QLatin1Char('.') + QLatin1String(TSetFiles::Info(kind).Extension))) {
+    if (TSetFiles::KindOf(fileName) == kind) {
         return true;
     }
     m_context.Ui.ShowMessage(MessageKind::Error, CaptionText(), Text(Record::FileNameNotValid) + fileName,
