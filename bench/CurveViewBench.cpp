@@ -1,4 +1,4 @@
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Feedback.h"
 #include "core/link/PortReservation.h"
 #include "core/livedata/TDataFile.h"

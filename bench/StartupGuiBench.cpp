@@ -1,4 +1,4 @@
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Feedback.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/TProgram.h"

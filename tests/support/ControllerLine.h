@@ -5,7 +5,7 @@
 #include "TempTree.h"
 
 #include "core/app/TConfiguration.h"
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Language.h"
 #include "core/app/ControllerCommands.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Language.h"
 #include "core/link/PortReservation.h"
 #include "gui/app/TFormMain.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/livedata/TLiveLine.h"
 
 #include <QByteArray>

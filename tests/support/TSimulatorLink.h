@@ -3,7 +3,7 @@
 #include "TSimulatedController.h"
 #include "core/link/ByteLink.h"
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 
 #include <deque>
 #include <functional>

@@ -1,5 +1,5 @@
 #pragma once
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 
 using VirtualClock = ManualClock;

@@ -1,6 +1,6 @@
 #include "core/factory/TFactoryEditor.h"
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Language.h"
 #include "core/params/TParameterDatabase.h"
 
