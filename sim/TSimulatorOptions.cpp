@@ -144,5 +144,7 @@ QString TSimulatorOptions::Usage() {
         "Memories: \"E:\" writes the addressed cell, \"d\" copies factory into working\n"
         "memory, \"b\" user into working memory, \"B\" saves working into user memory,\n"
         "\"v\" loads the valve type's defaults into the working cells that no factory\n"
-        "write has set since the start.\n");
+        "write has set since the start.\n\n"
+        "Signals: SIGUSR1 logs \"torvex-sim: mark\" once everything received before it has been\n"
+        "logged; SIGINT, SIGTERM and SIGHUP end the simulator.\n");
 }

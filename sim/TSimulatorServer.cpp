@@ -83,7 +83,7 @@ bool TSimulatorServer::Start(QString& error) {
     return true;
 }
 
-void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
+void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks) {
     TSimulatedController controller(m_options.Controller);
     TLiveDataGenerator generator({m_options.FrameRate, m_options.RunSeconds, m_options.GapSeconds,
                                   m_options.Controller.ControllerFamily == Family::VfTkx});
@@ -118,6 +118,7 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
     // Noise on the line before each reply: bytes no reply holds, and a line end among them.
     static const QByteArray kReplyNoise = QByteArrayLiteral("\x55\xf0~\r\n#");
     qsizetype logged = 0;
+    int marked = 0;
 
     while (!stop.load()) {
         const qint64 now = clock.nsecsElapsed() / 1000;
@@ -184,8 +185,18 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log) {
         if (nextRunMicros >= 0 && (m_options.Runs < 0 || runNumber < m_options.Runs)) {
             waitMicros = std::min(waitMicros, nextRunMicros - now);
         }
+        int timeout = static_cast<int>(std::max<qint64>(0, (waitMicros + 999) / 1000));
+        if (marks != nullptr && marks->load() > marked) {
+            pollfd pending{m_fd, POLLIN, 0};
+            if (::poll(&pending, 1, 0) > 0 && (pending.revents & POLLIN)) {
+                timeout = 0; // take the rest first
+            } else {
+                marked = marks->load();
+                std::fprintf(log, "torvex-sim: mark\n");
+                std::fflush(log);
+            }
+        }
         pollfd input{m_fd, static_cast<short>(POLLIN | (unpaced.isEmpty() ? 0 : POLLOUT)), 0};
-        const int timeout = static_cast<int>(std::max<qint64>(0, (waitMicros + 999) / 1000));
         if (::poll(&input, 1, timeout) <= 0 || !(input.revents & POLLIN)) {
             continue;
         }

@@ -19,8 +19,10 @@ public:
     bool Start(QString& error);
     // The device the program is to open.
     QString DevicePath() const { return m_devicePath; }
-    // Serves until stop becomes true; commands are logged to the given stream.
-    void Run(const std::atomic<bool>& stop, std::FILE* log);
+    // Serves until stop becomes true; commands are logged to the given stream. Whenever `marks`
+    // grows, the line "torvex-sim: mark" is logged once everything received so far has been
+    // taken and logged: a test's way to know the log is complete without waiting for quiet.
+    void Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks = nullptr);
 
 private:
     TSimulatorOptions m_options;

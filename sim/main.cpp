@@ -8,7 +8,9 @@
 
 namespace {
 std::atomic<bool> g_stop{false};
+std::atomic<int> g_marks{0};
 void RequestStop(int) { g_stop = true; }
+void RequestMark(int) { ++g_marks; }
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -27,6 +29,7 @@ int main(int argc, char* argv[]) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
+    std::signal(SIGUSR1, RequestMark);
     try {
         TSimulatorServer server(options);
         if (!server.Start(error)) {
@@ -35,7 +38,7 @@ int main(int argc, char* argv[]) {
         }
         std::printf("%s\n", qPrintable(server.DevicePath()));
         std::fflush(stdout);
-        server.Run(g_stop, stderr);
+        server.Run(g_stop, stderr, &g_marks);
     } catch (const std::exception& e) {
         // The metadata could not be read: nothing to play.
         std::fprintf(stderr, "torvex-sim: %s\n", e.what());

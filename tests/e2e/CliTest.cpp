@@ -2,7 +2,6 @@
 #include "TableFiles.h"
 #include "TempTree.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
@@ -233,48 +232,6 @@ TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
     const Result imported = Run({"--workdir", m_home.Path("work"), "import", "--family", "vf-tkx", first});
     EXPECT_EQ(imported.exitCode, 1);
     EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first)) << imported.err.toStdString();
-}
-
-// The controller switched off half-way: neither a read nor a write reports success.
-TEST_F(CliTest, ASimulatorKilledDuringATransferIsAFailure) {
-    const QString work = m_home.Path("work");
-    const auto during = [&](const QStringList& command, const QString& logged, int times) {
-        SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
-        EXPECT_FALSE(simulator.Device().isEmpty());
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", m_home.Path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
-                      QStringList{"--workdir", work, "--port", simulator.Device(), "--reply-timeout", "150",
-                                  "--eeprom-delay", "0"} + command);
-        QElapsedTimer waited;
-        waited.start();
-        while (simulator.LogSoFar().count(logged) < times && waited.elapsed() < 20000) {
-        }
-        simulator.Kill();
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return Result{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                      QString::fromUtf8(process.readAllStandardError())};
-    };
-
-    const QString out = m_home.Path("zeros.set");
-    const Result read = during({"read", "--family", "tkx", "--out", out}, "received p", 1);
-    EXPECT_EQ(read.exitCode, 1) << read.out.toStdString();
-    EXPECT_TRUE(read.err.contains("Transfer error")) << read.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(out));
-    EXPECT_EQ(Run({"--workdir", work, "sets", "--family", "tkx"}).out, "");
-
-    const QString set = m_home.Path("lift.set");
-    ASSERT_EQ(Run({"--workdir", work, "export", "--family", "tkx", "--name", "nothing", set}).exitCode, 1);
-    SimulatorProcess source({"--family", "TKX", "--software", "2220"});
-    ASSERT_EQ(Run({"--workdir", work, "--port", source.Device(), "--reply-timeout", "150", "read", "--family", "tkx",
-                   "--out", set})
-                  .exitCode,
-              0);
-    const Result write = during({"write", "--family", "tkx", "--file", set}, "received E:", 16);
-    EXPECT_EQ(write.exitCode, 1) << write.out.toStdString();
-    EXPECT_TRUE(write.err.contains("parameters sent before the line failed")) << write.err.toStdString();
 }
 
 } // namespace

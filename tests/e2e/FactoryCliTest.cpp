@@ -1,11 +1,14 @@
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Language.h"
 #include "core/factory/TFactoryEditor.h"
+#include "core/factory/TFactoryFile.h"
 
 #include "SimulatorProcess.h"
 #include "TestInstallation.h"
 
 #include <QProcess>
+
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -80,4 +83,32 @@ TEST_F(FactoryCliTest, ACorruptedReadBackFailsTheSend) {
     EXPECT_EQ(sent.exitCode, 1);
     EXPECT_EQ(sent.err, "Error: Error Read Parameter\n");
     EXPECT_TRUE(sent.out.contains("501\tCHECK_NO_1          \t02417\t02418\t\tError\n")) << sent.out.toStdString();
+}
+
+// The editor's file goes into the controller whole: every one of its values stands at its factory,
+// working and user address afterwards.
+TEST_F(FactoryCliTest, AnEditorFileIsSentAndEveryAddressHoldsItsValue) {
+    const QString file = EditorFile();
+    const QString memory = m_home.Path("memory.txt");
+    SimulatorProcess simulator({"--software", "2220", "--memory-file", memory});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    const Result sent = Run(Line(simulator.Device()) + QStringList{"factory-send", file});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    simulator.Log(); // the session's end, which writes the memory file, has been taken
+
+    std::map<int, quint32> cells;
+    for (const QByteArray& line : m_home.Read(memory).split('\n')) {
+        const QList<QByteArray> parts = line.split('\t');
+        if (parts.size() == 2) {
+            cells[parts[0].toInt()] = parts[1].toUInt();
+        }
+    }
+    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
+    ASSERT_EQ(load.Entries.size(), 23u);
+    for (const TFactoryEntry& entry : load.Entries) {
+        SCOPED_TRACE(entry.Name.toStdString());
+        for (const int address : {entry.FactoryAddress, entry.WorkingAddress, entry.UserAddress}) {
+            EXPECT_EQ(cells.count(address) ? cells.at(address) : 0u, entry.Value) << address;
+        }
+    }
 }

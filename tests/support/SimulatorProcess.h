@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <csignal>
+
 // torvex-sim running on a pty of its own for one test; stopped when the test ends.
 class SimulatorProcess {
 public:
@@ -26,15 +28,24 @@ public:
 
     // The pty the program is to open; empty when the simulator did not start.
     const QString& Device() const { return m_device; }
-    // What the simulator logged so far, once it has fallen quiet: every command it received.
-    // For a check that something did not arrive; a check that it did waits for it (LogWith).
+    // Everything the simulator logged for what reached it so far: it is asked for a mark, which
+    // it logs once it has taken and logged every byte received before. For a check that something
+    // did not arrive once the program that talked to it has ended; a check that it did waits for it
+    // (LogWith). A simulator that is no longer running gives what it logged.
     QString Log() {
-        m_process.setReadChannel(QProcess::StandardError);
-        while (m_process.waitForReadyRead(300)) {
-            m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        if (m_process.state() == QProcess::Running) {
+            const qsizetype marks = m_log.count(QStringLiteral("torvex-sim: mark\n"));
+            ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1);
+            QDeadlineTimer deadline(15000);
+            m_process.setReadChannel(QProcess::StandardError);
+            while (m_log.count(QStringLiteral("torvex-sim: mark\n")) <= marks && !deadline.hasExpired() &&
+                   m_process.state() == QProcess::Running) {
+                m_process.waitForReadyRead(50);
+                m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+            }
+            m_process.setReadChannel(QProcess::StandardOutput);
         }
         m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
-        m_process.setReadChannel(QProcess::StandardOutput);
         return m_log;
     }
 
