@@ -5,31 +5,28 @@
 #include "core/params/TParameterDatabase.h"
 
 #include "ProgramFixture.h"
-#include "SimulatorProcess.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
-#include <map>
 
 namespace {
 
 class FactoryWindows : public ProgramTest {
 protected:
     TEditFactorySettingsForm* OpenEditor() {
-        auto* window = m_program->Windows().EditFactorySettings;
+        auto* window = m_program->Windows().EditFactorySettings();
         window->show();
         QApplication::setActiveWindow(window);
         QApplication::processEvents();
         return window;
     }
     TSaveFactorySettingsForm* OpenSender() {
-        auto* window = m_program->Windows().SaveFactorySettings;
+        auto* window = m_program->Windows().SaveFactorySettings();
         window->show();
         QApplication::setActiveWindow(window);
         QApplication::processEvents();
@@ -151,7 +148,7 @@ TEST_F(FactoryWindows, SenderRefusesABadCountAndFailsRedWithoutAController) {
     EXPECT_FALSE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
 }
 
-TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
+TEST_F(FactoryWindows, AFileWrittenInTheEditorLoadsInTheSender) {
     Start();
     TEditFactorySettingsForm* editor = OpenEditor();
     Enter(editor, "DBEditFlowRateUp", "165");
@@ -177,33 +174,4 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorIsSentByTheCommandLine) {
                     ->toPlainText()
                     .contains(" 416\t 216\t 016\tFAST_UP              00917\n"));
     EXPECT_TRUE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
-
-    const QString memory = m_tree.Path("memory.txt");
-    SimulatorProcess simulator({"--software", "2220", "--memory-file", memory});
-    ASSERT_FALSE(simulator.Device().isEmpty());
-    QProcess torvex;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", m_tree.Path());
-    torvex.setProcessEnvironment(environment);
-    torvex.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
-                 {"--workdir", m_tree.Path("work"), "--port", simulator.Device(), "--reply-timeout", "150",
-                  "--eeprom-delay", "0", "--pause-sending", "0", "factory-send", file});
-    ASSERT_TRUE(torvex.waitForFinished(120000));
-    EXPECT_EQ(torvex.exitCode(), 0) << torvex.readAllStandardError().toStdString();
-
-    std::map<int, quint32> cells;
-    for (const QByteArray& line : m_tree.Read(memory).split('\n')) {
-        const QList<QByteArray> parts = line.split('\t');
-        if (parts.size() == 2) {
-            cells[parts[0].toInt()] = parts[1].toUInt();
-        }
-    }
-    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
-    ASSERT_EQ(load.Entries.size(), 23u);
-    for (const TFactoryEntry& entry : load.Entries) {
-        SCOPED_TRACE(entry.Name.toStdString());
-        for (const int address : {entry.FactoryAddress, entry.WorkingAddress, entry.UserAddress}) {
-            EXPECT_EQ(cells.count(address) ? cells.at(address) : 0u, entry.Value) << address;
-        }
-    }
 }
