@@ -352,7 +352,7 @@ TEST_F(ZoomDialog, ShowsTheRangesWithAPointAndTakesWhatWasTypedOnOk) {
     // A German desktop and German texts: the fields still use the point.
     QLocale::setDefault(QLocale(QLocale::German));
     TProgram& program = Start("[Language]\nLanguageValue=1\n");
-    TZoom& zoom = *program.Windows().Zoom;
+    TZoom& zoom = *program.Windows().Zoom();
     EXPECT_EQ(zoom.windowTitle(), Text(161));
     zoom.SetValues(30000, 0, 12, -1);
     EXPECT_EQ(Find<QLineEdit>(&zoom, "XMax")->text(), " 30.00");
@@ -416,7 +416,7 @@ namespace {
 TEST_F(DataView, AParameterReadPausesTheCollectionAndResumesIt) {
     TFormViewDataCollect& view = Open({}, {"--family", "TKX", "--software", "2220"});
     ASSERT_TRUE(view.Recorder().ReceiverPresent());
-    TViewParameter* window = m_program->Windows().ViewTKXParameter;
+    TViewParameter* window = m_program->Windows().ViewTKXParameter();
     QTimer::singleShot(0, window, [&] {
         auto* read = Find<QPushButton>(window, "BtnRead");
         ASSERT_TRUE(read->isEnabled());

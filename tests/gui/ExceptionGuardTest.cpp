@@ -79,6 +79,7 @@ TEST(ExceptionGuard, AGuardedSlotEndsNormallyAndReportsToTheInnermostWindowWithA
 }
 
 TEST(ExceptionGuard, ErrorsWhileAnErrorIsShownAreLoggedWithoutPilingUpMessages) {
+    const ThrowingThroughQt unguarded;
     QWidget window;
     int shown = 0;
     int failures = 0;
@@ -112,6 +113,7 @@ TEST(ExceptionGuard, ErrorsWhileAnErrorIsShownAreLoggedWithoutPilingUpMessages) 
 using ProgramErrors = ProgramTest;
 
 TEST_F(ProgramErrors, AnErrorNoWindowHandlesIsLoggedAndShownInTheProgramsLanguageAndTheProgramGoesOn) {
+    const ThrowingThroughQt unguarded;
     TProgram& program = Start("[Language]\nLanguageValue=1\n");
     QTimer::singleShot(0, &program.MainWindow(), [] { throw TableError(QStringLiteral("Tkx.DB: database is locked")); });
     QApplication::processEvents();

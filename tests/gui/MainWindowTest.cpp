@@ -21,10 +21,10 @@ TEST_F(ProgramTest, ExitEndsTheProgramWithTheHelpViewerOpen) {
     TProgram& program = Start();
     program.MainWindow().show();
     program.MainWindow().ShowHelp(0);
-    ASSERT_TRUE(program.Windows().Help->isVisible());
+    ASSERT_TRUE(program.Windows().Help()->isVisible());
     Find<QAction>(&program.MainWindow(), "MenuFileExit")->trigger();
     EXPECT_FALSE(program.MainWindow().isVisible());
-    EXPECT_FALSE(program.Windows().Help->isVisible());
+    EXPECT_FALSE(program.Windows().Help()->isVisible());
 }
 
 TEST_F(ProgramTest, TheMenuBarCannotBeHiddenAndTheWindowCanGetNarrower) {
@@ -79,7 +79,7 @@ TEST_F(ProgramTest, CommandsThatOverwriteTheWorkingSettingsAskFirst) {
 TEST_F(ProgramTest, TheTkxWindowOpensWithoutAPortWithReceiveAndSendDisabled) {
     TProgram& program = Start();
     m_feedback.PortChoice = -1;
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     bool seen = false;
     QTimer::singleShot(0, window, [&] {
         seen = window->isVisible();
@@ -98,12 +98,12 @@ TEST_F(ProgramTest, TheStatusLineShowsTheAccessLevelByName) {
     TProgram& program = Start();
     auto* level = Find<QLabel>(&program.MainWindow(), "StatusLevel");
     EXPECT_EQ(level->text(), "Current password level: User (1)");
-    TPasswordForm* form = program.Windows().PasswordForm;
+    TPasswordForm* form = program.Windows().PasswordForm();
     form->show();
     QTest::keyClicks(Find<QLineEdit>(form, "Password"), "7305");
     Find<QPushButton>(form, "FormPasswordBtOk")->click();
     EXPECT_EQ(level->text(), "Current password level: Administrator (3)");
-    EXPECT_EQ(Find<QLabel>(program.Windows().ViewTKXParameter, "StatusLevel")->text(), level->text());
+    EXPECT_EQ(Find<QLabel>(program.Windows().ViewTKXParameter(), "StatusLevel")->text(), level->text());
 }
 
 TEST_F(ProgramTest, QtsOwnTextsSpeakTheProgramsLanguage) {
@@ -125,8 +125,8 @@ TEST_F(ProgramTest, QtsOwnTextsSpeakTheProgramsLanguage) {
 
 TEST_F(ProgramTest, TheInformationMemosAreReadOnlyNotDisabled) {
     TProgram& program = Start();
-    for (QWidget* window : {static_cast<QWidget*>(program.Windows().ViewTKXParameter),
-                            static_cast<QWidget*>(program.Windows().ViewITKXParameter)}) {
+    for (QWidget* window : {static_cast<QWidget*>(program.Windows().ViewTKXParameter()),
+                            static_cast<QWidget*>(program.Windows().ViewITKXParameter())}) {
         for (const char* name : {"DBInfoMemo", "DBErrorMemo"}) {
             auto* memo = Find<QPlainTextEdit>(window, name);
             EXPECT_TRUE(memo->isEnabled()) << name;

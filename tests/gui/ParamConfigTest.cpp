@@ -24,16 +24,16 @@ class ParamConfig : public ProgramTest {
 protected:
     TParameterDatabase& Database() { return m_program->Database(); }
     TParamConfigForm* Grid() {
-        TParamConfigForm* form = m_program->Windows().ParamConfig;
+        TParamConfigForm* form = m_program->Windows().ParamConfig();
         form->SetUpColumns();
         form->show();
         QApplication::processEvents();
         return form;
     }
-    QTableView* View() { return Find<QTableView>(m_program->Windows().ParamConfig, "DBGrid1"); }
+    QTableView* View() { return Find<QTableView>(m_program->Windows().ParamConfig(), "DBGrid1"); }
     // The grid row of a field of the family shown.
     int RowOf(const QString& field) {
-        const TMetadataGridModel* model = m_program->Windows().ParamConfig->Model();
+        const TMetadataGridModel* model = m_program->Windows().ParamConfig()->Model();
         for (int row = 0; row < model->rowCount(); ++row) {
             if (model->index(row, TMetadataGridModel::FieldName).data().toString() == field) {
                 return row;
@@ -67,7 +67,7 @@ protected:
     }
     QString Cell(int row, int column) { return View()->model()->index(row, column).data().toString(); }
     TViewParameter* OpenTkx() {
-        TViewParameter* window = m_program->Windows().ViewTKXParameter;
+        TViewParameter* window = m_program->Windows().ViewTKXParameter();
         window->PrepareWindow();
         window->show();
         QApplication::processEvents();
@@ -101,11 +101,11 @@ TEST_F(ParamConfig, SevenColumnsInOrderOverTheFamilyLastShown) {
     }
     EXPECT_EQ(view->columnWidth(0), 35);
     EXPECT_EQ(view->columnWidth(1), 120);
-    EXPECT_EQ(m_program->Windows().ParamConfig->windowTitle(), "Parameter ");
+    EXPECT_EQ(m_program->Windows().ParamConfig()->windowTitle(), "Parameter ");
 
     // Every row before a parameter window restricted the table, then only that family's.
     const int all = view->model()->rowCount();
-    m_program->Windows().ParamConfig->hide();
+    m_program->Windows().ParamConfig()->hide();
     OpenTkx()->close();
     Grid();
     EXPECT_LT(view->model()->rowCount(), all);
@@ -116,7 +116,7 @@ TEST_F(ParamConfig, SevenColumnsInOrderOverTheFamilyLastShown) {
 
 TEST_F(ParamConfig, TheAdministratorsMenuItemShowsTheListModallyEmptyWithoutADatabase) {
     TProgram& program = Start();
-    TPasswordForm* password = program.Windows().PasswordForm;
+    TPasswordForm* password = program.Windows().PasswordForm();
     password->show();
     QTest::keyClicks(Find<QLineEdit>(password, "Password"), "7305");
     Find<QPushButton>(password, "FormPasswordBtOk")->click();
@@ -124,7 +124,7 @@ TEST_F(ParamConfig, TheAdministratorsMenuItemShowsTheListModallyEmptyWithoutADat
     int rows = -1;
     bool modal = false;
     QTimer::singleShot(0, [&] {
-        TParamConfigForm* form = program.Windows().ParamConfig;
+        TParamConfigForm* form = program.Windows().ParamConfig();
         modal = form->isVisible() && form->isModal();
         rows = View()->model()->rowCount();
         form->close();
@@ -143,7 +143,7 @@ TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
     const int row = RowOf("FastUp");
     Type(row, TMetadataGridModel::Maximum, "5");
     EXPECT_EQ(Cell(row, TMetadataGridModel::Maximum), "5");
-    m_program->Windows().ParamConfig->hide();
+    m_program->Windows().ParamConfig()->hide();
 
     TViewParameter* window = OpenTkx();
     auto* edit = Find<QLineEdit>(window, "EditFastUp");
@@ -233,9 +233,9 @@ TEST_F(ParamConfig, ARaisedLevelDisablesTheFieldAndKeepsItOutOfTheWrite) {
     const int row = RowOf("FastUp");
     const int address = Cell(row, TMetadataGridModel::EpromAddress).toInt();
     Type(row, TMetadataGridModel::PasswordLevel, "3");
-    m_program->Windows().ParamConfig->hide();
+    m_program->Windows().ParamConfig()->hide();
 
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     window->SetPort(TakePort());
     OpenTkx();
     EXPECT_FALSE(Find<QWidget>(window, "EditFastUp")->isEnabled());

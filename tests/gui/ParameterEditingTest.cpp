@@ -216,7 +216,7 @@ TEST_F(ParameterEditing, ANameTypedIntoTheNameListIsStored) {
 
 TEST_F(ParameterEditing, SendNeedsAPortAndASet) {
     TProgram& program = Start();
-    TViewParameter* window = program.Windows().ViewITKXParameter;
+    TViewParameter* window = program.Windows().ViewITKXParameter();
     window->SetPort(TakePort());
     Open(Family::VfTkx);
     auto* receive = Find<QPushButton>(window, "BtnRead");
@@ -280,7 +280,7 @@ TEST_F(ParameterEditing, LanguageEightListsTheEnglishTexts) {
         QStringList texts;
         for (const char* name : {"DBLookupComboBoxDemandRedType", "DBLookupComboBoxRelayFunction",
                                  "DBLookupComboBoxCommandInput", "DBLookupComboBoxEdgeDetect"}) {
-            auto* list = Find<QComboBox>(m_program->Windows().ViewTKXParameter, name);
+            auto* list = Find<QComboBox>(m_program->Windows().ViewTKXParameter(), name);
             for (int i = 0; i < list->count(); ++i) {
                 texts << list->itemText(i);
             }

@@ -16,8 +16,8 @@ class ParameterSend : public ParameterWindow {
 protected:
     TViewParameter* OpenWithPort(Family family) {
         TViewParameter* window = family == Family::Tkx
-                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
-                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
+                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter())
+                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter());
         window->SetPort(TakePort());
         return Open(family);
     }

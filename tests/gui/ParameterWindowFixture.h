@@ -30,8 +30,8 @@ protected:
     }
     TViewParameter* Open(Family family) {
         TViewParameter* window = family == Family::Tkx
-                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter)
-                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter);
+                                     ? static_cast<TViewParameter*>(m_program->Windows().ViewTKXParameter())
+                                     : static_cast<TViewParameter*>(m_program->Windows().ViewITKXParameter());
         window->PrepareWindow();
         window->show();
         QApplication::setActiveWindow(window);
@@ -46,7 +46,7 @@ protected:
         QTest::keyClick(field, Qt::Key_Return);
     }
     void Level(const QString& password) {
-        TPasswordForm* form = m_program->Windows().PasswordForm;
+        TPasswordForm* form = m_program->Windows().PasswordForm();
         form->show();
         QTest::keyClicks(Find<QLineEdit>(form, "Password"), password);
         Find<QPushButton>(form, "FormPasswordBtOk")->click();

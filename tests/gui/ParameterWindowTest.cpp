@@ -146,7 +146,7 @@ TEST_F(ParameterWindow, ExportAndImportGoThroughTheChoiceDialog) {
     Start();
     AddSet(Family::Tkx, "Lift A", {{"FastUp", 7.5}});
     TViewParameter* tkx = Open(Family::Tkx);
-    QDialog* form = m_program->Windows().ExportImport;
+    QDialog* form = m_program->Windows().ExportImport();
     std::vector<TFileRequest> requests;
     QString answer = m_tree.Path("lift-a.set");
     tkx->ChooseFile = [&](const TFileRequest& request) {
@@ -200,7 +200,7 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n", {simulator.Device()});
     m_feedback.PortChoice = 0;
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     bool renaming = false;
     QTimer::singleShot(0, window, [&] {
         ASSERT_TRUE(Find<QPushButton>(window, "BtnRead")->isEnabled());
@@ -229,7 +229,7 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
                               {simulator.Device()});
     AddSet(Family::Tkx, "Lift",
            WithMetadataDefaults(m_program->Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     window->SetPort(TakePort());
     Open(Family::Tkx);
     auto* list = Find<TDBLookupComboBox>(window, "DBLookupComboBoxValveType");

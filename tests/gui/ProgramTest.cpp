@@ -4,7 +4,18 @@
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"
+#include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/access/TPasswordPelvorForm.h"
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
+#include "gui/params/TExportImportForm.h"
+#include "gui/params/TParamConfigForm.h"
+#include "gui/params/TViewITKXParameter.h"
+#include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
+#include "gui/service/TFormSpecialTest.h"
+#include "gui/service/TFormZeroPoint.h"
+#include "gui/view/TZoom.h"
 
 #include "core/base/Language.h"
 #include "core/base/TLogger.h"
@@ -26,6 +37,9 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -56,16 +70,41 @@ TEST_F(ProgramTest, TheMainWindowStartsInTheConfiguredLanguageWithTheDatabaseOpe
     EXPECT_TRUE(program.Configuration().DatabaseAvailable);
     EXPECT_TRUE(program.Database().TableTKX().IsOpen());
     EXPECT_TRUE(m_feedback.Messages.empty());
-    // Every window exists from the start, with its name.
-    for (const char* name : {"PasswordForm", "Zoom", "ViewTKXParameter", "ViewITKXParameter", "ParamConfigForm",
-                             "FormZeroPoint", "FormSpecialTest", "ExportImportForm", "AboutBox",
-                             "SaveFactorySettingsForm", "PasswordPelvorForm", "PasswordPelvorChangeForm",
-                             "EditFactorySettingsForm", "DlgConfiguration"}) {
-        bool found = false;
+    // A start makes the main window and the settings dialog only; every other window is made on
+    // first use, with its name, and stays the same window from then on.
+    const auto exists = [](const char* name) {
         for (QWidget* widget : QApplication::allWidgets()) {
-            found = found || widget->objectName() == QLatin1String(name);
+            if (widget->objectName() == QLatin1String(name)) {
+                return true;
+            }
         }
-        EXPECT_TRUE(found) << name;
+        return false;
+    };
+    EXPECT_TRUE(exists("DlgConfiguration"));
+    TProgramWindows& windows = program.Windows();
+    const std::pair<const char*, std::function<QWidget*()>> made[] = {
+        {"PasswordForm", [&] { return windows.PasswordForm(); }},
+        {"Zoom", [&] { return windows.Zoom(); }},
+        {"ViewTKXParameter", [&] { return windows.ViewTKXParameter(); }},
+        {"ViewITKXParameter", [&] { return windows.ViewITKXParameter(); }},
+        {"ParamConfigForm", [&] { return windows.ParamConfig(); }},
+        {"FormZeroPoint", [&] { return windows.ZeroPoint(); }},
+        {"FormSpecialTest", [&] { return windows.SpecialTest(); }},
+        {"ExportImportForm", [&] { return windows.ExportImport(); }},
+        {"AboutBox", [&] { return windows.About(); }},
+        {"SaveFactorySettingsForm", [&] { return windows.SaveFactorySettings(); }},
+        {"PasswordPelvorForm", [&] { return windows.PasswordPelvor(); }},
+        {"PasswordPelvorChangeForm", [&] { return windows.PasswordPelvorChange(); }},
+        {"EditFactorySettingsForm", [&] { return windows.EditFactorySettings(); }},
+    };
+    for (const auto& [name, window] : made) {
+        EXPECT_FALSE(exists(name)) << name;
+    }
+    for (const auto& [name, window] : made) {
+        QWidget* first = window();
+        ASSERT_NE(first, nullptr) << name;
+        EXPECT_EQ(first->objectName(), QLatin1String(name));
+        EXPECT_EQ(window(), first) << name;
     }
 }
 
@@ -76,7 +115,7 @@ TEST_F(ProgramTest, ChineseUsesFixedButtonWidths) {
         EXPECT_EQ(Find<QToolButton>(&program.MainWindow(), kButtons[i])->width(), widths[i]) << kButtons[i];
     }
     // The settings labels start at their Chinese widths and grow where the text needs more.
-    QWidget* settings = program.Windows().Configuration;
+    QWidget* settings = program.Windows().Configuration();
     EXPECT_EQ(Find<QLabel>(settings, "SettingsSerialBaud")->minimumWidth(), 70);
     settings->show();
     for (int page = 0; page < 4; ++page) {
@@ -104,7 +143,7 @@ TEST_F(ProgramTest, WithoutADatabaseTheParameterWindowsRefuseWithAMessage) {
 class PasswordLevels : public ProgramTest {
 protected:
     void Enter(const QString& entry, bool ok = true) {
-        TPasswordForm* form = m_program->Windows().PasswordForm;
+        TPasswordForm* form = m_program->Windows().PasswordForm();
         form->show();
         QLineEdit* password = Find<QLineEdit>(form, "Password");
         EXPECT_EQ(password->text(), ""); // opening empties the entry
@@ -142,7 +181,7 @@ TEST_F(PasswordLevels, EachLevelSetsItsMenusMessageAndLog) {
     for (const auto& c : cases) {
         m_feedback.Messages.clear();
         Enter(c.entry);
-        EXPECT_EQ(program.Windows().PasswordForm->GetPasswordLevel(), c.levelAfter) << c.entry.toStdString();
+        EXPECT_EQ(program.Windows().PasswordForm()->GetPasswordLevel(), c.levelAfter) << c.entry.toStdString();
         EXPECT_EQ(Menu(), c.menu) << c.entry.toStdString();
         ASSERT_EQ(m_feedback.Messages.size(), 1u);
         EXPECT_EQ(m_feedback.Messages[0].Text, c.message);
@@ -161,11 +200,11 @@ TEST_F(PasswordLevels, CancelAtLevelThreeKeepsTheMenusButLowersTheLevel) {
     program.Logger().SetTraceLevel(5);
     Enter("7305");
     Enter("1234", false);
-    EXPECT_EQ(program.Windows().PasswordForm->GetPasswordLevel(), 1);
+    EXPECT_EQ(program.Windows().PasswordForm()->GetPasswordLevel(), 1);
     EXPECT_EQ(Menu(), std::vector<bool>({true, true, true, true, true, true}));
     Enter("3947"); // level 5 after level 3
     EXPECT_EQ(Menu(), std::vector<bool>({false, false, true, true, true, true}));
-    EXPECT_EQ(program.Windows().PasswordForm->GetPasswordLevel(), 1);
+    EXPECT_EQ(program.Windows().PasswordForm()->GetPasswordLevel(), 1);
     const QString log = QString::fromUtf8(m_tree.Read("docs/Faldmark/WinTorvex32/TorvexLog.txt"));
     EXPECT_TRUE(log.contains("[5] >> PWD Edit FactorySettings enabled"));
 }
@@ -173,7 +212,7 @@ TEST_F(PasswordLevels, CancelAtLevelThreeKeepsTheMenusButLowersTheLevel) {
 class ConfigurationDialog : public ProgramTest {
 protected:
     TDlgConfiguration* Open() {
-        TDlgConfiguration* dialog = m_program->Windows().Configuration;
+        TDlgConfiguration* dialog = m_program->Windows().Configuration();
         dialog->show();
         return dialog;
     }
@@ -300,14 +339,14 @@ TEST_F(ConfigurationDialog, PortSettingsAndTheStandardPort) {
 
 TEST_F(ProgramTest, AboutBoxAndHelp) {
     TProgram& program = Start();
-    TAboutBox* about = program.Windows().About;
+    TAboutBox* about = program.Windows().About();
     EXPECT_EQ(Find<QLabel>(about, "AboutLabelProgram")->text(), "WinTorvex32");
     EXPECT_TRUE(Find<QLabel>(about, "AboutLabelVersion")->text().startsWith("Version 1.45\n"));
     EXPECT_EQ(Find<QLabel>(about, "AboutLabelAddress2")->text(), Text(215));
     EXPECT_EQ(Find<QLabel>(about, "AboutLabelTelefax")->text(), "");
 
-    EXPECT_TRUE(program.Windows().Help->ShowContext(242));
-    EXPECT_GT(Find<QListWidget>(program.Windows().Help, "ListBoxHelpIndex")->count(), 5);
+    EXPECT_TRUE(program.Windows().Help()->ShowContext(242));
+    EXPECT_GT(Find<QListWidget>(program.Windows().Help(), "ListBoxHelpIndex")->count(), 5);
     EXPECT_TRUE(m_feedback.Messages.empty());
     EXPECT_EQ(THelpViewer::FileFor("/h", 1), "/h/WinTorvex_DE.html");
     EXPECT_EQ(THelpViewer::FileFor("/h", 3), "/h/WinTorvex_FR.html");

@@ -51,7 +51,7 @@ TEST_F(ServiceWindow, LoginAndChangeThroughTheDialogs) {
     SimulatorProcess simulator({"--software", "2142", "--password", "1234"});
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program = Start(kQuickReplies, {simulator.Device()});
-    auto* login = program.Windows().PasswordPelvor;
+    auto* login = program.Windows().PasswordPelvor();
     auto* password = Find<QLineEdit>(login, "EditPassword");
     EXPECT_EQ(login->windowTitle(), "Password input (Pelvor)");
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
@@ -87,7 +87,7 @@ TEST_F(ServiceWindow, LoginAndChangeThroughTheDialogs) {
     EXPECT_TRUE(m_feedback.Messages.empty());
     EXPECT_TRUE(simulator.LogWith({"received q:1234\\r"}).contains("received q:1234\\r"));
 
-    auto* change = program.Windows().PasswordPelvorChange;
+    auto* change = program.Windows().PasswordPelvorChange();
     QLineEdit* entries[] = {Find<QLineEdit>(change, "EditPassword1"), Find<QLineEdit>(change, "EditPassword2"),
                             Find<QLineEdit>(change, "EditPassword3")};
     EXPECT_EQ(Find<QLabel>(change, "Label3")->text(), "Confirm new password");
@@ -125,7 +125,7 @@ TEST_F(ServiceWindow, AControllerWithoutPasswordFunctionOpensNoDialog) {
     ASSERT_FALSE(simulator.Device().isEmpty());
     TProgram& program = Start(kQuickReplies, {simulator.Device()});
     Trigger("SubMenuPwPelvorChange"); // would block here if the dialog opened
-    EXPECT_FALSE(program.Windows().PasswordPelvorChange->isVisible());
+    EXPECT_FALSE(program.Windows().PasswordPelvorChange()->isVisible());
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Information);
     EXPECT_EQ(m_feedback.Messages[0].Text, "Password not implemented on Pelvor\r\rPelvor-Software version: 2106");
@@ -172,7 +172,7 @@ TEST_F(ServiceWindow, ZeroPointReadsUntilClosedEvenWhenClosedDuringAReading) {
 
 TEST_F(ServiceWindow, ZeroPointWithoutAPortOpensNoSession) {
     TProgram& program = Start(kQuickReplies, {});
-    TFormZeroPoint& window = *program.Windows().ZeroPoint;
+    TFormZeroPoint& window = *program.Windows().ZeroPoint();
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>(&window, "EditVal")->text() == "Error measurement"; }, 2000));
     EXPECT_FALSE(window.SessionOpen());
@@ -185,7 +185,7 @@ protected:
         m_simulator = std::make_unique<SimulatorProcess>(simulatorArguments);
         EXPECT_FALSE(m_simulator->Device().isEmpty());
         TProgram& program = Start(kQuickReplies, {m_simulator->Device()});
-        TFormSpecialTest& window = *program.Windows().SpecialTest;
+        TFormSpecialTest& window = *program.Windows().SpecialTest();
         window.SetPort(TakePort());
         window.show();
         return window;

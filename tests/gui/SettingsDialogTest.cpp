@@ -18,7 +18,7 @@ namespace {
 class SettingsDialog : public ProgramTest {
 protected:
     TDlgConfiguration* Open(int page = 0) {
-        TDlgConfiguration* dialog = m_program->Windows().Configuration;
+        TDlgConfiguration* dialog = m_program->Windows().Configuration();
         dialog->show();
         QApplication::setActiveWindow(dialog);
         Find<QTabWidget>(dialog, "PageControlConfiguration")->setCurrentIndex(page);
@@ -70,7 +70,7 @@ TEST_F(SettingsDialog, F1OpensTheHelpOfThePageInUse) {
     TDlgConfiguration* dialog = Open();
     Find<QLineEdit>(dialog, "EdWorkDirectory")->setFocus();
     QTest::keyClick(Find<QLineEdit>(dialog, "EdWorkDirectory"), Qt::Key_F1);
-    EXPECT_TRUE(program.Windows().Help->isVisible());
+    EXPECT_TRUE(program.Windows().Help()->isVisible());
 
     std::vector<int> asked;
     dialog->ShowHelp = [&](int context) { asked.push_back(context); };

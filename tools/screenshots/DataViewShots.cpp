@@ -1,7 +1,7 @@
 #include "DataViewShots.h"
 #include "ShotFiles.h"
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/link/PortReservation.h"
 #include "gui/app/TProgram.h"
 #include "gui/view/TCurveDisplay.h"
@@ -64,7 +64,7 @@ bool TakeDataViewShots(TProgram& program, const QString& prefix) {
         QApplication::processEvents();
         ok = SavePicture(view.grab(), prefix + "dataview-picture.png") && ok;
 
-        TZoom& zoom = *program.Windows().Zoom;
+        TZoom& zoom = *program.Windows().Zoom();
         const auto [minX, maxX] = view.Curves().BottomRange();
         const auto [minY, maxY] = view.Curves().LeftRange();
         zoom.SetValues(maxX, minX, maxY, minY);

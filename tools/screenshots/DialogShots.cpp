@@ -24,7 +24,7 @@ bool TakeDialogShots(TProgram& program, const QString& prefix) {
     bool ok = true;
     const TLanguage& language = program.Configuration().Language();
     // The range message as the TKX window shows it for a relevelling speed typed too high.
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     QMessageBox box(QMessageBox::Critical, language.Text(Record::RangeError),
                     GuiFeedback::ForDisplay(window->CaptionOf(QStringLiteral("EditRelevelUp")) + QLatin1Char('\r') +
                                             TParameterEditing::LimitText(QStringLiteral("Max. = "), 2)),
@@ -55,8 +55,8 @@ void AddCompleteSet(TProgram& program, Family family) {
 PortReservation ConnectParameterWindows(TProgram& program) {
     PortReservation port = program.Configuration().SelectPort(); // the standard port: nobody is asked
     program.Status().SetPort(QStringLiteral("/dev/ttyUSB0"));
-    program.Windows().ViewTKXParameter->SetPort(port.Get());
-    program.Windows().ViewITKXParameter->SetPort(port.Get());
+    program.Windows().ViewTKXParameter()->SetPort(port.Get());
+    program.Windows().ViewITKXParameter()->SetPort(port.Get());
     return port;
 }
 
@@ -74,7 +74,7 @@ bool TakeStatusLineShot(TProgram& program, const QString& prefix) {
     const bool mainSaved = SavePicture(program.MainWindow().grab(), prefix + QStringLiteral("main-window.png"));
 
     ShowController(program, Family::Tkx);
-    TViewParameter* window = program.Windows().ViewTKXParameter;
+    TViewParameter* window = program.Windows().ViewTKXParameter();
     window->show();
     window->resize(1180, window->height()); // room for the whole remark
     auto* line = window->findChild<TStatusLine*>(QStringLiteral("StatusLine"));

@@ -5,7 +5,7 @@
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 
 #include "TSimulatorLink.h"
 
@@ -15,7 +15,7 @@
 bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString& prefix,
                             const QString& scratchDirectory) {
     bool ok = true;
-    TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings;
+    TEditFactorySettingsForm* editor = program.Windows().EditFactorySettings();
     editor->resize(editor->sizeHint());
     ok = SaveWindowShot(editor, prefix + "factory-editor.png", false) && ok;
 
@@ -23,7 +23,7 @@ bool TakeFactoryScreenshots(TProgram& program, ManualClock& clock, const QString
     editor->ChooseFile = [file](const TFileRequest&) { return file; };
     editor->BtnCreateFileClick();
 
-    TSaveFactorySettingsForm* sender = program.Windows().SaveFactorySettings;
+    TSaveFactorySettingsForm* sender = program.Windows().SaveFactorySettings();
     sender->ChooseFile = [file](const TFileRequest&) { return file; };
     sender->BtnOpenFileClick();
     TSimulatedController::Setup setup;

@@ -99,7 +99,7 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
          ok;
     ok = Render(reportPdf, 1, prefix + "vftkx-service-report.png") && ok;
 
-    TParamConfigForm* list = program.Windows().ParamConfig;
+    TParamConfigForm* list = program.Windows().ParamConfig();
     list->SetUpColumns();
     list->show();
     list->resize(760, 420);

@@ -11,7 +11,7 @@
 #include "gui/service/TFormZeroPoint.h"
 
 #include "core/app/TConfiguration.h"
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/link/TTorvexController.h"
 
 #include <QApplication>
@@ -60,20 +60,20 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
     const PortReservation port = program.Configuration().SelectPort();
     bool ok = true;
 
-    TPasswordPelvorForm* login = program.Windows().PasswordPelvor;
+    TPasswordPelvorForm* login = program.Windows().PasswordPelvor();
     login->show();
     Child<QLineEdit>(login, "EditPassword")->setText(QStringLiteral("1234"));
     ok = Save(login, prefix + "pelvor-login.png") && ok;
     login->hide();
 
-    TPasswordPelvorChangeForm* change = program.Windows().PasswordPelvorChange;
+    TPasswordPelvorChangeForm* change = program.Windows().PasswordPelvorChange();
     change->show();
     Child<QLineEdit>(change, "EditPassword1")->setText(QStringLiteral("1234"));
     Child<QLineEdit>(change, "EditPassword2")->setText(QStringLiteral("0815"));
     ok = Save(change, prefix + "pelvor-change.png") && ok;
     change->hide();
 
-    TFormZeroPoint* zero = program.Windows().ZeroPoint;
+    TFormZeroPoint* zero = program.Windows().ZeroPoint();
     ServeFromSimulator(zero->Access(), controller, clock);
     zero->SetPort(port.Get());
     zero->show();
@@ -89,7 +89,7 @@ bool TakeServiceShots(TProgram& program, ManualClock& clock, const QString& pref
 
     // The special test on a controller whose password is not active, so it tells its type.
     TSimulatedController open({Family::Tkx, 2142, QString(), templates, 0});
-    TFormSpecialTest* test = program.Windows().SpecialTest;
+    TFormSpecialTest* test = program.Windows().SpecialTest();
     ServeFromSimulator(test->Access(), open, clock);
     test->SetPort(port.Get());
     test->show();

@@ -17,7 +17,7 @@
 #include "PrintoutShots.h"
 #include "ServiceShots.h"
 
-#include "core/base/Clock.h"
+#include "ManualClock.h"
 #include "core/base/Feedback.h"
 
 #include <QApplication>
@@ -100,7 +100,7 @@ int main(int argc, char* argv[]) {
     submenu->hide();
     ok = SavePicture(canvas, prefix + "main-menu.png") && ok;
 
-    TDlgConfiguration* settings = program.Windows().Configuration;
+    TDlgConfiguration* settings = program.Windows().Configuration();
     auto* pages = settings->findChild<QTabWidget*>("PageControlConfiguration");
     const char* const pageNames[] = {"settings-general", "settings-delays", "settings-serial", "settings-language"};
     for (int page = 0; page < 4; ++page) {
@@ -108,7 +108,7 @@ int main(int argc, char* argv[]) {
         ok = SavePicture(Grab(settings), prefix + pageNames[page] + ".png") && ok;
     }
     settings->hide();
-    ok = SavePicture(Grab(program.Windows().PasswordForm), prefix + "password.png") && ok;
+    ok = SavePicture(Grab(program.Windows().PasswordForm()), prefix + "password.png") && ok;
 
     // Both parameter windows with a set in them, every page.
     const PortReservation parameterPort = ConnectParameterWindows(program);
@@ -127,8 +127,8 @@ int main(int argc, char* argv[]) {
         }
         sets.SetFieldFloat("ValveType", family == Family::Tkx ? 3 : 9);
         sets.Post();
-        QDialog* window = family == Family::Tkx ? static_cast<QDialog*>(program.Windows().ViewTKXParameter)
-                                                : static_cast<QDialog*>(program.Windows().ViewITKXParameter);
+        QDialog* window = family == Family::Tkx ? static_cast<QDialog*>(program.Windows().ViewTKXParameter())
+                                                : static_cast<QDialog*>(program.Windows().ViewITKXParameter());
         static_cast<TViewParameter*>(window)->PrepareWindow();
         window->show();
         window->resize(window->sizeHint().expandedTo(QSize(900, 640)));
@@ -145,12 +145,12 @@ int main(int argc, char* argv[]) {
     ok = SavePrintoutShots(program, prefix) && ok;
     ok = TakeDialogShots(program, prefix) && ok;
     ok = TakeStatusLineShot(program, prefix) && ok;
-    ok = SavePicture(Grab(program.Windows().About), prefix + "about.png") && ok;
+    ok = SavePicture(Grab(program.Windows().About()), prefix + "about.png") && ok;
     ok = TakeServiceShots(program, clock, prefix) && ok;
-    program.Windows().Help->ShowContext(242);
-    program.Windows().Help->resize(900, 560);
+    program.Windows().Help()->ShowContext(242);
+    program.Windows().Help()->resize(900, 560);
     QApplication::processEvents();
-    ok = SavePicture(program.Windows().Help->grab(), prefix + "help.png") && ok;
+    ok = SavePicture(program.Windows().Help()->grab(), prefix + "help.png") && ok;
     ok = TakeFactoryScreenshots(program, clock, prefix, home.path()) && ok;
     ok = TakeDataViewShots(program, prefix) && ok;
     return ok ? 0 : 1;

@@ -1,4 +1,5 @@
 #include "gui/access/TPasswordForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "gui/app/TitleFit.h"
 
@@ -37,8 +38,8 @@ TPasswordForm::TPasswordForm(const TLanguage& language, Feedback& feedback, TLog
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_ok, &QPushButton::clicked, this, &TPasswordForm::FormPasswordBtOkClick);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(m_ok, &QPushButton::clicked, this, &TPasswordForm::FormPasswordBtOkClick);
+    GuardedConnect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();
 }
 

@@ -1,4 +1,5 @@
 #include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Records.h"
 #include "core/access/TControllerPassword.h"
@@ -47,8 +48,8 @@ TPasswordPelvorChangeForm::TPasswordPelvorChangeForm(TConfiguration& configurati
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_ok, &QPushButton::clicked, this, &TPasswordPelvorChangeForm::BtnOkClick);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(m_ok, &QPushButton::clicked, this, &TPasswordPelvorChangeForm::BtnOkClick);
+    GuardedConnect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();
 }
 

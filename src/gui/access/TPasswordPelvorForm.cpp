@@ -1,4 +1,5 @@
 #include "gui/access/TPasswordPelvorForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Records.h"
 #include "core/access/TControllerPassword.h"
@@ -37,8 +38,8 @@ TPasswordPelvorForm::TPasswordPelvorForm(TConfiguration& configuration, Feedback
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_ok, &QPushButton::clicked, this, &TPasswordPelvorForm::BtnOkClick);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(m_ok, &QPushButton::clicked, this, &TPasswordPelvorForm::BtnOkClick);
+    GuardedConnect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();
 }
 

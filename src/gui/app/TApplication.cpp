@@ -10,11 +10,18 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        Dispatch(receiver, error);
+        Escaped(receiver, error);
     } catch (...) {
-        Dispatch(receiver, std::runtime_error("unknown error"));
+        Escaped(receiver, std::runtime_error("unknown error"));
     }
     return true; // the event counts as handled: nobody else should act on half of it
+}
+
+void TApplication::Escaped(QObject* receiver, const std::exception& error) {
+    if (m_escapeWatcher) {
+        m_escapeWatcher(error);
+    }
+    Dispatch(receiver, error);
 }
 
 void TApplication::Report(QObject* where, const std::exception& error) {

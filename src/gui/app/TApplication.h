@@ -29,6 +29,10 @@ public:
     void SetHandler(Handler handler) { m_handler = std::move(handler); }
     void SetLog(LogLine log) { m_log = std::move(log); }
 
+    // Told first of every error that notify() stops: one that left a slot or an event handler
+    // unguarded. The test programs fail on it; the program only logs and shows it.
+    void SetEscapeWatcher(Handler watcher) { m_escapeWatcher = std::move(watcher); }
+
     // Errors from `window` or any object below it go to `handler` while the scope lives.
     class Scope {
     public:
@@ -52,6 +56,7 @@ public:
     static void Report(QObject* where, const std::exception& error);
 
 private:
+    void Escaped(QObject* receiver, const std::exception& error);
     void Dispatch(QObject* where, const std::exception& error);
     void Remove(int id);
 
@@ -62,6 +67,7 @@ private:
     };
     std::vector<WindowHandler> m_windowHandlers;
     Handler m_handler;
+    Handler m_escapeWatcher;
     LogLine m_log;
     int m_nextId = 1;
     bool m_showing = false;

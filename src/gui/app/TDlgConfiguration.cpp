@@ -1,4 +1,5 @@
 #include "gui/app/TDlgConfiguration.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
@@ -68,8 +69,8 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     ok->setDefault(true);
     auto* cancel = new QPushButton(Text(Record::ButtonCancel), this);
     cancel->setObjectName(QStringLiteral("SettingsBtnCancel"));
-    connect(ok, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnOKClick);
-    connect(cancel, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnCancelClick);
+    GuardedConnect(ok, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnOKClick);
+    GuardedConnect(cancel, &QPushButton::clicked, this, &TDlgConfiguration::SettingsBtnCancelClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -79,7 +80,7 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     layout->addWidget(m_pages);
     layout->addLayout(buttons);
 
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
+    GuardedConnect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
         if (!m_showing) {
             return;
         }
@@ -92,7 +93,7 @@ TDlgConfiguration::TDlgConfiguration(TConfiguration& configuration, Feedback& fe
     m_pages->setCurrentIndex(General);
     m_ports->setCurrentRow(m_configuration.PortCount() > 0 ? 0 : -1);
     ShowPortChoices(0);
-    connect(m_ports, &QListWidget::currentRowChanged, this, &TDlgConfiguration::ListBoxCommPortsClick);
+    GuardedConnect(m_ports, &QListWidget::currentRowChanged, this, &TDlgConfiguration::ListBoxCommPortsClick);
     ShowFields();
     if (m_configuration.Language().StoredValue() == Language::Chinese) {
         ApplyChineseWidths();
@@ -134,7 +135,7 @@ QLabel* TDlgConfiguration::Label(const QString& objectName, const QString& text,
 }
 
 void TDlgConfiguration::Bind(QLineEdit* edit, QString TSettingFields::*field) {
-    connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+    GuardedConnect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
         m_configuration.Settings().*field = text; // a typed value takes effect at once
     });
 }
@@ -160,8 +161,8 @@ QWidget* TDlgConfiguration::SpinField(TNumberEdit*& edit, const QString& objectN
         const double next = ok ? value + delta : 0.0;
         target->setText(QString::number(std::clamp(next, double(minimum), double(maximum)), 'g', 12));
     };
-    connect(up, &QToolButton::clicked, box, [step] { step(1); });
-    connect(down, &QToolButton::clicked, box, [step] { step(-1); });
+    GuardedConnect(up, &QToolButton::clicked, box, [step] { step(1); });
+    GuardedConnect(down, &QToolButton::clicked, box, [step] { step(-1); });
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
@@ -184,7 +185,7 @@ QWidget* TDlgConfiguration::BuildGeneralPage() {
     auto* browse = new QToolButton(page);
     browse->setObjectName(QStringLiteral("SpeedBtnBrowseDir"));
     browse->setText(QStringLiteral("..."));
-    connect(browse, &QToolButton::clicked, this, &TDlgConfiguration::SpeedBtnBrowseDirClick);
+    GuardedConnect(browse, &QToolButton::clicked, this, &TDlgConfiguration::SpeedBtnBrowseDirClick);
     auto* workRow = new QHBoxLayout;
     workRow->addWidget(m_workDirectory);
     workRow->addWidget(browse);
@@ -195,7 +196,7 @@ QWidget* TDlgConfiguration::BuildGeneralPage() {
     QWidget* pictures = SpinField(m_picturesPerFile, "EdNbPicturesPerFile", SettingKeys::PicturesPerFile);
     m_saveAuto = new QCheckBox(Text(251), page);
     m_saveAuto->setObjectName(QStringLiteral("CheckBoxSaveAuto"));
-    connect(m_saveAuto, &QCheckBox::clicked, this, [this](bool checked) {
+    GuardedConnect(m_saveAuto, &QCheckBox::clicked, this, [this](bool checked) {
         m_configuration.Settings().SaveAuto = checked;
         m_picturesPerFile->setEnabled(checked);
     });
@@ -248,7 +249,7 @@ QWidget* TDlgConfiguration::BuildDelaysPage() {
     QWidget* gap = SpinField(m_gapNewPage, "EditGapNewPage", SettingKeys::GapForNewPage);
     m_pauseSending = new QCheckBox(Text(261), page);
     m_pauseSending->setObjectName(QStringLiteral("CheckBoxPauseSending"));
-    connect(m_pauseSending, &QCheckBox::clicked, this,
+    GuardedConnect(m_pauseSending, &QCheckBox::clicked, this,
             [this](bool checked) { m_configuration.Settings().PauseSending = checked; });
 
     QLabel* writeLabel = Label("SettingsTimeoutWriteEEprom", Text(123), m_eepromWrite);
@@ -293,7 +294,7 @@ QWidget* TDlgConfiguration::BuildSerialPage() {
     }
     m_asStandard = new QCheckBox(Text(133), page);
     m_asStandard->setObjectName(QStringLiteral("CheckBoxAsStandard"));
-    connect(m_asStandard, &QCheckBox::clicked, this, &TDlgConfiguration::CheckBoxAsStandardClick);
+    GuardedConnect(m_asStandard, &QCheckBox::clicked, this, &TDlgConfiguration::CheckBoxAsStandardClick);
     m_standardPort = new QLabel(page);
     m_standardPort->setObjectName(QStringLiteral("PanelStandardPort"));
     m_standardPort->setFrameShape(QFrame::Panel);
@@ -352,7 +353,7 @@ QWidget* TDlgConfiguration::BuildLanguagePage() {
         radios->addWidget(radio);
         const int value = choice.value;
         // Only a click is the user's choice; the program checks the stored one silently.
-        connect(radio, &QRadioButton::clicked, this, [this, value] { m_configuration.ChooseLanguage(value); });
+        GuardedConnect(radio, &QRadioButton::clicked, this, [this, value] { m_configuration.ChooseLanguage(value); });
         m_languages.emplace_back(radio, value);
     }
     QLabel* tip = Label("SettingsLanguageTip", Text(134), nullptr);

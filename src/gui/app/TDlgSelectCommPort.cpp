@@ -1,4 +1,5 @@
 #include "gui/app/TDlgSelectCommPort.h"
+#include "gui/app/SlotGuard.h"
 
 #include "gui/app/TitleFit.h"
 
@@ -36,9 +37,9 @@ TDlgSelectCommPort::TDlgSelectCommPort(const TLanguage& language, QWidget* paren
     layout->addWidget(m_list);
     layout->addLayout(buttons);
 
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
+    GuardedConnect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    GuardedConnect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
         if (m_ok->isEnabled()) {
             accept();
         }

@@ -1,4 +1,5 @@
 #include "gui/app/TFormMain.h"
+#include "gui/app/SlotGuard.h"
 
 #include "gui/view/TFormViewDataCollect.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
@@ -142,7 +143,7 @@ QAction* TFormMain::AddItem(QMenu* menu, const QString& objectName, const QStrin
     action->setObjectName(objectName);
     action->setProperty(kHelpContext, helpContext);
     if (handler != nullptr) {
-        connect(action, &QAction::triggered, this, handler);
+        GuardedConnect(action, &QAction::triggered, this, handler);
     }
     return action;
 }
@@ -202,15 +203,15 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // The program ends with its main window: the help viewer must not keep it alive.
-    if (m_windows != nullptr && m_windows->Help != nullptr) {
-        m_windows->Help->close();
+    if (m_windows != nullptr && m_windows->HelpIfMade() != nullptr) {
+        m_windows->HelpIfMade()->close();
     }
     QCoreApplication::quit();
 }
 
 void TFormMain::ShowHelp(int helpContext) {
     if (m_windows != nullptr) {
-        m_windows->Help->ShowContext(helpContext);
+        m_windows->Help()->ShowContext(helpContext);
     }
 }
 
@@ -239,13 +240,13 @@ void TFormMain::MenuFileExitClick() { close(); }
 
 void TFormMain::MenuParameterTKXClick() {
     if (CheckDatabase()) {
-        ShowParameterWindow(*m_windows->ViewTKXParameter);
+        ShowParameterWindow(*m_windows->ViewTKXParameter());
     }
 }
 
 void TFormMain::MenuParameterITKXClick() {
     if (CheckDatabase()) {
-        ShowParameterWindow(*m_windows->ViewITKXParameter);
+        ShowParameterWindow(*m_windows->ViewITKXParameter());
     }
 }
 
@@ -275,11 +276,11 @@ void TFormMain::SubMenuLoadFactorySettingsClick() {
 
 void TFormMain::SubMenuEditFactorySettingsClick() {
     if (CheckDatabase()) {
-        m_windows->EditFactorySettings->exec();
+        m_windows->EditFactorySettings()->exec();
     }
 }
 
-void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings->exec(); }
+void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings()->exec(); }
 
 void TFormMain::SubMenuLoadUserSettingsClick() {
     if (ConfirmOverwrite("SubMenuLoadUserSettings")) {
@@ -306,52 +307,52 @@ void TFormMain::MenuDataCollectClick() {
     view.exec();
 }
 
-void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm->exec(); }
+void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm()->exec(); }
 
 void TFormMain::SubMenuPwPelvorLoginClick() {
-    if (TControllerPassword(m_windows->PasswordPelvor->Access()).CheckPasswordFunction() != 0) {
-        m_windows->PasswordPelvor->exec();
+    if (TControllerPassword(m_windows->PasswordPelvor()->Access()).CheckPasswordFunction() != 0) {
+        m_windows->PasswordPelvor()->exec();
     }
 }
 
 void TFormMain::SubMenuPwPelvorChangeClick() {
-    if (TControllerPassword(m_windows->PasswordPelvorChange->Access()).CheckPasswordFunction() != 0) {
-        m_windows->PasswordPelvorChange->exec();
+    if (TControllerPassword(m_windows->PasswordPelvorChange()->Access()).CheckPasswordFunction() != 0) {
+        m_windows->PasswordPelvorChange()->exec();
     }
 }
 
 void TFormMain::SubMenuPwPelvorLogoutClick() {
-    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    TControllerPassword password(m_windows->PasswordPelvor()->Access());
     if (password.CheckPasswordFunction() != 0) {
         password.Logout();
     }
 }
 
 void TFormMain::SubMenuPwPelvorReadLevelClick() {
-    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    TControllerPassword password(m_windows->PasswordPelvor()->Access());
     if (password.CheckPasswordFunction() != 0) {
         password.ReadLevel();
     }
 }
 
 void TFormMain::SubMenuPwPelvorReadCodeClick() {
-    TControllerPassword password(m_windows->PasswordPelvor->Access());
+    TControllerPassword password(m_windows->PasswordPelvor()->Access());
     if (const int version = password.CheckPasswordFunction(); version != 0) {
         password.ReadCode(version);
     }
 }
 
-void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration->exec(); }
+void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration()->exec(); }
 
 void TFormMain::MenuMainParameterListClick() {
-    m_windows->ParamConfig->SetUpColumns();
-    m_windows->ParamConfig->exec();
+    m_windows->ParamConfig()->SetUpColumns();
+    m_windows->ParamConfig()->exec();
 }
 
-void TFormMain::MenuMainZeroPointClick() { ShowWithPort(*m_windows->ZeroPoint); }
+void TFormMain::MenuMainZeroPointClick() { ShowWithPort(*m_windows->ZeroPoint()); }
 
-void TFormMain::MenuMainSpecialTestClick() { ShowWithPort(*m_windows->SpecialTest); }
+void TFormMain::MenuMainSpecialTestClick() { ShowWithPort(*m_windows->SpecialTest()); }
 
 void TFormMain::MenuMainContentsClick() { ShowHelp(0); }
 
-void TFormMain::MenuMainAboutClick() { m_windows->About->exec(); }
+void TFormMain::MenuMainAboutClick() { m_windows->About()->exec(); }

@@ -14,7 +14,7 @@ class QToolButton;
 class TConfiguration;
 class TSessionStatus;
 class TViewParameter;
-struct TProgramWindows;
+class TProgramWindows;
 
 // The main window: a strip across the top of the screen holding only the menu bar.
 // Every function opens its own window or sends one command to the controller.

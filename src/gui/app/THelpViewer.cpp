@@ -1,4 +1,5 @@
 #include "gui/app/THelpViewer.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
@@ -28,10 +29,10 @@ THelpViewer::THelpViewer(const TLanguage& language, QString helpDirectory, Feedb
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
     resize(900, 620);
-    connect(m_index, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    GuardedConnect(m_index, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         m_browser->scrollToAnchor(item->data(Qt::UserRole).toString());
     });
-    connect(m_index, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+    GuardedConnect(m_index, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item != nullptr) {
             m_browser->scrollToAnchor(item->data(Qt::UserRole).toString());
         }

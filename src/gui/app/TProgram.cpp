@@ -29,16 +29,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace {
-template <typename T, typename... Args>
-T* Keep(std::vector<std::unique_ptr<QWidget>>& windows, Args&&... args) {
-    auto window = std::make_unique<T>(std::forward<Args>(args)...);
-    T* raw = window.get();
-    windows.push_back(std::move(window));
-    return raw;
-}
-} // namespace
-
 TProgram::TProgram(Options options) {
     if (options.Ui == nullptr) {
         auto gui = std::make_unique<GuiFeedback>();
@@ -82,27 +72,37 @@ TProgram::TProgram(Options options) {
         }
     });
 
-    m_windows.Configuration = m_configurationDialog.get();
-    m_windows.PasswordForm = Keep<TPasswordForm>(m_windowObjects, language, *m_ui, *m_logger, [this](const auto& state) {
-        m_formMain->ApplyMenuState(state);
-        m_status->SetLevel(m_windows.PasswordForm->GetPasswordLevel());
+    m_windows.m_configuration = m_configurationDialog.get();
+    TProgramWindows& w = m_windows;
+    w.m_passwordForm.SetMaker([this] {
+        return std::make_unique<TPasswordForm>(m_configuration->Language(), *m_ui, *m_logger, [this](const auto& state) {
+            m_formMain->ApplyMenuState(state);
+            m_status->SetLevel(m_windows.PasswordForm()->GetPasswordLevel());
+        });
     });
-    m_windows.Zoom = Keep<TZoom>(m_windowObjects, language);
+    w.m_zoom.SetMaker([this] { return std::make_unique<TZoom>(m_configuration->Language()); });
     const TParameterWindowContext parameterContext{*m_database, *m_configuration, *m_ui, *m_clock,
-                                                   [this] { return m_windows.PasswordForm->GetPasswordLevel(); },
-                                                   [this] { return m_windows.ExportImport; }, m_status.get()};
-    m_windows.ViewTKXParameter = Keep<TViewTKXParameter>(m_windowObjects, parameterContext);
-    m_windows.ViewITKXParameter = Keep<TViewITKXParameter>(m_windowObjects, parameterContext);
-    m_windows.ParamConfig = Keep<TParamConfigForm>(m_windowObjects, *m_database, *m_ui);
-    m_windows.ZeroPoint = Keep<TFormZeroPoint>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.SpecialTest = Keep<TFormSpecialTest>(m_windowObjects, *m_configuration, *m_ui, *m_clock, *m_logger);
-    m_windows.ExportImport = Keep<TExportImportForm>(m_windowObjects, language);
-    m_windows.About = Keep<TAboutBox>(m_windowObjects, language, m_configuration->ProgramDirectory);
-    m_windows.SaveFactorySettings = Keep<TSaveFactorySettingsForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.PasswordPelvor = Keep<TPasswordPelvorForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.PasswordPelvorChange = Keep<TPasswordPelvorChangeForm>(m_windowObjects, *m_configuration, *m_ui, *m_clock);
-    m_windows.EditFactorySettings = Keep<TEditFactorySettingsForm>(m_windowObjects, *m_database, *m_configuration, *m_ui, *m_clock);
-    m_windows.Help = Keep<THelpViewer>(m_windowObjects, language, m_configuration->HelpDirectory, *m_ui);
+                                                   [this] { return m_windows.PasswordForm()->GetPasswordLevel(); },
+                                                   [this] { return m_windows.ExportImport(); }, m_status.get()};
+    w.m_viewTKXParameter.SetMaker([parameterContext] { return std::make_unique<TViewTKXParameter>(parameterContext); });
+    w.m_viewITKXParameter.SetMaker([parameterContext] { return std::make_unique<TViewITKXParameter>(parameterContext); });
+    w.m_paramConfig.SetMaker([this] { return std::make_unique<TParamConfigForm>(*m_database, *m_ui); });
+    w.m_zeroPoint.SetMaker([this] { return std::make_unique<TFormZeroPoint>(*m_configuration, *m_ui, *m_clock); });
+    w.m_specialTest.SetMaker(
+        [this] { return std::make_unique<TFormSpecialTest>(*m_configuration, *m_ui, *m_clock, *m_logger); });
+    w.m_exportImport.SetMaker([this] { return std::make_unique<TExportImportForm>(m_configuration->Language()); });
+    w.m_about.SetMaker([this] { return std::make_unique<TAboutBox>(m_configuration->Language(), m_configuration->ProgramDirectory); });
+    w.m_saveFactorySettings.SetMaker(
+        [this] { return std::make_unique<TSaveFactorySettingsForm>(*m_configuration, *m_ui, *m_clock); });
+    w.m_passwordPelvor.SetMaker([this] { return std::make_unique<TPasswordPelvorForm>(*m_configuration, *m_ui, *m_clock); });
+    w.m_passwordPelvorChange.SetMaker(
+        [this] { return std::make_unique<TPasswordPelvorChangeForm>(*m_configuration, *m_ui, *m_clock); });
+    w.m_editFactorySettings.SetMaker([this] {
+        return std::make_unique<TEditFactorySettingsForm>(*m_database, *m_configuration, *m_ui, *m_clock);
+    });
+    w.m_help.SetMaker([this] {
+        return std::make_unique<THelpViewer>(m_configuration->Language(), m_configuration->HelpDirectory, *m_ui);
+    });
     m_formMain->SetWindows(&m_windows);
     m_configurationDialog->ShowHelp = [this](int context) { m_formMain->ShowHelp(context); };
 
@@ -163,7 +163,7 @@ TProgram::~TProgram() {
     }
     // The windows first: a window that goes away with a field focused stores it into its table,
     // which must still be there.
-    m_windowObjects.clear();
+    m_windows.DestroyAll();
     m_formMain.reset();
     m_database->CloseDatabase();
     m_database.reset();
@@ -174,4 +174,40 @@ TProgram::~TProgram() {
         gui->SetLanguage(nullptr);
     }
     m_configuration.reset();
+}
+
+TProgramWindows::TProgramWindows() = default;
+
+TProgramWindows::~TProgramWindows() { DestroyAll(); }
+
+TPasswordForm* TProgramWindows::PasswordForm() { return m_passwordForm.Get(); }
+TZoom* TProgramWindows::Zoom() { return m_zoom.Get(); }
+TViewTKXParameter* TProgramWindows::ViewTKXParameter() { return m_viewTKXParameter.Get(); }
+TViewITKXParameter* TProgramWindows::ViewITKXParameter() { return m_viewITKXParameter.Get(); }
+TParamConfigForm* TProgramWindows::ParamConfig() { return m_paramConfig.Get(); }
+TFormZeroPoint* TProgramWindows::ZeroPoint() { return m_zeroPoint.Get(); }
+TFormSpecialTest* TProgramWindows::SpecialTest() { return m_specialTest.Get(); }
+TExportImportForm* TProgramWindows::ExportImport() { return m_exportImport.Get(); }
+TAboutBox* TProgramWindows::About() { return m_about.Get(); }
+TSaveFactorySettingsForm* TProgramWindows::SaveFactorySettings() { return m_saveFactorySettings.Get(); }
+TPasswordPelvorForm* TProgramWindows::PasswordPelvor() { return m_passwordPelvor.Get(); }
+TPasswordPelvorChangeForm* TProgramWindows::PasswordPelvorChange() { return m_passwordPelvorChange.Get(); }
+TEditFactorySettingsForm* TProgramWindows::EditFactorySettings() { return m_editFactorySettings.Get(); }
+THelpViewer* TProgramWindows::Help() { return m_help.Get(); }
+
+void TProgramWindows::DestroyAll() {
+    m_help.Destroy();
+    m_editFactorySettings.Destroy();
+    m_passwordPelvorChange.Destroy();
+    m_passwordPelvor.Destroy();
+    m_saveFactorySettings.Destroy();
+    m_about.Destroy();
+    m_exportImport.Destroy();
+    m_specialTest.Destroy();
+    m_zeroPoint.Destroy();
+    m_paramConfig.Destroy();
+    m_viewITKXParameter.Destroy();
+    m_viewTKXParameter.Destroy();
+    m_zoom.Destroy();
+    m_passwordForm.Destroy();
 }

@@ -4,8 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
-#include <vector>
 
 class Clock;
 class QTranslator;
@@ -31,27 +31,78 @@ class TZoom;
 class TSessionStatus;
 
 
-// The windows created once at start and kept for the whole run.
-struct TProgramWindows {
-    TDlgConfiguration* Configuration = nullptr;
-    TPasswordForm* PasswordForm = nullptr;
-    TZoom* Zoom = nullptr;
-    TViewTKXParameter* ViewTKXParameter = nullptr;
-    TViewITKXParameter* ViewITKXParameter = nullptr;
-    TParamConfigForm* ParamConfig = nullptr;
-    TFormZeroPoint* ZeroPoint = nullptr;
-    TFormSpecialTest* SpecialTest = nullptr;
-    TExportImportForm* ExportImport = nullptr;
-    TAboutBox* About = nullptr;
-    TSaveFactorySettingsForm* SaveFactorySettings = nullptr;
-    TPasswordPelvorForm* PasswordPelvor = nullptr;
-    TPasswordPelvorChangeForm* PasswordPelvorChange = nullptr;
-    TEditFactorySettingsForm* EditFactorySettings = nullptr;
-    THelpViewer* Help = nullptr;
+// A window made on first use and kept from then on, so it keeps its state between openings as a
+// window made at start would; a start that opens no menu makes none of them.
+template <typename T>
+class TKeptWindow {
+public:
+    using Maker = std::function<std::unique_ptr<T>()>;
+    void SetMaker(Maker make) { m_make = std::move(make); }
+    T* Get() {
+        if (!m_window && m_make) {
+            m_window = m_make();
+        }
+        return m_window.get();
+    }
+    T* IfMade() const { return m_window.get(); }
+    void Destroy() { m_window.reset(); }
+
+private:
+    Maker m_make;
+    std::unique_ptr<T> m_window;
+};
+
+// The program's windows other than the main window and the data view: each made when it is first
+// needed and kept for the rest of the run.
+class TProgramWindows {
+public:
+    TProgramWindows();
+    ~TProgramWindows();
+    TProgramWindows(const TProgramWindows&) = delete;
+    TProgramWindows& operator=(const TProgramWindows&) = delete;
+
+    TDlgConfiguration* Configuration() { return m_configuration; }
+    TPasswordForm* PasswordForm();
+    TZoom* Zoom();
+    TViewTKXParameter* ViewTKXParameter();
+    TViewITKXParameter* ViewITKXParameter();
+    TParamConfigForm* ParamConfig();
+    TFormZeroPoint* ZeroPoint();
+    TFormSpecialTest* SpecialTest();
+    TExportImportForm* ExportImport();
+    TAboutBox* About();
+    TSaveFactorySettingsForm* SaveFactorySettings();
+    TPasswordPelvorForm* PasswordPelvor();
+    TPasswordPelvorChangeForm* PasswordPelvorChange();
+    TEditFactorySettingsForm* EditFactorySettings();
+    THelpViewer* Help();
+    // The help viewer if it has been opened: closing it must not open it first.
+    THelpViewer* HelpIfMade() const { return m_help.IfMade(); }
+
+private:
+    friend class TProgram;
+    // Every window that has been made goes, in the reverse order of the list above.
+    void DestroyAll();
+
+    TDlgConfiguration* m_configuration = nullptr;
+    TKeptWindow<TPasswordForm> m_passwordForm;
+    TKeptWindow<TZoom> m_zoom;
+    TKeptWindow<TViewTKXParameter> m_viewTKXParameter;
+    TKeptWindow<TViewITKXParameter> m_viewITKXParameter;
+    TKeptWindow<TParamConfigForm> m_paramConfig;
+    TKeptWindow<TFormZeroPoint> m_zeroPoint;
+    TKeptWindow<TFormSpecialTest> m_specialTest;
+    TKeptWindow<TExportImportForm> m_exportImport;
+    TKeptWindow<TAboutBox> m_about;
+    TKeptWindow<TSaveFactorySettingsForm> m_saveFactorySettings;
+    TKeptWindow<TPasswordPelvorForm> m_passwordPelvor;
+    TKeptWindow<TPasswordPelvorChangeForm> m_passwordPelvorChange;
+    TKeptWindow<TEditFactorySettingsForm> m_editFactorySettings;
+    TKeptWindow<THelpViewer> m_help;
 };
 
 // The whole program in its start-up order: configuration store (with its settings
-// dialog), logger, parameter database, main window, then the other windows.
+// dialog), logger, parameter database, main window; the other windows follow on first use.
 // It ends in the reverse order: the windows go (storing what they hold), the database
 // closes, the logger writes its last line, the configuration store goes last.
 class TProgram {
@@ -93,6 +144,5 @@ private:
     std::unique_ptr<TLogger> m_logger;
     std::unique_ptr<TParameterDatabase> m_database;
     std::unique_ptr<TFormMain> m_formMain;
-    std::vector<std::unique_ptr<QWidget>> m_windowObjects;
     TProgramWindows m_windows;
 };

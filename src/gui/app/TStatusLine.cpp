@@ -1,4 +1,5 @@
 #include "gui/app/TStatusLine.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Language.h"
 
@@ -86,7 +87,7 @@ TStatusLine::TStatusLine(const TLanguage& language, TSessionStatus* status, QWid
     m_remark = add(new TRemarkLabel(this), "StatusRemark", 1);
     SetRemark(QString());
     if (m_status != nullptr) {
-        connect(m_status, &TSessionStatus::Changed, this, &TStatusLine::Show);
+        GuardedConnect(m_status, &TSessionStatus::Changed, this, &TStatusLine::Show);
     }
     Show();
 }

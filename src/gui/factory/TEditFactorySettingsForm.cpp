@@ -1,4 +1,5 @@
 #include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
@@ -129,8 +130,8 @@ TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database,
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                        : QString();
     };
-    connect(m_createFile, &QPushButton::clicked, this, &TEditFactorySettingsForm::BtnCreateFileClick);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(m_createFile, &QPushButton::clicked, this, &TEditFactorySettingsForm::BtnCreateFileClick);
+    GuardedConnect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_units[QStringLiteral("FlowUp")]->setText(m_editor->FlowUnit());
     m_units[QStringLiteral("FlowDn")]->setText(m_editor->FlowUnit());
@@ -138,7 +139,7 @@ TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database,
     m_edits[QStringLiteral("DBEditFlowRateUp")]->setToolTip(Hint(m_editor->FlowHint()));
     m_edits[QStringLiteral("DBEditFlowRateDn")]->setToolTip(Hint(m_editor->FlowHint()));
     if (m_configuration.DatabaseAvailable) {
-        Guarded([this] { Bind(); });
+        Guarded(this, [this] { Bind(); });
     }
 }
 
@@ -152,7 +153,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
         m_lists[control->objectName()] = control;
         grid->addWidget(new QLabel(Text(list.Caption), box), row, 0);
         grid->addWidget(control, row++, 1, 1, 3);
-        connect(control, &TDBLookupComboBox::CodeChosen, this, [this, control] { ListCloseUp(control); });
+        GuardedConnect(control, &TDBLookupComboBox::CodeChosen, this, [this, control] { ListCloseUp(control); });
     }
     const auto addEdit = [&](const QString& name, const QString& caption, const QString& unitKey, const QString& unit) {
         auto* edit = new TDBEdit(name, box);
@@ -166,7 +167,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
             m_units[unitKey] = unitLabel;
         }
         grid->addWidget(unitLabel, row++, 2);
-        connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+        GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
         return edit;
     };
     // The two check numbers side by side.
@@ -176,7 +177,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
         edit->setMaximumWidth(90);
         edit->installEventFilter(this);
         m_edits[edit->objectName()] = edit;
-        connect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+        GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
     }
     grid->addWidget(new QLabel(Text(239), box), row, 0);
     grid->addWidget(check1, row, 1);
@@ -251,17 +252,8 @@ void TEditFactorySettingsForm::Bind() {
     ShowState();
 }
 
-void TEditFactorySettingsForm::Guarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& failure) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
-                               MessageButtons::Ok);
-    }
-}
-
 void TEditFactorySettingsForm::ListCloseUp(TDBLookupComboBox* list) {
-    Guarded([&] {
+    Guarded(this, [&] {
         if (list->objectName() == QLatin1String("DBLookupValveType")) {
             m_editor->ValveTypeChange(list->Code());
         } else {
@@ -272,7 +264,7 @@ void TEditFactorySettingsForm::ListCloseUp(TDBLookupComboBox* list) {
 }
 
 void TEditFactorySettingsForm::EditExit(TDBEdit* edit) {
-    Guarded([&] {
+    Guarded(this, [&] {
         double value = 0;
         if (edit->text().trimmed().isEmpty() || !TDBEdit::Parse(edit->text(), value)) {
             m_editor->InputCheck(edit->Field(), std::nullopt);
@@ -284,7 +276,7 @@ void TEditFactorySettingsForm::EditExit(TDBEdit* edit) {
 }
 
 void TEditFactorySettingsForm::StoreDescription() {
-    Guarded([this] {
+    Guarded(this, [this] {
         m_description->Store();
         m_editor->DescriptionChanged();
     });
@@ -341,14 +333,14 @@ void TEditFactorySettingsForm::BtnCreateFileClick() {
     }
     StoreDescription(); // what is being typed belongs in the file
     setWindowTitle(TFactoryEditor::FileTitle(path));
-    Guarded([&] { m_editor->CreateFile(path); });
+    Guarded(this, [&] { m_editor->CreateFile(path); });
 }
 
 void TEditFactorySettingsForm::done(int result) {
     if (m_configuration.DatabaseAvailable) {
         StoreDescription();
     }
-    Guarded([this] {
+    Guarded(this, [this] {
         if (m_configuration.DatabaseAvailable) {
             m_editor->ConvertToMetric();
         }

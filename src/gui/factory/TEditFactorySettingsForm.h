@@ -49,7 +49,6 @@ private:
     void EditExit(TDBEdit* edit);
     void ShowState();
     void StoreDescription();
-    void Guarded(const std::function<void()>& action);
 
     TParameterDatabase& m_database;
     TConfiguration& m_configuration;

@@ -1,4 +1,5 @@
 #include "gui/factory/TSaveFactorySettingsForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Records.h"
 #include "core/app/TConfiguration.h"
@@ -76,20 +77,14 @@ TSaveFactorySettingsForm::TSaveFactorySettingsForm(TConfiguration& configuration
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                        : QString();
     };
-    connect(m_open, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnOpenFileClick);
-    connect(m_send, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnSendClick);
+    GuardedConnect(m_open, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnOpenFileClick);
+    GuardedConnect(m_send, &QPushButton::clicked, this, &TSaveFactorySettingsForm::BtnSendClick);
 }
 
-void TSaveFactorySettingsForm::Guarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& failure) {
-        m_progress->setValue(0);
-        m_open->setEnabled(true);
-        SetLamp(TFactoryLamp::Red);
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), QString::fromLocal8Bit(failure.what()),
-                               MessageButtons::Ok);
-    }
+void TSaveFactorySettingsForm::ShowFailed() {
+    m_progress->setValue(0);
+    m_open->setEnabled(true);
+    SetLamp(TFactoryLamp::Red);
 }
 
 void TSaveFactorySettingsForm::SetLamp(TFactoryLamp lamp) {
@@ -107,7 +102,7 @@ void TSaveFactorySettingsForm::ShowMemo(const QString& text) {
 }
 
 void TSaveFactorySettingsForm::BtnOpenFileClick() {
-    Guarded([this] {
+    const bool done = Guarded(this, [this] {
         m_progress->setValue(0);
         SetLamp(TFactoryLamp::Idle);
         m_open->setEnabled(false);
@@ -133,10 +128,13 @@ void TSaveFactorySettingsForm::BtnOpenFileClick() {
         m_open->setEnabled(true);
         m_progress->setValue(0);
     });
+    if (!done) {
+        ShowFailed();
+    }
 }
 
 void TSaveFactorySettingsForm::BtnSendClick() {
-    Guarded([this] {
+    const bool done = Guarded(this, [this] {
         TFactorySender sender(m_access);
         sender.Progress = [this](int position) { m_progress->setValue(position); };
         sender.ShowMemo = [this](const QString& text) { ShowMemo(text); };
@@ -149,6 +147,9 @@ void TSaveFactorySettingsForm::BtnSendClick() {
         ShowMemo(sender.Memo());
         m_open->setFocus();
     });
+    if (!done) {
+        ShowFailed();
+    }
 }
 
 void TSaveFactorySettingsForm::FormClose() {

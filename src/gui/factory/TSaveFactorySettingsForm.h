@@ -40,7 +40,8 @@ private:
     void FormClose();
     void SetLamp(TFactoryLamp lamp);
     void ShowMemo(const QString& text);
-    void Guarded(const std::function<void()>& action);
+    // A failed open or send: the lamp red, the progress back at 0, Open usable again.
+    void ShowFailed();
 
     TConfiguration& m_configuration;
     Feedback& m_feedback;

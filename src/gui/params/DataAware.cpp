@@ -31,12 +31,12 @@ void TFieldLink::Bind(QObject* owner, TTable* table, const QString& field, std::
     m_owner = owner;
     m_table = table;
     m_field = field;
-    m_record = QObject::connect(table, &TTable::DataChanged, owner, [this, show] {
+    m_record = GuardedConnect(table, &TTable::DataChanged, owner, [this, show] {
         if (!m_writing) {
             show();
         }
     });
-    m_value = QObject::connect(table, &TTable::FieldChanged, owner, [this, show](const QString& changed) {
+    m_value = GuardedConnect(table, &TTable::FieldChanged, owner, [this, show](const QString& changed) {
         if (!m_writing && changed.compare(m_field, Qt::CaseInsensitive) == 0) {
             show();
         }
@@ -64,7 +64,7 @@ TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent)
     setObjectName(objectName);
     // The first typed character puts the record into edit state, so Save and Cancel are
     // there for it at once.
-    connect(this, &QLineEdit::textEdited, this, [this] {
+    GuardedConnect(this, &QLineEdit::textEdited, this, [this] {
         if (m_link.HasRecord()) {
             m_link.Write([](TTable&) {});
         }
@@ -171,7 +171,7 @@ void TDBMemo::focusOutEvent(QFocusEvent* event) {
 TDBLookupComboBox::TDBLookupComboBox(const QString& objectName, QWidget* parent) : QComboBox(parent) {
     setObjectName(objectName);
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(this, &QComboBox::activated, this, [this](int index) {
+    GuardedConnect(this, &QComboBox::activated, this, [this](int index) {
         if (!m_link.IsOpen() || index < 0) {
             return;
         }
@@ -224,41 +224,31 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, const TLanguage& language, F
     horizontalHeader()->setStretchLastSection(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row) {
+    GuardedConnect(this, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!m_updating && m_table != nullptr && row >= 0 && row != m_table->RecNo()) {
-            try {
-                m_table->MoveTo(row);
-            } catch (const TableError& error) {
-                m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
-                                       MessageButtons::Ok);
-            }
+            m_table->MoveTo(row);
         }
     });
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
-    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    GuardedConnect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_updating || m_table == nullptr) {
             return;
         }
         // Read the new name before moving the table: the move shows the stored names again.
         const QString name = item->text();
         const int row = item->row();
-        try {
-            m_table->MoveTo(row);
-            m_table->Edit();
-            m_table->SetFieldText(QStringLiteral("Name"), name);
-            m_table->Post();
-        } catch (const TableError& error) {
-            m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
-                                   MessageButtons::Ok);
-        }
+        m_table->MoveTo(row);
+        m_table->Edit();
+        m_table->SetFieldText(QStringLiteral("Name"), name);
+        m_table->Post();
     });
 }
 
 void TDBNameGrid::Bind(TTable* table) {
     m_table = table;
-    connect(table, &TTable::DataChanged, this, &TDBNameGrid::Show);
-    connect(table, &TTable::FieldChanged, this, [this](const QString& field) {
+    GuardedConnect(table, &TTable::DataChanged, this, &TDBNameGrid::Show);
+    GuardedConnect(table, &TTable::FieldChanged, this, [this](const QString& field) {
         if (field.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) {
             Show();
         }
@@ -331,7 +321,7 @@ TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language,
         button->setAutoRaise(true);
         const auto action = b.action;
         const bool asks = action == &TTable::Delete;
-        connect(button, &QToolButton::clicked, this, [this, action, asks] {
+        GuardedConnect(button, &QToolButton::clicked, this, [this, action, asks] {
             if (m_table == nullptr || !m_table->IsOpen()) {
                 return;
             }
@@ -343,12 +333,7 @@ TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language,
                                                MessageButtons::YesNo) != MessageAnswer::Yes) {
                 return;
             }
-            try {
-                (m_table->*action)();
-            } catch (const TableError& error) {
-                m_feedback.ShowMessage(MessageKind::Error, m_language.Text(Record::Error), error.Message(),
-                                       MessageButtons::Ok);
-            }
+            (m_table->*action)();
         });
         layout->addWidget(button);
         m_buttons.push_back(button);
@@ -358,8 +343,8 @@ TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language,
 
 void TDBNavigator::Bind(TTable* table) {
     m_table = table;
-    connect(table, &TTable::StateChanged, this, &TDBNavigator::UpdateButtons);
-    connect(table, &TTable::DataChanged, this, &TDBNavigator::UpdateButtons);
+    GuardedConnect(table, &TTable::StateChanged, this, &TDBNavigator::UpdateButtons);
+    GuardedConnect(table, &TTable::DataChanged, this, &TDBNavigator::UpdateButtons);
     UpdateButtons();
 }
 

@@ -1,4 +1,5 @@
 #include "gui/params/TExportImportForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Language.h"
 #include "core/base/Records.h"
@@ -34,8 +35,8 @@ TExportImportForm::TExportImportForm(const TLanguage& language, QWidget* parent)
     ok->setDefault(true);
     auto* cancel = new QPushButton(language.Text(Record::ButtonCancel), this);
     cancel->setObjectName(QStringLiteral("BitBtnCancel"));
-    connect(ok, &QPushButton::clicked, this, &TExportImportForm::BitBtnOkClick);
-    connect(cancel, &QPushButton::clicked, this, &TExportImportForm::BitBtnCancelClick);
+    GuardedConnect(ok, &QPushButton::clicked, this, &TExportImportForm::BitBtnOkClick);
+    GuardedConnect(cancel, &QPushButton::clicked, this, &TExportImportForm::BitBtnCancelClick);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -1,4 +1,5 @@
 #include "gui/params/TParamConfigForm.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
@@ -94,12 +95,8 @@ TParamConfigForm::~TParamConfigForm() = default;
 
 void TParamConfigForm::SetUpColumns() {
     if (!m_model) {
-        try {
-            m_model = std::make_unique<TMetadataGridColours>(m_database, m_ui);
-        } catch (const TableError& error) {
-            // Without the database the grid stays empty.
-            m_ui.ShowMessage(MessageKind::Error, m_database.Language().Text(Record::Error), error.Message(),
-                             MessageButtons::Ok);
+        // Without the database the grid stays empty.
+        if (!Guarded(this, [this] { m_model = std::make_unique<TMetadataGridColours>(m_database, m_ui); })) {
             return;
         }
         m_grid->setModel(m_model.get());

@@ -73,7 +73,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     m_locator = new QLineEdit(this);
     m_locator->setObjectName(QStringLiteral("EditLocator"));
     m_locator->setMaxLength(32);
-    connect(m_locator, &QLineEdit::textChanged, this, &TViewParameter::EditLocatorChange);
+    GuardedConnect(m_locator, &QLineEdit::textChanged, this, &TViewParameter::EditLocatorChange);
 
     const auto label = [this](const QString& name, const QString& text, QWidget* buddy) {
         auto* l = new QLabel(text, this);
@@ -131,7 +131,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 if (hint != hints.end() && !calibration.contains(field)) {
                     edit->setToolTip(QString(hint->second).replace(QLatin1Char('\r'), QLatin1Char('\n')));
                 }
-                connect(edit, &TDBEdit::ValueEntered, this, [this, edit](bool byEnter) { EditChange(edit, byEnter); });
+                GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit](bool byEnter) { EditChange(edit, byEnter); });
                 m_edits[control] = edit;
                 widget = edit;
             } else {
@@ -146,12 +146,12 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 m_lists[control] = list;
                 widget = list;
                 if (field == QLatin1String("ValveType")) {
-                    connect(list, &TDBLookupComboBox::ListEntered, this, [this, list] {
+                    GuardedConnect(list, &TDBLookupComboBox::ListEntered, this, [this, list] {
                         m_rememberedValveType = static_cast<int>(list->Code());
                         m_valveTypeEntered = true;
                     });
-                    connect(list, &TDBLookupComboBox::ListLeft, this, [this] { m_valveTypeEntered = false; });
-                    connect(list, &TDBLookupComboBox::CodeChosen, this, &TViewParameter::ValveTypeChange);
+                    GuardedConnect(list, &TDBLookupComboBox::ListLeft, this, [this] { m_valveTypeEntered = false; });
+                    GuardedConnect(list, &TDBLookupComboBox::CodeChosen, this, &TViewParameter::ValveTypeChange);
                 }
             }
             if (c.Leveled) {
@@ -229,25 +229,25 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             m_verify->setObjectName(QStringLiteral("CheckVerify"));
             m_verify->setToolTip(VerifyCheckHint(Language()));
             m_verify->setChecked(m_context.Configuration.IsVerifyAfterWrite());
-            connect(m_verify, &QCheckBox::toggled, this,
+            GuardedConnect(m_verify, &QCheckBox::toggled, this,
                     [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
             bottom->addWidget(m_verify);
             bottom->addWidget(m_progress, 1);
         }
     }
-    connect(m_buttons[0], &QPushButton::clicked, this, &TViewParameter::BtnReadClick);
-    connect(m_buttons[1], &QPushButton::clicked, this, &TViewParameter::BtnWriteClick);
-    connect(m_buttons[2], &QPushButton::clicked, this, &TViewParameter::BtnImportClick);
-    connect(m_buttons[3], &QPushButton::clicked, this, &TViewParameter::BtnExportClick);
-    connect(m_buttons[4], &QPushButton::clicked, this, &TViewParameter::BtnPrintClick);
-    connect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
+    GuardedConnect(m_buttons[0], &QPushButton::clicked, this, &TViewParameter::BtnReadClick);
+    GuardedConnect(m_buttons[1], &QPushButton::clicked, this, &TViewParameter::BtnWriteClick);
+    GuardedConnect(m_buttons[2], &QPushButton::clicked, this, &TViewParameter::BtnImportClick);
+    GuardedConnect(m_buttons[3], &QPushButton::clicked, this, &TViewParameter::BtnExportClick);
+    GuardedConnect(m_buttons[4], &QPushButton::clicked, this, &TViewParameter::BtnPrintClick);
+    GuardedConnect(m_buttons[5], &QPushButton::clicked, this, &QDialog::close);
     auto* report =
         new QPushButton(TServiceReport::HeadingText(TServiceReport::Heading::Title, Language().Index()), this);
     report->setObjectName(QStringLiteral("BtnServiceReport"));
     report->setAutoDefault(false);
     bottom->insertWidget(bottom->indexOf(m_buttons[4]) + 1, report);
     m_buttons.push_back(report);
-    connect(report, &QPushButton::clicked, this, &TViewParameter::BtnServiceReportClick);
+    GuardedConnect(report, &QPushButton::clicked, this, &TViewParameter::BtnServiceReportClick);
     ChoosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintParameterDialog"));
@@ -290,7 +290,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     layout->addWidget(m_statusLine);
     if (sets != nullptr) {
         // A set appearing or going decides whether there is anything to send.
-        connect(sets, &TTable::DataChanged, this, &TViewParameter::UpdateTransferButtons);
+        GuardedConnect(sets, &TTable::DataChanged, this, &TViewParameter::UpdateTransferButtons);
     }
 
     m_transfer.Progress = [this](int position) { m_progress->setValue(std::clamp(position, 0, 100)); };
@@ -364,16 +364,14 @@ void TViewParameter::EditChange(TDBEdit* edit, bool byEnter) {
     if (!TDBEdit::Parse(edit->text(), value)) {
         return;
     }
-    try {
+    Guarded(this, [&] {
         const double checked = m_editing.CheckParameterValue(edit->Field(), value, CaptionOf(edit->objectName()));
         if (checked != value) {
             Sets().Edit();
             Sets().SetFieldFloat(edit->Field(), checked);
         }
         ValueStored(edit);
-    } catch (const TableError& error) {
-        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
-    }
+    });
 }
 
 void TViewParameter::CommitPendingEdit() {
@@ -388,14 +386,12 @@ void TViewParameter::CommitPendingEdit() {
 void TViewParameter::done(int result) {
     CommitPendingEdit();
     if (m_context.Configuration.DatabaseAvailable) {
-        try {
+        Guarded(this, [this] {
             TTable& sets = Sets();
             if (sets.IsOpen() && (sets.GetState() == TTable::State::Edit || sets.GetState() == TTable::State::Insert)) {
                 sets.Post(); // what the technician typed is kept when the window goes
             }
-        } catch (const TableError& error) {
-            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
-        }
+        });
     }
     QDialog::done(result);
 }
@@ -463,18 +459,16 @@ void TViewParameter::BtnWriteClick() {
     const bool psi = Language().UsImperial();
     // The whole set is checked before the data view lets go of the port: one message lists
     // every empty field and every value outside its range, and nothing is sent.
-    try {
-        const std::vector<TValueProblem> problems = m_transfer.CheckCurrentSet(level, psi);
-        if (!problems.empty()) {
-            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::RangeError),
-                                     DescribeValueProblems(problems, Language()), MessageButtons::Ok);
-            m_transferRemark = SendSummary(TTransferOutcome::Refused, {}, Language());
-            UpdateTransferButtons();
-            m_names->setFocus();
-            return;
-        }
-    } catch (const TableError& error) {
-        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
+    std::vector<TValueProblem> problems;
+    if (!Guarded(this, [&] { problems = m_transfer.CheckCurrentSet(level, psi); })) {
+        return;
+    }
+    if (!problems.empty()) {
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::RangeError), DescribeValueProblems(problems, Language()),
+                                 MessageButtons::Ok);
+        m_transferRemark = SendSummary(TTransferOutcome::Refused, {}, Language());
+        UpdateTransferButtons();
+        m_names->setFocus();
         return;
     }
     m_transfer.Verify = m_verify->isChecked();

@@ -113,11 +113,7 @@ void TViewTKXParameter::ValueStored(TDBEdit* edit) {
 
 void TViewTKXParameter::SetsArrived() {
     if (m_psiShown && m_context.Configuration.DatabaseAvailable) {
-        try {
-            m_editing.CurrentToPsi();
-        } catch (const TableError& error) {
-            m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
-        }
+        Guarded(this, [this] { m_editing.CurrentToPsi(); });
     }
 }
 

@@ -1,4 +1,5 @@
 #include "gui/service/TAboutBox.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
@@ -49,7 +50,7 @@ TAboutBox::TAboutBox(const TLanguage& language, const QString& programDirectory,
     auto* ok = new QPushButton(language.Text(Record::ButtonOk), this);
     ok->setObjectName(QStringLiteral("AboutButtonOK"));
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    GuardedConnect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(logo, 0, Qt::AlignHCenter);

@@ -1,4 +1,5 @@
 #include "gui/service/TFormSpecialTest.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
@@ -139,31 +140,31 @@ void TFormSpecialTest::BuildControls() {
     layout->addLayout(right, 1);
     setMinimumWidth(620);
 
-    connect(m_connect, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnConnectClick);
-    connect(m_disconnect, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnDisconnectClick);
+    GuardedConnect(m_connect, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnConnectClick);
+    GuardedConnect(m_disconnect, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnDisconnectClick);
     // clicked, not toggled: boxes cleared by the program send nothing.
     const std::pair<QCheckBox*, TSpecialTest::Output> switches[] = {
         {m_ledUp, TSpecialTest::Output::Up},     {m_ledRun, TSpecialTest::Output::Run},
         {m_ledDown, TSpecialTest::Output::Down}, {m_ledError, TSpecialTest::Output::Error},
         {m_ledSiu1, TSpecialTest::Output::Siu1}, {m_relay, TSpecialTest::Output::Relay}};
     for (const auto& [box, output] : switches) {
-        connect(box, &QCheckBox::clicked, this, [this, box = box, output = output] { SwitchClick(box, output); });
+        GuardedConnect(box, &QCheckBox::clicked, this, [this, box = box, output = output] { SwitchClick(box, output); });
     }
-    connect(m_segmentsOn, &QRadioButton::clicked, this, [this] { m_test.Segments(true); });
-    connect(m_segmentsOff, &QRadioButton::clicked, this, [this] { m_test.Segments(false); });
-    connect(m_getValveType, &QPushButton::clicked, this,
+    GuardedConnect(m_segmentsOn, &QRadioButton::clicked, this, [this] { m_test.Segments(true); });
+    GuardedConnect(m_segmentsOff, &QRadioButton::clicked, this, [this] { m_test.Segments(false); });
+    GuardedConnect(m_getValveType, &QPushButton::clicked, this,
             [this] { AskClick(TSpecialTest::Question::ValveType, m_valveType, true); });
-    connect(m_getControllerType, &QPushButton::clicked, this,
+    GuardedConnect(m_getControllerType, &QPushButton::clicked, this,
             [this] { AskClick(TSpecialTest::Question::ControllerType, m_controllerType, false); });
-    connect(m_actualValue, &QPushButton::clicked, this,
+    GuardedConnect(m_actualValue, &QPushButton::clicked, this,
             [this] { AskClick(TSpecialTest::Question::ActualValue, m_actualValueShown, true); });
-    connect(m_getParameter, &QPushButton::clicked, this, &TFormSpecialTest::ButtonGetParameterClick);
-    connect(m_first, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnFirstClick);
-    connect(m_prev, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnPrevClick);
-    connect(m_next, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnNextClick);
-    connect(m_last, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnLastClick);
-    connect(m_change, &QPushButton::clicked, this, &TFormSpecialTest::ButtonChangeClick);
-    connect(m_traceLevel, &QLineEdit::textEdited, this, &TFormSpecialTest::EditTraceLevelChange);
+    GuardedConnect(m_getParameter, &QPushButton::clicked, this, &TFormSpecialTest::ButtonGetParameterClick);
+    GuardedConnect(m_first, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnFirstClick);
+    GuardedConnect(m_prev, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnPrevClick);
+    GuardedConnect(m_next, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnNextClick);
+    GuardedConnect(m_last, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnLastClick);
+    GuardedConnect(m_change, &QPushButton::clicked, this, &TFormSpecialTest::ButtonChangeClick);
+    GuardedConnect(m_traceLevel, &QLineEdit::textEdited, this, &TFormSpecialTest::EditTraceLevelChange);
 }
 
 void TFormSpecialTest::SetConnectedControlsEnabled(bool enabled) {

@@ -1,4 +1,5 @@
 #include "gui/service/TFormZeroPoint.h"
+#include "gui/app/SlotGuard.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
@@ -28,7 +29,7 @@ TFormZeroPoint::TFormZeroPoint(TConfiguration& configuration, Feedback& feedback
 
     m_timerMeasure.setObjectName(QStringLiteral("TimerMeasure"));
     m_timerMeasure.setInterval(TZeroPointMeter::kTickInterval);
-    connect(&m_timerMeasure, &QTimer::timeout, this, &TFormZeroPoint::TimerMeasureTimer);
+    GuardedConnect(&m_timerMeasure, &QTimer::timeout, this, &TFormZeroPoint::TimerMeasureTimer);
 }
 
 TFormZeroPoint::~TFormZeroPoint() {

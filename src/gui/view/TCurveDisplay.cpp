@@ -1,4 +1,5 @@
 #include "gui/view/TCurveDisplay.h"
+#include "gui/app/SlotGuard.h"
 
 #include <QChart>
 #include <QChartView>
@@ -227,15 +228,15 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
         line->hide();
     }
 
-    connect(m_analogX, &QValueAxis::rangeChanged, this, &TCurveDisplay::BottomRangeChanged);
-    connect(m_analogY, &QValueAxis::rangeChanged, this, [this] {
+    GuardedConnect(m_analogX, &QValueAxis::rangeChanged, this, &TCurveDisplay::BottomRangeChanged);
+    GuardedConnect(m_analogY, &QValueAxis::rangeChanged, this, [this] {
         PlaceTicks(m_analogY);
         HideCrossHair();
         Q_EMIT RangeChanged();
     });
-    connect(m_analogView, &TChartView::MouseMoved, this, &TCurveDisplay::MouseMovedOnAnalog);
-    connect(m_analog, &QChart::plotAreaChanged, this, &TCurveDisplay::PlaceDecorations);
-    connect(m_logic, &QChart::plotAreaChanged, this, &TCurveDisplay::PlaceDecorations);
+    GuardedConnect(m_analogView, &TChartView::MouseMoved, this, &TCurveDisplay::MouseMovedOnAnalog);
+    GuardedConnect(m_analog, &QChart::plotAreaChanged, this, &TCurveDisplay::PlaceDecorations);
+    GuardedConnect(m_logic, &QChart::plotAreaChanged, this, &TCurveDisplay::PlaceDecorations);
 }
 
 void TCurveDisplay::SetSeriesTitles(const std::array<QString, Curves::AnalogValues>& titles) {

@@ -1,4 +1,5 @@
 #include "gui/view/TFormViewDataCollect.h"
+#include "gui/app/SlotGuard.h"
 
 #include "gui/app/TProgram.h"
 #include "gui/params/TViewITKXParameter.h"
@@ -142,7 +143,7 @@ QAction* TFormViewDataCollect::AddAction(QMenu* menu, const char* name, const QS
         menu->addAction(action);
     }
     if (slot != nullptr) {
-        connect(action, &QAction::triggered, this, slot);
+        GuardedConnect(action, &QAction::triggered, this, slot);
     }
     m_actions[action->objectName()] = action;
     return action;
@@ -216,9 +217,9 @@ void TFormViewDataCollect::BuildControls() {
 
     auto* parameters = new QMenu(this);
     parameters->setObjectName(QStringLiteral("MenuViewDataParameter"));
-    connect(AddAction(parameters, "CollectTKX", Text(8), nullptr), &QAction::triggered, this,
+    GuardedConnect(AddAction(parameters, "CollectTKX", Text(8), nullptr), &QAction::triggered, this,
             [this] { ParameterClick(false); });
-    connect(AddAction(parameters, "CollectVFTKX", Text(9), nullptr), &QAction::triggered, this,
+    GuardedConnect(AddAction(parameters, "CollectVFTKX", Text(9), nullptr), &QAction::triggered, this,
             [this] { ParameterClick(true); });
 
     const auto menuButton = [&](const char* name, const QString& text, QMenu* menu) {
@@ -263,7 +264,7 @@ void TFormViewDataCollect::BuildControls() {
         QAction* action = AddAction(nullptr, n.Name, QString(), nullptr);
         action->setIcon(style->standardIcon(n.Icon));
         const TPictureNavigation::Mode mode = n.Mode;
-        connect(action, &QAction::triggered, this, [this, mode] { Navigate(mode); });
+        GuardedConnect(action, &QAction::triggered, this, [this, mode] { Navigate(mode); });
         AddToolButton(curveBar, n.Name, action, Text(n.Hint));
     }
     m_pictureNumber = new QLineEdit(curveBar);
@@ -273,8 +274,8 @@ void TFormViewDataCollect::BuildControls() {
     curveBar->addWidget(m_pictureNumber);
     QAction* show = AddAction(nullptr, "ToolButtonMenuViewShow", Text(234), &TFormViewDataCollect::ShowSelectedPicture);
     AddToolButton(curveBar, "ToolButtonMenuViewShow", show, Text(183))->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    connect(m_pictureNumber, &QLineEdit::textEdited, this, &TFormViewDataCollect::PictureNumberEdited);
-    connect(m_pictureNumber, &QLineEdit::returnPressed, this, [this] {
+    GuardedConnect(m_pictureNumber, &QLineEdit::textEdited, this, &TFormViewDataCollect::PictureNumberEdited);
+    GuardedConnect(m_pictureNumber, &QLineEdit::returnPressed, this, [this] {
         PictureNumberEdited(m_pictureNumber->text());
         ShowSelectedPicture();
         m_pictureNumber->clear();
@@ -282,8 +283,8 @@ void TFormViewDataCollect::BuildControls() {
 
     m_curves = new TCurveDisplay(this);
     m_curves->SetSeriesTitles({Text(91), Text(92), Text(141), Text(178), Text(179)});
-    connect(m_curves, &TCurveDisplay::ReadOutAt, this, [this](double x, double) { ShowReadOut(x); });
-    connect(m_curves, &TCurveDisplay::RangeChanged, this, &TFormViewDataCollect::RangeChanged);
+    GuardedConnect(m_curves, &TCurveDisplay::ReadOutAt, this, [this](double x, double) { ShowReadOut(x); });
+    GuardedConnect(m_curves, &TCurveDisplay::RangeChanged, this, &TFormViewDataCollect::RangeChanged);
 
     m_values = new QWidget(this);
     m_values->setObjectName(QStringLiteral("PanelValues"));
@@ -307,7 +308,7 @@ void TFormViewDataCollect::BuildControls() {
             box->setObjectName(QString::fromLatin1(r.Box));
             box->setChecked(true);
             const int series = seriesOfRow[std::size_t(row)];
-            connect(box, &QCheckBox::clicked, this, [this, series] { ToggleSeries(series); });
+            GuardedConnect(box, &QCheckBox::clicked, this, [this, series] { ToggleSeries(series); });
             m_seriesBoxes[std::size_t(row)] = box;
             grid->addWidget(box, row, 0);
         }
@@ -324,7 +325,7 @@ void TFormViewDataCollect::BuildControls() {
     auto* logicBox = new QCheckBox(m_values);
     logicBox->setObjectName(QStringLiteral("CheckBoxLogik"));
     logicBox->setChecked(true);
-    connect(logicBox, &QCheckBox::clicked, this, &TFormViewDataCollect::ToggleLogic);
+    GuardedConnect(logicBox, &QCheckBox::clicked, this, &TFormViewDataCollect::ToggleLogic);
     m_seriesBoxes[4] = logicBox;
     grid->addWidget(logicBox, 0, 4);
     auto* logicTitle = new QLabel(Text(150) + QLatin1Char(':'), m_values);
@@ -350,9 +351,9 @@ void TFormViewDataCollect::BuildControls() {
                                                                    {"MenuViewViewSignalsFrequency", 4}}};
     for (const auto& [name, series] : seriesAction) {
         const int s = series;
-        connect(m_actions[QString::fromLatin1(name)], &QAction::triggered, this, [this, s] { ToggleSeries(s); });
+        GuardedConnect(m_actions[QString::fromLatin1(name)], &QAction::triggered, this, [this, s] { ToggleSeries(s); });
     }
-    connect(m_actions["MenuViewViewSignalsLogic"], &QAction::triggered, this, &TFormViewDataCollect::ToggleLogic);
+    GuardedConnect(m_actions["MenuViewViewSignalsLogic"], &QAction::triggered, this, &TFormViewDataCollect::ToggleLogic);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarViewData"));
@@ -368,14 +369,14 @@ void TFormViewDataCollect::BuildControls() {
     const auto toggler = [this](QAction* item, QWidget* target) {
         item->setCheckable(true);
         item->setChecked(true);
-        connect(item, &QAction::toggled, target, &QWidget::setVisible);
+        GuardedConnect(item, &QAction::toggled, target, &QWidget::setVisible);
     };
     toggler(standardItem, standard);
     toggler(curvesItem, curveBar);
     toggler(statusItem, m_statusBar);
     for (QToolBar* bar : {standard, curveBar}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(bar, &QWidget::customContextMenuRequested, this,
+        GuardedConnect(bar, &QWidget::customContextMenuRequested, this,
                 [this, bar, standardItem, curvesItem, statusItem](const QPoint& at) {
                     QMenu popup(this);
                     popup.addAction(standardItem);
@@ -404,10 +405,10 @@ void TFormViewDataCollect::BuildControls() {
     m_firstDraw->setObjectName(QStringLiteral("TimerFirstDraw"));
     m_firstDraw->setSingleShot(true);
     m_firstDraw->setInterval(kFirstDrawMs);
-    connect(m_firstDraw, &QTimer::timeout, this, [this] { ShowPicture(TPictureNavigation::Last); });
+    GuardedConnect(m_firstDraw, &QTimer::timeout, this, [this] { ShowPicture(TPictureNavigation::Last); });
     m_drawTimer = new QTimer(this);
     m_drawTimer->setInterval(kDrawIntervalMs);
-    connect(m_drawTimer, &QTimer::timeout, this, &TFormViewDataCollect::TakeWorkerEvents);
+    GuardedConnect(m_drawTimer, &QTimer::timeout, this, &TFormViewDataCollect::TakeWorkerEvents);
 
     ChooseFile = [this](const TFileRequest& request) {
         QFileDialog dialog(this, request.Title, request.Directory);
@@ -677,8 +678,8 @@ void TFormViewDataCollect::ParameterClick(bool vfTkx) {
     if (m_windows == nullptr) {
         return;
     }
-    TViewParameter* window = vfTkx ? static_cast<TViewParameter*>(m_windows->ViewITKXParameter)
-                                   : static_cast<TViewParameter*>(m_windows->ViewTKXParameter);
+    TViewParameter* window = vfTkx ? static_cast<TViewParameter*>(m_windows->ViewITKXParameter())
+                                   : static_cast<TViewParameter*>(m_windows->ViewTKXParameter());
     PortReservation port;
     if (m_reservation) {
         // Our own port: the window pauses the collection around each use of it.

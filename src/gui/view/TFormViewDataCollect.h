@@ -33,7 +33,7 @@ class TConfiguration;
 class TCurveDisplay;
 class TDataRecorder;
 class TZoom;
-struct TProgramWindows;
+class TProgramWindows;
 
 // The data view: collects live runs from a port into the data file, draws them as they come,
 // shows stored pictures, opens, saves and prints them, and lends its port to the parameter

@@ -217,10 +217,10 @@ void TFormViewDataCollect::ZoomAllClick() {
 
 void TFormViewDataCollect::ZoomSectorClick() {
     SaveRangeIfPending();
-    if (m_windows == nullptr || m_windows->Zoom == nullptr) {
+    if (m_windows == nullptr || m_windows->Zoom() == nullptr) {
         return;
     }
-    TZoom& zoom = *m_windows->Zoom;
+    TZoom& zoom = *m_windows->Zoom();
     const auto [minX, maxX] = m_curves->BottomRange();
     const auto [minY, maxY] = m_curves->LeftRange();
     zoom.SetValues(maxX, minX, maxY, minY);

@@ -1,4 +1,5 @@
 #include "gui/view/TZoom.h"
+#include "gui/app/SlotGuard.h"
 
 #include "gui/app/TitleFit.h"
 
@@ -54,8 +55,8 @@ TZoom::TZoom(const TLanguage& language, QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
     KeepCaptionWhole(this);
 
-    connect(ok, &QPushButton::clicked, this, &TZoom::ZoomOKClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    GuardedConnect(ok, &QPushButton::clicked, this, &TZoom::ZoomOKClick);
+    GuardedConnect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TZoom::SetValues(double maxTimeMs, double minTimeMs, double maxVoltage, double minVoltage) {
