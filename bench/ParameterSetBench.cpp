@@ -8,6 +8,8 @@
 #include "core/params/TSetFiles.h"
 #include "core/params/VersionGates.h"
 
+#include "MetadataDefaults.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -33,14 +35,24 @@ struct Installation {
 };
 } // namespace
 
+// How many sets a .prm holds: each ends in its "9999" line.
+static int SetsInFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count("\r\n9999\t")) : -1;
+}
+
 // Exporting and importing a .prm of 1000 TKX sets.
 static void BM_AllSetsFile1000(benchmark::State& state) {
     Installation installation;
+    // Complete sets: an import refuses a set with values outside their ranges.
+    const std::map<QString, double> defaults = WithMetadataDefaults(*installation.database, Family::Tkx, {});
     TTable& sets = installation.database->TableTKX();
     for (int i = 0; i < 1000; ++i) {
         sets.Insert();
         sets.SetFieldText("Name", QStringLiteral("Lift %1").arg(i));
-        sets.SetFieldFloat("FastUp", 8.0 + i % 100 / 100.0);
+        for (const auto& [field, value] : defaults) {
+            sets.SetFieldFloat(field, value);
+        }
         sets.SetFieldText("InfoMemo", QStringLiteral("Software version:\t2.107\t\rSerial number:\t000004711\t\r"));
     }
     sets.Post();
@@ -51,24 +63,35 @@ static void BM_AllSetsFile1000(benchmark::State& state) {
         files.WriteAllSetsFile(file);
     }
     for (auto _ : state) {
+        TSetFiles::Result result = TSetFiles::Ok;
         if (reading) {
             state.PauseTiming();
             installation.database->CloseDatabase(); // a fresh table for every import
             QFile::remove(installation.configuration->GetDatabaseDirectory() + "/Tkx.DB");
             installation.database->OpenDatabase();
             state.ResumeTiming();
-            benchmark::DoNotOptimize(files.ReadAllSetsFile(file));
+            result = files.ReadAllSetsFile(file);
             installation.database->TableTKX().Post();
         } else {
-            benchmark::DoNotOptimize(files.WriteAllSetsFile(file));
+            result = files.WriteAllSetsFile(file);
+        }
+        // Only a file or a table that holds all 1000 sets counts.
+        state.PauseTiming();
+        const bool whole = result == TSetFiles::Ok &&
+                           (reading ? installation.database->TableTKX().RecordCount() == 1000 : SetsInFile(file) == 1000);
+        state.ResumeTiming();
+        if (!whole) {
+            state.SkipWithError(reading ? "the import did not store 1000 sets" : "the file does not hold 1000 sets");
+            break;
         }
     }
     state.SetLabel(reading ? "read" : "write");
 }
 BENCHMARK(BM_AllSetsFile1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Writing all 70 VF-TKX parameters into torvex-sim on a pty at 19200 baud, against the
-// least time the write can take: per row the EEPROM delay, 50 ms and 5 ms per paced character.
+// Writing a complete VF-TKX set into torvex-sim (software 2.220, which takes 69 of the 70
+// parameters) on a pty at 19200 baud, against the least time the write can take: per row the
+// EEPROM delay, 50 ms and 5 ms per paced character.
 static void BM_WriteSeventyVfParameters(benchmark::State& state) {
     QProcess simulator;
     simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
@@ -84,9 +107,13 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
     TCommParameter port(device);
     TParameterTransfer transfer(*installation.database, access, Family::VfTkx);
     transfer.Port = &port;
+    // A set the write accepts: every field at its default (a set with empty fields is refused).
     TTable& sets = installation.database->TableITKX();
     sets.Insert();
     sets.SetFieldText("Name", QStringLiteral("bench"));
+    for (const auto& [field, value] : WithMetadataDefaults(*installation.database, Family::VfTkx, {})) {
+        sets.SetFieldFloat(field, value);
+    }
     sets.Post();
     constexpr int kDelay = 100;
     double ratio = 0;
@@ -107,11 +134,12 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
             highest = std::max(highest, position);
         };
         timer.start();
-        transfer.WriteParameterSet(5, false, kDelay);
+        const int result = transfer.WriteParameterSet(5, false, kDelay);
         const double rows = loopEnd - loopStart;
         TTable& metadata = installation.database->TableParameterDBSettings();
         TVersionGates gates(installation.configuration->Language());
         double minimum = 0;
+        int expectedRows = 0;
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
             const TVersionGroup* group = gates.GroupOf(Family::VfTkx, metadata.FieldAsText("FieldName"));
             if (group != nullptr && !group->WrittenTo(2220)) {
@@ -120,12 +148,22 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
             const QString command = QStringLiteral("E:%1:%2\r").arg(metadata.FieldAsInteger("EpromAddress"), 3, 10, QLatin1Char('0'))
                                         .arg(0, 5, 10, QLatin1Char('0'));
             minimum += kDelay + 50 + 5.0 * command.size();
+            ++expectedRows;
+        }
+        // Every row the version takes: 69 of the 70 for 2.220 (DemandRedType goes to 2.110-2.119 only).
+        if (result != 0 || transfer.LastCounts().Written != expectedRows || expectedRows < 69 || loopEnd <= loopStart) {
+            state.SkipWithError(qPrintable(QStringLiteral("the write did not send every row (result %1, %2 of %3 sent)")
+                                               .arg(result)
+                                               .arg(transfer.LastCounts().Written)
+                                               .arg(expectedRows)));
+            break;
         }
         ratio = rows / minimum;
         state.counters["rows_ms"] = rows;
         state.counters["minimum_ms"] = minimum;
     }
     state.counters["ratio"] = ratio;
+    state.counters["rows"] = transfer.LastCounts().Written;
     simulator.terminate();
     simulator.waitForFinished(3000);
 }

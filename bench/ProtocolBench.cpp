@@ -14,10 +14,16 @@ static void BM_ParseDump2000(benchmark::State& state) {
         reply += QByteArray::number(number) + '\t' + QByteArray::number(number * 37 % 65536) + "\tV/s\tParameter " +
                  QByteArray::number(number) + "\r\n";
     }
+    int entries = 0;
     for (auto _ : state) {
         TParameterDump dump;
         dump.Parse(reply);
-        benchmark::DoNotOptimize(dump.Values.size());
+        entries = dump.Size();
+        benchmark::DoNotOptimize(entries);
+    }
+    if (entries != 2000) {
+        state.SkipWithError(qPrintable(QStringLiteral("the dump parsed into %1 entries, not 2000").arg(entries)));
+        return;
     }
     state.SetBytesProcessed(state.iterations() * reply.size());
 }
@@ -48,8 +54,13 @@ static void BM_SessionAgainstSimulator(benchmark::State& state) {
             TCommParameter port(device);
             TPortState ports;
             TTorvexController session(port, TLinkSettings{kTimeout, true}, ports, clock);
-            received += static_cast<int>(session.Query(ControllerCommand::ControllerType).size()) + 2;
+            const QString type = session.Query(ControllerCommand::ControllerType);
+            received += static_cast<int>(type.size()) + 2;
             session.ReadParameterDump();
+            if (type.isEmpty() || session.Dump.Size() < 100) {
+                state.SkipWithError("the simulator's type or dump did not arrive whole");
+                break;
+            }
             for (int i = 0; i < session.Dump.Size(); ++i) {
                 received += static_cast<int>(session.Dump.Values[i].size() + session.Dump.Units[i].size() +
                                              session.Dump.Names[i].size() +

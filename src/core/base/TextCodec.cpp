@@ -36,19 +36,20 @@ bool LooksLikeUtf8(const QByteArray& bytes) {
 } // namespace
 
 QByteArray EncodeText(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const QChar* in = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = in[i].unicode();
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            bytes += static_cast<char>(u);
+            out[i] = static_cast<char>(u);
             continue;
         }
         const auto* high = std::find(std::begin(kHighControls), std::end(kHighControls), u);
         if (high == std::end(kHighControls)) {
             return text.toUtf8();
         }
-        bytes += static_cast<char>(0x80 + (high - std::begin(kHighControls)));
+        out[i] = static_cast<char>(0x80 + (high - std::begin(kHighControls)));
     }
     // Some 8-bit texts happen to be valid UTF-8 ("ß" followed by a curly quote): the reader
     // would take them as UTF-8, so such a text is written as UTF-8 in the first place.

@@ -87,44 +87,55 @@ QString TSetFiles::DecodeDescription(const QString& text) {
     return Translate(text, QStringLiteral("{[]"), QStringLiteral("\t\r\n"));
 }
 
-void TSetFiles::WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter,
-                         int& lines) {
+std::vector<TSetFiles::MetadataLine> TSetFiles::MetadataLines() {
+    std::vector<MetadataLine> rows;
     TTable& metadata = m_database.TableParameterDBSettings();
-    TTable& sets = m_database.SetTable(m_family);
-    line(Int4(0) + QLatin1Char('\t') + (withMarker ? Marker() : QString()) + sets.FieldAsText("Name") +
-         QLatin1Char('\t') + Fix82(0));
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+        const QString field = metadata.FieldAsText("FieldName");
+        rows.push_back({field, Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + field + QLatin1Char('\t')});
+    }
+    return rows;
+}
+
+void TSetFiles::WriteSet(QString& out, const std::vector<MetadataLine>& rows, bool withMarker, double& counter,
+                         int& lines) {
+    TTable& sets = m_database.SetTable(m_family);
+    out += Int4(0) + QLatin1Char('\t') + (withMarker ? Marker() : QString()) + sets.FieldAsText("Name") +
+           QLatin1Char('\t') + Fix82(0) + kCrLf;
+    for (const MetadataLine& row : rows) {
         counter += Step();
         SetProgress(counter);
-        const QString field = metadata.FieldAsText("FieldName");
-        line(Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + field + QLatin1Char('\t') +
-             Fix82(sets.FieldAsFloat(field)));
+        out += row.Prefix;
+        out += Fix82(sets.FieldAsFloat(row.Field));
+        out += kCrLf;
         ++lines;
     }
-    line(QStringLiteral("9997\t") + EncodeMemo(sets.FieldAsText("InfoMemo")) + QLatin1Char('\t') + Fix82(counter));
-    line(QStringLiteral("9998\t") + EncodeMemo(sets.FieldAsText("ErrorMemo")) + QLatin1Char('\t') + Fix82(counter));
-    line(QStringLiteral("9999\t") + EncodeDescription(sets.FieldAsText("Description")) + QStringLiteral("[]") +
-         Marker() + QLatin1Char('\t') + Fix82(lines));
+    out += QStringLiteral("9997\t") + EncodeMemo(sets.FieldAsText("InfoMemo")) + QLatin1Char('\t') + Fix82(counter) + kCrLf;
+    out += QStringLiteral("9998\t") + EncodeMemo(sets.FieldAsText("ErrorMemo")) + QLatin1Char('\t') + Fix82(counter) + kCrLf;
+    out += QStringLiteral("9999\t") + EncodeDescription(sets.FieldAsText("Description")) + QStringLiteral("[]") + Marker() +
+           QLatin1Char('\t') + Fix82(lines) + kCrLf;
 }
 
 TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
     SetProgress(0);
     m_reason.clear();
-    Output out(fileName);
     m_database.SetParameterFamily(m_family);
     TTable& sets = m_database.SetTable(m_family);
     double counter = 0; // neither counter restarts per set: the 9999 lines hold running totals
     int lines = 0;
-    const auto line = [&out](const QString& text) { out.Line(text); };
+    QString text;
     try {
+        const std::vector<MetadataLine> rows = MetadataLines();
+        // About 20 characters a line: one allocation for the whole file.
+        text.reserve((allSets ? qsizetype(sets.RecordCount()) : 1) * qsizetype(rows.size() + 4) * 24);
         if (!allSets) {
-            WriteSet(line, true, counter, lines);
+            WriteSet(text, rows, true, counter, lines);
         } else {
             // At least one set, also from an empty table: one with an empty name and zero values.
             sets.First();
             bool first = true;
             do {
-                WriteSet(line, first, counter, lines);
+                WriteSet(text, rows, first, counter, lines);
                 first = false;
                 sets.Next();
                 SetProgress(0);
@@ -136,7 +147,7 @@ TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
         return CannotOpen;
     }
     SetProgress(0);
-    return out.Commit(m_reason) ? Ok : CannotOpen;
+    return SaveWholeFile(fileName, EncodeText(text), m_reason) ? Ok : CannotOpen;
 }
 
 TSetFiles::Result TSetFiles::WriteSetFile(const QString& fileName) { return Write(fileName, false); }

@@ -76,7 +76,13 @@ private:
     class Reader;
     Result Read(const QString& fileName, bool allSets);
     Result Write(const QString& fileName, bool allSets);
-    void WriteSet(const std::function<void(const QString&)>& line, bool withMarker, double& counter, int& lines);
+    // A metadata row as every set writes it: the field and its line up to the value.
+    struct MetadataLine {
+        QString Field;
+        QString Prefix;
+    };
+    std::vector<MetadataLine> MetadataLines();
+    void WriteSet(QString& out, const std::vector<MetadataLine>& rows, bool withMarker, double& counter, int& lines);
     double Step() const;
     // The range check of one set read from a file; shows the refusal and clears the values.
     // kept: what the message adds about sets already stored.
