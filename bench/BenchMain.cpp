@@ -38,8 +38,11 @@ std::vector<Goal> ReadGoals(const QString& path, QString& error) {
         const QStringList columns = line.split(QLatin1Char('\t'));
         bool number_ok = false;
         const double value = columns.value(3).toDouble(&number_ok);
-        if (columns.size() < 5 || !number_ok || (columns[2] != QLatin1String("<=") && columns[2] != QLatin1String(">="))) {
-            error = QStringLiteral("%1:%2: expected BENCHMARK<TAB>FIGURE<TAB><= or >=<TAB>GOAL<TAB>UNIT").arg(path).arg(number);
+        if (columns.size() < 5 || !number_ok ||
+            (columns[2] != QLatin1String("<=") && columns[2] != QLatin1String(">="))) {
+            error = QStringLiteral("%1:%2: expected BENCHMARK<TAB>FIGURE<TAB><= or >=<TAB>GOAL<TAB>UNIT")
+                        .arg(path)
+                        .arg(number);
             return {};
         }
         goals.push_back({columns[0], columns[1], columns[2] == QLatin1String("<="), value, columns[4]});
@@ -102,18 +105,19 @@ int PrintGoals(const std::vector<Goal>& goals, const GoalsReporter& reporter, bo
     for (const Goal& goal : goals) {
         const std::string key = goal.Benchmark.toStdString();
         const auto found = reporter.Outcomes.find(key);
-        const QString goalText =
-            (goal.AtMost ? QStringLiteral("<= ") : QStringLiteral(">= ")) + QString::number(goal.Value) + QLatin1Char(' ') + goal.Unit;
+        const QString goalText = (goal.AtMost ? QStringLiteral("<= ") : QStringLiteral(">= ")) +
+                                 QString::number(goal.Value) + QLatin1Char(' ') + goal.Unit;
         const std::string figure = goal.Figure.toStdString();
         if (found == reporter.Outcomes.end()) {
-            std::printf("%-40s %-26s %14s %16s %8s\n", key.c_str(), figure.c_str(), "not run", qPrintable(goalText), "-");
+            std::printf("%-40s %-26s %14s %16s %8s\n", key.c_str(), figure.c_str(), "not run", qPrintable(goalText),
+                        "-");
             status = everyBenchmarkRan ? 1 : status;
             continue;
         }
         const GoalsReporter::Outcome& outcome = found->second;
         if (outcome.Failed) {
-            std::printf("%-40s %-26s %14s %16s %8s  ERROR: %s\n", key.c_str(), figure.c_str(), "-", qPrintable(goalText), "-",
-                        outcome.Error.c_str());
+            std::printf("%-40s %-26s %14s %16s %8s  ERROR: %s\n", key.c_str(), figure.c_str(), "-",
+                        qPrintable(goalText), "-", outcome.Error.c_str());
             status = 1;
             continue;
         }

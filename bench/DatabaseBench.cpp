@@ -1,12 +1,11 @@
-#include "core/base/Feedback.h"
 #include "core/app/TConfiguration.h"
+#include "core/base/Feedback.h"
 #include "core/params/TParameterDatabase.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
 
 // Start-up opens every table of the database: the delivered template, as the program sees it.
 static void BM_OpenAllTables(benchmark::State& state) {

@@ -1,7 +1,7 @@
 #include "TLiveDataGenerator.h"
 #include "core/base/Clock.h"
-#include "core/link/SerialPort.h"
 #include "core/base/Feedback.h"
+#include "core/link/SerialPort.h"
 #include "core/link/TCommParameter.h"
 #include "core/livedata/TDataRecorder.h"
 
@@ -108,9 +108,9 @@ static void BM_LiveChainOverPty(benchmark::State& state) {
     constexpr int kGapMs = 1000; // long enough that a busy machine's hiccup does not split the run
     for (auto _ : state) {
         QProcess simulator;
-        simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"),
-                        {"--live", "--unpaced", "--runs", "1", "--frame-rate", "1000", "--run-length", "300",
-                         "--gap", "3"});
+        simulator.start(
+            QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"),
+            {"--live", "--unpaced", "--runs", "1", "--frame-rate", "1000", "--run-length", "300", "--gap", "3"});
         if (!simulator.waitForReadyRead(10000)) {
             state.SkipWithError("torvex-sim did not start");
             return;
@@ -174,14 +174,14 @@ static void BM_RecorderMemoryPerPictures(benchmark::State& state) {
         CompletionCounter counter;
         long after10 = 0;
         {
-            TDataRecorder recorder(setup, feedback, clock, [] { return std::make_unique<GeneratedLine>(10, 360); },
-                                   &counter);
+            TDataRecorder recorder(
+                setup, feedback, clock, [] { return std::make_unique<GeneratedLine>(10, 360); }, &counter);
             counter.WaitFor(10, std::chrono::seconds(60));
             after10 = ResidentKb();
         }
         CompletionCounter more;
-        TDataRecorder recorder(setup, feedback, clock, [] { return std::make_unique<GeneratedLine>(1000, 360); },
-                               &more);
+        TDataRecorder recorder(
+            setup, feedback, clock, [] { return std::make_unique<GeneratedLine>(1000, 360); }, &more);
         if (!more.WaitFor(1000, std::chrono::seconds(300))) {
             state.SkipWithError("the pictures did not complete");
             return;

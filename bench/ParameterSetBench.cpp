@@ -77,8 +77,8 @@ static void BM_AllSetsFile1000(benchmark::State& state) {
         }
         // Only a file or a table that holds all 1000 sets counts.
         state.PauseTiming();
-        const bool whole = result == TSetFiles::Ok &&
-                           (reading ? installation.database->TableTKX().RecordCount() == 1000 : SetsInFile(file) == 1000);
+        const bool whole = result == TSetFiles::Ok && (reading ? installation.database->TableTKX().RecordCount() == 1000
+                                                               : SetsInFile(file) == 1000);
         state.ResumeTiming();
         if (!whole) {
             state.SkipWithError(reading ? "the import did not store 1000 sets" : "the file does not hold 1000 sets");
@@ -145,7 +145,8 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
             if (group != nullptr && !group->WrittenTo(2220)) {
                 continue; // not sent to this version, and no pause either
             }
-            const QString command = QStringLiteral("E:%1:%2\r").arg(metadata.FieldAsInteger("EpromAddress"), 3, 10, QLatin1Char('0'))
+            const QString command = QStringLiteral("E:%1:%2\r")
+                                        .arg(metadata.FieldAsInteger("EpromAddress"), 3, 10, QLatin1Char('0'))
                                         .arg(0, 5, 10, QLatin1Char('0'));
             minimum += kDelay + 50 + 5.0 * command.size();
             ++expectedRows;

@@ -62,9 +62,10 @@ static void BM_SessionAgainstSimulator(benchmark::State& state) {
                 break;
             }
             for (int i = 0; i < session.Dump.Size(); ++i) {
-                received += static_cast<int>(session.Dump.Values[i].size() + session.Dump.Units[i].size() +
-                                             session.Dump.Names[i].size() +
-                                             QString::number(session.Dump.Numbers[i]).size()) + 5;
+                received +=
+                    static_cast<int>(session.Dump.Values[i].size() + session.Dump.Units[i].size() +
+                                     session.Dump.Names[i].size() + QString::number(session.Dump.Numbers[i]).size()) +
+                    5;
             }
         }
         actualMs += static_cast<double>(timer.nsecsElapsed()) / 1e6;

@@ -39,5 +39,3 @@ static void BM_IniReadKey(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_IniReadKey);
-
-

@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 // From nothing to the shown main window: configuration, logger, database with all
 // its tables, every window, on an installation that has started before.
 static void BM_StartToShownMainWindow(benchmark::State& state) {
@@ -45,11 +44,13 @@ static void BM_StartToShownMainWindow(benchmark::State& state) {
         program->MainWindow().show();
         QApplication::processEvents();
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
-        const bool started = program->MainWindow().isVisible() && program->Configuration().DatabaseAvailable &&
-                             feedback.Messages == 0;
+        const bool started =
+            program->MainWindow().isVisible() && program->Configuration().DatabaseAvailable && feedback.Messages == 0;
         program.reset();
         if (!started) {
-            state.SkipWithError(qPrintable(QStringLiteral("the program did not start cleanly (window hidden, no database or a message: %1)").arg(feedback.Last)));
+            state.SkipWithError(qPrintable(
+                QStringLiteral("the program did not start cleanly (window hidden, no database or a message: %1)")
+                    .arg(feedback.Last)));
             break;
         }
     }

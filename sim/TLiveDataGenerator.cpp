@@ -10,11 +10,13 @@ void PutBigEndian(QByteArray& frame, int offset, qint16 value) {
     frame[offset + 1] = static_cast<char>(raw & 0xFF);
 }
 
-qint16 Millivolts(double volts) { return static_cast<qint16>(std::lround(std::clamp(volts, -32.0, 32.0) * 1000.0)); }
+qint16 Millivolts(double volts) {
+    return static_cast<qint16>(std::lround(std::clamp(volts, -32.0, 32.0) * 1000.0));
+}
 } // namespace
 
-QByteArray TLiveDataGenerator::Frame(qint16 demand, qint16 feedback, qint16 runTime, qint16 solenoid,
-                                     qint16 inverter, quint8 signals) {
+QByteArray TLiveDataGenerator::Frame(qint16 demand, qint16 feedback, qint16 runTime, qint16 solenoid, qint16 inverter,
+                                     quint8 signals) {
     QByteArray frame(16, '\0');
     frame[0] = 0x0F;
     PutBigEndian(frame, 3, demand);
@@ -57,9 +59,9 @@ std::vector<QByteArray> TLiveDataGenerator::Run(int number) const {
         const double inverter = m_setup.Inverter ? demand * 1.1 : 0.0;
         quint8 signals = 0;
         if (t < stopAt) {
-            signals |= up ? 0x02 : 0x08;            // slow up / slow down
+            signals |= up ? 0x02 : 0x08; // slow up / slow down
             if (t < decelAt) {
-                signals |= up ? 0x01 : 0x04;        // fast up / fast down
+                signals |= up ? 0x01 : 0x04; // fast up / fast down
             }
         }
         run.push_back(Frame(Millivolts(demand), Millivolts(feedback), static_cast<qint16>(std::lround(t * 180.0)),

@@ -9,10 +9,10 @@
 class TLiveDataGenerator {
 public:
     struct Setup {
-        double FrameRate = 45.0;   // frames per second
-        double RunSeconds = 8.0;   // length of one run
-        double GapSeconds = 3.0;   // silence between runs
-        bool Inverter = false;     // VF-TKX: the inverter channel carries a value
+        double FrameRate = 45.0; // frames per second
+        double RunSeconds = 8.0; // length of one run
+        double GapSeconds = 3.0; // silence between runs
+        bool Inverter = false;   // VF-TKX: the inverter channel carries a value
     };
 
     explicit TLiveDataGenerator(Setup setup) : m_setup(setup) {}

@@ -25,7 +25,8 @@ TSimulatedController::TSimulatedController(const Setup& setup) : m_setup(setup),
             continue; // the controller knows the pressure in bar only
         }
         const int address = static_cast<int>(metadata.FieldAsInteger(QStringLiteral("EpromAddress")));
-        const double value = metadata.FieldAsFloat(QStringLiteral("Default")) * metadata.FieldAsFloat(QStringLiteral("Factor"));
+        const double value =
+            metadata.FieldAsFloat(QStringLiteral("Default")) * metadata.FieldAsFloat(QStringLiteral("Factor"));
         m_defaults[address] = static_cast<quint32>(std::llround(value));
         if (field == QLatin1String("ValveType")) {
             m_valveTypeAddress = address;
@@ -47,9 +48,15 @@ TSimulatedController::TSimulatedController(const Setup& setup) : m_setup(setup),
 
     const quint32 version = static_cast<quint32>(setup.SoftwareVersion);
     const std::pair<const char*, quint32> information[] = {
-        {"Software version", version}, {"Hardware version", 1200},  {"Serial number", 4711},
-        {"Check number", 2417},        {"Power on", 1532},          {"Drive up", 48211},
-        {"Drive down", 48190},         {"Operation hour", 3391},    {"+ unstab voltage", setup.SoftwareVersion > 2105 ? 24310u : 2431u},
+        {"Software version", version},
+        {"Hardware version", 1200},
+        {"Serial number", 4711},
+        {"Check number", 2417},
+        {"Power on", 1532},
+        {"Drive up", 48211},
+        {"Drive down", 48190},
+        {"Operation hour", 3391},
+        {"+ unstab voltage", setup.SoftwareVersion > 2105 ? 24310u : 2431u},
         {"- unstab voltage", setup.SoftwareVersion > 2105 ? 23870u : 2387u}};
     int number = 1001;
     for (const auto& [name, value] : information) {
@@ -123,11 +130,12 @@ QByteArray TSimulatedController::Receive(const QByteArray& bytes) {
 QByteArray TSimulatedController::Dump() const {
     QByteArray dump;
     for (const auto& [address, entry] : m_parameters) {
-        dump += QByteArray::number(address) + '\t' + QByteArray::number(Memory(address)) + '\t' + entry.Unit.toLatin1() +
-                '\t' + entry.Name.toLatin1() + "\r\n";
+        dump += QByteArray::number(address) + '\t' + QByteArray::number(Memory(address)) + '\t' +
+                entry.Unit.toLatin1() + '\t' + entry.Name.toLatin1() + "\r\n";
     }
     for (const auto& [number, entry] : m_information) {
-        dump += QByteArray::number(number) + '\t' + QByteArray::number(entry.second) + "\t\t" + entry.first.toLatin1() + "\r\n";
+        dump += QByteArray::number(number) + '\t' + QByteArray::number(entry.second) + "\t\t" + entry.first.toLatin1() +
+                "\r\n";
     }
     return dump;
 }
@@ -232,9 +240,9 @@ QByteArray TSimulatedController::Execute(const QByteArray& command) {
         return Line("Actual 0" + QByteArray::number(412));
     }
     static const std::map<QByteArray, std::pair<const char*, bool>> outputs{
-        {"LS", {"Up", true}},     {"lS", {"Up", false}},     {"LT", {"Down", true}},  {"lT", {"Down", false}},
-        {"LR", {"Run", true}},    {"lR", {"Run", false}},    {"LF", {"Error", true}}, {"lF", {"Error", false}},
-        {"L1", {"SIU1", true}},   {"l1", {"SIU1", false}},   {"LY", {"Relay", true}}, {"lY", {"Relay", false}},
+        {"LS", {"Up", true}},      {"lS", {"Up", false}},     {"LT", {"Down", true}},  {"lT", {"Down", false}},
+        {"LR", {"Run", true}},     {"lR", {"Run", false}},    {"LF", {"Error", true}}, {"lF", {"Error", false}},
+        {"L1", {"SIU1", true}},    {"l1", {"SIU1", false}},   {"LY", {"Relay", true}}, {"lY", {"Relay", false}},
         {"Z", {"Segments", true}}, {"z", {"Segments", false}}};
     if (const auto it = outputs.find(text); it != outputs.end()) {
         const QString output = QString::fromLatin1(it->second.first);

@@ -17,10 +17,10 @@ class TSimulatedController {
 public:
     struct Setup {
         Family ControllerFamily = Family::Tkx;
-        int SoftwareVersion = 2107; // 0: no answer to "s\r"
-        QString Password;           // four digits; empty: no password active
-        QString DatabaseDirectory;  // the template database holding the metadata
-        int ExtraEntries = 0;       // further dump entries beyond the parameter memory
+        int SoftwareVersion = 2107;    // 0: no answer to "s\r"
+        QString Password;              // four digits; empty: no password active
+        QString DatabaseDirectory;     // the template database holding the metadata
+        int ExtraEntries = 0;          // further dump entries beyond the parameter memory
         int WrongReadBackAddress = -1; // a read of this address answers one more than the cell holds
         int NotAllowedAddress = -1;    // a read of this address answers "Not allowed"
         QString MemoryFile;            // rewritten with every memory cell at each session end
@@ -62,9 +62,9 @@ private:
     QByteArray Line(const QByteArray& text) const { return text + "\r\n"; }
 
     Setup m_setup;
-    std::map<int, quint32> m_memory;   // working, user and factory memory
-    std::map<int, quint32> m_defaults; // working addresses with their delivered values
-    std::map<int, Entry> m_parameters; // dump entries of the working memory
+    std::map<int, quint32> m_memory;                          // working, user and factory memory
+    std::map<int, quint32> m_defaults;                        // working addresses with their delivered values
+    std::map<int, Entry> m_parameters;                        // dump entries of the working memory
     std::map<int, std::pair<QString, quint32>> m_information; // 1001..1018
     std::map<QString, bool> m_outputs;
     QString m_password;

@@ -24,28 +24,58 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
              }
              return true;
          }},
-        {"--software", [&](const QString& v) { double d; return number(v, 0, d) && (Controller.SoftwareVersion = int(d), true); }},
+        {"--software",
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (Controller.SoftwareVersion = int(d), true);
+         }},
         {"--password",
          [&](const QString& v) {
              Controller.Password = v;
              return v.size() == 4 && v.toUInt() <= 9999 && v.count(QRegularExpression("[0-9]")) == 4;
          }},
         {"--database", [&](const QString& v) { return (Controller.DatabaseDirectory = v, true); }},
-        {"--extra-entries", [&](const QString& v) { double d; return number(v, 0, d) && (Controller.ExtraEntries = int(d), true); }},
+        {"--extra-entries",
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (Controller.ExtraEntries = int(d), true);
+         }},
         {"--wrong-readback",
-         [&](const QString& v) { double d; return number(v, 0, d) && (Controller.WrongReadBackAddress = int(d), true); }},
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (Controller.WrongReadBackAddress = int(d), true);
+         }},
         {"--not-allowed",
-         [&](const QString& v) { double d; return number(v, 0, d) && (Controller.NotAllowedAddress = int(d), true); }},
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (Controller.NotAllowedAddress = int(d), true);
+         }},
         {"--memory-file", [&](const QString& v) { return (Controller.MemoryFile = v, true); }},
         {"--link", [&](const QString& v) { return (LinkPath = v, true); }},
         {"--device", [&](const QString& v) { return (DevicePath = v, true); }},
-        {"--baud", [&](const QString& v) { double d; return number(v, 300, d) && (Baud = int(d), true); }},
+        {"--baud",
+         [&](const QString& v) {
+             double d;
+             return number(v, 300, d) && (Baud = int(d), true);
+         }},
         {"--frame-rate", [&](const QString& v) { return number(v, 1, FrameRate); }},
         {"--run-length", [&](const QString& v) { return number(v, 0.1, RunSeconds); }},
         {"--gap", [&](const QString& v) { return number(v, 0.0, GapSeconds); }},
-        {"--runs", [&](const QString& v) { double d; return number(v, 0, d) && (Runs = int(d), true); }},
-        {"--slow-replies", [&](const QString& v) { double d; return number(v, 0, d) && (SlowRepliesMs = int(d), true); }},
-        {"--drop-char", [&](const QString& v) { double d; return number(v, 0, d) && (DropEvery = int(d), true); }},
+        {"--runs",
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (Runs = int(d), true);
+         }},
+        {"--slow-replies",
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (SlowRepliesMs = int(d), true);
+         }},
+        {"--drop-char",
+         [&](const QString& v) {
+             double d;
+             return number(v, 0, d) && (DropEvery = int(d), true);
+         }},
         {"--fault",
          [&](const QString& v) {
              if (v == "garbage") {

@@ -9,10 +9,10 @@
 // how fast it talks and which faults it shows.
 struct TSimulatorOptions {
     TSimulatedController::Setup Controller;
-    QString LinkPath;       // symlink to the pty, or empty
-    QString DevicePath;     // serve this device instead of a new pty
-    int Baud = 19200;       // output is paced at this rate
-    bool Live = false;      // stream lift runs
+    QString LinkPath;   // symlink to the pty, or empty
+    QString DevicePath; // serve this device instead of a new pty
+    int Baud = 19200;   // output is paced at this rate
+    bool Live = false;  // stream lift runs
     double FrameRate = 45.0;
     double RunSeconds = 8.0;
     double GapSeconds = 3.0;

@@ -23,9 +23,8 @@ void MakeRaw(int fd, int baud) {
         return;
     }
     ::cfmakeraw(&tio);
-    const std::pair<int, speed_t> speeds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},
-                                              {19200, B19200}, {38400, B38400}, {57600, B57600},
-                                              {115200, B115200}};
+    const std::pair<int, speed_t> speeds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},    {19200, B19200},
+                                              {38400, B38400}, {57600, B57600}, {115200, B115200}};
     for (const auto& [rate, code] : speeds) {
         if (rate == baud) {
             ::cfsetspeed(&tio, code);
@@ -52,7 +51,8 @@ bool TSimulatorServer::Start(QString& error) {
     if (!m_options.DevicePath.isEmpty()) {
         m_fd = ::open(m_options.DevicePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (m_fd < 0) {
-            error = QStringLiteral("cannot open %1: %2").arg(m_options.DevicePath, QString::fromLocal8Bit(std::strerror(errno)));
+            error = QStringLiteral("cannot open %1: %2")
+                        .arg(m_options.DevicePath, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         MakeRaw(m_fd, m_options.Baud);
@@ -145,7 +145,8 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const 
             }
             const qint64 runMicros = static_cast<qint64>(frames.size()) * frameMicros;
             // Unpaced, the silence starts once the line has taken the whole run.
-            nextRunMicros = m_options.Unpaced ? -2 : now + runMicros + static_cast<qint64>(m_options.GapSeconds * 1'000'000);
+            nextRunMicros =
+                m_options.Unpaced ? -2 : now + runMicros + static_cast<qint64>(m_options.GapSeconds * 1'000'000);
             if (m_options.FaultGarbage) {
                 if (m_options.Unpaced) {
                     unpaced += QByteArrayLiteral("\x55\x0f\x55#");
@@ -156,8 +157,8 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const 
             ++runNumber;
         }
         if (!unpaced.isEmpty()) {
-            const ssize_t written = ::write(m_fd, unpaced.constData() + unpacedDone,
-                                            static_cast<size_t>(unpaced.size() - unpacedDone));
+            const ssize_t written =
+                ::write(m_fd, unpaced.constData() + unpacedDone, static_cast<size_t>(unpaced.size() - unpacedDone));
             if (written > 0) {
                 unpacedDone += written;
             }

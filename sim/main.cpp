@@ -9,8 +9,12 @@
 namespace {
 std::atomic<bool> g_stop{false};
 std::atomic<int> g_marks{0};
-void RequestStop(int) { g_stop = true; }
-void RequestMark(int) { ++g_marks; }
+void RequestStop(int) {
+    g_stop = true;
+}
+void RequestMark(int) {
+    ++g_marks;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {

@@ -2,9 +2,9 @@
 
 #include "core/base/Family.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QMap>
 #include <QTextStream>
 
 #include <memory>

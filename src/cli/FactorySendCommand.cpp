@@ -2,9 +2,9 @@
 
 #include "cli/ControllerPort.h"
 
+#include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
 #include "core/factory/TFactorySender.h"
-#include "core/app/ControllerCommands.h"
 
 void FactorySendCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {});

@@ -72,6 +72,7 @@ int IdentifyCommand::Run(CliContext& context) {
     }
     context.Out << "Controller type: " << type << '\n';
     // As the parameter windows show it: "2.150", or "Unknown < 2.057" for a controller without the query.
-    context.Out << "Software version: " << TParameterTransfer::FormatSoftwareVersion(version, context.Configuration.Language()) << '\n';
+    context.Out << "Software version: "
+                << TParameterTransfer::FormatSoftwareVersion(version, context.Configuration.Language()) << '\n';
     return 0;
 }

@@ -86,7 +86,8 @@ public:
         if (file.open(QIODevice::ReadOnly)) {
             drawn = DataFile::DrawnRecords(file, header, picture, error);
         }
-        m_context.Out << DataFileSupport::PictureLine(picture + 1, DataFile::Summarise(header, picture, drawn)) << Qt::endl;
+        m_context.Out << DataFileSupport::PictureLine(picture + 1, DataFile::Summarise(header, picture, drawn))
+                      << Qt::endl;
         ++m_completed;
         if (m_wanted > 0 && m_completed >= m_wanted) {
             Wake();
@@ -210,7 +211,8 @@ int RecordCommand::Run(CliContext& context) {
     StopSignals signals;
     RecordListener listener(context, m_pictures);
     listener.SetFile(out);
-    auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time, SerialLineFactory(*port, context.Configuration.Ports()), &listener);
+    auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time,
+                                                    SerialLineFactory(*port, context.Configuration.Ports()), &listener);
     if (!recorder->IsFileUsable()) {
         return 1;
     }

@@ -20,8 +20,8 @@ Kind KindOf(const QString& fileName, bool allowText) {
 namespace {
 bool Report(CliContext& context, const TSetFiles& files, TSetFiles::Result result, bool exporting,
             const QString& fileName) {
-    const QString text = TSetFiles::FailureText(result, exporting, fileName, context.Configuration.Language(),
-                                                files.ErrorReason());
+    const QString text =
+        TSetFiles::FailureText(result, exporting, fileName, context.Configuration.Language(), files.ErrorReason());
     if (!text.isEmpty()) {
         context.Ui.ShowMessage(MessageKind::Error, context.Configuration.Language().Text(Record::Error), text,
                                MessageButtons::Ok);

@@ -7,7 +7,9 @@ class SetsCommand : public Command {
 public:
     QString Name() const override { return QStringLiteral("sets"); }
     QString Arguments() const override { return QStringLiteral("--family F"); }
-    QString Summary() const override { return QStringLiteral("print Id and name of every set of family tkx or vf-tkx"); }
+    QString Summary() const override {
+        return QStringLiteral("print Id and name of every set of family tkx or vf-tkx");
+    }
     void Parse(const QStringList& arguments) override { m_family = ParseFamilyArguments(Name(), arguments); }
     bool NeedsDatabase() const override { return true; }
     int Run(CliContext& context) override;

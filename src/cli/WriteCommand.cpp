@@ -11,10 +11,10 @@
 #include "core/params/TParameterTransfer.h"
 
 void WriteCommand::Parse(const QStringList& arguments) {
-    const CommandArguments parsed(Name(), arguments,
-                                  {QStringLiteral("--family"), QStringLiteral("--file"), QStringLiteral("--name"),
-                                   QStringLiteral("--password")},
-                                  {QStringLiteral("--verify")});
+    const CommandArguments parsed(
+        Name(), arguments,
+        {QStringLiteral("--family"), QStringLiteral("--file"), QStringLiteral("--name"), QStringLiteral("--password")},
+        {QStringLiteral("--verify")});
     if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty() ||
         parsed.Has(QStringLiteral("--file")) == parsed.Has(QStringLiteral("--name"))) {
         throw UsageError(QStringLiteral("write needs --family F and either --file FILE.set or --name NAME"));

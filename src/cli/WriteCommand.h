@@ -6,7 +6,9 @@
 class WriteCommand : public Command {
 public:
     QString Name() const override { return QStringLiteral("write"); }
-    QString Arguments() const override { return QStringLiteral("--family F (--file FILE.set | --name NAME) [--password CODE] [--verify]"); }
+    QString Arguments() const override {
+        return QStringLiteral("--family F (--file FILE.set | --name NAME) [--password CODE] [--verify]");
+    }
     QString Summary() const override { return QStringLiteral("write a set into the controller"); }
     void Parse(const QStringList& arguments) override;
     bool NeedsDatabase() const override { return true; }

@@ -2,8 +2,8 @@
 
 #include "cli/ControllerPort.h"
 
-#include "core/base/Clock.h"
 #include "core/app/ControllerCommands.h"
+#include "core/base/Clock.h"
 #include "core/service/TZeroPointMeter.h"
 
 void ZeroPointCommand::Parse(const QStringList& arguments) {

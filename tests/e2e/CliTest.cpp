@@ -203,12 +203,13 @@ TEST_F(CliTest, ControllerCommandsWithoutAControllerSayWhy) {
 TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
     SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
     ASSERT_FALSE(simulator.Device().isEmpty());
-    const QStringList common{"--workdir", m_home.Path("work"), "--port", simulator.Device(), "--reply-timeout", "150",
-                             "--eeprom-delay", "0"};
+    const QStringList common{"--workdir", m_home.Path("work"), "--port", simulator.Device(), "--reply-timeout",
+                             "150",       "--eeprom-delay",    "0"};
     const QString first = m_home.Path("first.set");
     const Result read = Run(common + QStringList{"read", "--family", "tkx", "--out", first});
     ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
-    EXPECT_TRUE(read.out.startsWith("Connected controller: TKX  ( Software version: 2.220 )")) << read.out.toStdString();
+    EXPECT_TRUE(read.out.startsWith("Connected controller: TKX  ( Software version: 2.220 )"))
+        << read.out.toStdString();
     QByteArray file = m_home.Read(first);
     ASSERT_TRUE(file.contains("\tFastUp\t    8.00\r\n")) << file.constData();
 
@@ -231,7 +232,8 @@ TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
     EXPECT_EQ(m_home.Read(all).count("9999\t"), 2);
     const Result imported = Run({"--workdir", m_home.Path("work"), "import", "--family", "vf-tkx", first});
     EXPECT_EQ(imported.exitCode, 1);
-    EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first)) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first))
+        << imported.err.toStdString();
 }
 
 } // namespace

@@ -21,7 +21,9 @@ struct Cell {
     const char* Kept;    // what was saved or written afterwards (see Observed)
 };
 
-void PrintTo(const Cell& cell, std::ostream* out) { *out << cell.Operation << " / " << cell.Fault; }
+void PrintTo(const Cell& cell, std::ostream* out) {
+    *out << cell.Operation << " / " << cell.Fault;
+}
 
 // Faults of the simulator; the controller switched off half-way is a kill instead.
 QStringList FaultArguments(const QString& fault) {
@@ -112,7 +114,7 @@ protected:
     QString Observed(const QString& operation, const QString& log) {
         const auto written = [&](const QString& command, qsizetype all) {
             const qsizetype count = log.count(command);
-            return count == 0 ? QStringLiteral("nothing written")
+            return count == 0     ? QStringLiteral("nothing written")
                    : count >= all ? QStringLiteral("all written")
                                   : QStringLiteral("partly written");
         };

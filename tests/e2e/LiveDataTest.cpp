@@ -66,7 +66,8 @@ protected:
         QByteArray bytes(int(TDataFileHeader::OffsetOfRecord(qint64(records.size()))), '\0');
         h.Encode(reinterpret_cast<std::uint8_t*>(bytes.data()));
         for (std::size_t i = 0; i < records.size(); ++i) {
-            records[i].Encode(reinterpret_cast<std::uint8_t*>(bytes.data()) + TDataFileHeader::OffsetOfRecord(qint64(i)));
+            records[i].Encode(reinterpret_cast<std::uint8_t*>(bytes.data()) +
+                              TDataFileHeader::OffsetOfRecord(qint64(i)));
         }
         return m_home.Write("fixture.dat", bytes);
     }
@@ -145,8 +146,8 @@ TEST_F(LiveDataTest, AKilledRecordingKeepsEveryCompletedRunAndTheNextRecordingAp
         EXPECT_TRUE(i == 0 || lines[i].contains("\t14\t")) << lines[i].toStdString();
     }
 
-    const Result again = Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file,
-                              "--pictures", "1"});
+    const Result again =
+        Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file, "--pictures", "1"});
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     const QStringList after = Run({"pictures", file}).out.trimmed().split('\n');
     ASSERT_GT(after.size(), lines.size());
@@ -180,8 +181,8 @@ TEST_F(LiveDataTest, AFrameCutShortCostsAFewRecordsAndTheRunGoesOn) {
     // The sixth frame of every run is one byte short: the receiver realigns within the run.
     SimulatorProcess simulator({"--live", "--run-length", "0.3", "--gap", "0.4", "--fault", "badlength"});
     const QString file = m_home.Path("cut.dat");
-    const Result recorded = Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file,
-                                 "--pictures", "3"});
+    const Result recorded =
+        Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file, "--pictures", "3"});
     ASSERT_EQ(recorded.exitCode, 0) << recorded.err.toStdString();
     const QStringList lines = Run({"pictures", file}).out.trimmed().split('\n');
     ASSERT_GE(lines.size(), 3);

@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ManualClock clock;
     TControllerAccess access(*installation.Configuration, installation.Ui, clock);
     access.OpenSession = [&](const TCommParameter&) {
-        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(reply, clock), 1000, false,
-                                                   clock);
+        return std::make_unique<TTorvexController>(std::make_unique<TSimulatorLink>(reply, clock), 1000, false, clock);
     };
     TCommParameter port(QStringLiteral("/dev/fuzz"));
     TParameterTransfer transfer(*installation.Database, access, family);

@@ -1,6 +1,6 @@
 // The factory-settings file reader on arbitrary bytes: every file the sender loads goes through it.
-#include "core/factory/TFactoryFile.h"
 #include "core/base/Language.h"
+#include "core/factory/TFactoryFile.h"
 
 #include <cstdint>
 

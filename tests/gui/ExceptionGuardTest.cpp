@@ -6,8 +6,8 @@
 #include "ProgramFixture.h"
 #include "ThrowingThroughQt.h"
 
-#include <QPushButton>
 #include <QDeadlineTimer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,12 +17,15 @@
 #include <stdexcept>
 
 namespace {
-TApplication& App() { return *qobject_cast<TApplication*>(QCoreApplication::instance()); }
+TApplication& App() {
+    return *qobject_cast<TApplication*>(QCoreApplication::instance());
+}
 
 // A window with a button whose slot fails and one that works.
 struct FailingWindow {
     FailingWindow() : Failing(new QPushButton(&Window)), Working(new QPushButton(&Window)) {
-        QObject::connect(Failing, &QPushButton::clicked, [] { throw TableError(QStringLiteral("Tkx.DB: disk I/O error")); });
+        QObject::connect(Failing, &QPushButton::clicked,
+                         [] { throw TableError(QStringLiteral("Tkx.DB: disk I/O error")); });
         QObject::connect(Working, &QPushButton::clicked, [this] { ++Worked; });
         Failing->setGeometry(0, 0, 50, 20);
         Working->setGeometry(0, 30, 50, 20);
@@ -42,9 +45,8 @@ TEST(ExceptionGuard, AnErrorFromASlotGoesToItsWindowsHandlerAndTheWindowGoesOn) 
     QStringList logged;
     App().SetLog([&](const QString& line) { logged << line; });
     {
-        TApplication::Scope scope = App().HandleFor(&window.Window, [&](const std::exception& error) {
-            shown << QString::fromUtf8(error.what());
-        });
+        TApplication::Scope scope = App().HandleFor(
+            &window.Window, [&](const std::exception& error) { shown << QString::fromUtf8(error.what()); });
         QTest::mouseClick(window.Failing, Qt::LeftButton);
         QTest::mouseClick(window.Working, Qt::LeftButton);
         EXPECT_EQ(shown, QStringList{"Tkx.DB: disk I/O error"});
@@ -115,7 +117,8 @@ using ProgramErrors = ProgramTest;
 TEST_F(ProgramErrors, AnErrorNoWindowHandlesIsLoggedAndShownInTheProgramsLanguageAndTheProgramGoesOn) {
     const ThrowingThroughQt unguarded;
     TProgram& program = Start("[Language]\nLanguageValue=1\n");
-    QTimer::singleShot(0, &program.MainWindow(), [] { throw TableError(QStringLiteral("Tkx.DB: database is locked")); });
+    QTimer::singleShot(0, &program.MainWindow(),
+                       [] { throw TableError(QStringLiteral("Tkx.DB: database is locked")); });
     QApplication::processEvents();
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTest>
 
-
 namespace {
 
 class FactoryWindows : public ProgramTest {

@@ -4,8 +4,8 @@
 #include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewTKXParameter.h"
 
-#include "ProgramFixture.h"
 #include "MetadataDefaults.h"
+#include "ProgramFixture.h"
 #include "SimulatorProcess.h"
 
 #include <QHeaderView>

@@ -45,9 +45,11 @@ TEST_F(ParameterSend, AnEmptyOrOutOfRangeFieldStopsTheWholeSetWithOneMessage) {
         const QStringList lines = message.Text.split('\r');
         ASSERT_EQ(lines.size(), 3) << message.Text.toStdString();
         // Each offending field with its caption, what it holds and its range.
-        EXPECT_TRUE(lines.filter(QRegularExpression(R"(^- .+ \(FastUp\): 99\.00 +\[\d+\.\d+ \.\. \d+\.\d+\]$)")).size() == 1)
+        EXPECT_TRUE(
+            lines.filter(QRegularExpression(R"(^- .+ \(FastUp\): 99\.00 +\[\d+\.\d+ \.\. \d+\.\d+\]$)")).size() == 1)
             << message.Text.toStdString();
-        EXPECT_TRUE(lines.filter(QRegularExpression(R"(^- .+ \(SlowUp\): Empty Field ! +\[\d+\.\d+ \.\. \d+\.\d+\]$)")).size() == 1)
+        EXPECT_TRUE(lines.filter(QRegularExpression(R"(^- .+ \(SlowUp\): Empty Field ! +\[\d+\.\d+ \.\. \d+\.\d+\]$)"))
+                        .size() == 1)
             << message.Text.toStdString();
         EXPECT_EQ(Sent(simulator.Log()), 0);
         EXPECT_FALSE(simulator.Log().contains("received")) << "the controller was not even asked";
@@ -100,8 +102,9 @@ TEST_F(ParameterSend, TheStatusLineCountsWhatReceiveAndSendMoved) {
         Find<QPushButton>(window, "BtnWrite")->click();
         const qsizetype written = Sent(simulator.Log()) - before;
         EXPECT_GT(written, 0);
-        EXPECT_EQ(Remark(window), verifying ? QString("Send: %1 parameters written, %1 of %1 matched when read back").arg(written)
-                                            : QString("Send: %1 parameters written").arg(written));
+        EXPECT_EQ(Remark(window),
+                  verifying ? QString("Send: %1 parameters written, %1 of %1 matched when read back").arg(written)
+                            : QString("Send: %1 parameters written").arg(written));
     }
     window->close();
     verify->setChecked(false);

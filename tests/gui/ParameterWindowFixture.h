@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/base/Family.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TTable.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewParameter.h"
 #include "gui/params/TViewTKXParameter.h"
-#include "core/base/Family.h"
-#include "core/params/TParameterDatabase.h"
-#include "core/params/TTable.h"
 
 #include "ProgramFixture.h"
 

@@ -1,7 +1,7 @@
+#include "core/params/TParameterDatabase.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/params/DataAware.h"
 #include "gui/params/TExportImportForm.h"
-#include "core/params/TParameterDatabase.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 
@@ -225,8 +225,8 @@ TEST_F(ParameterWindow, ReceiveOnTheSimulatorsPortFillsANewSet) {
 TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
     SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
     ASSERT_FALSE(simulator.Device().isEmpty());
-    TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n",
-                              {simulator.Device()});
+    TProgram& program =
+        Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\nEEpromWrite=0\n", {simulator.Device()});
     AddSet(Family::Tkx, "Lift",
            WithMetadataDefaults(m_program->Database(), Family::Tkx, {{"ValveType", 3}, {"FastUp", 7.25}}));
     TViewParameter* window = program.Windows().ViewTKXParameter();
@@ -256,4 +256,3 @@ TEST_F(ParameterWindow, AChangedValveTypeIsWrittenLoadedAndReadBack) {
 }
 
 } // namespace
-

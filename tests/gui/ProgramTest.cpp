@@ -1,11 +1,11 @@
 #include "gui/access/TPasswordForm.h"
+#include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/access/TPasswordPelvorForm.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TDlgSelectCommPort.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
 #include "gui/app/TProgram.h"
-#include "gui/access/TPasswordPelvorChangeForm.h"
-#include "gui/access/TPasswordPelvorForm.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/params/TExportImportForm.h"
@@ -62,8 +62,8 @@ TEST_F(ProgramTest, TheMainWindowStartsInTheConfiguredLanguageWithTheDatabaseOpe
                              "MenuMainAbout", "SubMenuPwPelvorLogin", "SubMenuPwPelvorReadCode"}) {
         EXPECT_TRUE(Shown(item)) << item;
     }
-    for (const char* item : {"MenuMainParameterList", "MenuMainSpecialTest", "SubMenuSaveFactorySettings",
-                             "SubMenuEditFactorySettings"}) {
+    for (const char* item :
+         {"MenuMainParameterList", "MenuMainSpecialTest", "SubMenuSaveFactorySettings", "SubMenuEditFactorySettings"}) {
         EXPECT_FALSE(Shown(item)) << item;
     }
     EXPECT_FALSE(Find<QWidget>(&main, "ToolBarStandard")->isVisible());
@@ -146,15 +146,16 @@ protected:
         TPasswordForm* form = m_program->Windows().PasswordForm();
         form->show();
         QLineEdit* password = Find<QLineEdit>(form, "Password");
-        EXPECT_EQ(password->text(), ""); // opening empties the entry
+        EXPECT_EQ(password->text(), "");        // opening empties the entry
         EXPECT_EQ(form->GetPasswordLevel(), 1); // and logs out at once
         QTest::keyClicks(password, entry);
         QTest::mouseClick(Find<QPushButton>(form, ok ? "FormPasswordBtOk" : "FormPasswordBtCancel"), Qt::LeftButton);
         EXPECT_FALSE(form->isVisible());
     }
     std::vector<bool> Menu() {
-        return {Shown("MenuMainParameterList"), Shown("MenuMainSpecialTest"), Shown("SubMenuSaveFactorySettings"),
-                Shown("SubMenuEditFactorySettings"), Shown("MenuMainConfiguration"), Shown("MenuMainZeroPoint")};
+        return {Shown("MenuMainParameterList"),      Shown("MenuMainSpecialTest"),
+                Shown("SubMenuSaveFactorySettings"), Shown("SubMenuEditFactorySettings"),
+                Shown("MenuMainConfiguration"),      Shown("MenuMainZeroPoint")};
     }
 };
 

@@ -1,8 +1,8 @@
-#include "gui/app/TDlgConfiguration.h"
-#include "gui/app/THelpViewer.h"
 #include "core/app/TConfiguration.h"
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TTable.h"
+#include "gui/app/TDlgConfiguration.h"
+#include "gui/app/THelpViewer.h"
 
 #include "FileSizeLimit.h"
 #include "ProgramFixture.h"

@@ -4,10 +4,10 @@
 #include "TSimulatorLink.h"
 #include "TempTree.h"
 
-#include "core/app/TConfiguration.h"
 #include "ManualClock.h"
-#include "core/base/Language.h"
 #include "core/app/ControllerCommands.h"
+#include "core/app/TConfiguration.h"
+#include "core/base/Language.h"
 
 #include "RecordingFeedback.h"
 

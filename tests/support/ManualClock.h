@@ -8,7 +8,8 @@
 // pauses run in no time under test, and every pause taken is remembered.
 class ManualClock : public Clock {
 public:
-    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(13, 43, 5))) : m_start(std::move(start)) {}
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(13, 43, 5)))
+        : m_start(std::move(start)) {}
 
     void Sleep(int milliseconds) override {
         Pauses.push_back(milliseconds);

@@ -11,7 +11,8 @@ inline std::map<QString, double> WithMetadataDefaults(TParameterDatabase& databa
     database.SetParameterFamily(family);
     TTable& metadata = database.TableParameterDBSettings();
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
-        values.emplace(metadata.FieldAsText(QStringLiteral("FieldName")), metadata.FieldAsFloat(QStringLiteral("Default")));
+        values.emplace(metadata.FieldAsText(QStringLiteral("FieldName")),
+                       metadata.FieldAsFloat(QStringLiteral("Default")));
     }
     return values;
 }

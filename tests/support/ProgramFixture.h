@@ -54,8 +54,7 @@ protected:
     QString Text(int record) const { return m_program->Configuration().Language().Text(record); }
     static QString Text(int record, int languageIndex) { return ::Text(record, languageIndex); }
 
-    template <typename T>
-    T* Find(QObject* root, const char* name) {
+    template <typename T> T* Find(QObject* root, const char* name) {
         T* found = root->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
@@ -72,4 +71,3 @@ protected:
     std::unique_ptr<TProgram> m_program;
     PortReservation m_taken;
 };
-

@@ -34,7 +34,9 @@ public:
     ThrowingThroughQt(const ThrowingThroughQt&) = delete;
     ThrowingThroughQt& operator=(const ThrowingThroughQt&) = delete;
 
-    static bool Active() { return Count() > 0; }
+    static bool Active() {
+        return Count() > 0;
+    }
 
 private:
     static int& Count() {

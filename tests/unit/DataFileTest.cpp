@@ -50,7 +50,8 @@ TEST(DataFileTest, RecordIsStoredLittleEndianInItsFieldOrderAndFramesAreBigEndia
     EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 24), expected);
     EXPECT_EQ(TDataRecord::Decode(bytes), r);
 
-    const std::uint8_t frame[16] = {0x0F, 9, 9, 0x01, 0x02, 0xFF, 0xFE, 0x03, 0x04, 0x80, 0x00, 0x7F, 0xFF, 0x85, 9, 0x55};
+    const std::uint8_t frame[16] = {0x0F, 9,    9,    0x01, 0x02, 0xFF, 0xFE, 0x03,
+                                    0x04, 0x80, 0x00, 0x7F, 0xFF, 0x85, 9,    0x55};
     const TDataRecord decoded = TDataRecord::FromFrame(frame);
     EXPECT_EQ(decoded.SetPoint, 0x0102);
     EXPECT_EQ(decoded.ActualValue, -2);

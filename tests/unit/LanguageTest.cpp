@@ -39,7 +39,9 @@ struct TellingRow {
     std::array<const char*, 8> columns;
 };
 
-void PrintTo(const TellingRow& row, std::ostream* os) { *os << "record " << row.record; }
+void PrintTo(const TellingRow& row, std::ostream* os) {
+    *os << "record " << row.record;
+}
 
 class TellingRows : public ::testing::TestWithParam<TellingRow> {};
 
@@ -53,19 +55,22 @@ TEST_P(TellingRows, MatchInEveryColumn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Language, TellingRows,
-    ::testing::Values(
-        TellingRow{0, {"Deutsch", "German (Deutsch)", "Allemand (Deutsch)", "Tedesco (Deutsch)", "Alemán (Deutsch)",
-                       "NIemiecki", "德文", ""}},
-        TellingRow{1, {"Englisch (English)", "English", "Anglais (English)", "Inglese (English)", "Inglés (English)",
-                       "Angielski", "英文", ""}},
-        // The old single-byte Polish column stored "J?zyk"; the letter is real here.
-        TellingRow{4, {"Sprache", "Language", "Langue", "Lingua", "Idioma", "Język", "語言", ""}},
-        TellingRow{317,
-                   {"Englisch (US amerik. Einheiten", "English (US imperial units)", "Anglais (US imperial units)",
-                    "Inglese (US imperial units)", "Inglés (US imperial units", "Angielski (US imperial units)",
-                    "English (英制單位)", ""}},
-        TellingRow{213, {"FALDMARK AG", "FALDMARK AG", "FALDMARK AG", "FALDMARK AG", "FALDMARK AG", "FALDMARK AG",
-                         "FALDMARK AG", "FALDMARK AG"}}),
+    ::testing::Values(TellingRow{0,
+                                 {"Deutsch", "German (Deutsch)", "Allemand (Deutsch)", "Tedesco (Deutsch)",
+                                  "Alemán (Deutsch)", "NIemiecki", "德文", ""}},
+                      TellingRow{1,
+                                 {"Englisch (English)", "English", "Anglais (English)", "Inglese (English)",
+                                  "Inglés (English)", "Angielski", "英文", ""}},
+                      // The old single-byte Polish column stored "J?zyk"; the letter is real here.
+                      TellingRow{4, {"Sprache", "Language", "Langue", "Lingua", "Idioma", "Język", "語言", ""}},
+                      TellingRow{317,
+                                 {"Englisch (US amerik. Einheiten", "English (US imperial units)",
+                                  "Anglais (US imperial units)", "Inglese (US imperial units)",
+                                  "Inglés (US imperial units", "Angielski (US imperial units)", "English (英制單位)",
+                                  ""}},
+                      TellingRow{213,
+                                 {"FALDMARK AG", "FALDMARK AG", "FALDMARK AG", "FALDMARK AG", "FALDMARK AG",
+                                  "FALDMARK AG", "FALDMARK AG", "FALDMARK AG"}}),
     [](const ::testing::TestParamInfo<TellingRow>& info) { return "Record" + std::to_string(info.param.record); });
 
 TEST_F(LanguageTest, EnglishTextsAreExactlyAsTheProgramNeedsThem) {

@@ -25,9 +25,9 @@ std::vector<MetaRow> Metadata(const QString& family) {
     table.SetRange(family, family);
     std::vector<MetaRow> rows;
     for (table.First(); !table.Eof(); table.Next()) {
-        rows.push_back({table.FieldAsText("FieldName"), table.FieldAsInteger("EpromAddress"), table.FieldAsFloat("Factor"),
-                        table.FieldAsFloat("Minimum"), table.FieldAsFloat("Maximum"), table.FieldAsFloat("Default"),
-                        table.FieldAsInteger("PasswordLevel")});
+        rows.push_back({table.FieldAsText("FieldName"), table.FieldAsInteger("EpromAddress"),
+                        table.FieldAsFloat("Factor"), table.FieldAsFloat("Minimum"), table.FieldAsFloat("Maximum"),
+                        table.FieldAsFloat("Default"), table.FieldAsInteger("PasswordLevel")});
     }
     return rows;
 }
@@ -42,12 +42,17 @@ std::map<int, QString> Lookup(const QString& objectName) {
     return codes;
 }
 
-const std::map<QString, QString> kListOf{{"ValveType", "TableValveType"},         {"SIUType", "TableSIUType"},
-                                          {"StartDelay", "TableStartDelay"},       {"TKXOpDn", "TableOnOff"},
-                                          {"InvDemand", "TableOutputRangeType"},   {"DemandRedType", "TableDemandRedType_EN"},
-                                          {"RelayFunction", "TableRelayFunction_EN"}, {"CommandInput", "TableCommandInput_EN"},
-                                          {"EdgeDetect", "TableEdgeDetect_EN"},    {"FUError", "TableInvStatus_EN"},
-                                          {"AuxSpeed", "TableAuxSpeed_EN"}};
+const std::map<QString, QString> kListOf{{"ValveType", "TableValveType"},
+                                         {"SIUType", "TableSIUType"},
+                                         {"StartDelay", "TableStartDelay"},
+                                         {"TKXOpDn", "TableOnOff"},
+                                         {"InvDemand", "TableOutputRangeType"},
+                                         {"DemandRedType", "TableDemandRedType_EN"},
+                                         {"RelayFunction", "TableRelayFunction_EN"},
+                                         {"CommandInput", "TableCommandInput_EN"},
+                                         {"EdgeDetect", "TableEdgeDetect_EN"},
+                                         {"FUError", "TableInvStatus_EN"},
+                                         {"AuxSpeed", "TableAuxSpeed_EN"}};
 
 bool IsControlLoopGain(const QString& field) {
     return field.startsWith("PSetting") || field.startsWith("ISetting") || field.startsWith("DSetting");
@@ -81,7 +86,8 @@ TEST_P(FamilyData, MetadataRowsKeepTheRules) {
         } else {
             EXPECT_TRUE(seenAddresses.insert(row.Address).second) << where << " shares its address";
         }
-        const bool calibration = QStringList{"HWZero", "FBFactor", "PSFactor", "IFactor", "UFactor"}.contains(row.Field);
+        const bool calibration =
+            QStringList{"HWZero", "FBFactor", "PSFactor", "IFactor", "UFactor"}.contains(row.Field);
         if (calibration) {
             EXPECT_EQ(row.Level, 3) << where;
         } else if (IsControlLoopGain(row.Field)) {
@@ -102,10 +108,10 @@ TEST_P(FamilyData, MetadataRowsKeepTheRules) {
 
     // The values substituted for old controller software are valid settings.
     const std::map<QString, std::vector<double>> substitutes{
-        {"FlowCalUp", {1}},       {"FlowCalDn", {1}},       {"DemandRedType", {3}}, {"StartDelay", {1, 4}},
-        {"CommandInput", {1}},    {"AuxCurve", {0}},        {"RelayFunction", {1}}, {"InspectionAccel", {2}},
-        {"K6Accel", {0.8}},       {"K7Accel", {1.2}},       {"K8Accel", {1.6}},     {"NOpenValve", {15}},
-        {"AuxSpeed", {1}},        {"FUError", {3}},         {"EdgeDetect", {2}}};
+        {"FlowCalUp", {1}},    {"FlowCalDn", {1}}, {"DemandRedType", {3}}, {"StartDelay", {1, 4}},
+        {"CommandInput", {1}}, {"AuxCurve", {0}},  {"RelayFunction", {1}}, {"InspectionAccel", {2}},
+        {"K6Accel", {0.8}},    {"K7Accel", {1.2}}, {"K8Accel", {1.6}},     {"NOpenValve", {15}},
+        {"AuxSpeed", {1}},     {"FUError", {3}},   {"EdgeDetect", {2}}};
     for (const MetaRow& row : rows) {
         const auto it = substitutes.find(row.Field);
         for (double value : it == substitutes.end() ? std::vector<double>{} : it->second) {
@@ -180,10 +186,10 @@ TEST(ProductData, FactoryValveTypesAreInCodeOrderAndConsistent) {
 }
 
 TEST(ProductData, FactoryMetadataCoversEveryResultWithWorkingAddresses) {
-    const QStringList results{"CheckNo1",  "CheckNo2",  "ValveType", "OpModeDn",  "SIUType",          "Language",
-                              "CmdInput",  "AccelUp",   "AccelDn",   "FastUp",    "FastDn",           "DecelUp",
-                              "DecelDn",   "SlowUp",    "SlowDn",    "K6Speed",   "K7Speed",          "K8Speed",
-                              "AuxSpeed",  "OffsetSolUp", "StartDelay", "FlowCalUp", "FlowCalDn",     "RelayFunction",
+    const QStringList results{"CheckNo1",   "CheckNo2",        "ValveType",  "OpModeDn",  "SIUType",   "Language",
+                              "CmdInput",   "AccelUp",         "AccelDn",    "FastUp",    "FastDn",    "DecelUp",
+                              "DecelDn",    "SlowUp",          "SlowDn",     "K6Speed",   "K7Speed",   "K8Speed",
+                              "AuxSpeed",   "OffsetSolUp",     "StartDelay", "FlowCalUp", "FlowCalDn", "RelayFunction",
                               "EdgeDetect", "OffsetSolUpInPsi"};
     std::map<QString, qint64> tkxAddress;
     for (const MetaRow& row : Metadata("TKX")) {
@@ -237,8 +243,8 @@ TEST(ProductData, SetTablesStartEmptyWithTheirFieldsInOrder) {
         EXPECT_TRUE(table.IsEmpty()) << name;
         const QStringList parameters =
             QString(name) == "TableTKX" ? Schema::TkxParameterFields() : Schema::ItkxParameterFields();
-        EXPECT_EQ(table.FieldNames(), QStringList({"Id", "Name", "Description"}) + parameters +
-                                          QStringList({"InfoMemo", "ErrorMemo"}));
+        EXPECT_EQ(table.FieldNames(),
+                  QStringList({"Id", "Name", "Description"}) + parameters + QStringList({"InfoMemo", "ErrorMemo"}));
     }
     EXPECT_EQ(Schema::TkxParameterFields().size(), 56);
     EXPECT_EQ(Schema::ItkxParameterFields().size(), 70);

@@ -21,7 +21,9 @@ struct Conversion {
     const char* expected; // the field as text afterwards
 };
 
-void PrintTo(const Conversion& c, std::ostream* os) { *os << c.field << " from '" << c.text << "'"; }
+void PrintTo(const Conversion& c, std::ostream* os) {
+    *os << c.field << " from '" << c.text << "'";
+}
 
 class TextConversions : public ::testing::TestWithParam<Conversion> {};
 
@@ -47,18 +49,18 @@ TEST_P(TextConversions, SetFromTextOrLeaveUnchanged) {
     EXPECT_EQ(result, QString::fromLatin1(c.expected)) << c.field << " from '" << c.text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TCommParameter, TextConversions,
-    ::testing::Values(Conversion{"baud", "9600", "9600"}, Conversion{"baud", "1200", "1200"},
-                      Conversion{"baud", "fast", "19200"}, Conversion{"baud", "", "19200"},
-                      Conversion{"data", "7", "7"}, Conversion{"data", "7.5", "8"},
-                      Conversion{"parity", "even", "Even"}, Conversion{"parity", "SPACE", "Space"},
-                      Conversion{"parity", "Odd", "Odd"}, Conversion{"parity", "evenly", "None"},
-                      Conversion{"parity", "", "None"}, Conversion{"stop", "2", "2"}, Conversion{"stop", "1", "1"},
-                      Conversion{"stop", "two", "1"}, Conversion{"stop", "0", "1"}, Conversion{"stop", "3", "1"}),
-    [](const ::testing::TestParamInfo<Conversion>& info) {
-        return std::string(info.param.field) + "_" + std::to_string(info.index);
-    });
+INSTANTIATE_TEST_SUITE_P(TCommParameter, TextConversions,
+                         ::testing::Values(Conversion{"baud", "9600", "9600"}, Conversion{"baud", "1200", "1200"},
+                                           Conversion{"baud", "fast", "19200"}, Conversion{"baud", "", "19200"},
+                                           Conversion{"data", "7", "7"}, Conversion{"data", "7.5", "8"},
+                                           Conversion{"parity", "even", "Even"}, Conversion{"parity", "SPACE", "Space"},
+                                           Conversion{"parity", "Odd", "Odd"}, Conversion{"parity", "evenly", "None"},
+                                           Conversion{"parity", "", "None"}, Conversion{"stop", "2", "2"},
+                                           Conversion{"stop", "1", "1"}, Conversion{"stop", "two", "1"},
+                                           Conversion{"stop", "0", "1"}, Conversion{"stop", "3", "1"}),
+                         [](const ::testing::TestParamInfo<Conversion>& info) {
+                             return std::string(info.param.field) + "_" + std::to_string(info.index);
+                         });
 
 TEST(TCommParameter, ChoiceTablesInTheirOrder) {
     EXPECT_EQ(PortChoices::BaudRateTexts(),
@@ -80,7 +82,8 @@ TEST(TCommParameter, SettingsNoDeviceCanTakeAreNamed) {
         int baud;
         int dataBits;
         QString problem;
-    } cases[] = {{19200, 8, ""}, {-9600, 8, "baud rate -9600"}, {0, 99, "baud rate 0, 99 data bits"}, {9600, 4, "4 data bits"}};
+    } cases[] = {
+        {19200, 8, ""}, {-9600, 8, "baud rate -9600"}, {0, 99, "baud rate 0, 99 data bits"}, {9600, 4, "4 data bits"}};
     for (const auto& c : cases) {
         TCommParameter port("p");
         port.Baud = c.baud;

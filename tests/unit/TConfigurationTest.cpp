@@ -1,6 +1,6 @@
-#include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
 #include "core/app/TSettingsEditor.h"
+#include "core/base/Language.h"
 
 #include "EnglishText.h"
 #include "RecordingFeedback.h"
@@ -27,7 +27,9 @@ protected:
     QString ConfigFile() const { return ConfigDir() + "/WinTorvex32.config"; }
     QString DefaultDatabaseDir() const { return ConfigDir() + "/1.45/DataBase"; }
 
-    void WriteUserConfig(const QByteArray& content) { m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", content); }
+    void WriteUserConfig(const QByteArray& content) {
+        m_tree.Write("docs/Faldmark/WinTorvex32/WinTorvex32.config", content);
+    }
     void MakeDefaultDatabaseDir() { QDir().mkpath(DefaultDatabaseDir()); }
 
     TConfiguration& Create(TConfigurationEnvironment environment = {}) {
@@ -389,10 +391,10 @@ TEST_F(TConfigurationTest, WithoutATemplateEverythingIsDefault) {
 TEST_F(TConfigurationTest, OkSettlesTheWorkingDirectoryAndTellsTheDatabaseOwner) {
     const struct {
         const char* name;
-        const char* folder;  // below the tree; "" keeps the current one
-        bool makeDatabase;   // the folder has its database folder already
+        const char* folder;   // below the tree; "" keeps the current one
+        bool makeDatabase;    // the folder has its database folder already
         MessageAnswer answer; // to the question whether to create it
-        bool closes;         // OK returns true
+        bool closes;          // OK returns true
         bool movedThere;
     } cases[] = {
         {"unchanged", "", false, MessageAnswer::Yes, true, false},

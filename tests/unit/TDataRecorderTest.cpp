@@ -28,8 +28,7 @@ QByteArray Frames(int count, quint8 signals = 0x03) {
 }
 
 // Waits (briefly, in real time) for what another thread is doing.
-template <typename Condition>
-bool Eventually(Condition condition) {
+template <typename Condition> bool Eventually(Condition condition) {
     for (int i = 0; i < 10000 && !condition(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -77,11 +76,14 @@ protected:
         return *m_lines.back();
     }
     std::unique_ptr<TDataRecorder> Start(TRecorderSetup setup) {
-        return std::make_unique<TDataRecorder>(std::move(setup), m_feedback, m_clock, [this] {
-            std::unique_ptr<TLiveLine> line = std::move(m_lines.front());
-            m_lines.pop_front();
-            return line;
-        }, &m_events);
+        return std::make_unique<TDataRecorder>(
+            std::move(setup), m_feedback, m_clock,
+            [this] {
+                std::unique_ptr<TLiveLine> line = std::move(m_lines.front());
+                m_lines.pop_front();
+                return line;
+            },
+            &m_events);
     }
     std::optional<TDataFileScan> Scan(const QString& path) {
         QFile file(path);

@@ -18,7 +18,9 @@ QStringList LogLines(const TempTree& tree, const QString& dir = {}) {
     return lines;
 }
 
-QString Tail(const QString& line) { return line.mid(line.indexOf(" [")); }
+QString Tail(const QString& line) {
+    return line.mid(line.indexOf(" ["));
+}
 
 TEST(TLogger, TwoRunsAppendTheirStartAndEndLinesToOneFile) {
     TempTree tree;

@@ -1,7 +1,7 @@
-#include "core/base/Language.h"
-#include "core/app/TConfiguration.h"
-#include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
+#include "core/app/TConfiguration.h"
+#include "core/base/Language.h"
+#include "core/params/ParameterCatalogue.h"
 
 #include "EnglishText.h"
 #include "RecordingFeedback.h"
@@ -89,8 +89,9 @@ TEST(TParameterDatabase, OpenErrorTexts) {
 
 TEST_F(TParameterDatabaseTest, FamiliesAndLanguageVariants) {
     ASSERT_TRUE(m_database->OpenDatabase());
-    ExecOnTableFile(DatabaseDir() + "/ParameterDBSettings.DB",
-                    "INSERT INTO ParameterDBSettings (ControllerType, FieldName) VALUES ('TKX','FastUp'),('ITKX','FastDn')");
+    ExecOnTableFile(
+        DatabaseDir() + "/ParameterDBSettings.DB",
+        "INSERT INTO ParameterDBSettings (ControllerType, FieldName) VALUES ('TKX','FastUp'),('ITKX','FastDn')");
     TTable& metadata = m_database->TableParameterDBSettings();
     metadata.Refresh();
     m_database->SetParameterFamily(Family::Tkx);

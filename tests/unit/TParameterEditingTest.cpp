@@ -42,7 +42,8 @@ TEST_F(EditingTest, ValuesAreClampedToTheirRangeWithAMessage) {
     };
     for (const Case& c : cases) {
         m_feedback.Messages.clear();
-        EXPECT_DOUBLE_EQ(Editing(c.family).CheckParameterValue(c.field, c.value), c.result) << c.field << " " << c.value;
+        EXPECT_DOUBLE_EQ(Editing(c.family).CheckParameterValue(c.field, c.value), c.result)
+            << c.field << " " << c.value;
         if (c.message.isEmpty()) {
             EXPECT_TRUE(m_feedback.Messages.empty()) << c.field;
         } else {

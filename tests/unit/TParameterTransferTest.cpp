@@ -125,7 +125,7 @@ TEST_F(TransferTest, AReadMakesANewSetWithMemosAndTellsWhatItSubstituted) {
     EXPECT_DOUBLE_EQ(sets.FieldAsFloat("OffsetSolUp"), 12.0);
     EXPECT_DOUBLE_EQ(sets.FieldAsFloat("OffsetSolUpInPsi"), 174);
     EXPECT_DOUBLE_EQ(sets.FieldAsFloat("EdgeDetect"), 2); // version 2.107 does not know it
-    QStringList moments; // the read's date and time, taken while it ran
+    QStringList moments;                                  // the read's date and time, taken while it ran
     for (QDateTime t = started; t <= m_clock.Now(); t = t.addSecs(1)) {
         moments << LocaleDateTimeText(t);
     }
@@ -236,8 +236,8 @@ TEST_F(TransferTest, ABrokenReadStoresNothing) {
         const char* name;
         LineEffect effect;
     } cases[] = {
-        {"dump cut half-way",
-         [](int, const QByteArray& sent, QByteArray reply) { return sent == "p" ? reply.left(reply.size() / 2) : reply; }},
+        {"dump cut half-way", [](int, const QByteArray& sent,
+                                 QByteArray reply) { return sent == "p" ? reply.left(reply.size() / 2) : reply; }},
         {"silent after the type reply",
          [](int session, const QByteArray&, QByteArray reply) { return session == 1 ? reply : QByteArray(); }},
     };
@@ -321,7 +321,7 @@ TEST_F(WriteTest, ValuesGoOutAdaptedToTheVersionWithTheirNotice) {
         int version;
         const char* field;
         double value;
-        qint64 sent; // -1: held back
+        qint64 sent;    // -1: held back
         QString notice; // a part of the remark
     };
     const QString northAmerica = Text(323) + "North America" + Text(319) + Text(58) + "\r  (" + Text(324) + ")\r";
@@ -415,8 +415,11 @@ TEST_F(WriteTest, ValuesOutsideTheMetadataRangeAreNeverSent) {
         Family family;
         const char* field;
         double value;
-    } cases[] = {{Family::Tkx, "StartSpeedUp", 99999999}, {Family::Tkx, "StartSpeedUp", 1e300},
-                 {Family::Tkx, "StartSpeedUp", -0.5}, {Family::VfTkx, "TKXOpDn", 4}, {Family::Tkx, "HWZero", 1001}};
+    } cases[] = {{Family::Tkx, "StartSpeedUp", 99999999},
+                 {Family::Tkx, "StartSpeedUp", 1e300},
+                 {Family::Tkx, "StartSpeedUp", -0.5},
+                 {Family::VfTkx, "TKXOpDn", 4},
+                 {Family::Tkx, "HWZero", 1001}};
     for (const auto& c : cases) {
         PrepareSet(c.family, 2220, {{c.field, c.value}});
         const qsizetype before = m_controller->CommandLog().size();
@@ -464,7 +467,8 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
     EXPECT_EQ(transfer.LastCounts().Matched, written);
 
     // A controller that drops the write of one parameter.
-    const QByteArray fast = QStringLiteral("E:%1:").arg(Address(Family::Tkx, "FastUp"), 3, 10, QLatin1Char('0')).toLatin1();
+    const QByteArray fast =
+        QStringLiteral("E:%1:").arg(Address(Family::Tkx, "FastUp"), 3, 10, QLatin1Char('0')).toLatin1();
     auto pending = std::make_shared<QByteArray>();
     m_access->OpenSession = [this, fast, pending](const TCommParameter&) {
         auto link = std::make_unique<TSimulatorLink>(
@@ -485,8 +489,9 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
     Sets(Family::Tkx).Post();
     m_feedback.Messages.clear();
     EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
-    EXPECT_EQ(Errors(), QStringList({"Error: " + Text(167) + "\r\r- " + ParameterCaption("FastUp", 0, Language::English) +
-                                     " (FastUp): sent 625, controller holds 750"}));
+    EXPECT_EQ(Errors(),
+              QStringList({"Error: " + Text(167) + "\r\r- " + ParameterCaption("FastUp", 0, Language::English) +
+                           " (FastUp): sent 625, controller holds 750"}));
     EXPECT_EQ(transfer.LastCounts().Matched, written - 1);
 }
 

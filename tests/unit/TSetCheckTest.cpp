@@ -29,9 +29,17 @@ TEST_F(SetCheckTest, ValuesOutsideTheRangeAsTheControllerWouldReceiveThem) {
     const struct {
         double value;
         bool refused;
-    } cases[] = {{0.30, false},     {0.0, false},  {2.0, false},      {2.004, false}, // rounds to 200: what is sent
-                 {2.006, true},     {-0.01, true}, {99999999.0, true}, {1e300, true},
-                 {-1e300, true},    {nan, true},   {std::numeric_limits<double>::infinity(), true}};
+    } cases[] = {{0.30, false},
+                 {0.0, false},
+                 {2.0, false},
+                 {2.004, false}, // rounds to 200: what is sent
+                 {2.006, true},
+                 {-0.01, true},
+                 {99999999.0, true},
+                 {1e300, true},
+                 {-1e300, true},
+                 {nan, true},
+                 {std::numeric_limits<double>::infinity(), true}};
     for (const auto& c : cases) {
         const auto problems = Check(Family::Tkx, {{"StartSpeedUp", c.value, 4}});
         ASSERT_EQ(problems.size(), c.refused ? 1u : 0u) << c.value;
@@ -46,10 +54,9 @@ TEST_F(SetCheckTest, ValuesOutsideTheRangeAsTheControllerWouldReceiveThem) {
 }
 
 TEST_F(SetCheckTest, EmptyDuplicatedAndUnknownFields) {
-    const auto problems = Check(Family::VfTkx, {{"StartSpeedUp", 0.3, 3},
-                                    {"FastUp", std::nullopt, 4},
-                                    {"NotAField", 1e300, 5},
-                                    {"StartSpeedUp", 0.5, 6}});
+    const auto problems = Check(
+        Family::VfTkx,
+        {{"StartSpeedUp", 0.3, 3}, {"FastUp", std::nullopt, 4}, {"NotAField", 1e300, 5}, {"StartSpeedUp", 0.5, 6}});
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(problems[0].Problem, Kind::Empty);
     EXPECT_EQ(problems[0].Field, "FastUp");
@@ -71,9 +78,11 @@ TEST_F(SetCheckTest, TheMinimumPressureCountsInTheUnitThatIsSent) {
 TEST_F(SetCheckTest, TheMessageNamesFieldValueRangeAndLine) {
     m_installation.Configuration->SetLanguageIndex(Language::English);
     const auto problems = Check(Family::Tkx, {{"StartSpeedUp", 99999999.0, 7}, {"FastUp", std::nullopt}});
-    EXPECT_EQ(DescribeValueProblems(problems, m_installation.Configuration->Language()), Text(307) +
-                                                   "\r- Start speed UP (StartSpeedUp): 99999999.00  [0.00 .. 2.00] (line 7)"
-                                                   "\r- " + ParameterCaption("FastUp", 0, Language::English) + " (FastUp): " + Text(260) + "  [0.00 .. 10.00]");
+    EXPECT_EQ(DescribeValueProblems(problems, m_installation.Configuration->Language()),
+              Text(307) +
+                  "\r- Start speed UP (StartSpeedUp): 99999999.00  [0.00 .. 2.00] (line 7)"
+                  "\r- " +
+                  ParameterCaption("FastUp", 0, Language::English) + " (FastUp): " + Text(260) + "  [0.00 .. 10.00]");
 }
 
 TEST_F(SetCheckTest, TheCurrentRecordOfAFreshSetHasEmptyFields) {

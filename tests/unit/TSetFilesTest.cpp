@@ -1,7 +1,7 @@
 #include "core/params/TSetFiles.h"
 
-#include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
+#include "core/base/Language.h"
 #include "core/params/TParameterDatabase.h"
 
 #include "EnglishText.h"
@@ -27,7 +27,8 @@ protected:
         TTable& metadata = m_database->TableParameterDBSettings();
         std::vector<std::pair<int, QString>> rows;
         for (metadata.First(); !metadata.Eof(); metadata.Next()) {
-            rows.emplace_back(static_cast<int>(metadata.FieldAsInteger("EpromAddress")), metadata.FieldAsText("FieldName"));
+            rows.emplace_back(static_cast<int>(metadata.FieldAsInteger("EpromAddress")),
+                              metadata.FieldAsText("FieldName"));
         }
         return rows;
     }
@@ -103,7 +104,8 @@ TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {
                                  : field == "FastUp"     ? "    8.12"
                                  : field == "HWZero"     ? "12345.68"
                                                          : "    0.00";
-        expected += QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + '\t' + value + "\r\n";
+        expected +=
+            QByteArray::number(address).rightJustified(4, ' ') + '\t' + field.toLatin1() + '\t' + value + "\r\n";
     }
     expected += "9997\ta{b[c\r\t   70.00\r\n"; // the memo's last character is written as it is
     expected += "9998\tE1\r\t   70.00\r\n";
@@ -113,8 +115,10 @@ TEST_F(SetFilesTest, ASetFileIsWrittenByteForByte) {
 
 TEST_F(SetFilesTest, ARoundTripGivesBackValuesMemosNameAndDescription) {
     const QString description = QString::fromUtf8("Shaft B\r\nafter service\tby K. Müller");
-    AddSet(Family::VfTkx, "VF lift", {{"InfoMemo", "Software version:\t2.142\t\r"}, {"ErrorMemo", "Error 1:\t12 h \t\r"},
-                          {"Description", description}},
+    AddSet(Family::VfTkx, "VF lift",
+           {{"InfoMemo", "Software version:\t2.142\t\r"},
+            {"ErrorMemo", "Error 1:\t12 h \t\r"},
+            {"Description", description}},
            WithDefaults(Family::VfTkx, {{"FastUp", 7.5}, {"K7Accel", 1.25}, {"TKXOpDn", 1}}));
     TSetFiles files(*m_database, m_feedback, Family::VfTkx);
     ASSERT_EQ(files.WriteSetFile(m_tree.Path("vf.set")), TSetFiles::Ok);
@@ -186,14 +190,16 @@ TEST_F(SetFilesTest, TheOtherFamilysFileIsRefusedAndAMissingMarkerIsANameOfItsOw
 TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
     // Windows-1252 bytes as an older installation wrote them, without the newer parameters.
     QList<QByteArray> lines;
-    const QStringList newer{"FlowCalUp", "FlowCalDn", "EdgeDetect", "StartDelay", "CommandInput", "RelayFunction",
-                            "AuxCurve"};
+    const QStringList newer{"FlowCalUp",    "FlowCalDn",     "EdgeDetect", "StartDelay",
+                            "CommandInput", "RelayFunction", "AuxCurve"};
     for (const QByteArray& line : DefaultLines(Family::Tkx, {{"FastUp", "3.00"}})) {
         if (!newer.contains(QString::fromLatin1(line.split('\t')[1]))) {
             lines << line;
         }
     }
-    lines << "  79\tLivTkxType\t    1.00" << "  80\tCmdInputType\t    2.00" << "  82\tCompatibility\t    3.00";
+    lines << "  79\tLivTkxType\t    1.00"
+          << "  80\tCmdInputType\t    2.00"
+          << "  82\tCompatibility\t    3.00";
     m_tree.Write("old.set", LegacyFile("{TKX---}Aufzug M\xfcller", lines, static_cast<int>(lines.size())));
 
     TSetFiles files(*m_database, m_feedback, Family::Tkx);
@@ -211,8 +217,10 @@ TEST_F(SetFilesTest, OlderFilesGetTheirMissingValuesAndLegacyNames) {
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Caption, "Remark");
     EXPECT_EQ(m_feedback.Messages[0].Text,
-              Text(258) + "\r- Calibration Factor UP\r- Calibration Factor DOWN\r- Aux. curve\r- Relay function\r"
-                          "- Edge detection\r\r" + Text(255) + "\r" + Text(257) + ".\r");
+              Text(258) +
+                  "\r- Calibration Factor UP\r- Calibration Factor DOWN\r- Aux. curve\r- Relay function\r"
+                  "- Edge detection\r\r" +
+                  Text(255) + "\r" + Text(257) + ".\r");
 }
 
 TEST_F(SetFilesTest, BrokenFilesEndTheImportAndLeaveNoHalfSetBehind) {
@@ -292,7 +300,8 @@ TEST_F(SetFilesTest, ImportRefusesValuesOutsideTheRangeAndDuplicatedNames) {
     } cases[] = {
         {"huge", DefaultLines(Family::Tkx, {{"StartSpeedUp", "99999999.00"}}),
          "(StartSpeedUp): 99999999.00  [0.00 .. 2.00] (line 2)"},
-        {"beyond any integer", DefaultLines(Family::Tkx, {{"StartSpeedUp", "1e300"}}), "(StartSpeedUp): 1e+300  [0.00 .. 2.00]"},
+        {"beyond any integer", DefaultLines(Family::Tkx, {{"StartSpeedUp", "1e300"}}),
+         "(StartSpeedUp): 1e+300  [0.00 .. 2.00]"},
         {"below", DefaultLines(Family::Tkx, {{"OffsetSolUp", "4.94"}}), "(OffsetSolUp): 4.94  [5.00 .. 60.00]"},
         {"duplicated", QList<QByteArray>(good) << "  12\tStartSpeedUp\t    0.50",
          QStringLiteral("(StartSpeedUp): 0.50  (given twice) (line %1)").arg(good.size() + 2)},
@@ -321,11 +330,12 @@ TEST_F(SetFilesTest, ImportRefusesWhatCannotBeASetFile) {
     huge.close();
     QDir().mkpath(m_tree.Path("folder.set"));
     ASSERT_EQ(::mkfifo(m_tree.Path("pipe.set").toLocal8Bit().constData(), 0600), 0);
-    for (const QString& path : {QStringLiteral("/dev/zero"), m_tree.Path("huge.set"), m_tree.Path("folder.set"),
-                                m_tree.Path("pipe.set")}) {
+    for (const QString& path :
+         {QStringLiteral("/dev/zero"), m_tree.Path("huge.set"), m_tree.Path("folder.set"), m_tree.Path("pipe.set")}) {
         EXPECT_EQ(files.ReadSetFile(path), TSetFiles::CannotOpen) << path.toStdString();
         EXPECT_FALSE(files.ErrorReason().isEmpty()) << path.toStdString();
-        EXPECT_EQ(TSetFiles::FailureText(TSetFiles::CannotOpen, false, path, m_configuration->Language(), files.ErrorReason()),
+        EXPECT_EQ(TSetFiles::FailureText(TSetFiles::CannotOpen, false, path, m_configuration->Language(),
+                                         files.ErrorReason()),
                   Text(197) + path + "\r(" + files.ErrorReason() + ")");
         EXPECT_EQ(files.ReadAllSetsFile(path), TSetFiles::CannotOpen) << path.toStdString();
     }
@@ -388,9 +398,12 @@ TEST_F(SetFilesTest, TypedTextSurvivesARoundTrip) {
         QByteArray bytes;
         QString name;
     } foreign[] = {
-        {LegacyFile("{TKX---}M\xfcller \x93" "B\x94 \x80", lines, static_cast<int>(lines.size())),
+        {LegacyFile("{TKX---}M\xfcller \x93"
+                    "B\x94 \x80",
+                    lines, static_cast<int>(lines.size())),
          QString::fromUtf8("Müller “B” €")},
-        {"\xef\xbb\xbf" + LegacyFile(QString::fromUtf8("{TKX---}Zażółć 升降機").toUtf8(), lines, static_cast<int>(lines.size())),
+        {"\xef\xbb\xbf" +
+             LegacyFile(QString::fromUtf8("{TKX---}Zażółć 升降機").toUtf8(), lines, static_cast<int>(lines.size())),
          QString::fromUtf8("Zażółć 升降機")},
     };
     for (const auto& f : foreign) {
@@ -417,8 +430,9 @@ TEST_F(SetFilesTest, ABrokenAllSetsFileSaysWhatWasStoredAndWhere) {
     EXPECT_EQ(files.ReadAllSetsFile(m_tree.Path("broken.prm")), TSetFiles::BadContent);
     EXPECT_EQ(Sets(Family::Tkx).RecordCount(), before + 2);
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
-    EXPECT_EQ(m_feedback.Messages[0].Text, Text(194) + m_tree.Path("broken.prm") +
-                                               QStringLiteral(" (line %1)\r2 sets stored before line %1.").arg(badLine));
+    EXPECT_EQ(m_feedback.Messages[0].Text,
+              Text(194) + m_tree.Path("broken.prm") +
+                  QStringLiteral(" (line %1)\r2 sets stored before line %1.").arg(badLine));
 }
 
 } // namespace
@@ -427,9 +441,9 @@ TEST(SetFileKinds, NamesFiltersAndFilterPositionsComeFromOneTable) {
     const struct {
         const char* Name;
         std::optional<TSetFiles::Kind> Kind;
-    } names[] = {{"a.set", TSetFiles::Kind::Set},       {"dir.x/all.prm", TSetFiles::Kind::AllSets},
-                 {"lift.txt", TSetFiles::Kind::Text},   {"lift.SET", std::nullopt},
-                 {"lift.set.bak", std::nullopt},        {"set", std::nullopt}};
+    } names[] = {{"a.set", TSetFiles::Kind::Set},     {"dir.x/all.prm", TSetFiles::Kind::AllSets},
+                 {"lift.txt", TSetFiles::Kind::Text}, {"lift.SET", std::nullopt},
+                 {"lift.set.bak", std::nullopt},      {"set", std::nullopt}};
     for (const auto& name : names) {
         EXPECT_EQ(TSetFiles::KindOf(name.Name), name.Kind) << name.Name;
     }

@@ -223,4 +223,3 @@ TEST_F(TTableTest, ARenamedSetMovesToItsPlaceAndABatchKeepsEveryRecordWhole) {
 }
 
 } // namespace
-

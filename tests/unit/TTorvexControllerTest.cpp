@@ -2,8 +2,8 @@
 #include "core/app/ControllerCommands.h"
 #include "core/link/SerialPort.h"
 
-#include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
+#include "core/base/Language.h"
 
 #include "RecordingFeedback.h"
 #include "TSimulatorLink.h"
@@ -107,7 +107,10 @@ TEST_F(ProtocolTest, ReadParameterReplies) {
         QByteArray reply;
         qint64 result;
         QString digits;
-    } cases[] = {{"\r\n 512 \r\n", 512, "512"}, {"Not allowed", 99999, ""}, {"", 99998, ""}, {"-5", 5, "5"},
+    } cases[] = {{"\r\n 512 \r\n", 512, "512"},
+                 {"Not allowed", 99999, ""},
+                 {"", 99998, ""},
+                 {"-5", 5, "5"},
                  {"value 1a2", 12, "12"}};
     for (const auto& c : cases) {
         auto session = Scripted({c.reply});
@@ -149,7 +152,11 @@ TEST(ParameterDump, EntriesCutShortAndOddSeparators) {
     } cases[] = {
         {"1\t100\tmm/s", {"100"}, {"mm/s"}, {""}, {1}},
         {"12", {""}, {""}, {""}, {12}},
-        {QByteArray("3\r\n\t40\r\n\t\r\nV\r\n\tName\twith tab") + QByteArray(2, '\0') + " 4\t5\tHz\tX", {"40", "5"}, {"V", "Hz"}, {"Name\twith tab", "X"}, {3, 4}},
+        {QByteArray("3\r\n\t40\r\n\t\r\nV\r\n\tName\twith tab") + QByteArray(2, '\0') + " 4\t5\tHz\tX",
+         {"40", "5"},
+         {"V", "Hz"},
+         {"Name\twith tab", "X"},
+         {3, 4}},
         {"no digits at all", {}, {}, {}, {}},
     };
     for (const auto& c : cases) {
@@ -198,7 +205,7 @@ TEST_F(ProtocolTest, QueryRawShortensTheTimeoutAndDropsBlanks) {
 TEST_F(ProtocolTest, RepliesInBurstsAndALongGap) {
     auto session = Scripted({});
     m_link->Inject("12", 0);
-    m_link->Inject("34", 900'000); // within the timeout: the same reply
+    m_link->Inject("34", 900'000);   // within the timeout: the same reply
     m_link->Inject("56", 2'500'000); // after a silence longer than the timeout: the next reply
     EXPECT_EQ(session->DrainInput(), "1234");
     EXPECT_EQ(session->DrainInput(), "56"); // nothing lost between replies
@@ -220,8 +227,8 @@ TEST_F(ProtocolTest, IndexesWithoutACommandSendNothing) {
     const struct {
         int index;
         QByteArray bytes;
-    } sent[] = {{1, "LS\r"}, {8, "lF\r"}, {13, "Z\r"}, {15, "v\r"}, {16, "w\r"}, {17, "b\r"}, {18, "B\r"},
-                {19, "C\r"}, {25, "d\r"}, {28, "q\r"}};
+    } sent[] = {{1, "LS\r"}, {8, "lF\r"}, {13, "Z\r"}, {15, "v\r"}, {16, "w\r"},
+                {17, "b\r"}, {18, "B\r"}, {19, "C\r"}, {25, "d\r"}, {28, "q\r"}};
     for (const auto& c : sent) {
         const std::size_t before = Writes().size();
         session->SendCommand(static_cast<ControllerCommand>(c.index));

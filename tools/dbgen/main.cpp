@@ -19,7 +19,9 @@ struct BuildError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] void Stop(const QString& message) { throw BuildError(message.toStdString()); }
+[[noreturn]] void Stop(const QString& message) {
+    throw BuildError(message.toStdString());
+}
 
 void Exec(sqlite3* db, const QString& sql, const QString& where) {
     char* error = nullptr;
@@ -57,8 +59,9 @@ void BuildTable(const TableDef& table, const QString& sourceDir, const QString& 
             for (qsizetype i = 0; i < stored.size(); ++i) {
                 marks << QStringLiteral("?");
             }
-            const QString sql = QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
-                                    .arg(table.SqlName(), stored.join(QStringLiteral("\",\"")), marks.join(QLatin1Char(',')));
+            const QString sql =
+                QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
+                    .arg(table.SqlName(), stored.join(QStringLiteral("\",\"")), marks.join(QLatin1Char(',')));
             sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &insert, nullptr);
             bool headerSeen = false;
             int lineNumber = 0;
@@ -102,10 +105,12 @@ void BuildTable(const TableDef& table, const QString& sourceDir, const QString& 
                         }
                     } else {
                         if (field->Type == FieldType::Text && cell.size() > field->Size) {
-                            Stop(where + QStringLiteral(": %1 longer than %2 characters").arg(field->Name).arg(field->Size));
+                            Stop(where +
+                                 QStringLiteral(": %1 longer than %2 characters").arg(field->Name).arg(field->Size));
                         }
                         const QByteArray text = cell.toUtf8();
-                        sqlite3_bind_text(insert, i + 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                        sqlite3_bind_text(insert, i + 1, text.constData(), static_cast<int>(text.size()),
+                                          SQLITE_TRANSIENT);
                     }
                 }
                 if (sqlite3_step(insert) != SQLITE_DONE) {

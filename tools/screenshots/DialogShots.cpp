@@ -1,13 +1,6 @@
 #include "DialogShots.h"
 #include "ShotFiles.h"
 
-#include "gui/app/GuiFeedback.h"
-#include "gui/app/TDlgSelectCommPort.h"
-#include "gui/app/TFormMain.h"
-#include "gui/app/TProgram.h"
-#include "gui/app/TStatusLine.h"
-#include "gui/params/TViewITKXParameter.h"
-#include "gui/params/TViewTKXParameter.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
@@ -15,6 +8,13 @@
 #include "core/params/TParameterEditing.h"
 #include "core/params/TTable.h"
 #include "core/params/TransferRemarks.h"
+#include "gui/app/GuiFeedback.h"
+#include "gui/app/TDlgSelectCommPort.h"
+#include "gui/app/TFormMain.h"
+#include "gui/app/TProgram.h"
+#include "gui/app/TStatusLine.h"
+#include "gui/params/TViewITKXParameter.h"
+#include "gui/params/TViewTKXParameter.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -10,8 +10,8 @@
 #include "gui/service/TFormSpecialTest.h"
 #include "gui/service/TFormZeroPoint.h"
 
-#include "core/app/TConfiguration.h"
 #include "ManualClock.h"
+#include "core/app/TConfiguration.h"
 #include "core/link/TTorvexController.h"
 
 #include <QApplication>

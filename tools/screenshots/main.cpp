@@ -3,15 +3,15 @@
 #include "DataViewShots.h"
 #include "DialogShots.h"
 #include "FactoryScreenshots.h"
+#include "core/params/TParameterDatabase.h"
 #include "gui/access/TPasswordForm.h"
 #include "gui/app/TApplication.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
-#include "core/params/TParameterDatabase.h"
+#include "gui/app/TProgram.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
-#include "gui/app/TProgram.h"
 #include "gui/service/TAboutBox.h"
 
 #include "PrintoutShots.h"
@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(home.path() + "/Faldmark/WinTorvex32");
     QFile config(home.path() + "/Faldmark/WinTorvex32/WinTorvex32.config");
     config.open(QIODevice::WriteOnly);
-    config.write("[Language]\nLanguageValue=" + arguments[2].toLatin1() + "\n[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
+    config.write("[Language]\nLanguageValue=" + arguments[2].toLatin1() +
+                 "\n[/dev/ttyUSB0]\nStandardPortEnabled=1\nStandardPort=/dev/ttyUSB0\n");
     config.close();
 
     UnattendedFeedback feedback;
@@ -88,8 +89,10 @@ int main(int argc, char* argv[]) {
     const QRect loadSave = menu->actionGeometry(submenu->menuAction());
     // The menu drops from its button, over the status line below the menu bar.
     const int menuTop = button->mapTo(&main, QPoint(0, button->height())).y();
-    QPixmap canvas(std::max(strip.width(), button->x() + menuPicture.width() + submenuPicture.width()),
-                   std::max(strip.height(), menuTop + std::max(menuPicture.height(), loadSave.top() + submenuPicture.height())) + 8);
+    QPixmap canvas(
+        std::max(strip.width(), button->x() + menuPicture.width() + submenuPicture.width()),
+        std::max(strip.height(), menuTop + std::max(menuPicture.height(), loadSave.top() + submenuPicture.height())) +
+            8);
     canvas.fill(QColor(0xe8, 0xe8, 0xe8));
     QPainter painter(&canvas);
     painter.drawPixmap(0, 0, strip);
@@ -119,8 +122,9 @@ int main(int argc, char* argv[]) {
         sets.Edit();
         sets.SetFieldText("Name", family == Family::Tkx ? "Shaft A - TKX 3" : "Shaft B - VF-TKX 1");
         sets.SetFieldText("Description", "Commissioning 2026-12-10");
-        sets.SetFieldText("InfoMemo", "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
-                                      "Power on:\t     1532\t\rDrive up:\t    48211\t\r");
+        sets.SetFieldText("InfoMemo",
+                          "Software version:\t2.220\t\rHardware version:\t1.200\t\rSerial number:\t000004711\t\r"
+                          "Power on:\t     1532\t\rDrive up:\t    48211\t\r");
         sets.SetFieldText("ErrorMemo", "Error 1:\t12 h \t\rError 2:\t31 h \t\rError 3:\t0 h \t\r");
         for (const char* field : {"FastUp", "FastDn"}) {
             sets.SetFieldFloat(field, 8.0);
@@ -137,8 +141,9 @@ int main(int argc, char* argv[]) {
         for (int page = 0; page < tabs->count(); ++page) {
             tabs->setCurrentIndex(page);
             QApplication::processEvents();
-            ok =
-                SavePicture(window->grab(), prefix + (family == Family::Tkx ? "tkx-" : "vftkx-") + names[page] + ".png") && ok;
+            ok = SavePicture(window->grab(),
+                             prefix + (family == Family::Tkx ? "tkx-" : "vftkx-") + names[page] + ".png") &&
+                 ok;
         }
         window->hide();
     }

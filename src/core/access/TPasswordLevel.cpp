@@ -3,9 +3,9 @@
 #include "core/base/Language.h"
 
 #include <clocale>
-#include <locale.h>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 
 namespace {
 // The level passwords; the service documentation lists them (docs/service-passwords.md).

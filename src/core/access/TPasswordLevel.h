@@ -20,8 +20,8 @@ public:
 
     // What one OK in the password dialog leads to.
     struct Outcome {
-        int Level = 1;      // the level the entry selected (before 4 and 5 fall back)
-        QString Message;    // shown to the user
+        int Level = 1;   // the level the entry selected (before 4 and 5 fall back)
+        QString Message; // shown to the user
         MenuState Menu;
         QString LogText;
         int LogLevel = 1;

@@ -40,7 +40,8 @@ TConfigurationEnvironment TConfigurationEnvironment::ForThisProcess() {
     // TORVEX_EXTRA_DEVICES offers further devices for this run only (the demo's simulator).
     environment.PortCandidates = [] {
         QStringList names = PortProbe::PlatformDeviceNames();
-        for (const QString& device : qEnvironmentVariable("TORVEX_EXTRA_DEVICES").split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        for (const QString& device :
+             qEnvironmentVariable("TORVEX_EXTRA_DEVICES").split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             if (!names.contains(device.trimmed())) {
                 names << device.trimmed();
             }
@@ -81,7 +82,9 @@ QString TConfiguration::DatabaseDirectoryFor(const QString& workDirectory) {
     return WithoutTrailingSlash(workDirectory) + QLatin1Char('/') + ProgramVersion + QStringLiteral("/DataBase");
 }
 
-void TConfiguration::UpdateDatabaseDirectory() { m_databaseDirectory = DatabaseDirectoryFor(GetWorkDirectory()); }
+void TConfiguration::UpdateDatabaseDirectory() {
+    m_databaseDirectory = DatabaseDirectoryFor(GetWorkDirectory());
+}
 
 int TConfiguration::LanguageValueOf(const IniFile& file, int defaultValue) {
     const int value = file.ReadInteger(ConfigKey::Language, ConfigKey::LanguageValue, 0);
@@ -196,7 +199,8 @@ void TConfiguration::CheckDatabaseDirectory(const QString& workDirectory) {
     if (!CanEnter(databaseDirectory)) {
         s.WorkDirUsable = false;
         m_feedback.ShowMessage(MessageKind::Warning, m_language.Text(Record::Warning),
-                               databaseDirectory + QStringLiteral("\r") + m_language.Text(Record::DirectoryCannotBeCreated),
+                               databaseDirectory + QStringLiteral("\r") +
+                                   m_language.Text(Record::DirectoryCannotBeCreated),
                                MessageButtons::Ok);
     }
 }
@@ -265,23 +269,41 @@ PortReservation TConfiguration::SelectPort() {
     return chosen ? ReservePort(*chosen) : PortReservation();
 }
 
-int TConfiguration::GetEepromWriteDelay() const { return Number(SettingKeys::EEpromWrite); }
+int TConfiguration::GetEepromWriteDelay() const {
+    return Number(SettingKeys::EEpromWrite);
+}
 
-int TConfiguration::GetGapForNewPage() const { return Number(SettingKeys::GapForNewPage); }
+int TConfiguration::GetGapForNewPage() const {
+    return Number(SettingKeys::GapForNewPage);
+}
 
-int TConfiguration::GetParameterReadTimeout() const { return Number(SettingKeys::ParameterRead); }
+int TConfiguration::GetParameterReadTimeout() const {
+    return Number(SettingKeys::ParameterRead);
+}
 
-QString TConfiguration::GetWorkDirectory() const { return WithoutTrailingSlash(m_settings.WorkDirectory); }
+QString TConfiguration::GetWorkDirectory() const {
+    return WithoutTrailingSlash(m_settings.WorkDirectory);
+}
 
-int TConfiguration::GetPicturesPerFile() const { return Number(SettingKeys::PicturesPerFile); }
+int TConfiguration::GetPicturesPerFile() const {
+    return Number(SettingKeys::PicturesPerFile);
+}
 
-int TConfiguration::GetLengthOfPicture() const { return Number(SettingKeys::LengthOfPicture); }
+int TConfiguration::GetLengthOfPicture() const {
+    return Number(SettingKeys::LengthOfPicture);
+}
 
-int TConfiguration::GetDrawSpeed() const { return Number(SettingKeys::DrawSpeed); }
+int TConfiguration::GetDrawSpeed() const {
+    return Number(SettingKeys::DrawSpeed);
+}
 
-double TConfiguration::GetCurveMaxV() const { return SettingKeys::CurveMaxV.Value(m_settings.CurveMaxV); }
+double TConfiguration::GetCurveMaxV() const {
+    return SettingKeys::CurveMaxV.Value(m_settings.CurveMaxV);
+}
 
-double TConfiguration::GetCurveMinV() const { return SettingKeys::CurveMinV.Value(m_settings.CurveMinV); }
+double TConfiguration::GetCurveMinV() const {
+    return SettingKeys::CurveMinV.Value(m_settings.CurveMinV);
+}
 
 int TConfiguration::Number(const TSettingKey& key) const {
     // Typed values are kept as typed; the range applies here too, so no getter ever hands out
@@ -303,7 +325,8 @@ void TConfiguration::ReadSettings(const std::vector<const TSettingKey*>& keys) {
             // days) is used at the nearest end of the range, and the log says so.
             const QString limited = QString::number(value, 'g', 12);
             Log(QStringLiteral("Configuration: %1=%2 is outside %3..%4, %5 is used")
-                    .arg(key->Key, text.trimmed(), QString::number(key->Minimum), QString::number(key->Maximum), limited));
+                    .arg(key->Key, text.trimmed(), QString::number(key->Minimum), QString::number(key->Maximum),
+                         limited));
             text = limited;
         }
     }
@@ -351,7 +374,8 @@ bool TConfiguration::SetVerifyAfterWrite(bool verify) {
 }
 
 QString TConfiguration::GetExportDirectory() const {
-    const QString stored = m_settings.ConfigFile.ReadString(QStringLiteral("General"), QStringLiteral("ExportFolder"), QString());
+    const QString stored =
+        m_settings.ConfigFile.ReadString(QStringLiteral("General"), QStringLiteral("ExportFolder"), QString());
     return stored.isEmpty() || !QFileInfo(stored).isDir() ? GetWorkDirectory() : stored;
 }
 

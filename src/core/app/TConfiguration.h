@@ -26,8 +26,8 @@ struct TConfigurationEnvironment {
     QString WorkDirOverride;
     // A language value for this run only (command line), never written.
     int LanguageOverride = 0;
-    std::function<QStringList()> PortCandidates;          // platform devices in probing order
-    std::function<bool(const QString&)> PortOpens;        // can the device be opened exclusively now?
+    std::function<QStringList()> PortCandidates;   // platform devices in probing order
+    std::function<bool(const QString&)> PortOpens; // can the device be opened exclusively now?
 
     static TConfigurationEnvironment ForThisProcess();
 };

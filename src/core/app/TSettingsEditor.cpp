@@ -49,7 +49,9 @@ void TSettingsEditor::WriteKeys(const std::vector<const TSettingKey*>& keys) {
     }
 }
 
-void TSettingsEditor::EnterGeneralPage() { m_configuration.ReadSettings(SettingKeys::GeneralPage()); }
+void TSettingsEditor::EnterGeneralPage() {
+    m_configuration.ReadSettings(SettingKeys::GeneralPage());
+}
 
 void TSettingsEditor::LeaveGeneralPage() {
     TSettingFields& s = m_configuration.Settings();
@@ -61,9 +63,13 @@ void TSettingsEditor::LeaveGeneralPage() {
     WriteKeys(SettingKeys::GeneralPage());
 }
 
-void TSettingsEditor::EnterDelaysPage() { m_configuration.ReadSettings(SettingKeys::DelaysPage()); }
+void TSettingsEditor::EnterDelaysPage() {
+    m_configuration.ReadSettings(SettingKeys::DelaysPage());
+}
 
-void TSettingsEditor::LeaveDelaysPage() { WriteKeys(SettingKeys::DelaysPage()); }
+void TSettingsEditor::LeaveDelaysPage() {
+    WriteKeys(SettingKeys::DelaysPage());
+}
 
 void TSettingsEditor::StorePortChoices(int portIndex, const PortChoiceTexts& choices) {
     auto& ports = m_configuration.Settings().Ports;
@@ -180,8 +186,8 @@ bool TSettingsEditor::Ok(int selectedPortIndex, const PortChoiceTexts& shown, co
 
     if (s.ConfigFileUsable) {
         WriteKeys(SettingKeys::Startup());
-        Written(file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue,
-                                  m_configuration.Language().StoredValue()));
+        Written(
+            file.WriteInteger(ConfigKey::Language, ConfigKey::LanguageValue, m_configuration.Language().StoredValue()));
     }
     // A setting that did not reach the file is not reported as saved: the dialog stays open
     // with the file's name and the system's reason, and OK may be tried again.

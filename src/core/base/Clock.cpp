@@ -8,4 +8,6 @@ void SystemClock::Sleep(int milliseconds) {
     }
 }
 
-QDateTime SystemClock::Now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::Now() const {
+    return QDateTime::currentDateTime();
+}

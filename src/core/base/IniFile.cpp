@@ -59,10 +59,12 @@ std::optional<std::pair<QString, QByteArray>> KeyValue(const QByteArray& line) {
     return std::make_pair(DecodeText(t.left(eq).trimmed()), t.mid(eq + 1).trimmed());
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 struct Position {
-    int sectionLine = -1;   // the "[section]" line
+    int sectionLine = -1;     // the "[section]" line
     int lastContentLine = -1; // last non-blank line of the section
     int keyLine = -1;
 };
@@ -107,7 +109,9 @@ QByteArray Unquote(const QByteArray& value) {
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
-bool IniFile::Exists() const { return !m_path.isEmpty() && QFile::exists(m_path); }
+bool IniFile::Exists() const {
+    return !m_path.isEmpty() && QFile::exists(m_path);
+}
 
 QByteArray IniFile::Load() const {
     QFile file(m_path);
@@ -170,8 +174,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     }
     const QByteArray content = Load();
     std::vector<Line> lines = SplitLines(content);
-    const QByteArray eol = !lines.empty() && lines.front().eol == "\r\n" ? QByteArrayLiteral("\r\n")
-                                                                          : QByteArrayLiteral("\n");
+    const QByteArray eol =
+        !lines.empty() && lines.front().eol == "\r\n" ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     const Position pos = Locate(lines, section, key);
 
     if (pos.keyLine >= 0) {

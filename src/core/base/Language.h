@@ -11,7 +11,9 @@ constexpr int Chinese = 7;
 constexpr int UsImperialValue = 102;
 
 // The column a stored language value selects: 102 shows the English texts.
-constexpr int IndexForValue(int storedValue) { return storedValue == UsImperialValue ? English : storedValue; }
+constexpr int IndexForValue(int storedValue) {
+    return storedValue == UsImperialValue ? English : storedValue;
+}
 
 } // namespace Language
 

@@ -14,9 +14,13 @@ QString TimeFormat() {
 }
 } // namespace
 
-QString LocaleDateText(const QDate& date) { return QLocale::system().toString(date, QLocale::ShortFormat); }
+QString LocaleDateText(const QDate& date) {
+    return QLocale::system().toString(date, QLocale::ShortFormat);
+}
 
-QString LocaleTimeText(const QTime& time) { return QLocale::system().toString(time, TimeFormat()); }
+QString LocaleTimeText(const QTime& time) {
+    return QLocale::system().toString(time, TimeFormat());
+}
 
 QString LocaleDateTimeText(const QDateTime& when) {
     return LocaleDateText(when.date()) + QLatin1Char(' ') + LocaleTimeText(when.time());

@@ -1,6 +1,5 @@
 #include "core/base/TLogger.h"
 
-
 TLogger::TLogger(std::function<QString()> workDirectory, Clock& clock)
     : m_workDirectory(std::move(workDirectory)), m_clock(clock) {
     m_traceLevel = 1;
@@ -60,4 +59,6 @@ bool TLogger::Log(const QString& message, int level) {
     return written;
 }
 
-void TLogger::SetTraceLevel(int level) { m_traceLevel = level < 0 ? 0 : level > 5 ? 5 : level; }
+void TLogger::SetTraceLevel(int level) {
+    m_traceLevel = level < 0 ? 0 : level > 5 ? 5 : level;
+}

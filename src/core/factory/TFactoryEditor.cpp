@@ -222,13 +222,15 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
         }
         Post();
     } catch (const TableError&) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(Record::DatabaseNotAvailable),
+                               MessageButtons::Ok);
     }
 }
 
 void TFactoryEditor::InputCheck(const QString& field, std::optional<double> value) {
     if (!value) {
-        m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField),
+                               MessageButtons::Ok);
         Sets().Cancel(); // the emptied input shows its value again
         return;
     }

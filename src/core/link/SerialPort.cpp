@@ -51,12 +51,11 @@ PortHandle TPortState::Open(const TCommParameter& settings) {
     if (!port->open(QIODevice::ReadWrite)) {
         return {};
     }
-    const bool configured =
-        port->setBaudRate(settings.Baud) &&
-        port->setDataBits(static_cast<QSerialPort::DataBits>(settings.DataBits)) &&
-        port->setParity(ParityOf(settings.Parity)) &&
-        port->setStopBits(settings.StopBits == 1 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
-        port->setFlowControl(QSerialPort::NoFlowControl) && PassEveryByte(*port);
+    const bool configured = port->setBaudRate(settings.Baud) &&
+                            port->setDataBits(static_cast<QSerialPort::DataBits>(settings.DataBits)) &&
+                            port->setParity(ParityOf(settings.Parity)) &&
+                            port->setStopBits(settings.StopBits == 1 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+                            port->setFlowControl(QSerialPort::NoFlowControl) && PassEveryByte(*port);
     if (!configured) {
         return {};
     }

@@ -18,9 +18,13 @@ QStringList PortChoices::ParityTexts() {
     return texts;
 }
 
-void TCommParameter::SetBaudFromText(const QString& text) { IniFile::ParseInteger(text, Baud); }
+void TCommParameter::SetBaudFromText(const QString& text) {
+    IniFile::ParseInteger(text, Baud);
+}
 
-void TCommParameter::SetDataBitsFromText(const QString& text) { IniFile::ParseInteger(text, DataBits); }
+void TCommParameter::SetDataBitsFromText(const QString& text) {
+    IniFile::ParseInteger(text, DataBits);
+}
 
 QString TCommParameter::ParityAsText() const {
     return Parity < PortChoices::ParityNames.size() ? QString::fromLatin1(PortChoices::ParityNames[Parity]) : QString();

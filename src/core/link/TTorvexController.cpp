@@ -5,8 +5,12 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Blanks and control characters off both ends, as the controller's replies are read.
 QByteArray Trimmed(const QByteArray& text) {
@@ -21,7 +25,9 @@ QByteArray Trimmed(const QByteArray& text) {
     return text.mid(begin, end - begin);
 }
 
-QString Latin1(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+QString Latin1(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes);
+}
 
 } // namespace
 
@@ -70,8 +76,7 @@ TTorvexController::TTorvexController(const TCommParameter& settings, TLinkSettin
     Open();
 }
 
-TTorvexController::TTorvexController(std::unique_ptr<ByteLink> link, int replyTimeout, bool pauseSending,
-                                     Clock& clock)
+TTorvexController::TTorvexController(std::unique_ptr<ByteLink> link, int replyTimeout, bool pauseSending, Clock& clock)
     : ReplyTimeout(replyTimeout), m_link(std::move(link)), m_clock(clock), m_pauseSending(pauseSending) {
     Open();
 }
@@ -103,10 +108,10 @@ TTorvexController::~TTorvexController() {
 
 QByteArray TTorvexController::CommandText(ControllerCommand command) {
     const int index = static_cast<int>(command);
-    static const char* const kCommands[] = {
-        nullptr, "LS\r", "lS\r", "LT\r", "lT\r", "LR\r", "lR\r", "LF\r", "lF\r", "L1\r", "l1\r",
-        "LY\r",  "lY\r", "Z\r",  "z\r",  "v\r",  "w\r",  "b\r",  "B\r",  "C\r",  "V\r",  "T\r",
-        "I\r",   "s\r",  "j",    "d\r",  "qs\r", "qe\r", "q\r"};
+    static const char* const kCommands[] = {nullptr, "LS\r", "lS\r", "LT\r", "lT\r", "LR\r", "lR\r", "LF\r",
+                                            "lF\r",  "L1\r", "l1\r", "LY\r", "lY\r", "Z\r",  "z\r",  "v\r",
+                                            "w\r",   "b\r",  "B\r",  "C\r",  "V\r",  "T\r",  "I\r",  "s\r",
+                                            "j",     "d\r",  "qs\r", "qe\r", "q\r"};
     if (index < 1 || index >= static_cast<int>(std::size(kCommands))) {
         return {};
     }
@@ -269,4 +274,6 @@ QByteArray TTorvexController::QuitWithReply() {
     return reply;
 }
 
-QByteArray TTorvexController::DrainInput() { return CollectReply(ReplyTimeout, Filter::KeepAll); }
+QByteArray TTorvexController::DrainInput() {
+    return CollectReply(ReplyTimeout, Filter::KeepAll);
+}

@@ -72,7 +72,8 @@ int DataFile::Recover(TDataFileHeader& header, qint64 firstIndex, const std::vec
     for (std::size_t i = 0; i < tail.size(); ++i) {
         const qint64 index = firstIndex + static_cast<qint64>(i);
         if (tail[i].Kind == TDataRecord::RunStart && header.PictureCount < TDataFileHeader::MaxPictures) {
-            header.PictureTable[header.PictureCount] = {static_cast<std::int32_t>(TDataFileHeader::OffsetOfRecord(index)), 1};
+            header.PictureTable[header.PictureCount] = {
+                static_cast<std::int32_t>(TDataFileHeader::OffsetOfRecord(index)), 1};
             ++header.PictureCount;
         } else if (header.PictureCount > 0) {
             ++header.PictureTable[header.PictureCount - 1].Count;
@@ -87,7 +88,8 @@ std::optional<TDataFileScan> DataFile::Inspect(QIODevice& file, QString& error) 
     const qint64 size = file.size();
     std::uint8_t raw[TDataFileHeader::Size];
     if (size < TDataFileHeader::Size || !ReadExactly(file, 0, reinterpret_cast<char*>(raw), sizeof raw)) {
-        error = QStringLiteral("not a data file: shorter than a data file header (%1 bytes)").arg(TDataFileHeader::Size);
+        error =
+            QStringLiteral("not a data file: shorter than a data file header (%1 bytes)").arg(TDataFileHeader::Size);
         return std::nullopt;
     }
     TDataFileScan scan;
@@ -125,7 +127,8 @@ std::optional<TDataFileScan> DataFile::Inspect(QIODevice& file, QString& error) 
         }
         tail.clear();
         for (qint64 i = 0; i < count; ++i) {
-            tail.push_back(TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i * TDataRecord::Size));
+            tail.push_back(
+                TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i * TDataRecord::Size));
         }
         scan.RecoveredRecords += Recover(h, index, tail);
     }
@@ -156,7 +159,8 @@ std::vector<TDataRecord> DataFile::DrawnRecords(QIODevice& file, const TDataFile
     // The guard is the rounded (halves to even) time of the last drawn point in 10 ms steps.
     double guard = 0;
     for (int i = 0; i < e.Count; ++i) {
-        const TDataRecord r = TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(raw.data()) + i * TDataRecord::Size);
+        const TDataRecord r =
+            TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(raw.data()) + i * TDataRecord::Size);
         const double m = r.RunTime * 100.0 / 180.0;
         if (guard > m) {
             break;

@@ -18,9 +18,13 @@ std::uint32_t Get32(const std::uint8_t* in) {
     return std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 | std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24;
 }
 
-std::int16_t Get16(const std::uint8_t* in) { return static_cast<std::int16_t>(std::uint16_t(in[0] | in[1] << 8)); }
+std::int16_t Get16(const std::uint8_t* in) {
+    return static_cast<std::int16_t>(std::uint16_t(in[0] | in[1] << 8));
+}
 
-std::int16_t BigEndian16(const std::uint8_t* in) { return static_cast<std::int16_t>(std::uint16_t(in[0] << 8 | in[1])); }
+std::int16_t BigEndian16(const std::uint8_t* in) {
+    return static_cast<std::int16_t>(std::uint16_t(in[0] << 8 | in[1]));
+}
 
 } // namespace
 

@@ -20,7 +20,9 @@ bool TDataRecordFifo::Put(const TDataRecord& record, std::stop_token stop) {
     return true;
 }
 
-bool TDataRecordFifo::Get(TDataRecord& record, std::stop_token stop) { return GetSome(&record, 1, stop) == 1; }
+bool TDataRecordFifo::Get(TDataRecord& record, std::stop_token stop) {
+    return GetSome(&record, 1, stop) == 1;
+}
 
 int TDataRecordFifo::GetSome(TDataRecord* out, int max, std::stop_token stop) {
     int taken = 0;

@@ -62,8 +62,8 @@ TLiveLineFactory SerialLineFactory(const TCommParameter& port, TPortState& ports
 
 TDataRecorder::TDataRecorder(TRecorderSetup setup, Feedback& feedback, Clock& clock, TLiveLineFactory lines,
                              TRecorderListener* listener)
-    : m_setup(std::move(setup)), m_feedback(feedback), m_clock(clock), m_lines(std::move(lines)),
-      m_listener(listener), m_input(m_setup.InputCapacity), m_output(m_setup.OutputCapacity) {
+    : m_setup(std::move(setup)), m_feedback(feedback), m_clock(clock), m_lines(std::move(lines)), m_listener(listener),
+      m_input(m_setup.InputCapacity), m_output(m_setup.OutputCapacity) {
     QString message;
     {
         std::lock_guard lock(m_fileLock);
@@ -444,7 +444,8 @@ bool TDataRecorder::SaveCopyLocked(const QString& target) {
     bool ok = out.write(reinterpret_cast<const char*>(raw), sizeof raw) == qint64(sizeof raw);
     std::vector<char> chunk(1 << 16);
     for (qint64 at = TDataFileHeader::Size; ok && at < m_writePos;) {
-        const ssize_t got = ::pread(m_fd, chunk.data(), std::size_t(std::min<qint64>(qint64(chunk.size()), m_writePos - at)), at);
+        const ssize_t got =
+            ::pread(m_fd, chunk.data(), std::size_t(std::min<qint64>(qint64(chunk.size()), m_writePos - at)), at);
         ok = got > 0 && out.write(chunk.data(), got) == got;
         at += got;
     }

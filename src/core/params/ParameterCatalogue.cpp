@@ -95,8 +95,8 @@ struct InformationName {
 };
 
 const InformationName kInformationNames[] = {
-    {"Software version", 236}, {"Hardware version", 237}, {"Serial number", 238},    {"Check number", 239},
-    {"Power on", 240},         {"Drive up", 241},         {"Drive down", 242},       {"Operation hour", 243},
+    {"Software version", 236}, {"Hardware version", 237}, {"Serial number", 238}, {"Check number", 239},
+    {"Power on", 240},         {"Drive up", 241},         {"Drive down", 242},    {"Operation hour", 243},
     {"+ unstab voltage", 244}, {"- unstab voltage", 245},
 };
 
@@ -137,13 +137,19 @@ QString ParameterCaption(const QString& fieldName, int mode, int languageIndex) 
     return ParameterCatalogue::InformationCaption(fieldName, languageIndex);
 }
 
-double Conversion::ToDisplay(double controllerValue, double factor) { return controllerValue / factor; }
+double Conversion::ToDisplay(double controllerValue, double factor) {
+    return controllerValue / factor;
+}
 
 qint64 Conversion::ToController(double displayValue, double factor) {
     // Nearest integer with halves to the even neighbour: the default rounding mode.
     return static_cast<qint64>(std::nearbyint(displayValue * factor));
 }
 
-double Conversion::BarToPsi(double bar) { return std::trunc(bar * kPsiPerBar + 0.5); }
+double Conversion::BarToPsi(double bar) {
+    return std::trunc(bar * kPsiPerBar + 0.5);
+}
 
-double Conversion::PsiToBar(double psi) { return std::trunc((psi / kPsiPerBar + 0.05) * 10.0) / 10.0; }
+double Conversion::PsiToBar(double psi) {
+    return std::trunc((psi / kPsiPerBar + 0.05) * 10.0) / 10.0;
+}

@@ -6,12 +6,12 @@
 // records, its unit, which set tables carry it and which lookup list codes it.
 struct ParameterInfo {
     const char* Field;
-    int CaptionRecord;        // 0: the fixed caption below, never translated
+    int CaptionRecord; // 0: the fixed caption below, never translated
     const char* FixedCaption;
-    int DirectionRecord;      // #114 "UP", #115 "DOWN", 0: none
-    const char* Unit;         // empty: none
-    const char* Families;     // "T" TKX, "I" VF-TKX, "F" factory set
-    const char* List;         // lookup table of a coded field, "xx" = per language
+    int DirectionRecord;  // #114 "UP", #115 "DOWN", 0: none
+    const char* Unit;     // empty: none
+    const char* Families; // "T" TKX, "I" VF-TKX, "F" factory set
+    const char* List;     // lookup table of a coded field, "xx" = per language
 };
 
 namespace ParameterCatalogue {
@@ -20,7 +20,9 @@ const ParameterInfo* Find(const QString& fieldName);
 QString Label(const ParameterInfo& info, int languageIndex);
 // A name the controller reports with its information values, shown translated.
 QString InformationCaption(const QString& controllerName, int languageIndex);
-inline QString NotFound() { return QStringLiteral("Not found"); }
+inline QString NotFound() {
+    return QStringLiteral("Not found");
+}
 } // namespace ParameterCatalogue
 
 // Mode 0: the long label of a field (or the translated information name);

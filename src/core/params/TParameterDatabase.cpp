@@ -16,7 +16,9 @@ TParameterDatabase::TParameterDatabase(TConfiguration& configuration, Feedback& 
     }
 }
 
-TParameterDatabase::~TParameterDatabase() { CloseDatabase(); }
+TParameterDatabase::~TParameterDatabase() {
+    CloseDatabase();
+}
 
 TTable& TParameterDatabase::Table(const QString& objectName) {
     const auto it = m_tables.find(objectName);

@@ -12,8 +12,12 @@
 
 namespace {
 
-bool IsTkxValve(qint64 code) { return (code >= 1 && code <= 8) || (code >= 11 && code <= 16); }
-bool IsVfValve(qint64 code) { return code == 9 || code == 10 || code == 17 || code == 18; }
+bool IsTkxValve(qint64 code) {
+    return (code >= 1 && code <= 8) || (code >= 11 && code <= 16);
+}
+bool IsVfValve(qint64 code) {
+    return code == 9 || code == 10 || code == 17 || code == 18;
+}
 } // namespace
 
 TParameterEditing::TParameterEditing(TParameterDatabase& database, Feedback& feedback, Family family)

@@ -27,22 +27,31 @@ struct BrokenWrite {};
 
 // The type as a person reads it: the password replies name their family.
 QString FamilyOfReply(QString type) {
-    return type.replace(QLatin1String("2-PW!"), QLatin1String("VF-TKX")).replace(QLatin1String("1-PW!"), QLatin1String("TKX"));
+    return type.replace(QLatin1String("2-PW!"), QLatin1String("VF-TKX"))
+        .replace(QLatin1String("1-PW!"), QLatin1String("TKX"));
 }
 
-bool DecimalInteger(const QString& text, int& value) { return IniFile::ParseInteger(text, value); }
+bool DecimalInteger(const QString& text, int& value) {
+    return IniFile::ParseInteger(text, value);
+}
 
 // Saturating: a value no check has seen (a field that is not sent) never makes the cast undefined.
 qint64 Whole(double value) {
     constexpr double kLimit = 9.0e18;
     return std::isfinite(value) ? static_cast<qint64>(std::clamp(value, -kLimit, kLimit)) : 0;
 }
-qint64 Nearest(double value) { return Whole(std::nearbyint(value)); }
+qint64 Nearest(double value) {
+    return Whole(std::nearbyint(value));
+}
 
 // The controller reports unsigned values.
-double Unsigned(qint32 value) { return static_cast<double>(static_cast<quint32>(value)); }
+double Unsigned(qint32 value) {
+    return static_cast<double>(static_cast<quint32>(value));
+}
 
-QString Fixed(double value, int decimals) { return LocaleFixed(value, decimals); }
+QString Fixed(double value, int decimals) {
+    return LocaleFixed(value, decimals);
+}
 
 // A number for the information memo in the form its entry has always had.
 QString InformationValue(int number, quint32 value, int version) {
@@ -223,8 +232,8 @@ TTransferOutcome TParameterTransfer::Read() {
         // Missing entries read as 0 for parameters a controller's software lacks, never for a
         // dump that broke off: a set of zeros must not be stored as the controller's values.
         if (session->LinkFailed() || !DumpComplete(*session)) {
-            Message(Record::Error, Text(Record::TransferError) + QStringLiteral("\r\r(%1 entries received)")
-                                                                    .arg(session->Dump.Size()));
+            Message(Record::Error, Text(Record::TransferError) +
+                                       QStringLiteral("\r\r(%1 entries received)").arg(session->Dump.Size()));
             session.reset();
             SetProgress(90);
             finish();
@@ -363,7 +372,8 @@ void TParameterTransfer::ShowReadNotice(const std::vector<bool>& listed, bool ou
             }
         }
     }
-    const QString outOfRangeText = Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
+    const QString outOfRangeText =
+        Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QStringLiteral("- ") + Text(325) + QLatin1Char('\r');
     if (outOfRange) {
         if (lines.isEmpty()) {
             Remark(outOfRangeText + QLatin1Char('\r') + Text(Record::NoImpactOnFunction) + QLatin1Char('\r') +
@@ -510,12 +520,14 @@ std::vector<TValueProblem> TParameterTransfer::CheckCurrentSet(int passwordLevel
     TTable& metadata = m_database.TableParameterDBSettings();
     std::map<QString, qint64> levels;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
-        levels[metadata.FieldAsText(QStringLiteral("FieldName"))] = metadata.FieldAsInteger(QStringLiteral("PasswordLevel"));
+        levels[metadata.FieldAsText(QStringLiteral("FieldName"))] =
+            metadata.FieldAsInteger(QStringLiteral("PasswordLevel"));
     }
     std::vector<TSetValue> values;
     for (const TSetValue& value : CurrentSetValues(m_database, m_family)) {
         // A read leaves the inverter status of newer VF-TKX controllers empty: the write sends them "3" then.
-        const bool decidedByTheWrite = m_family == Family::VfTkx && value.Field == QLatin1String("FUError") && !value.Value;
+        const bool decidedByTheWrite =
+            m_family == Family::VfTkx && value.Field == QLatin1String("FUError") && !value.Value;
         if (levels[value.Field] <= passwordLevel && !decidedByTheWrite) {
             values.push_back(value);
         }
@@ -562,11 +574,12 @@ bool TParameterTransfer::VerifyWritten() {
         session->GetParameter(address, held);
         if (!present || static_cast<quint32>(held.Value) != value) {
             --m_counts.Matched;
-            differences += QStringLiteral("\r- ") + ParameterCaption(fields[address], 0, m_database.Language().Index()) + QStringLiteral(" (") +
-                           fields[address] + QStringLiteral("): sent %1, controller holds %2")
-                                                 .arg(value)
-                                                 .arg(present ? QString::number(static_cast<quint32>(held.Value))
-                                                              : QStringLiteral("nothing"));
+            differences +=
+                QStringLiteral("\r- ") + ParameterCaption(fields[address], 0, m_database.Language().Index()) +
+                QStringLiteral(" (") + fields[address] +
+                QStringLiteral("): sent %1, controller holds %2")
+                    .arg(value)
+                    .arg(present ? QString::number(static_cast<quint32>(held.Value)) : QStringLiteral("nothing"));
         }
     }
     session.reset();
@@ -642,7 +655,8 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
         int progress = 18;
         // One parameter to the controller; the write ends at the first one that does not leave the PC.
         const auto send = [&](quint16 address, qint64 value) {
-            session->WriteParameter(address, TTorvexParameter{static_cast<qint32>(static_cast<quint32>(value)), {}, {}});
+            session->WriteParameter(address,
+                                    TTorvexParameter{static_cast<qint32>(static_cast<quint32>(value)), {}, {}});
             if (session->WriteFailed()) {
                 throw BrokenWrite();
             }
@@ -692,9 +706,9 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 clock.Sleep(eepromWriteDelay);
             }
         } catch (const BrokenWrite&) {
-            Message(Record::Error, Text(Record::TransferError) +
-                                      QStringLiteral("\r\r(%1 parameters sent before the line failed)")
-                                          .arg(static_cast<int>(m_sent.size())));
+            Message(Record::Error,
+                    Text(Record::TransferError) + QStringLiteral("\r\r(%1 parameters sent before the line failed)")
+                                                      .arg(static_cast<int>(m_sent.size())));
             session.reset();
             SetProgress(85);
             UpdateInfoLabel(type, versionText);
@@ -771,8 +785,8 @@ void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& f
         notice = Text(Record::VersionIgnoresParameters) + notice + QLatin1Char('\r');
     }
     if (flags[SiuChanged] || flags[RelayChanged] || flags[InverterStatusChanged] || flags[CommandInputChanged]) {
-        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') + Text(Record::DefaultsInsertedInstead) +
-                  QStringLiteral("):\r");
+        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') +
+                  Text(Record::DefaultsInsertedInstead) + QStringLiteral("):\r");
         const std::pair<WriteFlag, int> changed[] = {
             {SiuChanged, 58}, {RelayChanged, 268}, {InverterStatusChanged, 72}, {CommandInputChanged, 269}};
         for (const auto& [flag, record] : changed) {
@@ -782,7 +796,8 @@ void TParameterTransfer::ShowWriteNotice(int version, const std::vector<bool>& f
         }
     }
     if (flags[ValveTypeHeldBack] || flags[OperationModeHeldBack]) {
-        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) + QStringLiteral("!):\r");
+        notice += Text(Record::ParametersOutOfRange) + QLatin1Char('\r') + QLatin1Char('(') + Text(308) +
+                  QStringLiteral("!):\r");
         if (flags[ValveTypeHeldBack]) {
             notice += Lines(m_access.Configuration.Language(), {57});
         }

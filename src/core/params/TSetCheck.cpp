@@ -66,12 +66,12 @@ std::vector<TValueProblem> CheckSetForWriting(TParameterDatabase& database, Fami
     std::map<QString, Limits> limits;
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         limits[metadata.FieldAsText(QStringLiteral("FieldName"))] = {metadata.FieldAsFloat(QStringLiteral("Minimum")),
-                                                                      metadata.FieldAsFloat(QStringLiteral("Maximum")),
-                                                                      metadata.FieldAsFloat(QStringLiteral("Factor"))};
+                                                                     metadata.FieldAsFloat(QStringLiteral("Maximum")),
+                                                                     metadata.FieldAsFloat(QStringLiteral("Factor"))};
     }
     // Of the two forms of the TKX minimum pressure only the one that is sent counts.
-    const QString unused = family == Family::Tkx ? (psi ? QStringLiteral("OffsetSolUp") : QStringLiteral("OffsetSolUpInPsi"))
-                                                 : QString();
+    const QString unused =
+        family == Family::Tkx ? (psi ? QStringLiteral("OffsetSolUp") : QStringLiteral("OffsetSolUpInPsi")) : QString();
 
     std::vector<TValueProblem> problems;
     std::map<QString, int> seen;

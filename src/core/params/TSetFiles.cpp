@@ -7,9 +7,9 @@
 
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
-#include "core/base/SaveFile.h"
 #include "core/base/LocaleText.h"
 #include "core/base/Records.h"
+#include "core/base/SaveFile.h"
 #include "core/base/TextCodec.h"
 
 #include <QDateTime>
@@ -24,8 +24,12 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString Int4(qint64 value) { return QString::number(value).rightJustified(4, QLatin1Char(' ')); }
-QString Fix82(double value) { return QString::number(value, 'f', 2).rightJustified(8, QLatin1Char(' ')); }
+QString Int4(qint64 value) {
+    return QString::number(value).rightJustified(4, QLatin1Char(' '));
+}
+QString Fix82(double value) {
+    return QString::number(value, 'f', 2).rightJustified(8, QLatin1Char(' '));
+}
 
 // Every character but the last goes through the table; the last one is written as it is.
 QString Translate(const QString& text, const QString& from, const QString& to) {
@@ -77,8 +81,12 @@ void TSetFiles::SetProgress(double counter) const {
     }
 }
 
-QString TSetFiles::EncodeMemo(const QString& text) { return Translate(text, QStringLiteral("\t\r\n"), QStringLiteral("{[]")); }
-QString TSetFiles::DecodeMemo(const QString& text) { return Translate(text, QStringLiteral("{[]"), QStringLiteral("\t\r\n")); }
+QString TSetFiles::EncodeMemo(const QString& text) {
+    return Translate(text, QStringLiteral("\t\r\n"), QStringLiteral("{[]"));
+}
+QString TSetFiles::DecodeMemo(const QString& text) {
+    return Translate(text, QStringLiteral("{[]"), QStringLiteral("\t\r\n"));
+}
 // A TAB in a description would end its column: it travels as "{", as in the memos.
 QString TSetFiles::EncodeDescription(const QString& text) {
     return Translate(text, QStringLiteral("\t\r\n"), QStringLiteral("{[]"));
@@ -92,7 +100,8 @@ std::vector<TSetFiles::MetadataLine> TSetFiles::MetadataLines() {
     TTable& metadata = m_database.TableParameterDBSettings();
     for (metadata.First(); !metadata.Eof(); metadata.Next()) {
         const QString field = metadata.FieldAsText("FieldName");
-        rows.push_back({field, Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + field + QLatin1Char('\t')});
+        rows.push_back(
+            {field, Int4(metadata.FieldAsInteger("EpromAddress")) + QLatin1Char('\t') + field + QLatin1Char('\t')});
     }
     return rows;
 }
@@ -110,10 +119,12 @@ void TSetFiles::WriteSet(QString& out, const std::vector<MetadataLine>& rows, bo
         out += kCrLf;
         ++lines;
     }
-    out += QStringLiteral("9997\t") + EncodeMemo(sets.FieldAsText("InfoMemo")) + QLatin1Char('\t') + Fix82(counter) + kCrLf;
-    out += QStringLiteral("9998\t") + EncodeMemo(sets.FieldAsText("ErrorMemo")) + QLatin1Char('\t') + Fix82(counter) + kCrLf;
-    out += QStringLiteral("9999\t") + EncodeDescription(sets.FieldAsText("Description")) + QStringLiteral("[]") + Marker() +
-           QLatin1Char('\t') + Fix82(lines) + kCrLf;
+    out += QStringLiteral("9997\t") + EncodeMemo(sets.FieldAsText("InfoMemo")) + QLatin1Char('\t') + Fix82(counter) +
+           kCrLf;
+    out += QStringLiteral("9998\t") + EncodeMemo(sets.FieldAsText("ErrorMemo")) + QLatin1Char('\t') + Fix82(counter) +
+           kCrLf;
+    out += QStringLiteral("9999\t") + EncodeDescription(sets.FieldAsText("Description")) + QStringLiteral("[]") +
+           Marker() + QLatin1Char('\t') + Fix82(lines) + kCrLf;
 }
 
 TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
@@ -150,8 +161,12 @@ TSetFiles::Result TSetFiles::Write(const QString& fileName, bool allSets) {
     return SaveWholeFile(fileName, EncodeText(text), m_reason) ? Ok : CannotOpen;
 }
 
-TSetFiles::Result TSetFiles::WriteSetFile(const QString& fileName) { return Write(fileName, false); }
-TSetFiles::Result TSetFiles::WriteAllSetsFile(const QString& fileName) { return Write(fileName, true); }
+TSetFiles::Result TSetFiles::WriteSetFile(const QString& fileName) {
+    return Write(fileName, false);
+}
+TSetFiles::Result TSetFiles::WriteAllSetsFile(const QString& fileName) {
+    return Write(fileName, true);
+}
 
 TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
     SetProgress(0);
@@ -163,7 +178,8 @@ TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
     const QDateTime now = QDateTime::currentDateTime();
     const auto indented = [](QString text) { return text.replace(QLatin1Char('\r'), QStringLiteral("\r\n\t")); };
     try {
-        out.Line(Text(211) + QLatin1Char('\t') + LocaleDateText(now.date()) + QLatin1Char('\t') + LocaleTimeText(now.time()));
+        out.Line(Text(211) + QLatin1Char('\t') + LocaleDateText(now.date()) + QLatin1Char('\t') +
+                 LocaleTimeText(now.time()));
         out.Line(Text(233) + QLatin1Char('\t') + sets.FieldAsText("Name"));
         out.Line(QString());
         double counter = 0;
@@ -188,10 +204,14 @@ TSetFiles::Result TSetFiles::WriteTextFile(const QString& fileName) {
             }
         }
         out.Raw(kCrLf + Text(212) + kCrLf + QLatin1Char('\t') + description + kCrLf);
-        out.Raw(kCrLf + Text(73) + kCrLf + QLatin1Char('\t') + indented(sets.FieldAsText("InfoMemo").chopped(
-                                                                    std::min<qsizetype>(1, sets.FieldAsText("InfoMemo").size()))) + kCrLf);
-        out.Raw(kCrLf + Text(74) + kCrLf + QLatin1Char('\t') + indented(sets.FieldAsText("ErrorMemo").chopped(
-                                                                    std::min<qsizetype>(1, sets.FieldAsText("ErrorMemo").size()))));
+        out.Raw(kCrLf + Text(73) + kCrLf + QLatin1Char('\t') +
+                indented(
+                    sets.FieldAsText("InfoMemo").chopped(std::min<qsizetype>(1, sets.FieldAsText("InfoMemo").size()))) +
+                kCrLf);
+        out.Raw(
+            kCrLf + Text(74) + kCrLf + QLatin1Char('\t') +
+            indented(
+                sets.FieldAsText("ErrorMemo").chopped(std::min<qsizetype>(1, sets.FieldAsText("ErrorMemo").size()))));
     } catch (const TableError& error) {
         SetProgress(0);
         m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), error.Message(), MessageButtons::Ok);
@@ -289,7 +309,9 @@ const TSetFiles::KindInfo kKinds[] = {
 };
 } // namespace
 
-const TSetFiles::KindInfo& TSetFiles::Info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
+const TSetFiles::KindInfo& TSetFiles::Info(Kind kind) {
+    return kKinds[static_cast<int>(kind)];
+}
 
 std::optional<TSetFiles::Kind> TSetFiles::KindOf(const QString& fileName) {
     for (const KindInfo& info : kKinds) {
@@ -312,8 +334,9 @@ QStringList TSetFiles::Filters(bool withText) {
 }
 
 TSetFiles::Result TSetFiles::Export(Kind kind, const QString& fileName) {
-    return kind == Kind::Set ? WriteSetFile(fileName) : kind == Kind::AllSets ? WriteAllSetsFile(fileName)
-                                                                              : WriteTextFile(fileName);
+    return kind == Kind::Set       ? WriteSetFile(fileName)
+           : kind == Kind::AllSets ? WriteAllSetsFile(fileName)
+                                   : WriteTextFile(fileName);
 }
 
 TSetFiles::Result TSetFiles::Import(Kind kind, const QString& fileName) {
@@ -321,7 +344,7 @@ TSetFiles::Result TSetFiles::Import(Kind kind, const QString& fileName) {
 }
 
 QString TSetFiles::FailureText(Result result, bool exporting, const QString& fileName, const TLanguage& language,
-                              const QString& reason) {
+                               const QString& reason) {
     if (result == Ok || result == BadContent) {
         return {};
     }
@@ -340,13 +363,19 @@ bool TSetFiles::ValuesAcceptable(std::vector<TSetValue>& values, const QString& 
     if (problems.empty()) {
         return true;
     }
-    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError), fileName + QStringLiteral("\r\r") + DescribeValueProblems(problems, m_database.Language()) + kept,
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::RangeError),
+                           fileName + QStringLiteral("\r\r") + DescribeValueProblems(problems, m_database.Language()) +
+                               kept,
                            MessageButtons::Ok);
     return false;
 }
 
-TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) { return Read(fileName, false); }
-TSetFiles::Result TSetFiles::ReadAllSetsFile(const QString& fileName) { return Read(fileName, true); }
+TSetFiles::Result TSetFiles::ReadSetFile(const QString& fileName) {
+    return Read(fileName, false);
+}
+TSetFiles::Result TSetFiles::ReadAllSetsFile(const QString& fileName) {
+    return Read(fileName, true);
+}
 
 TSetFiles::Result TSetFiles::Read(const QString& fileName, bool allSets) {
     SetProgress(5);

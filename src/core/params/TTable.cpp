@@ -8,7 +8,9 @@
 
 namespace {
 
-QString Quoted(const QString& name) { return QLatin1Char('"') + QString(name).replace('"', "\"\"") + QLatin1Char('"'); }
+QString Quoted(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace('"', "\"\"") + QLatin1Char('"');
+}
 
 // Names sort and match the way a technician reads them: without regard to case,
 // umlauts included (SQLite's own NOCASE folds ASCII only).
@@ -77,7 +79,9 @@ TTable::~TTable() {
     Close();
 }
 
-void TTable::Fail(const QString& what) const { throw TableError(m_path + QStringLiteral(": ") + what); }
+void TTable::Fail(const QString& what) const {
+    throw TableError(m_path + QStringLiteral(": ") + what);
+}
 
 void TTable::Open(const QString& directory) {
     Close();
@@ -182,7 +186,8 @@ void TTable::Load(qint64 keepRowId, int fallbackIndex) {
     for (const QString& column : m_columns) {
         columns << Quoted(column);
     }
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columns.join(QLatin1Char(',')), Quoted(m_definition.SqlName()));
+    QString sql =
+        QStringLiteral("SELECT rowid, %1 FROM %2").arg(columns.join(QLatin1Char(',')), Quoted(m_definition.SqlName()));
     const bool hasType = m_columns.contains(QStringLiteral("ControllerType"), Qt::CaseInsensitive);
     if (m_hasRange && hasType) {
         sql += QStringLiteral(" WHERE \"ControllerType\" >= ?1 AND \"ControllerType\" <= ?2");
@@ -333,10 +338,13 @@ void TTable::SetFieldText(const QString& name, const QString& value) {
         return;
     }
     // Text longer than its field keeps its first characters (a set name its first 32).
-    SetValue(index, field != nullptr && field->Type == FieldType::Text && field->Size > 0 ? value.left(field->Size) : value);
+    SetValue(index,
+             field != nullptr && field->Type == FieldType::Text && field->Size > 0 ? value.left(field->Size) : value);
 }
 
-void TTable::SetFieldNull(const QString& name) { SetValue(RequireField(name), QVariant()); }
+void TTable::SetFieldNull(const QString& name) {
+    SetValue(RequireField(name), QVariant());
+}
 
 void TTable::Edit() {
     RequireOpen();
@@ -504,7 +512,9 @@ void TTable::Delete() {
         return;
     }
     SetState(State::Browse);
-    Exec(QStringLiteral("DELETE FROM %1 WHERE rowid=%2").arg(Quoted(m_definition.SqlName())).arg(m_rows[m_cursor].RowId));
+    Exec(QStringLiteral("DELETE FROM %1 WHERE rowid=%2")
+             .arg(Quoted(m_definition.SqlName()))
+             .arg(m_rows[m_cursor].RowId));
     Load(0, m_cursor);
     Q_EMIT DataChanged();
 }

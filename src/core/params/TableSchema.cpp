@@ -2,10 +2,13 @@
 
 namespace {
 
-QStringList Words(const char* text) { return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+QStringList Words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
 
 std::vector<FieldDef> SetFields(const QStringList& parameters, bool withMemos) {
-    std::vector<FieldDef> fields{{"Id", FieldType::Auto}, {"Name", FieldType::Text, 32}, {"Description", FieldType::Memo}};
+    std::vector<FieldDef> fields{
+        {"Id", FieldType::Auto}, {"Name", FieldType::Text, 32}, {"Description", FieldType::Memo}};
     for (const QString& name : parameters) {
         fields.push_back({name, FieldType::Float});
     }
@@ -16,7 +19,9 @@ std::vector<FieldDef> SetFields(const QStringList& parameters, bool withMemos) {
     return fields;
 }
 
-std::vector<FieldDef> LookupFields() { return {{"Code", FieldType::Float}, {"Text", FieldType::Text, 40}}; }
+std::vector<FieldDef> LookupFields() {
+    return {{"Code", FieldType::Float}, {"Text", FieldType::Text, 40}};
+}
 
 std::vector<TableDef> BuildCatalogue() {
     using T = TableDef;
@@ -52,8 +57,8 @@ std::vector<TableDef> BuildCatalogue() {
     perLanguage("InvStatus");
     perLanguage("EdgeDetect");
     tables.push_back(T{"Fact_TableEdgeDetect_EN", "_Fact_EdgeDetect_EN", LookupFields()});
-    tables.push_back(
-        T{"Fact_TableParameterSet", "_Fact_ParameterSet", SetFields(Schema::FactoryParameterFields(), false), TableOrder::Name});
+    tables.push_back(T{"Fact_TableParameterSet", "_Fact_ParameterSet",
+                       SetFields(Schema::FactoryParameterFields(), false), TableOrder::Name});
     tables.push_back(T{"Fact_TableParameterDBSettings",
                        "_Fact_ParameterDBSettings.DB",
                        {{"ControllerType", FieldType::Text, 6},
@@ -89,7 +94,9 @@ std::vector<TableDef> BuildCatalogue() {
 
 } // namespace
 
-QString TableDef::SqlName() const { return FileName.section(QLatin1Char('.'), 0, 0); }
+QString TableDef::SqlName() const {
+    return FileName.section(QLatin1Char('.'), 0, 0);
+}
 
 QString TableDef::DiskName() const {
     return FileName.contains(QLatin1Char('.')) ? FileName : FileName + QStringLiteral(".db");

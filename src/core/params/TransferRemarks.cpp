@@ -61,8 +61,7 @@ const char* const kRemarks[][7] = {
      "Après l'envoi, relire le contrôleur et lister chaque paramètre différent",
      "Dopo l'invio, rileggere il controllore ed elencare ogni parametro diverso",
      "Tras enviar, releer el controlador y listar cada parámetro distinto",
-     "Po wysłaniu odczytać sterownik i wypisać każdy różniący się parametr",
-     "傳送後回讀控制器並列出每個不同的參數"},
+     "Po wysłaniu odczytać sterownik i wypisać każdy różniący się parametr", "傳送後回讀控制器並列出每個不同的參數"},
 };
 
 QString RemarkText(Remark remark, const TLanguage& language) {
@@ -105,6 +104,10 @@ QString SendSummary(TTransferOutcome outcome, const TTransferCounts& counts, con
     return RemarkText(outcome == TTransferOutcome::Saved ? Written : WriteStopped, language).arg(counts.Written);
 }
 
-QString VerifyCheckText(const TLanguage& language) { return RemarkText(VerifyCheck, language); }
+QString VerifyCheckText(const TLanguage& language) {
+    return RemarkText(VerifyCheck, language);
+}
 
-QString VerifyCheckHint(const TLanguage& language) { return RemarkText(VerifyHint, language); }
+QString VerifyCheckHint(const TLanguage& language) {
+    return RemarkText(VerifyHint, language);
+}

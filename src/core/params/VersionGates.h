@@ -14,10 +14,10 @@
 // in the substitutes and, where the group is listed, tells the user.
 struct TVersionGroup {
     QStringList Fields;
-    std::vector<double> Substitutes;     // same positions as Fields
-    std::function<bool(int)> ReadBy;     // versions whose value is read from the controller
-    std::function<bool(int)> WrittenTo;  // versions the value is sent to
-    QStringList ListLines;               // the notice's lines, empty: not listed
+    std::vector<double> Substitutes;    // same positions as Fields
+    std::function<bool(int)> ReadBy;    // versions whose value is read from the controller
+    std::function<bool(int)> WrittenTo; // versions the value is sent to
+    QStringList ListLines;              // the notice's lines, empty: not listed
 };
 
 // The groups of both families, kept by the operation that consults them; the notice

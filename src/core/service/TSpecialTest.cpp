@@ -1,7 +1,7 @@
 #include "core/service/TSpecialTest.h"
 
-#include "core/base/Clock.h"
 #include "core/app/ControllerCommands.h"
+#include "core/base/Clock.h"
 
 namespace {
 constexpr ControllerCommand kControllerTypeQuery = ControllerCommand::ControllerType;

@@ -1,10 +1,10 @@
 #include "gui/access/TPasswordPelvorForm.h"
 #include "gui/app/SlotGuard.h"
 
-#include "core/base/Records.h"
 #include "core/access/TControllerPassword.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-void GuiClock::Idle() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void GuiClock::Idle() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void GuiClock::Sleep(int milliseconds) {
     QElapsedTimer timer;

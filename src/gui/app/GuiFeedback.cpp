@@ -18,8 +18,7 @@ MessageAnswer GuiFeedback::ShowMessage(MessageKind kind, const QString& caption,
                                    : kind == MessageKind::Information ? QMessageBox::Information
                                                                       : QMessageBox::NoIcon;
     QMessageBox box(icon, caption, ForDisplay(text),
-                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    Owner());
+                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
     FitCaption(box);
     const int answer = box.exec();
     if (buttons == MessageButtons::YesNo) {

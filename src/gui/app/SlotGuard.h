@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-#include <exception>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <tuple>
 #include <type_traits>
@@ -15,8 +15,7 @@
 // an error it throws is reported (logged, then shown by the handler of the window `where`
 // belongs to) and the slot ends normally, so the error never travels through Qt's event loop.
 // True when the work completed; a caller with something to undo does it on false.
-template <typename Work>
-bool Guarded(QObject* where, Work&& work) {
+template <typename Work> bool Guarded(QObject* where, Work&& work) {
     try {
         std::forward<Work>(work)();
         return true;
@@ -27,8 +26,7 @@ bool Guarded(QObject* where, Work&& work) {
 }
 
 namespace SlotGuardDetail {
-template <typename F, typename Tuple, std::size_t... I>
-constexpr bool InvocableWithFirst(std::index_sequence<I...>) {
+template <typename F, typename Tuple, std::size_t... I> constexpr bool InvocableWithFirst(std::index_sequence<I...>) {
     return std::is_invocable_v<F&, decltype(std::get<I>(std::declval<Tuple&>()))...>;
 }
 
@@ -38,7 +36,8 @@ void CallWithMost(F& slot, Tuple& arguments) {
     if constexpr (InvocableWithFirst<F, Tuple>(std::make_index_sequence<N>{})) {
         [&]<std::size_t... I>(std::index_sequence<I...>) {
             std::invoke(slot, std::get<I>(arguments)...);
-        }(std::make_index_sequence<N>{});
+        }
+        (std::make_index_sequence<N>{});
     } else {
         static_assert(N > 0, "the slot cannot take the signal's arguments");
         CallWithMost<F, Tuple, N - 1>(slot, arguments);
@@ -46,8 +45,7 @@ void CallWithMost(F& slot, Tuple& arguments) {
 }
 
 // A member function as a callable that tells which arguments it takes.
-template <typename Receiver, typename Slot>
-auto Callable(Receiver* receiver, Slot slot) {
+template <typename Receiver, typename Slot> auto Callable(Receiver* receiver, Slot slot) {
     if constexpr (std::is_member_function_pointer_v<Slot>) {
         return [receiver, slot](auto&&... a) -> std::invoke_result_t<Slot, Receiver*, decltype(a)...> {
             return std::invoke(slot, receiver, std::forward<decltype(a)>(a)...);
@@ -62,9 +60,10 @@ auto Callable(Receiver* receiver, Slot slot) {
 // or a callable) runs under Guarded, with `receiver` as the window that reports its errors.
 template <typename Sender, typename Signal, typename Receiver, typename Slot>
 QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, Receiver* receiver, Slot slot) {
-    return QObject::connect(sender, signal, receiver,
-                            [receiver, call = SlotGuardDetail::Callable(receiver, std::move(slot))](auto&&... args) mutable -> void {
-                                auto arguments = std::forward_as_tuple(std::forward<decltype(args)>(args)...);
-                                Guarded(receiver, [&] { SlotGuardDetail::CallWithMost(call, arguments); });
-                            });
+    return QObject::connect(
+        sender, signal, receiver,
+        [receiver, call = SlotGuardDetail::Callable(receiver, std::move(slot))](auto&&... args) mutable -> void {
+            auto arguments = std::forward_as_tuple(std::forward<decltype(args)>(args)...);
+            Guarded(receiver, [&] { SlotGuardDetail::CallWithMost(call, arguments); });
+        });
 }

@@ -74,7 +74,8 @@ TApplication::Scope TApplication::HandleFor(QObject* window, Handler handler) {
 }
 
 void TApplication::Remove(int id) {
-    std::erase_if(m_windowHandlers, [id](const WindowHandler& entry) { return entry.Id == id || entry.Window.isNull(); });
+    std::erase_if(m_windowHandlers,
+                  [id](const WindowHandler& entry) { return entry.Id == id || entry.Window.isNull(); });
 }
 
 TApplication::Scope::~Scope() {

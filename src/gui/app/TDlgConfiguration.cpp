@@ -250,7 +250,7 @@ QWidget* TDlgConfiguration::BuildDelaysPage() {
     m_pauseSending = new QCheckBox(Text(261), page);
     m_pauseSending->setObjectName(QStringLiteral("CheckBoxPauseSending"));
     GuardedConnect(m_pauseSending, &QCheckBox::clicked, this,
-            [this](bool checked) { m_configuration.Settings().PauseSending = checked; });
+                   [this](bool checked) { m_configuration.Settings().PauseSending = checked; });
 
     QLabel* writeLabel = Label("SettingsTimeoutWriteEEprom", Text(123), m_eepromWrite);
     QLabel* readLabel = Label("SettingsTimeoutReadParam", Text(124), m_readParameter);
@@ -462,8 +462,8 @@ void TDlgConfiguration::CheckBoxAsStandardClick() {
 }
 
 void TDlgConfiguration::SpeedBtnBrowseDirClick() {
-    const QString folder = QFileDialog::getExistingDirectory(this, Text(190), m_workDirectory->text(),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, Text(190), m_workDirectory->text(), QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty()) {
         m_workDirectory->setText(folder);
     }

@@ -1,23 +1,23 @@
 #include "gui/app/TFormMain.h"
 #include "gui/app/SlotGuard.h"
 
-#include "gui/view/TFormViewDataCollect.h"
-#include "gui/factory/TEditFactorySettingsForm.h"
-#include "gui/factory/TSaveFactorySettingsForm.h"
+#include "core/access/TControllerPassword.h"
+#include "gui/access/TPasswordForm.h"
 #include "gui/access/TPasswordPelvorChangeForm.h"
 #include "gui/access/TPasswordPelvorForm.h"
-#include "gui/service/TFormSpecialTest.h"
-#include "gui/service/TFormZeroPoint.h"
-#include "core/access/TControllerPassword.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/THelpViewer.h"
-#include "gui/app/TStatusLine.h"
 #include "gui/app/TProgram.h"
-#include "gui/access/TPasswordForm.h"
+#include "gui/app/TStatusLine.h"
+#include "gui/factory/TEditFactorySettingsForm.h"
+#include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
+#include "gui/service/TFormSpecialTest.h"
+#include "gui/service/TFormZeroPoint.h"
+#include "gui/view/TFormViewDataCollect.h"
 
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
@@ -219,12 +219,12 @@ bool TFormMain::CheckDatabase() {
     if (m_configuration.DatabaseAvailable) {
         return true;
     }
-    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable),
+                           MessageButtons::Ok);
     return false;
 }
 
-template <typename Window>
-void TFormMain::ShowWithPort(Window& window) {
+template <typename Window> void TFormMain::ShowWithPort(Window& window) {
     const PortReservation port = m_configuration.SelectPort();
     window.SetPort(port.Get());
     window.exec();
@@ -236,7 +236,9 @@ void TFormMain::RunControllerCommand(MainCommand command) {
     RunMainCommand(access, command);
 }
 
-void TFormMain::MenuFileExitClick() { close(); }
+void TFormMain::MenuFileExitClick() {
+    close();
+}
 
 void TFormMain::MenuParameterTKXClick() {
     if (CheckDatabase()) {
@@ -280,7 +282,9 @@ void TFormMain::SubMenuEditFactorySettingsClick() {
     }
 }
 
-void TFormMain::SubMenuSaveFactorySettingsClick() { m_windows->SaveFactorySettings()->exec(); }
+void TFormMain::SubMenuSaveFactorySettingsClick() {
+    m_windows->SaveFactorySettings()->exec();
+}
 
 void TFormMain::SubMenuLoadUserSettingsClick() {
     if (ConfirmOverwrite("SubMenuLoadUserSettings")) {
@@ -307,7 +311,9 @@ void TFormMain::MenuDataCollectClick() {
     view.exec();
 }
 
-void TFormMain::MenuMainPasswortWinTorvex32Click() { m_windows->PasswordForm()->exec(); }
+void TFormMain::MenuMainPasswortWinTorvex32Click() {
+    m_windows->PasswordForm()->exec();
+}
 
 void TFormMain::SubMenuPwPelvorLoginClick() {
     if (TControllerPassword(m_windows->PasswordPelvor()->Access()).CheckPasswordFunction() != 0) {
@@ -342,17 +348,27 @@ void TFormMain::SubMenuPwPelvorReadCodeClick() {
     }
 }
 
-void TFormMain::MenuMainConfigurationClick() { m_windows->Configuration()->exec(); }
+void TFormMain::MenuMainConfigurationClick() {
+    m_windows->Configuration()->exec();
+}
 
 void TFormMain::MenuMainParameterListClick() {
     m_windows->ParamConfig()->SetUpColumns();
     m_windows->ParamConfig()->exec();
 }
 
-void TFormMain::MenuMainZeroPointClick() { ShowWithPort(*m_windows->ZeroPoint()); }
+void TFormMain::MenuMainZeroPointClick() {
+    ShowWithPort(*m_windows->ZeroPoint());
+}
 
-void TFormMain::MenuMainSpecialTestClick() { ShowWithPort(*m_windows->SpecialTest()); }
+void TFormMain::MenuMainSpecialTestClick() {
+    ShowWithPort(*m_windows->SpecialTest());
+}
 
-void TFormMain::MenuMainContentsClick() { ShowHelp(0); }
+void TFormMain::MenuMainContentsClick() {
+    ShowHelp(0);
+}
 
-void TFormMain::MenuMainAboutClick() { m_windows->About()->exec(); }
+void TFormMain::MenuMainAboutClick() {
+    m_windows->About()->exec();
+}

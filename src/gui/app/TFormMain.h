@@ -51,8 +51,7 @@ private:
     QToolButton* AddMenuButton(const QString& objectName, QMenu* menu);
     bool CheckDatabase();
     // Takes a port (the result may be none), shows the window modally, releases the port.
-    template <typename Window>
-    void ShowWithPort(Window& window);
+    template <typename Window> void ShowWithPort(Window& window);
     void ShowParameterWindow(TViewParameter& window);
     void RunControllerCommand(MainCommand command);
     // Yes/No before a command that overwrites the controller's working settings.

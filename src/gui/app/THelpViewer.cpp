@@ -29,9 +29,8 @@ THelpViewer::THelpViewer(const TLanguage& language, QString helpDirectory, Feedb
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
     resize(900, 620);
-    GuardedConnect(m_index, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        m_browser->scrollToAnchor(item->data(Qt::UserRole).toString());
-    });
+    GuardedConnect(m_index, &QListWidget::itemActivated, this,
+                   [this](QListWidgetItem* item) { m_browser->scrollToAnchor(item->data(Qt::UserRole).toString()); });
     GuardedConnect(m_index, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item != nullptr) {
             m_browser->scrollToAnchor(item->data(Qt::UserRole).toString());

@@ -1,18 +1,17 @@
 #include "gui/app/TProgram.h"
 #include "gui/app/TStatusLine.h"
 
+#include "gui/access/TPasswordForm.h"
+#include "gui/access/TPasswordPelvorChangeForm.h"
+#include "gui/access/TPasswordPelvorForm.h"
 #include "gui/app/GuiClock.h"
-#include "gui/app/TApplication.h"
 #include "gui/app/GuiFeedback.h"
-#include "gui/view/TZoom.h"
+#include "gui/app/TApplication.h"
 #include "gui/app/TDlgConfiguration.h"
 #include "gui/app/TFormMain.h"
 #include "gui/app/THelpViewer.h"
-#include "gui/access/TPasswordForm.h"
 #include "gui/factory/TEditFactorySettingsForm.h"
 #include "gui/factory/TSaveFactorySettingsForm.h"
-#include "gui/access/TPasswordPelvorChangeForm.h"
-#include "gui/access/TPasswordPelvorForm.h"
 #include "gui/params/TExportImportForm.h"
 #include "gui/params/TParamConfigForm.h"
 #include "gui/params/TViewITKXParameter.h"
@@ -20,6 +19,7 @@
 #include "gui/service/TAboutBox.h"
 #include "gui/service/TFormSpecialTest.h"
 #include "gui/service/TFormZeroPoint.h"
+#include "gui/view/TZoom.h"
 
 #include "core/base/Records.h"
 #include "core/base/TLogger.h"
@@ -75,31 +75,38 @@ TProgram::TProgram(Options options) {
     m_windows.m_configuration = m_configurationDialog.get();
     TProgramWindows& w = m_windows;
     w.m_passwordForm.SetMaker([this] {
-        return std::make_unique<TPasswordForm>(m_configuration->Language(), *m_ui, *m_logger, [this](const auto& state) {
-            m_formMain->ApplyMenuState(state);
-            m_status->SetLevel(m_windows.PasswordForm()->GetPasswordLevel());
-        });
+        return std::make_unique<TPasswordForm>(m_configuration->Language(), *m_ui, *m_logger,
+                                               [this](const auto& state) {
+                                                   m_formMain->ApplyMenuState(state);
+                                                   m_status->SetLevel(m_windows.PasswordForm()->GetPasswordLevel());
+                                               });
     });
     w.m_zoom.SetMaker([this] { return std::make_unique<TZoom>(m_configuration->Language()); });
-    const TParameterWindowContext parameterContext{*m_database, *m_configuration, *m_ui, *m_clock,
+    const TParameterWindowContext parameterContext{*m_database,
+                                                   *m_configuration,
+                                                   *m_ui,
+                                                   *m_clock,
                                                    [this] { return m_windows.PasswordForm()->GetPasswordLevel(); },
-                                                   [this] { return m_windows.ExportImport(); }, m_status.get()};
+                                                   [this] { return m_windows.ExportImport(); },
+                                                   m_status.get()};
     w.m_viewTKXParameter.SetMaker([parameterContext] { return std::make_unique<TViewTKXParameter>(parameterContext); });
-    w.m_viewITKXParameter.SetMaker([parameterContext] { return std::make_unique<TViewITKXParameter>(parameterContext); });
+    w.m_viewITKXParameter.SetMaker(
+        [parameterContext] { return std::make_unique<TViewITKXParameter>(parameterContext); });
     w.m_paramConfig.SetMaker([this] { return std::make_unique<TParamConfigForm>(*m_database, *m_ui); });
     w.m_zeroPoint.SetMaker([this] { return std::make_unique<TFormZeroPoint>(*m_configuration, *m_ui, *m_clock); });
     w.m_specialTest.SetMaker(
         [this] { return std::make_unique<TFormSpecialTest>(*m_configuration, *m_ui, *m_clock, *m_logger); });
     w.m_exportImport.SetMaker([this] { return std::make_unique<TExportImportForm>(m_configuration->Language()); });
-    w.m_about.SetMaker([this] { return std::make_unique<TAboutBox>(m_configuration->Language(), m_configuration->ProgramDirectory); });
+    w.m_about.SetMaker(
+        [this] { return std::make_unique<TAboutBox>(m_configuration->Language(), m_configuration->ProgramDirectory); });
     w.m_saveFactorySettings.SetMaker(
         [this] { return std::make_unique<TSaveFactorySettingsForm>(*m_configuration, *m_ui, *m_clock); });
-    w.m_passwordPelvor.SetMaker([this] { return std::make_unique<TPasswordPelvorForm>(*m_configuration, *m_ui, *m_clock); });
+    w.m_passwordPelvor.SetMaker(
+        [this] { return std::make_unique<TPasswordPelvorForm>(*m_configuration, *m_ui, *m_clock); });
     w.m_passwordPelvorChange.SetMaker(
         [this] { return std::make_unique<TPasswordPelvorChangeForm>(*m_configuration, *m_ui, *m_clock); });
-    w.m_editFactorySettings.SetMaker([this] {
-        return std::make_unique<TEditFactorySettingsForm>(*m_database, *m_configuration, *m_ui, *m_clock);
-    });
+    w.m_editFactorySettings.SetMaker(
+        [this] { return std::make_unique<TEditFactorySettingsForm>(*m_database, *m_configuration, *m_ui, *m_clock); });
     w.m_help.SetMaker([this] {
         return std::make_unique<THelpViewer>(m_configuration->Language(), m_configuration->HelpDirectory, *m_ui);
     });
@@ -168,7 +175,7 @@ TProgram::~TProgram() {
     m_database->CloseDatabase();
     m_database.reset();
     m_configuration->SetLog({});
-    m_logger.reset();   // its last line
+    m_logger.reset(); // its last line
     m_configurationDialog.reset();
     if (auto* gui = dynamic_cast<GuiFeedback*>(m_ui)) {
         gui->SetLanguage(nullptr);
@@ -178,22 +185,52 @@ TProgram::~TProgram() {
 
 TProgramWindows::TProgramWindows() = default;
 
-TProgramWindows::~TProgramWindows() { DestroyAll(); }
+TProgramWindows::~TProgramWindows() {
+    DestroyAll();
+}
 
-TPasswordForm* TProgramWindows::PasswordForm() { return m_passwordForm.Get(); }
-TZoom* TProgramWindows::Zoom() { return m_zoom.Get(); }
-TViewTKXParameter* TProgramWindows::ViewTKXParameter() { return m_viewTKXParameter.Get(); }
-TViewITKXParameter* TProgramWindows::ViewITKXParameter() { return m_viewITKXParameter.Get(); }
-TParamConfigForm* TProgramWindows::ParamConfig() { return m_paramConfig.Get(); }
-TFormZeroPoint* TProgramWindows::ZeroPoint() { return m_zeroPoint.Get(); }
-TFormSpecialTest* TProgramWindows::SpecialTest() { return m_specialTest.Get(); }
-TExportImportForm* TProgramWindows::ExportImport() { return m_exportImport.Get(); }
-TAboutBox* TProgramWindows::About() { return m_about.Get(); }
-TSaveFactorySettingsForm* TProgramWindows::SaveFactorySettings() { return m_saveFactorySettings.Get(); }
-TPasswordPelvorForm* TProgramWindows::PasswordPelvor() { return m_passwordPelvor.Get(); }
-TPasswordPelvorChangeForm* TProgramWindows::PasswordPelvorChange() { return m_passwordPelvorChange.Get(); }
-TEditFactorySettingsForm* TProgramWindows::EditFactorySettings() { return m_editFactorySettings.Get(); }
-THelpViewer* TProgramWindows::Help() { return m_help.Get(); }
+TPasswordForm* TProgramWindows::PasswordForm() {
+    return m_passwordForm.Get();
+}
+TZoom* TProgramWindows::Zoom() {
+    return m_zoom.Get();
+}
+TViewTKXParameter* TProgramWindows::ViewTKXParameter() {
+    return m_viewTKXParameter.Get();
+}
+TViewITKXParameter* TProgramWindows::ViewITKXParameter() {
+    return m_viewITKXParameter.Get();
+}
+TParamConfigForm* TProgramWindows::ParamConfig() {
+    return m_paramConfig.Get();
+}
+TFormZeroPoint* TProgramWindows::ZeroPoint() {
+    return m_zeroPoint.Get();
+}
+TFormSpecialTest* TProgramWindows::SpecialTest() {
+    return m_specialTest.Get();
+}
+TExportImportForm* TProgramWindows::ExportImport() {
+    return m_exportImport.Get();
+}
+TAboutBox* TProgramWindows::About() {
+    return m_about.Get();
+}
+TSaveFactorySettingsForm* TProgramWindows::SaveFactorySettings() {
+    return m_saveFactorySettings.Get();
+}
+TPasswordPelvorForm* TProgramWindows::PasswordPelvor() {
+    return m_passwordPelvor.Get();
+}
+TPasswordPelvorChangeForm* TProgramWindows::PasswordPelvorChange() {
+    return m_passwordPelvorChange.Get();
+}
+TEditFactorySettingsForm* TProgramWindows::EditFactorySettings() {
+    return m_editFactorySettings.Get();
+}
+THelpViewer* TProgramWindows::Help() {
+    return m_help.Get();
+}
 
 void TProgramWindows::DestroyAll() {
     m_help.Destroy();

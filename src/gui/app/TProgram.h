@@ -30,11 +30,9 @@ class TViewTKXParameter;
 class TZoom;
 class TSessionStatus;
 
-
 // A window made on first use and kept from then on, so it keeps its state between openings as a
 // window made at start would; a start that opens no menu makes none of them.
-template <typename T>
-class TKeptWindow {
+template <typename T> class TKeptWindow {
 public:
     using Maker = std::function<std::unique_ptr<T>()>;
     void SetMaker(Maker make) { m_make = std::move(make); }

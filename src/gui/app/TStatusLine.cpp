@@ -92,7 +92,9 @@ TStatusLine::TStatusLine(const TLanguage& language, TSessionStatus* status, QWid
     Show();
 }
 
-QString TStatusLine::Text(int record) const { return m_language.Text(record); }
+QString TStatusLine::Text(int record) const {
+    return m_language.Text(record);
+}
 
 QString TStatusLine::PortText() const {
     const QString port = m_status != nullptr ? m_status->Port() : QString();
@@ -112,7 +114,9 @@ void TStatusLine::SetRemark(const QString& text) {
     m_remarkSeparator->setVisible(!text.isEmpty());
 }
 
-QString TStatusLine::Remark() const { return static_cast<TRemarkLabel*>(m_remark)->FullText(); }
+QString TStatusLine::Remark() const {
+    return static_cast<TRemarkLabel*>(m_remark)->FullText();
+}
 
 void TStatusLine::Show() {
     m_port->setText(PortText());

@@ -28,7 +28,9 @@ QString Up(const TLanguage& language) {
 QString Down(const TLanguage& language) {
     return QLatin1Char(' ') + language.Text(Record::UpperCaseDown);
 }
-QString Hint(QString text) { return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed(); }
+QString Hint(QString text) {
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n')).trimmed();
+}
 
 struct ListRow {
     const char* Control;
@@ -188,8 +190,10 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
     addEdit(QStringLiteral("DBEditFlowRateDn"), fastFlow + Down(m_configuration.Language()), QStringLiteral("FlowDn"),
             QString());
     addEdit(QStringLiteral("DBEditOffsetSolUp"), Text(76), QStringLiteral("Offset"), QString());
-    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(Record::CalibrationFactor) + Up(m_configuration.Language()), QString(), QString());
-    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(Record::CalibrationFactor) + Down(m_configuration.Language()), QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalUp"), Text(Record::CalibrationFactor) + Up(m_configuration.Language()),
+            QString(), QString());
+    addEdit(QStringLiteral("DBEditFlowCalDn"), Text(Record::CalibrationFactor) + Down(m_configuration.Language()),
+            QString(), QString());
     addEdit(QStringLiteral("DBEditK6Speed"), Text(63), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK7Speed"), Text(65), QString(), QStringLiteral("%"));
     addEdit(QStringLiteral("DBEditK8Speed"), Text(67), QString(), QStringLiteral("%"));

@@ -1,10 +1,10 @@
 #include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/app/SlotGuard.h"
 
-#include "core/base/Records.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 
 #include <QFileDialog>
 #include <QFontDatabase>

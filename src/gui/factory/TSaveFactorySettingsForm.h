@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/app/ControllerCommands.h"
 #include "core/factory/TFactoryFile.h"
 #include "core/factory/TFactorySender.h"
-#include "core/app/ControllerCommands.h"
 #include "gui/params/TViewParameter.h"
 
 #include <QDialog>

@@ -15,8 +15,7 @@
 
 namespace {
 // A control that reports nothing when the table cannot give a value: it shows empty.
-template <typename F>
-auto Safely(F read) -> decltype(read()) {
+template <typename F> auto Safely(F read) -> decltype(read()) {
     try {
         return read();
     } catch (const TableError&) {
@@ -44,9 +43,13 @@ void TFieldLink::Bind(QObject* owner, TTable* table, const QString& field, std::
     show();
 }
 
-bool TFieldLink::IsOpen() const { return m_table != nullptr && m_table->IsOpen(); }
+bool TFieldLink::IsOpen() const {
+    return m_table != nullptr && m_table->IsOpen();
+}
 
-bool TFieldLink::HasRecord() const { return IsOpen() && !m_table->IsEmpty(); }
+bool TFieldLink::HasRecord() const {
+    return IsOpen() && !m_table->IsEmpty();
+}
 
 void TFieldLink::Write(const std::function<void(TTable&)>& write) {
     if (!IsOpen()) {
@@ -71,7 +74,9 @@ TDBEdit::TDBEdit(const QString& objectName, QWidget* parent) : QLineEdit(parent)
     });
 }
 
-void TDBEdit::Bind(TTable* table, const QString& field) { m_link.Bind(this, table, field, [this] { Show(); }); }
+void TDBEdit::Bind(TTable* table, const QString& field) {
+    m_link.Bind(this, table, field, [this] { Show(); });
+}
 
 QString TDBEdit::Format(double value) {
     QLocale locale;
@@ -138,14 +143,18 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-TDBMemo::TDBMemo(const QString& objectName, QWidget* parent) : QPlainTextEdit(parent) { setObjectName(objectName); }
+TDBMemo::TDBMemo(const QString& objectName, QWidget* parent) : QPlainTextEdit(parent) {
+    setObjectName(objectName);
+}
 
-void TDBMemo::Bind(TTable* table, const QString& field) { m_link.Bind(this, table, field, [this] { Show(); }); }
+void TDBMemo::Bind(TTable* table, const QString& field) {
+    m_link.Bind(this, table, field, [this] { Show(); });
+}
 
 void TDBMemo::Show() {
     // The memos keep the controller's CR line ends; shown, they are line breaks.
-    QString text = m_link.HasRecord() ? Safely([this] { return m_link.Table()->FieldAsText(m_link.Field()); })
-                                      : QString();
+    QString text =
+        m_link.HasRecord() ? Safely([this] { return m_link.Table()->FieldAsText(m_link.Field()); }) : QString();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (toPlainText() != text) {
         setPlainText(text);
@@ -200,7 +209,9 @@ double TDBLookupComboBox::Code() const {
     return Safely([this] { return m_link.Table()->FieldAsFloat(m_link.Field()); });
 }
 
-void TDBLookupComboBox::Show() { setCurrentIndex(m_link.HasRecord() ? findData(Code()) : -1); }
+void TDBLookupComboBox::Show() {
+    setCurrentIndex(m_link.HasRecord() ? findData(Code()) : -1);
+}
 
 void TDBLookupComboBox::focusInEvent(QFocusEvent* event) {
     QComboBox::focusInEvent(event);
@@ -308,10 +319,10 @@ TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language,
         const char* symbol;
         int hint;
         void (TTable::*action)();
-    } buttons[] = {{"NavFirst", "|<", 151, &TTable::First},    {"NavPrior", "<", 152, &TTable::Prior},
-                   {"NavNext", ">", 153, &TTable::Next},       {"NavLast", ">|", 154, &TTable::Last},
-                   {"NavInsert", "+", 155, &TTable::Insert},   {"NavDelete", "-", 156, &TTable::Delete},
-                   {"NavEdit", "^", 157, &TTable::Edit},       {"NavPost", "\u2713", 158, &TTable::Post},
+    } buttons[] = {{"NavFirst", "|<", 151, &TTable::First},       {"NavPrior", "<", 152, &TTable::Prior},
+                   {"NavNext", ">", 153, &TTable::Next},          {"NavLast", ">|", 154, &TTable::Last},
+                   {"NavInsert", "+", 155, &TTable::Insert},      {"NavDelete", "-", 156, &TTable::Delete},
+                   {"NavEdit", "^", 157, &TTable::Edit},          {"NavPost", "\u2713", 158, &TTable::Post},
                    {"NavCancel", "\u2717", 159, &TTable::Cancel}, {"NavRefresh", "\u21bb", 160, &TTable::Refresh}};
     for (const auto& b : buttons) {
         auto* button = new QToolButton(this);
@@ -350,7 +361,8 @@ void TDBNavigator::Bind(TTable* table) {
 
 void TDBNavigator::UpdateButtons() {
     const bool open = m_table != nullptr && m_table->IsOpen();
-    const bool editing = open && (m_table->GetState() == TTable::State::Edit || m_table->GetState() == TTable::State::Insert);
+    const bool editing =
+        open && (m_table->GetState() == TTable::State::Edit || m_table->GetState() == TTable::State::Insert);
     const bool any = open && !m_table->IsEmpty();
     const bool enabled[] = {any, any, any, any, open, any, any && !editing, editing, editing, open};
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {

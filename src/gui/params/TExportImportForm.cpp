@@ -58,8 +58,8 @@ void TExportImportForm::OfferTextFile(bool offer) {
 }
 
 void TExportImportForm::BitBtnOkClick() {
-    m_choice = m_activeSet->isChecked() ? CurrentSet
-               : m_allSets->isChecked() ? AllSets
+    m_choice = m_activeSet->isChecked()                             ? CurrentSet
+               : m_allSets->isChecked()                             ? AllSets
                : m_textFile->isChecked() && m_textFile->isVisible() ? TextFile
                                                                     : Nothing;
     accept();

@@ -12,8 +12,8 @@
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TParameterDatabase.h"
 
-#include "gui/params/TExportImportForm.h"
 #include "gui/app/TStatusLine.h"
+#include "gui/params/TExportImportForm.h"
 
 #include "core/params/TServiceReport.h"
 #include "core/params/TSetCheck.h"
@@ -23,8 +23,8 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,14 +52,18 @@ TViewParameter::TViewParameter(TParameterWindowContext context, Family family, Q
     m_eepromWriteDelay = m_context.Configuration.GetEepromWriteDelay();
 }
 
-TTable& TViewParameter::Sets() { return m_context.Database.SetTable(m_family); }
+TTable& TViewParameter::Sets() {
+    return m_context.Database.SetTable(m_family);
+}
 
 TDBEdit* TViewParameter::Edit(const QString& control) const {
     const auto it = m_edits.find(control);
     return it == m_edits.end() ? nullptr : it->second;
 }
 
-void TViewParameter::SetPort(TCommParameter* port) { m_transfer.Port = port; }
+void TViewParameter::SetPort(TCommParameter* port) {
+    m_transfer.Port = port;
+}
 
 void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     setWindowTitle(CaptionText());
@@ -108,7 +112,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         grid->setHorizontalSpacing(8);
         // A long page reads in two columns: caption, field and unit side by side.
         const int perColumn = pageSpec.Controls.size() > 16 ? static_cast<int>((pageSpec.Controls.size() + 1) / 2)
-                                                             : static_cast<int>(pageSpec.Controls.size());
+                                                            : static_cast<int>(pageSpec.Controls.size());
         int index = 0;
         for (const TParameterControl& c : pageSpec.Controls) {
             const int row = index % perColumn;
@@ -131,7 +135,8 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 if (hint != hints.end() && !calibration.contains(field)) {
                     edit->setToolTip(QString(hint->second).replace(QLatin1Char('\r'), QLatin1Char('\n')));
                 }
-                GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit](bool byEnter) { EditChange(edit, byEnter); });
+                GuardedConnect(edit, &TDBEdit::ValueEntered, this,
+                               [this, edit](bool byEnter) { EditChange(edit, byEnter); });
                 m_edits[control] = edit;
                 widget = edit;
             } else {
@@ -214,7 +219,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     m_progress->setObjectName(QStringLiteral("ProgressBarTransmit"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    const std::pair<const char*, int> buttons[] = {{"BtnRead", 29},  {"BtnWrite", 30}, {"BtnImport", 31},
+    const std::pair<const char*, int> buttons[] = {{"BtnRead", 29},   {"BtnWrite", 30},  {"BtnImport", 31},
                                                    {"BtnExport", 32}, {"BtnPrint", 223}, {"BtnExit", 33}};
     auto* bottom = new QHBoxLayout;
     for (const auto& [name, record] : buttons) {
@@ -230,7 +235,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             m_verify->setToolTip(VerifyCheckHint(Language()));
             m_verify->setChecked(m_context.Configuration.IsVerifyAfterWrite());
             GuardedConnect(m_verify, &QCheckBox::toggled, this,
-                    [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
+                           [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
             bottom->addWidget(m_verify);
             bottom->addWidget(m_progress, 1);
         }
@@ -264,7 +269,7 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
         dialog.setDefaultSuffix(QStringLiteral("set"));
         dialog.selectFile(request.ProposedName);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                      : QString();
+                                                                                       : QString();
     };
 
     m_navigator->BeforeAction = [this] { CommitPendingEdit(); };
@@ -339,7 +344,7 @@ void TViewParameter::UpdateTransferButtons() {
     // Writing no set at all would put zero into every parameter of the controller.
     m_buttons[0]->setEnabled(!m_busy && port);
     m_buttons[1]->setEnabled(!m_busy && port && set);
-    const TTransferBlock block = m_busy ? TTransferBlock::Busy
+    const TTransferBlock block = m_busy  ? TTransferBlock::Busy
                                  : !port ? TTransferBlock::NoPort
                                  : !set  ? TTransferBlock::NoSet
                                          : TTransferBlock::None;
@@ -357,7 +362,8 @@ void TViewParameter::EditChange(TDBEdit* edit, bool byEnter) {
         m_names->setFocus();
     }
     if (edit->text().trimmed().isEmpty()) {
-        m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField), MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField),
+                                 MessageButtons::Ok);
         return;
     }
     double value = 0;
@@ -464,8 +470,8 @@ void TViewParameter::BtnWriteClick() {
         return;
     }
     if (!problems.empty()) {
-        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::RangeError), DescribeValueProblems(problems, Language()),
-                                 MessageButtons::Ok);
+        m_context.Ui.ShowMessage(MessageKind::Error, Text(Record::RangeError),
+                                 DescribeValueProblems(problems, Language()), MessageButtons::Ok);
         m_transferRemark = SendSummary(TTransferOutcome::Refused, {}, Language());
         UpdateTransferButtons();
         m_names->setFocus();
@@ -486,7 +492,9 @@ void TViewParameter::EditLocatorChange(const QString& text) {
     Guarded(this, [this, &text] { Sets().FindName(text); });
 }
 
-QStringList TViewParameter::ExportFilters() const { return TSetFiles::Filters(false); }
+QStringList TViewParameter::ExportFilters() const {
+    return TSetFiles::Filters(false);
+}
 
 int TViewParameter::ChooseKind(bool forExport) {
     TExportImportForm* form = m_context.ChoiceForm ? m_context.ChoiceForm() : nullptr;
@@ -546,12 +554,13 @@ std::optional<TSetFiles::Kind> TViewParameter::KindOfChoice(int choice) {
 
 QString TViewParameter::ChooseSetFile(bool forExport, TSetFiles::Kind kind) {
     const QString extension = QLatin1String(TSetFiles::Info(kind).Extension);
-    const TFileRequest request{forExport,
-                               forExport ? QStringLiteral("Export Data to .....") : QStringLiteral("Read Parameters from ...."),
-                               m_context.Configuration.GetWorkDirectory(),
-                               (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
-                               forExport ? ExportFilters() : TSetFiles::Filters(false),
-                               TSetFiles::FilterIndex(kind)};
+    const TFileRequest request{
+        forExport,
+        forExport ? QStringLiteral("Export Data to .....") : QStringLiteral("Read Parameters from ...."),
+        m_context.Configuration.GetWorkDirectory(),
+        (m_lastFileName.isEmpty() ? QStringLiteral("*") : m_lastBaseName) + QLatin1Char('.') + extension,
+        forExport ? ExportFilters() : TSetFiles::Filters(false),
+        TSetFiles::FilterIndex(kind)};
     const QString chosen = ChooseFile(request);
     if (chosen.isEmpty()) {
         m_lastFileName.clear();
@@ -644,12 +653,12 @@ std::vector<TParameterControl> IntermediateSpeeds(const QStringList& accelContro
     const QStringList suffixes{QString(), QStringLiteral("2"), QStringLiteral("3")};
     for (int k = 0; k < 3; ++k) {
         const QString speed = QStringLiteral("K%1").arg(6 + k);
-        rows.push_back({accelControls.value(k), speed + QStringLiteral("Accel"), 272 + k, QString(), QStringLiteral("V/s"),
-                        QString(), false});
-        rows.push_back({QStringLiteral("EditKSpeed") + suffixes[k], speed + QStringLiteral("Speed"), 63 + 2 * k, QString(),
-                        QStringLiteral("%"), QString(), true});
-        rows.push_back({QStringLiteral("EditKDecel") + suffixes[k], speed + QStringLiteral("Decel"), 64 + 2 * k, QString(),
-                        QStringLiteral("V/s"), QString(), true});
+        rows.push_back({accelControls.value(k), speed + QStringLiteral("Accel"), 272 + k, QString(),
+                        QStringLiteral("V/s"), QString(), false});
+        rows.push_back({QStringLiteral("EditKSpeed") + suffixes[k], speed + QStringLiteral("Speed"), 63 + 2 * k,
+                        QString(), QStringLiteral("%"), QString(), true});
+        rows.push_back({QStringLiteral("EditKDecel") + suffixes[k], speed + QStringLiteral("Decel"), 64 + 2 * k,
+                        QString(), QStringLiteral("V/s"), QString(), true});
     }
     return rows;
 }
@@ -667,9 +676,13 @@ void Append(std::vector<TParameterControl>& to, const std::vector<TParameterCont
 
 } // namespace ParameterRows
 
-void TViewParameter::BtnPrintClick() { PrintPages(false); }
+void TViewParameter::BtnPrintClick() {
+    PrintPages(false);
+}
 
-void TViewParameter::BtnServiceReportClick() { PrintPages(true); }
+void TViewParameter::BtnServiceReportClick() {
+    PrintPages(true);
+}
 
 void TViewParameter::PrintPages(bool report) {
     CommitPendingEdit();

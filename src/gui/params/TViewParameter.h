@@ -116,7 +116,9 @@ public:
     void BtnServiceReportClick();
     // The value check of a field the user left or confirmed; Enter also moves the focus to the name grid.
     void EditChange(TDBEdit* edit, bool byEnter = false);
-    double CheckParameterValue(const QString& field, double value) { return m_editing.CheckParameterValue(field, value); }
+    double CheckParameterValue(const QString& field, double value) {
+        return m_editing.CheckParameterValue(field, value);
+    }
     void ValveTypeChange();
     // Stores and checks what is still being typed in the focused field, before anything
     // moves the cursor, saves, sends or closes.
@@ -150,9 +152,9 @@ protected:
     TParameterEditing m_editing;
     TControllerAccess m_access;
     TParameterTransfer m_transfer;
-    std::map<QString, TDBEdit*> m_edits;       // by control name
+    std::map<QString, TDBEdit*> m_edits; // by control name
     std::map<QString, TDBLookupComboBox*> m_lists;
-    std::map<QString, QString> m_captions; // by control name
+    std::map<QString, QString> m_captions;               // by control name
     std::vector<std::pair<QWidget*, QString>> m_leveled; // control and the field it is bound to
 
 private:

@@ -4,10 +4,10 @@
 
 #include "gui/params/DataAware.h"
 
-#include "core/base/Records.h"
-#include "core/base/Language.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Feedback.h"
+#include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/TSetFiles.h"
 #include "core/params/TTable.h"
 
@@ -33,12 +33,11 @@ std::vector<TParameterPage> Pages() {
     Append(options, Supervision());
     Append(options, IntermediateSpeeds({"EditK6Accel", "EditK7Accel", "EditK8Accel"}));
     Append(options, Functions());
-    Append(options, {
-        List("DBLookupComboBoxEdgeDetect", "EdgeDetect", 325, "EdgeDetect_", false),
-        {"EditHWZero", "HWZero", 0, "HW-zero", "", "", true},
-        {"EditFBFactor", "FBFactor", 0, "FB-factor", "", "", true},
-        {"DBEdit1PSFactor", "PSFactor", 0, "PS-factor", "", "", true},
-        {"DBEditAuxCurve", "AuxCurve", 270, "", "", "", true}});
+    Append(options, {List("DBLookupComboBoxEdgeDetect", "EdgeDetect", 325, "EdgeDetect_", false),
+                     {"EditHWZero", "HWZero", 0, "HW-zero", "", "", true},
+                     {"EditFBFactor", "FBFactor", 0, "FB-factor", "", "", true},
+                     {"DBEdit1PSFactor", "PSFactor", 0, "PS-factor", "", "", true},
+                     {"DBEditAuxCurve", "AuxCurve", 270, "", "", "", true}});
     return {{"TabSheetSetPointUp", 25, up}, {"TabSheetSetPointDown", 26, down}, {"TabSheetSecurity", 27, options}};
 }
 } // namespace
@@ -57,7 +56,9 @@ TViewTKXParameter::TViewTKXParameter(TParameterWindowContext context, QWidget* p
     }
 }
 
-QString TViewTKXParameter::CaptionText() const { return Text(75); }
+QString TViewTKXParameter::CaptionText() const {
+    return Text(75);
+}
 
 bool TViewTKXParameter::Psi() const {
     return Language().UsImperial();

@@ -148,16 +148,17 @@ void TFormSpecialTest::BuildControls() {
         {m_ledDown, TSpecialTest::Output::Down}, {m_ledError, TSpecialTest::Output::Error},
         {m_ledSiu1, TSpecialTest::Output::Siu1}, {m_relay, TSpecialTest::Output::Relay}};
     for (const auto& [box, output] : switches) {
-        GuardedConnect(box, &QCheckBox::clicked, this, [this, box = box, output = output] { SwitchClick(box, output); });
+        GuardedConnect(box, &QCheckBox::clicked, this,
+                       [this, box = box, output = output] { SwitchClick(box, output); });
     }
     GuardedConnect(m_segmentsOn, &QRadioButton::clicked, this, [this] { m_test.Segments(true); });
     GuardedConnect(m_segmentsOff, &QRadioButton::clicked, this, [this] { m_test.Segments(false); });
     GuardedConnect(m_getValveType, &QPushButton::clicked, this,
-            [this] { AskClick(TSpecialTest::Question::ValveType, m_valveType, true); });
+                   [this] { AskClick(TSpecialTest::Question::ValveType, m_valveType, true); });
     GuardedConnect(m_getControllerType, &QPushButton::clicked, this,
-            [this] { AskClick(TSpecialTest::Question::ControllerType, m_controllerType, false); });
+                   [this] { AskClick(TSpecialTest::Question::ControllerType, m_controllerType, false); });
     GuardedConnect(m_actualValue, &QPushButton::clicked, this,
-            [this] { AskClick(TSpecialTest::Question::ActualValue, m_actualValueShown, true); });
+                   [this] { AskClick(TSpecialTest::Question::ActualValue, m_actualValueShown, true); });
     GuardedConnect(m_getParameter, &QPushButton::clicked, this, &TFormSpecialTest::ButtonGetParameterClick);
     GuardedConnect(m_first, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnFirstClick);
     GuardedConnect(m_prev, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnPrevClick);

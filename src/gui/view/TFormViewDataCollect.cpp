@@ -218,9 +218,9 @@ void TFormViewDataCollect::BuildControls() {
     auto* parameters = new QMenu(this);
     parameters->setObjectName(QStringLiteral("MenuViewDataParameter"));
     GuardedConnect(AddAction(parameters, "CollectTKX", Text(8), nullptr), &QAction::triggered, this,
-            [this] { ParameterClick(false); });
+                   [this] { ParameterClick(false); });
     GuardedConnect(AddAction(parameters, "CollectVFTKX", Text(9), nullptr), &QAction::triggered, this,
-            [this] { ParameterClick(true); });
+                   [this] { ParameterClick(true); });
 
     const auto menuButton = [&](const char* name, const QString& text, QMenu* menu) {
         auto* button = new QToolButton(menuBar);
@@ -353,7 +353,8 @@ void TFormViewDataCollect::BuildControls() {
         const int s = series;
         GuardedConnect(m_actions[QString::fromLatin1(name)], &QAction::triggered, this, [this, s] { ToggleSeries(s); });
     }
-    GuardedConnect(m_actions["MenuViewViewSignalsLogic"], &QAction::triggered, this, &TFormViewDataCollect::ToggleLogic);
+    GuardedConnect(m_actions["MenuViewViewSignalsLogic"], &QAction::triggered, this,
+                   &TFormViewDataCollect::ToggleLogic);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarViewData"));
@@ -377,13 +378,13 @@ void TFormViewDataCollect::BuildControls() {
     for (QToolBar* bar : {standard, curveBar}) {
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
         GuardedConnect(bar, &QWidget::customContextMenuRequested, this,
-                [this, bar, standardItem, curvesItem, statusItem](const QPoint& at) {
-                    QMenu popup(this);
-                    popup.addAction(standardItem);
-                    popup.addAction(curvesItem);
-                    popup.addAction(statusItem);
-                    popup.exec(bar->mapToGlobal(at));
-                });
+                       [this, bar, standardItem, curvesItem, statusItem](const QPoint& at) {
+                           QMenu popup(this);
+                           popup.addAction(standardItem);
+                           popup.addAction(curvesItem);
+                           popup.addAction(statusItem);
+                           popup.exec(bar->mapToGlobal(at));
+                       });
     }
 
     auto* bars = new QHBoxLayout;
@@ -586,7 +587,8 @@ void TFormViewDataCollect::SaveAsClick() {
     m_fileName = chosen;
     // A copy that did not reach the disk must not pass for saved.
     if (!m_recorder->SaveCopy(chosen)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen, MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen,
+                               MessageButtons::Ok);
     }
 }
 
@@ -630,7 +632,8 @@ void TFormViewDataCollect::ExportPngClick() {
     m_curves->Grab(2.0).save(&buffer, "PNG");
     QString reason;
     if (!SaveWholeFile(chosen, bytes, reason)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(),
+                               Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
                                MessageButtons::Ok);
     }
 }
@@ -652,7 +655,8 @@ void TFormViewDataCollect::ExportCsvClick() {
     m_configuration.SetExportDirectory(QFileInfo(chosen).absolutePath());
     QString reason;
     if (!SaveWholeFile(chosen, DataFile::PictureCsv(m_picture.Records), reason)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(),
+                               Text(Record::WriteFileError) + chosen + QStringLiteral("\r") + reason,
                                MessageButtons::Ok);
     }
 }
@@ -672,7 +676,8 @@ void TFormViewDataCollect::ExitClick() {
 
 void TFormViewDataCollect::ParameterClick(bool vfTkx) {
     if (!m_configuration.DatabaseAvailable) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable), MessageButtons::Ok);
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(Record::DatabaseNotAvailable),
+                               MessageButtons::Ok);
         return;
     }
     if (m_windows == nullptr) {
