@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 // torvex-sim running on a pty of its own for one test; stopped when the test ends.
 class SimulatorProcess {
@@ -14,6 +17,10 @@ public:
         m_process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), arguments);
         if (m_process.waitForReadyRead(10000)) {
             m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+            // Tests run side by side: while this test lives, its pty's number must not go to
+            // another test's simulator, or a program of this test that opens the device after a
+            // Kill() would talk to that one. A slave held open keeps the number taken.
+            m_hold = ::open(QFile::encodeName(m_device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         }
     }
     ~SimulatorProcess() {
@@ -21,6 +28,9 @@ public:
         if (!m_process.waitForFinished(3000)) {
             m_process.kill();
             m_process.waitForFinished(1000);
+        }
+        if (m_hold >= 0) {
+            ::close(m_hold);
         }
     }
     SimulatorProcess(const SimulatorProcess&) = delete;
@@ -86,5 +96,6 @@ public:
 private:
     QProcess m_process;
     QString m_device;
+    int m_hold = -1;
     QString m_log;
 };
