@@ -21,3 +21,10 @@ std::optional<QString> CliFeedback::ChoosePort(const QStringList& names) {
     }
     return std::nullopt;
 }
+
+void CliFeedback::ShowStatus(int panel, const QString& text) {
+    (void)panel;
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_err << "torvex: " << shown << Qt::endl;
+}

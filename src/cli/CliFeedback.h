@@ -15,6 +15,9 @@ public:
     MessageAnswer ShowMessage(MessageKind kind, const QString& caption, const QString& text,
                               MessageButtons buttons) override;
     std::optional<QString> ChoosePort(const QStringList& names) override;
+    // What a window shows in a status panel while it works: a line on standard error. Called from
+    // the recorder's thread while the command waits.
+    void ShowStatus(int panel, const QString& text) override;
 
 private:
     QTextStream& m_err;

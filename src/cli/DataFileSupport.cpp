@@ -1,14 +1,17 @@
 #include "cli/DataFileSupport.h"
 
 std::optional<TDataFileScan> DataFileSupport::Open(CliContext& context, QFile& file) {
-    if (!file.open(QIODevice::ReadOnly)) {
-        context.Err << "torvex: " << file.fileName() << " cannot be opened: " << file.errorString() << Qt::endl;
+    QString error;
+    if (!DataFile::OpenRegularFile(file, error)) {
+        context.Err << "torvex: " << error << Qt::endl;
         return std::nullopt;
     }
-    QString error;
     auto scan = DataFile::Inspect(file, error);
     if (!scan) {
         context.Err << "torvex: " << file.fileName() << ": " << error << Qt::endl;
+    } else if (!scan->Cuts.isEmpty()) {
+        // What could be kept is used; what the file lost is said.
+        context.Err << "torvex: " << DataFile::CutsText(file.fileName(), *scan) << Qt::endl;
     }
     return scan;
 }

@@ -93,17 +93,16 @@ public:
             Wake();
         }
     }
+    // A full file copied away and a failed write are told by the feedback (a line on standard
+    // error each); here only what the command needs.
     void FileFull(const QString& saved, const QString& continuingIn) override {
+        (void)saved;
         std::lock_guard lock(m_lock);
         m_file = continuingIn;
-        m_context.Err << "torvex: " << saved << " is full (" << TDataFileHeader::MaxPictures
-                      << " pictures); recording goes on in " << continuingIn << Qt::endl;
     }
     void WriteFailed(const QString& text) override {
+        (void)text;
         std::lock_guard lock(m_lock);
-        QString shown = text;
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        m_context.Err << "torvex: " << shown << Qt::endl;
         m_failed = true;
         Wake();
     }
@@ -132,26 +131,6 @@ private:
     bool m_failed = false;
     int m_wake = -1;
 };
-
-// NAME-2.dat, NAME-3.dat, ... beside the full file: the first that is missing or still has room.
-QString NextFileBeside(const QString& first) {
-    const QFileInfo info(first);
-    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
-    for (int k = 2;; ++k) {
-        const QString candidate = base + QStringLiteral("-%1.dat").arg(k);
-        if (!QFileInfo::exists(candidate)) {
-            return candidate;
-        }
-        QFile file(candidate);
-        QString error;
-        if (file.open(QIODevice::ReadOnly)) {
-            const auto scan = DataFile::Inspect(file, error);
-            if (scan && scan->Header.PictureCount < TDataFileHeader::MaxPictures) {
-                return candidate;
-            }
-        }
-    }
-}
 
 } // namespace
 
@@ -182,7 +161,14 @@ int RecordCommand::Run(CliContext& context) {
     // The file is checked before anything touches it: a wrong file stays as it was.
     if (QFileInfo::exists(out)) {
         QFile file(out);
-        if (!DataFileSupport::Open(context, file)) {
+        QString error;
+        if (!DataFile::OpenRegularFile(file, error)) {
+            context.Err << "torvex: " << error << Qt::endl;
+            return 1;
+        }
+        // An empty file (one that never got its header) is taken as a new data file.
+        if (file.size() > 0 && !DataFile::Inspect(file, error)) {
+            context.Err << "torvex: " << out << ": " << error << Qt::endl;
             return 1;
         }
         QFile writable(out);
@@ -206,7 +192,8 @@ int RecordCommand::Run(CliContext& context) {
     setup.DataFilePath = out;
     setup.TemporaryFile = false;
     setup.FeedView = false;
-    setup.NextFileWhenFull = NextFileBeside;
+    // A full file is copied away beside itself, as the data view copies its own into its folder.
+    setup.CopyDirectory = QFileInfo(out).absolutePath();
 
     StopSignals signals;
     RecordListener listener(context, m_pictures);

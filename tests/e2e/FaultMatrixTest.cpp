@@ -244,7 +244,7 @@ const Cell kCells[] = {
     {"record",       "midframe", 0, "\tUP",                                   "runs kept"},
     {"record",       "silence",  0, "",                                       "file without runs"},
     {"record",       "slow",     0, "\tUP",                                   "runs kept"},
-    {"record",       "drop",     0, "",                                       "runs kept"},
+    {"record",       "drop",     0, "",                                       "file without runs"},
     {"record",       "killed",   0, "\tUP",                                   "runs kept"},
     {"factory-send", "garbage",  1, "Transfer error",                         "nothing written"},
     {"factory-send", "midframe", 1, "Transfer error",                         "nothing written"},

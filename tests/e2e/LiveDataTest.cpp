@@ -5,6 +5,8 @@
 
 #include <QProcess>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,24 +103,68 @@ TEST_F(LiveDataTest, PicturesAndExportRunOfAStoredFile) {
 
 TEST_F(LiveDataTest, FilesThatAreNoDataFilesAndPortsThatDoNotOpenAreRefused) {
     const QString text = m_home.Write("notes.dat", "not a data file");
-    QByteArray cut = m_home.Read(Fixture()).left(5392 + 24 * 5);
-    const QString truncated = m_home.Write("cut.dat", cut);
-    for (const QString& file : {text, truncated, m_home.Path("missing.dat")}) {
+    const QString fifo = m_home.Path("fifo.dat");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& file : {text, m_home.Path("missing.dat"), fifo, QStringLiteral("/dev/zero")}) {
         const Result listed = Run({"pictures", file});
         EXPECT_EQ(listed.exitCode, 1) << file.toStdString();
         EXPECT_TRUE(listed.err.startsWith("torvex: " + file)) << listed.err.toStdString();
     }
+    const Result exported = Run({"export-run", fifo, "--picture", "1", "--csv", m_home.Path("none.csv")});
+    EXPECT_EQ(exported.exitCode, 1);
+    EXPECT_TRUE(exported.err.contains("not a regular file")) << exported.err.toStdString();
+
     SimulatorProcess simulator({"--live"});
     const Result notData = Run({"--port", simulator.Device(), "record", "--out", text, "--seconds", "1"});
     EXPECT_EQ(notData.exitCode, 1);
     EXPECT_TRUE(notData.err.contains("not a data file")) << notData.err.toStdString();
     EXPECT_EQ(m_home.Read("notes.dat"), "not a data file");
 
+    // A folder that does not exist: the file and the system's reason are named.
+    const QString nowhere = m_home.Path("no-such-folder/run.dat");
+    const Result missingFolder = Run({"--port", simulator.Device(), "record", "--out", nowhere, "--seconds", "1"});
+    EXPECT_EQ(missingFolder.exitCode, 1);
+    EXPECT_TRUE(missingFolder.err.contains(nowhere + "\n(No such file or directory)"))
+        << missingFolder.err.toStdString();
+
     const QString fresh = m_home.Path("fresh.dat");
     const Result noPort = Run({"--port", "/dev/no-such-tty", "record", "--out", fresh, "--seconds", "1"});
     EXPECT_EQ(noPort.exitCode, 1);
     EXPECT_TRUE(noPort.err.contains("/dev/no-such-tty")) << noPort.err.toStdString();
     EXPECT_FALSE(QFile::exists(fresh));
+}
+
+// A power failure cut the file in its first picture: what is whole is listed, the rest is named.
+TEST_F(LiveDataTest, AFileCutShortIsListedAsFarAsItGoesAndTheCutIsTold) {
+    const QString cut = m_home.Write("cut.dat", m_home.Read(Fixture()).left(5392 + 24 * 5 + 10));
+    const Result listed = Run({"pictures", cut});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_EQ(listed.out, "1\t2026-12-10 13:43:05.116\t4\t0.150\t???\n"); // a direction needs ten records
+    EXPECT_EQ(listed.err, "torvex: " + cut +
+                              " was cut short: picture 1 cut to 4 of its 13 records; picture 2 dropped: none of "
+                              "its 4 records is in the file\n");
+}
+
+// Two recordings into one file would interleave their runs: the second is refused and says why.
+TEST_F(LiveDataTest, ASecondRecordingIntoTheSameFileIsRefused) {
+    SimulatorProcess first({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    SimulatorProcess second({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    const QString out = m_home.Path("runs.dat");
+    QProcess recording;
+    Prepare(recording, {"--port", first.Device(), "record", "--out", out, "--seconds", "6"});
+    ASSERT_TRUE(recording.waitForReadyRead(10000)); // its first run is in the file
+    const Result refused = Run({"--port", second.Device(), "record", "--out", out, "--seconds", "1"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(out + "\n(another recording is writing into it)")) << refused.err.toStdString();
+    ASSERT_TRUE(recording.waitForFinished(20000));
+    EXPECT_EQ(recording.exitCode(), 0);
+    // Only the first recording's runs are in the file: each completed one printed, and perhaps
+    // the one the end of the recording cut.
+    const Result listed = Run({"pictures", out});
+    EXPECT_EQ(listed.exitCode, 0);
+    const qsizetype completed = QString::fromUtf8(recording.readAllStandardOutput()).count('\n');
+    EXPECT_GE(listed.out.count('\n'), completed);
+    EXPECT_LE(listed.out.count('\n'), completed + 1);
 }
 
 TEST_F(LiveDataTest, AKilledRecordingKeepsEveryCompletedRunAndTheNextRecordingAppends) {

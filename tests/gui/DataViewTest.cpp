@@ -446,9 +446,11 @@ TEST_F(DataView, AFullFileIsCopiedAwayAtTheEndOfARunAndRecordingGoesOnInAnEmptyO
     TFormViewDataCollect& view =
         Open({LiftRun(12, 0x01, 0x01)}, {"--live", "--runs", "2", "--run-length", "0.5", "--gap", "0.5"},
              "PicturesPerFile=2\nSaveAutoEnabled=1\n");
-    // The virtual clock names the copy: 10 December 2026, 13:43.
-    const QString copy = QDir(m_program->Configuration().GetWorkDirectory()).filePath("2612101343.dat");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(copy); }, 15000));
+    // The copy is named by the minute it was made: "yymmddhhnn.dat" in the working directory.
+    const QDir work(m_program->Configuration().GetWorkDirectory());
+    const auto copies = [&] { return work.entryList({"??????????.dat"}, QDir::Files); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !copies().isEmpty(); }, 15000));
+    const QString copy = work.filePath(copies().first());
     QFile file(copy);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QString error;
@@ -459,6 +461,129 @@ TEST_F(DataView, AFullFileIsCopiedAwayAtTheEndOfARunAndRecordingGoesOnInAnEmptyO
     EXPECT_EQ(view.Recorder().FileName(), DataFilePath());
     EXPECT_TRUE(view.IsCollecting());
     EXPECT_TRUE(view.Recorder().ReceiverPresent());
+    // The technician sees where the runs went, and the log keeps it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Panel(3).endsWith(copy); }, 5000)) << Panel(3).toStdString();
+    view.close();
+    m_view.reset();
+    Stop();
+    EXPECT_TRUE(QString::fromUtf8(m_tree.Read("docs/Faldmark/WinTorvex32/TorvexLog.txt")).contains(copy));
+}
+
+TEST_F(DataView, SaveAsOntoTheFileInUseSavesItInPlaceAndLaterRunsStayInIt) {
+    TFormViewDataCollect& view = Open({}, {"--live", "--runs", "2", "--run-length", "0.3", "--gap", "1.5"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view.Recorder().Header().PictureCount == 1 && view.CurrentPicture() == 0; }, 15000));
+    m_nextFiles = {DataFilePath()};
+    view.SaveAsClick();
+    EXPECT_TRUE(m_feedback.Messages.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.CurrentPicture() == 1; }, 15000));
+    view.close();
+    m_view.reset();
+    QFile file(DataFilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    const auto scan = DataFile::Inspect(file, error);
+    ASSERT_TRUE(scan) << error.toStdString();
+    EXPECT_EQ(scan->Header.PictureCount, 2);
+}
+
+TEST_F(DataView, NewAndAFileWithoutPicturesLeaveNothingOfTheOldPictureOnTheScreen) {
+    TFormViewDataCollect& view = Open({LiftRun(40, 0x01, 0x01)});
+    ASSERT_TRUE(WaitForFirstDraw());
+    QWidget* viewport = Find<QGraphicsView>(&view, "ChartAnalogValuesView")->viewport();
+    QTest::mouseMove(viewport, viewport->mapFrom(&view.Curves(), view.Curves().PositionOf(100, 2.0)));
+    ASSERT_FALSE(Find<QLabel>(&view, "LabelSet")->text().isEmpty());
+    m_feedback.Answers = {MessageAnswer::Yes};
+    Action("MenuViewDataFileNew")->trigger();
+    EXPECT_EQ(view.Curves().PointCount(0), 0);
+    EXPECT_TRUE(Find<QLabel>(&view, "LabelSet")->text().isEmpty());
+    EXPECT_TRUE(Find<QLabel>(&view, "LabelK1")->text().isEmpty());
+
+    m_tree.Write("stored.dat", DataFileOf({LiftRun(40, 0x01, 0x01)}));
+    m_tree.Write("none.dat", DataFileOf({}));
+    m_nextFiles = {m_tree.Path("stored.dat")};
+    Action("MenuViewDataFileOpen")->trigger();
+    ASSERT_TRUE(WaitForFirstDraw());
+    ASSERT_GT(view.Curves().PointCount(0), 0);
+    m_nextFiles = {m_tree.Path("none.dat")};
+    m_feedback.Answers = {MessageAnswer::Yes};
+    Action("MenuViewDataFileOpen")->trigger();
+    EXPECT_EQ(view.Curves().PointCount(0), 0);
+    EXPECT_EQ(Panel(0), "Picture: 0");
+    EXPECT_FALSE(Action("ToolButtonFirst")->isEnabled());
+}
+
+TEST_F(DataView, EscDoesNotEndACollectionButClosesAStoppedWindow) {
+    TFormViewDataCollect& view = Open({});
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_TRUE(view.Recorder().ReceiverPresent());
+    Action("MenuViewDataFileStop")->trigger();
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(view.isVisible());
+}
+
+TEST_F(DataView, ToolButtonsKeepTheirHintsAndTheAxisAndPictureFieldFollowThePart) {
+    TFormViewDataCollect& view = Open({LiftRun(12, 0x01, 0x01), LiftRun(12, 0x01, 0x01)});
+    const std::pair<const char*, const char*> hints[] = {
+        {"ToolButtonDataFileStop", "Stop collecting data"},
+        {"ToolButtonDataFileStart", "Start collecting data"},
+        {"ToolButtonMenuViewDataFileOpen", "Open file"},
+        {"ToolButtonMenuViewDataFileSave", "Save file"},
+        {"ToolButtonFirst", "First curve"},
+        {"ToolButtonLast", "Last curve"},
+    };
+    // Before and after the buttons change their enabled state both ways.
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [name, hint] : hints) {
+            EXPECT_EQ(Find<QToolButton>(&view, name)->toolTip(), hint) << name;
+        }
+        Action(round == 0 ? "MenuViewDataFileStop" : "MenuViewDataFileRestartCollectingData")->trigger();
+        ASSERT_TRUE(WaitForFirstDraw());
+    }
+
+    // "#,##0.0##": one decimal at least, as many as the grid needs, three at most.
+    view.Curves().SetLeftRange(-1, 12);
+    EXPECT_EQ(view.Curves().LeftLabelFormat(), "%.1f");
+    view.Curves().SetLeftRange(1, 1.2);
+    EXPECT_EQ(view.Curves().LeftLabelFormat(), "%.2f");
+    view.Curves().SetLeftRange(1, 1.004);
+    EXPECT_EQ(view.Curves().LeftLabelFormat(), "%.3f");
+
+    // The picture number keeps only digits when its text changes by any way, and when entered.
+    auto* number = Find<QLineEdit>(&view, "EditNbParaSet");
+    number->setText("2a");
+    EXPECT_EQ(number->text(), "");
+    number->setText("12");
+    EXPECT_EQ(number->text(), "12");
+}
+
+TEST_F(DataView, APortThatDoesNotOpenIsNamedAndTheWindowIsStopped) {
+    TProgram& program = Start("[Language]\nLanguageValue=2\n");
+    TCommParameter missing(QStringLiteral("/dev/no-such-port"));
+    m_view = std::make_unique<TFormViewDataCollect>(program.Configuration(), m_feedback, m_clock,
+                                                    PortReservation(missing), &program.Windows());
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);
+    EXPECT_TRUE(m_feedback.Messages[0].Text.contains("/dev/no-such-port")) << m_feedback.Messages[0].Text.toStdString();
+    EXPECT_FALSE(m_view->IsCollecting());
+    EXPECT_TRUE(Action("MenuViewDataFileRestartCollectingData")->isEnabled());
+    EXPECT_FALSE(Action("MenuViewDataFileStop")->isEnabled());
+    EXPECT_FALSE(missing.InUse);
+}
+
+TEST_F(DataView, ACurvePageThatCannotBeWrittenSaysSo) {
+    TFormViewDataCollect& view = Open({LiftRun(200, 0x01, 0x01)});
+    ASSERT_TRUE(WaitForFirstDraw());
+    const QString pdf = m_tree.Path("no-such-folder/page.pdf");
+    view.ChoosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    Action("MenuViewDataFilePrintPage")->trigger();
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Write File : \r" + pdf);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "gui/app/GuiClock.h"
 #include "gui/app/SlotGuard.h"
 #include "gui/app/TApplication.h"
 
@@ -15,6 +16,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 TApplication& App() {
@@ -131,4 +133,21 @@ TEST_F(ProgramErrors, AnErrorNoWindowHandlesIsLoggedAndShownInTheProgramsLanguag
     Stop();
     const QString log = QString::fromUtf8(m_tree.Read("docs/Faldmark/WinTorvex32/TorvexLog.txt"));
     EXPECT_TRUE(log.contains(QStringLiteral("Error: Tkx.DB: database is locked"))) << log.toStdString();
+}
+
+// The GUI clock paints while it waits: on any other thread than its own that would run the other
+// thread's objects behind its back, so it refuses.
+TEST(GuiClock, PausesOnlyOnTheThreadThatMadeIt) {
+    GuiClock clock;
+    clock.Sleep(1);
+    bool refused = false;
+    std::thread other([&] {
+        try {
+            clock.Sleep(1);
+        } catch (const std::logic_error&) {
+            refused = true;
+        }
+    });
+    other.join();
+    EXPECT_TRUE(refused);
 }

@@ -89,6 +89,7 @@ public:
                     m_script.pop_front(); // the silence is used up by this timeout
                 }
                 m_clock.Advance(timeoutMs);
+                m_arrived.clear(); // as on the serial line: what came before the silence is dropped
                 return Result::TimedOut;
             }
             if (!hang && !m_script.empty()) {

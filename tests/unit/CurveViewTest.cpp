@@ -255,22 +255,30 @@ TEST_F(ViewWorkerTest, ARunIsFramedByStartAndEndAndTimeRunningBackwardsStopsItsD
     EXPECT_EQ(DrawnX(next).size(), 3u);
 }
 
-TEST_F(ViewWorkerTest, AFullFileIsSavedAutomaticallyAtTheEndOfARunOnlyWhenEnabled) {
-    for (const bool enabled : {true, false}) {
-        TViewWorkerSettings settings;
-        settings.PicturesPerFile = 2;
-        settings.SaveAuto = enabled;
-        TViewDataWorker worker(m_queue, settings, 1);
-        std::vector<TDataRecord> records = Run(3);
-        TDataRecord gap = records.back();
-        gap.Kind = TDataRecord::Gap;
-        records.push_back(gap);
-        const auto events = Feed(worker, records);
-        const bool saved = std::any_of(events.begin(), events.end(),
-                                       [](const TViewEvent& e) { return e.Kind == TViewEvent::SaveAutomatic; });
-        EXPECT_EQ(saved, enabled);
-        EXPECT_EQ(events.back().Kind, enabled ? TViewEvent::SaveAutomatic : TViewEvent::PictureEnded);
+// The recorder copied its full file away: the next run is picture 1 of the emptied file.
+TEST_F(ViewWorkerTest, TheRecordersFreshFileStartsThePictureCountAgain) {
+    TViewDataWorker worker(m_queue, TViewWorkerSettings(), 5);
+    std::vector<TDataRecord> records = Run(3);
+    TDataRecord gap = records.back();
+    gap.Kind = TDataRecord::Gap;
+    records.push_back(gap);
+    auto events = Feed(worker, records);
+    // The marker is no record: it is not counted, it only goes before the next run.
+    TDataRecord renewed;
+    renewed.Kind = TDataRecord::FileRenewed;
+    m_queue.Put(renewed);
+    const auto next = Feed(worker, Run(2));
+    events.insert(events.end(), next.begin(), next.end());
+    std::vector<std::pair<int, int>> pictures; // kind, picture
+    for (const TViewEvent& e : events) {
+        if (e.Kind != TViewEvent::AddPoints && e.Kind != TViewEvent::LiveAxis) {
+            pictures.emplace_back(e.Kind, e.Picture);
+        }
     }
+    EXPECT_EQ(pictures, (std::vector<std::pair<int, int>>{{TViewEvent::PictureStarted, 6},
+                                                          {TViewEvent::PictureEnded, 6},
+                                                          {TViewEvent::FileRenewed, 0},
+                                                          {TViewEvent::PictureStarted, 1}}));
 }
 
 TEST_F(ViewWorkerTest, StopEndsAWaitOnAnEmptyQueueAndSaysSo) {

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include <ctime>
+
 namespace {
 
 TDataRecord Rec(int kind, int runTime, quint8 signals = 0) {
@@ -90,9 +92,6 @@ TEST(DataFileTest, BytesThatAreNoDataFileAreRefusedWithAReason) {
     tooMany.PictureCount = 673;
     TDataFileHeader negative;
     negative.RecordCount = -1;
-    TDataFileHeader beyond;
-    beyond.PictureCount = 1;
-    beyond.PictureTable[0] = {5392, 3}; // two records in the file
     TDataFileHeader misaligned;
     misaligned.PictureCount = 1;
     misaligned.PictureTable[0] = {5393, 1};
@@ -109,7 +108,6 @@ TEST(DataFileTest, BytesThatAreNoDataFileAreRefusedWithAReason) {
         {"header cut", FileOf(TDataFileHeader(), {}).left(5391), "shorter"},
         {"673 pictures", FileOf(tooMany, two), "673 pictures"},
         {"negative count", FileOf(negative, two), "-1 records"},
-        {"picture beyond the end", FileOf(beyond, two), "picture 1"},
         {"picture between records", FileOf(misaligned, two), "picture 1"},
         {"picture in the header", FileOf(intoHeader, two), "picture 1"},
     };
@@ -151,6 +149,45 @@ TEST(DataFileTest, RecordsTheHeaderDoesNotAccountForAreRebuiltIntoPictures) {
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->RecoveredRecords, 0);
     EXPECT_EQ(whole->Header, scan->Header);
+}
+
+// A power failure cuts a file anywhere in its last records: every whole record is kept, a picture
+// running past the end is shortened to them, one with none left is dropped, and what was cut is said.
+TEST(DataFileTest, AFileCutShortKeepsEveryWholeRecordAndSaysWhatWasCut) {
+    // Three pictures of 3, 2 and 2 records after one record that belongs to none.
+    TDataFileHeader h;
+    h.RecordCount = 8;
+    h.PictureCount = 3;
+    h.PictureTable[0] = {int(TDataFileHeader::OffsetOfRecord(1)), 3};
+    h.PictureTable[1] = {int(TDataFileHeader::OffsetOfRecord(4)), 2};
+    h.PictureTable[2] = {int(TDataFileHeader::OffsetOfRecord(6)), 2};
+    const std::vector<TDataRecord> records{Rec(2, 0), Rec(1, 0), Rec(0, 4), Rec(2, 4),
+                                           Rec(1, 0), Rec(2, 4), Rec(1, 0), Rec(2, 4)};
+    const QByteArray whole = FileOf(h, records);
+    // Every length from the middle of the second picture to the whole file: the last two records,
+    // and the boundary between the second and the third picture.
+    for (qint64 size = TDataFileHeader::OffsetOfRecord(5); size <= whole.size(); ++size) {
+        const qint64 kept = (size - TDataFileHeader::Size) / TDataRecord::Size;
+        QString error;
+        const auto scan = Inspect(whole.left(size), error);
+        ASSERT_TRUE(scan) << size << ": " << error.toStdString();
+        EXPECT_EQ(scan->WholeRecords, kept) << size;
+        EXPECT_EQ(scan->Header.RecordCount, kept) << size;
+        EXPECT_EQ(scan->Header.PictureCount, kept >= 7 ? 3 : 2) << size;
+        EXPECT_EQ(scan->Header.PictureTable[0].Count, 3) << size;
+        EXPECT_EQ(scan->Header.PictureTable[1].Count, std::min<qint64>(2, kept - 4)) << size;
+        if (kept >= 7) {
+            EXPECT_EQ(scan->Header.PictureTable[2].Count, kept - 6) << size;
+        }
+        EXPECT_EQ(scan->Header.PictureTable[3], TPictureEntry{}) << size;
+        EXPECT_EQ(scan->Cuts.isEmpty(), kept == 8) << size;
+        EXPECT_EQ(scan->HeaderCorrected(), kept < 8) << size;
+    }
+    QString error;
+    const auto cut = Inspect(whole.left(int(TDataFileHeader::OffsetOfRecord(5)) + 7), error);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(DataFile::CutsText("Run.dat", *cut), "Run.dat was cut short: picture 2 cut to 1 of its 2 records; "
+                                                   "picture 3 dropped: none of its 2 records is in the file");
 }
 
 TEST(DataFileTest, RecoveryNeverFillsTheTableBeyondItsEnd) {
@@ -212,6 +249,26 @@ TEST(DataFileTest, DrawingStopsWhereTheTimeRunsBackAndTheTenthRecordNamesTheDire
         EXPECT_EQ(summary.Direction, c.Direction) << c.Name;
         EXPECT_EQ(summary.RecordCount, int(c.Records.size())) << c.Name;
     }
+}
+
+// On the days clocks change, a day number's fraction is still the time the clock showed.
+TEST(DataFileTest, DayNumbersKeepTheWallClockTimeOnTheDaysClocksChange) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    for (const QDateTime& moment :
+         {QDateTime(QDate(2026, 3, 29), QTime(14, 0)), QDateTime(QDate(2026, 10, 25), QTime(9, 30)),
+          QDateTime(QDate(2026, 10, 25), QTime(23, 59, 59, 900))}) {
+        EXPECT_EQ(DayNumber::ToDateTime(DayNumber::Of(moment)), moment) << moment.toString().toStdString();
+        // A stamp counts in 8.64 ms steps: it reads back within one of them.
+        EXPECT_LE(std::abs(DayNumber::ToDateTime(DayNumber::StampOf(moment)).msecsTo(moment)), 9);
+    }
+    if (zone.isNull()) {
+        qunsetenv("TZ");
+    } else {
+        qputenv("TZ", zone);
+    }
+    tzset();
 }
 
 TEST(DataFileTest, StartStampAndDayNumbersRoundTrip) {

@@ -4,12 +4,19 @@
 #include "core/base/DayNumber.h"
 #include "core/livedata/TCommunication.h"
 #include "core/livedata/TDataRecordFifo.h"
+#include "core/livedata/TSerialLiveLine.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -228,3 +235,123 @@ TEST_F(TCommunicationTest, LineThatDoesNotOpenRunsNoThread) {
 }
 
 } // namespace
+
+namespace {
+
+// The controller's side of a fresh pty: what it writes arrives at the device a receiver opens.
+class PtyWriter {
+public:
+    PtyWriter() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) {
+            m_device = QString::fromLocal8Bit(::ptsname(m_master));
+            // Raw, as a serial line: no byte is taken for a line-editing character.
+            m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
+            termios tio{};
+            ::tcgetattr(m_slave, &tio);
+            ::cfmakeraw(&tio);
+            ::tcsetattr(m_slave, TCSANOW, &tio);
+        }
+    }
+    ~PtyWriter() {
+        ::close(m_slave);
+        ::close(m_master);
+    }
+    PtyWriter(const PtyWriter&) = delete;
+    PtyWriter& operator=(const PtyWriter&) = delete;
+    const QString& Device() const { return m_device; }
+    void Write(const QByteArray& bytes) {
+        // In pieces, as a line at some baud rate delivers them.
+        for (qsizetype at = 0; at < bytes.size(); at += 64) {
+            const QByteArray piece = bytes.mid(at, 64);
+            ASSERT_EQ(::write(m_master, piece.constData(), std::size_t(piece.size())), piece.size());
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_device;
+};
+
+// Frame `i` of run `run`: every value tells which frame it came from.
+QByteArray Sent(int run, int i) {
+    return TLiveDataGenerator::Frame(qint16(1000 * run + i), qint16(2000 + 1000 * run + i), qint16(4 * i),
+                                     qint16(5000 + i), qint16(-100 - i), quint8(i));
+}
+
+} // namespace
+
+// On a real pty, a line that loses single bytes inside frames and goes silent in the middle of one:
+// no record carries a value that was not sent in one whole frame, nothing before a silence is glued
+// to what follows it, and each run goes on after every fault.
+TEST(TSerialLiveLineTest, ALostByteOrAFrameCutBySilenceNeverBecomesARecord) {
+    PtyWriter controller;
+    ASSERT_FALSE(controller.Device().isEmpty());
+    TDataRecordFifo queue(10000);
+    SystemClock clock;
+    TPortState ports;
+    TCommParameter port(controller.Device());
+    constexpr int kGapMs = 400; // well above any stall of a busy machine between two pieces
+    TCommunication receiver(queue, std::make_unique<TSerialLiveLine>(port, ports), kGapMs, clock);
+    ASSERT_TRUE(receiver.IsOpen());
+
+    std::set<std::vector<int>> sent;
+    const auto valuesOf = [](const TDataRecord& r) {
+        return std::vector<int>{r.SetPoint, r.ActualValue, r.SolenoidValue, r.InverterValue, r.Signals};
+    };
+    QByteArray run1;
+    for (int i = 0; i < 60; ++i) {
+        QByteArray frame = Sent(1, i);
+        sent.insert(valuesOf(TDataRecord::FromFrame(reinterpret_cast<const std::uint8_t*>(frame.constData()))));
+        if (i == 10 || i == 20 || i == 30) {
+            frame.remove(i == 10 ? 5 : i == 20 ? 0 : 15, 1); // a byte lost in the middle, the start, the end
+        } else if (i == 40) {
+            frame.remove(3, 2);
+        }
+        run1 += frame;
+    }
+    controller.Write(run1 + Sent(1, 60).left(10)); // the last frame cut by the silence
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * kGapMs));
+    QByteArray run2;
+    for (int i = 0; i < 30; ++i) {
+        run2 += Sent(2, i);
+        sent.insert(valuesOf(TDataRecord::FromFrame(reinterpret_cast<const std::uint8_t*>(Sent(2, i).constData()))));
+    }
+    controller.Write(run2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * kGapMs));
+    receiver.Stop();
+    receiver.Wait();
+
+    std::vector<TDataRecord> records;
+    TDataRecord r;
+    while (!queue.IsEmpty() && queue.Get(r)) {
+        records.push_back(r);
+    }
+    int runs = 0;
+    std::set<int> run1Frames;
+    std::set<int> run2Frames;
+    for (const TDataRecord& record : records) {
+        if (record.Kind == TDataRecord::Gap && record.SetPoint == 0 && record.ActualValue == 0) {
+            continue; // the silent start
+        }
+        EXPECT_TRUE(sent.count(valuesOf(record)))
+            << "a record of values never sent: demand " << record.SetPoint << ", feedback " << record.ActualValue;
+        runs += record.Kind == TDataRecord::RunStart ? 1 : 0;
+        (record.SetPoint >= 2000 ? run2Frames : run1Frames).insert(record.Signals);
+    }
+    EXPECT_EQ(runs, 2);
+    EXPECT_GE(receiver.RejectedFrames(), 4);
+    // Each fault costs the frame it hit and the one resynchronisation reads; the rest is kept.
+    for (int i : {0, 9, 25, 35, 45, 59}) {
+        EXPECT_TRUE(run1Frames.count(i)) << "frame " << i << " of the first run";
+    }
+    // The second run starts with its own first frame, not with the ten bytes before the silence.
+    EXPECT_EQ(run2Frames.size(), 30u);
+    const auto start = std::find_if(records.begin(), records.end(), [](const TDataRecord& x) {
+        return x.Kind == TDataRecord::RunStart && x.SetPoint >= 2000;
+    });
+    ASSERT_NE(start, records.end());
+    EXPECT_EQ(start->SetPoint, 2000);
+}

@@ -202,7 +202,7 @@ TEST_F(TDataRecorderTest, OpenFileOfAMissingFileTellsTheUserAndKeepsTheCurrentFi
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
     EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Warning);
     EXPECT_EQ(m_feedback.Messages[0].Caption, "Test 1");
-    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Open File : \r" + missing);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Open File : \r" + missing + "\r(No such file or directory)");
     EXPECT_EQ(recorder->FileName(), m_dir.Path("DataFile.dat"));
     EXPECT_EQ(recorder->Header(), before);
 
@@ -273,7 +273,8 @@ TEST_F(TDataRecorderTest, StopReceiverRecordsAMarkerAndStartReceiverListensAgain
 }
 
 TEST_F(TDataRecorderTest, AFullFileIsSavedAwayAndTheNextRunGoesIntoAFreshOne) {
-    // The program: copied under the minute's name beside an earlier copy, then emptied.
+    // Found full: copied under the minute's name beside an earlier copy, then emptied, before the
+    // next run starts. The copy keeps every picture; the run is the fresh file's first.
     WriteFile("DataFile.dat", TDataFileHeader::MaxPictures);
     const QString taken = m_dir.Write(m_clock.Now().toString("yyMMddHHmm") + ".dat", "earlier copy");
     AddLine().Bytes(Frames(2)).Silence().Hang();
@@ -285,21 +286,125 @@ TEST_F(TDataRecorderTest, AFullFileIsSavedAwayAndTheNextRunGoesIntoAFreshOne) {
     EXPECT_EQ(Scan(copy)->Header.PictureCount, TDataFileHeader::MaxPictures);
     EXPECT_EQ(recorder->Header().PictureCount, 1);
     EXPECT_EQ(recorder->Header().PictureTable[0], (TPictureEntry{TDataFileHeader::Size, 3}));
-    recorder.reset();
+    EXPECT_EQ(m_feedback.StatusNotes(),
+              (std::vector<std::pair<int, QString>>{{3, m_dir.Path("DataFile.dat") + " \u2192 " + copy}}));
+}
 
-    // The command line: the full file stays, recording goes on in the file it names.
-    const QString out = WriteFile("Run.dat", TDataFileHeader::MaxPictures);
+TEST_F(TDataRecorderTest, AFileHoldingItsPicturesIsCopiedAwayBetweenRunsAndTheViewIsTold) {
+    // The same policy for the program and the command line: at the end of the run that fills
+    // the file, the copy is made while the line stays open; the next run waits in the queue.
     TRecorderSetup setup = MakeSetup();
-    setup.DataFilePath = out;
+    setup.DataFilePath = m_dir.Path("Runs.dat");
     setup.TemporaryFile = false;
-    setup.NextFileWhenFull = [&](const QString&) { return m_dir.Path("Run-2.dat"); };
-    AddLine().Bytes(Frames(2)).Silence().Hang();
-    recorder = Start(setup);
+    setup.PicturesPerFile = 2;
+    setup.FeedView = true;
+    AddLine().Bytes(Frames(2)).Silence().Bytes(Frames(3)).Silence().Bytes(Frames(4)).Silence().Hang();
+    auto recorder = Start(setup);
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 3; }));
+    const QString copy = m_dir.Path(m_clock.Now().toString("yyMMddHHmm") + ".dat");
+    ASSERT_EQ(m_events.Full().size(), 1u);
+    EXPECT_EQ(m_events.Full()[0].first, copy);
+    const auto saved = Scan(copy);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->Header.PictureCount, 2);
+    EXPECT_EQ(saved->Header.PictureTable[1].Count, 4);
+    EXPECT_EQ(recorder->Header().PictureCount, 1);
+    EXPECT_EQ(recorder->Header().PictureTable[0].Count, 5);
+    // The view learns of the fresh file right after the last record of the full one.
+    std::vector<int> kinds;
+    TDataRecord r;
+    while (!recorder->Output().IsEmpty() && recorder->Output().Get(r)) {
+        kinds.push_back(r.Kind);
+    }
+    EXPECT_EQ(kinds, (std::vector<int>{1, 0, 2, 1, 0, 0, 2, TDataRecord::FileRenewed, 1, 0, 0, 0, 2}));
+}
+
+TEST_F(TDataRecorderTest, ACopyThatFailsIsToldOnceAndRecordingGoesOnInTheFullFile) {
+    TRecorderSetup setup = MakeSetup();
+    setup.PicturesPerFile = 1;
+    setup.CopyDirectory = m_dir.Path("missing");
+    AddLine().Bytes(Frames(2)).Silence().Bytes(Frames(3)).Silence().Bytes(Frames(2)).Silence().Hang();
+    auto recorder = Start(setup);
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 3; }));
+    EXPECT_TRUE(m_events.Full().empty());
+    EXPECT_EQ(recorder->Header().PictureCount, 3);
+    const auto notes = m_feedback.StatusNotes();
+    ASSERT_EQ(notes.size(), 1u) << "not tried again after every run";
+    EXPECT_TRUE(notes[0].second.startsWith("Error Write File : \r" + m_dir.Path("missing/")))
+        << notes[0].second.toStdString();
+    EXPECT_TRUE(notes[0].second.endsWith("(No such file or directory)")) << notes[0].second.toStdString();
+}
+
+TEST_F(TDataRecorderTest, SavingOverTheCurrentFileSavesItInPlaceAndRecordingGoesOnInIt) {
+    AddLine().Bytes(Frames(2)).Silence().Hang().Bytes(Frames(3)).Silence();
+    auto recorder = Start(MakeSetup());
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 1; }));
+    const QString path = recorder->FileName();
+    ASSERT_TRUE(recorder->SaveCopy(path));
+    ScriptedLine::Resume(*m_shared[0]);
     ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 2; }));
     recorder.reset();
-    EXPECT_EQ(Scan(out)->Header.PictureCount, TDataFileHeader::MaxPictures);
-    EXPECT_EQ(QFileInfo(out).size(), TDataFileHeader::OffsetOfRecord(TDataFileHeader::MaxPictures));
-    EXPECT_EQ(Scan(m_dir.Path("Run-2.dat"))->Header.PictureCount, 1);
+    const auto scan = Scan(path);
+    ASSERT_TRUE(scan);
+    EXPECT_EQ(scan->Header.PictureCount, 2);
+    EXPECT_EQ(scan->RecoveredRecords, 0);
+}
+
+TEST_F(TDataRecorderTest, AFileBeingRecordedIntoIsRefusedToASecondRecorder) {
+    AddLine().Bytes(Frames(2)).Silence().Hang();
+    auto first = Start(MakeSetup());
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 1; }));
+    m_lines.push_back(std::make_unique<ScriptedLine>(m_clock, false));
+    TRecorderSetup setup = MakeSetup();
+    setup.TemporaryFile = false;
+    auto second = Start(setup);
+    EXPECT_FALSE(second->IsFileUsable());
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Text,
+              "Error Open File : \r" + m_dir.Path("DataFile.dat") + "\r(another recording is writing into it)");
+    // Refused, not emptied: the first recording's picture is still there.
+    second.reset();
+    first.reset();
+    EXPECT_EQ(Scan(m_dir.Path("DataFile.dat"))->Header.PictureCount, 1);
+}
+
+TEST_F(TDataRecorderTest, FilesCutShortOrEmptyOrNoDataFileLoseNothingThatCanBeKept) {
+    // A file whose last picture was cut by a power failure: its whole records stay, the header is
+    // put right and the user is told.
+    WriteFile("Cut.dat", 3);
+    QFile::resize(m_dir.Path("Cut.dat"), TDataFileHeader::OffsetOfRecord(2) + 11);
+    TRecorderSetup cut = MakeSetup();
+    cut.DataFilePath = m_dir.Path("Cut.dat");
+    cut.TemporaryFile = false;
+    m_lines.push_back(std::make_unique<ScriptedLine>(m_clock, false));
+    auto recorder = Start(cut);
+    EXPECT_EQ(recorder->InitialPictureCount(), 2);
+    recorder.reset();
+    EXPECT_EQ(DiskHeader(m_dir.Path("Cut.dat")).PictureCount, 2);
+    EXPECT_EQ(QFileInfo(m_dir.Path("Cut.dat")).size(), TDataFileHeader::OffsetOfRecord(2));
+    ASSERT_EQ(m_feedback.StatusNotes().size(), 1u);
+    EXPECT_EQ(m_feedback.StatusNotes()[0].second,
+              m_dir.Path("Cut.dat") + " was cut short: picture 3 dropped: none of its 1 records is in the file");
+
+    // An empty file (it never got its header) is a new data file.
+    m_dir.Write("Empty.dat", "");
+    TRecorderSetup empty = MakeSetup();
+    empty.DataFilePath = m_dir.Path("Empty.dat");
+    empty.TemporaryFile = false;
+    m_lines.push_back(std::make_unique<ScriptedLine>(m_clock, false));
+    recorder = Start(empty);
+    EXPECT_TRUE(recorder->IsFileUsable());
+    recorder.reset();
+    EXPECT_EQ(QFileInfo(m_dir.Path("Empty.dat")).size(), TDataFileHeader::Size);
+
+    // The program's scratch file that is no data file any more is kept aside, not emptied.
+    m_dir.Write("DataFile.dat", "not a data file");
+    m_lines.push_back(std::make_unique<ScriptedLine>(m_clock, false));
+    recorder = Start(MakeSetup());
+    EXPECT_TRUE(recorder->IsFileUsable());
+    recorder.reset();
+    EXPECT_EQ(m_dir.Read("DataFile.dat.damaged"), "not a data file");
+    EXPECT_EQ(QFileInfo(m_dir.Path("DataFile.dat")).size(), TDataFileHeader::Size);
 }
 
 TEST_F(TDataRecorderTest, AFailedWriteEndsTheRecordingAndIsReported) {
@@ -317,8 +422,10 @@ TEST_F(TDataRecorderTest, AFailedWriteEndsTheRecordingAndIsReported) {
     setrlimit(RLIMIT_FSIZE, &old);
     ASSERT_TRUE(ended);
     const QString path = m_dir.Path("DataFile.dat");
-    EXPECT_EQ(recorder->WriteError(), "Error Write File : \r" + path);
-    EXPECT_EQ(m_feedback.StatusNotes(), (std::vector<std::pair<int, QString>>{{3, "Error Write File : \r" + path}}));
+    // The file, the system's reason, and the pictures it holds.
+    const QString told = "Error Write File : \r" + path + "\r(File too large)\rTotal pictures: 1";
+    EXPECT_EQ(recorder->WriteError(), told);
+    EXPECT_EQ(m_feedback.StatusNotes(), (std::vector<std::pair<int, QString>>{{3, told}}));
     EXPECT_TRUE(m_shared[0]->Closed);
     // What reached the disk stays readable, with a header that counts it.
     recorder.reset();

@@ -111,6 +111,8 @@ public:
     void ReadSettings(const std::vector<const TSettingKey*>& keys);
     // Where the configuration's own log lines go; lines from before it is set are passed on then.
     void SetLog(std::function<void(const QString&)> log);
+    // A line into the program's log (kept until the log is set).
+    void Log(const QString& line);
 
     // The language value stored in a configuration file: 0 or missing gives the default.
     static int LanguageValueOf(const IniFile& file, int defaultValue);
@@ -126,7 +128,6 @@ private:
     void ProbePorts();
     QString ReadWorkDir() const;
     int Number(const TSettingKey& key) const;
-    void Log(const QString& line);
     // Enters (creates when asked) the database directory of the working directory.
     void CheckDatabaseDirectory(const QString& workDirectory);
 

@@ -7,6 +7,17 @@ namespace {
 const QDate kEpoch(1899, 12, 30);
 constexpr qint64 kMsPerDay = 86'400'000;
 constexpr qint64 kFractionUnits = 10'000'000;
+
+// The local wall-clock time `ms` after midnight of `date`: the fraction of a day number is the
+// time the clock showed, not time elapsed since midnight, which differs by an hour on the days
+// clocks change.
+QDateTime LocalAt(QDate date, qint64 ms) {
+    if (ms >= kMsPerDay) {
+        date = date.addDays(ms / kMsPerDay);
+        ms %= kMsPerDay;
+    }
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+}
 } // namespace
 
 double DayNumber::Of(const QDateTime& local) {
@@ -20,7 +31,7 @@ QDateTime DayNumber::ToDateTime(double dayNumber) {
     }
     const double days = std::floor(dayNumber);
     const auto ms = static_cast<qint64>(std::llround((dayNumber - days) * static_cast<double>(kMsPerDay)));
-    return QDateTime(kEpoch.addDays(static_cast<qint64>(days)), QTime(0, 0)).addMSecs(ms);
+    return LocalAt(kEpoch.addDays(static_cast<qint64>(days)), ms);
 }
 
 DayNumber::Stamp DayNumber::StampOf(const QDateTime& local) {
@@ -32,5 +43,5 @@ DayNumber::Stamp DayNumber::StampOf(const QDateTime& local) {
 
 QDateTime DayNumber::ToDateTime(Stamp stamp) {
     const qint64 ms = static_cast<qint64>(stamp.Fraction) * kMsPerDay / kFractionUnits;
-    return QDateTime(kEpoch.addDays(stamp.Days), QTime(0, 0)).addMSecs(ms);
+    return LocalAt(kEpoch.addDays(stamp.Days), ms);
 }

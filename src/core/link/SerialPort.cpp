@@ -37,7 +37,7 @@ bool PassEveryByte(QSerialPort& port) {
 
 } // namespace
 
-PortHandle TPortState::Open(const TCommParameter& settings) {
+PortHandle TPortState::Open(const TCommParameter& settings, QString* why) {
     {
         const std::lock_guard lock(m_mutex);
         if (!m_open.expired()) {
@@ -49,6 +49,9 @@ PortHandle TPortState::Open(const TCommParameter& settings) {
         delete device;
     });
     if (!port->open(QIODevice::ReadWrite)) {
+        if (why != nullptr) {
+            *why = settings.Name + QStringLiteral(": ") + port->errorString();
+        }
         return {};
     }
     const bool configured = port->setBaudRate(settings.Baud) &&
@@ -57,6 +60,9 @@ PortHandle TPortState::Open(const TCommParameter& settings) {
                             port->setStopBits(settings.StopBits == 1 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
                             port->setFlowControl(QSerialPort::NoFlowControl) && PassEveryByte(*port);
     if (!configured) {
+        if (why != nullptr) {
+            *why = settings.Name + QStringLiteral(": ") + port->errorString();
+        }
         return {};
     }
     // A pty has no modem lines: failing to lower them there is no reason to refuse the port.

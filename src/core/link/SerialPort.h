@@ -21,8 +21,9 @@ public:
     // Opens the device exclusively with the port's line settings: raw 8-bit, no flow
     // control, DTR and RTS inactive where the device has them, no parity checking.
     // While the port is open already, the shared handle is returned (empty unless
-    // the live-data receiver shared its handle).
-    PortHandle Open(const TCommParameter& settings);
+    // the live-data receiver shared its handle). When it cannot be opened, `why` (if given)
+    // gets the device and the system's reason.
+    PortHandle Open(const TCommParameter& settings, QString* why = nullptr);
     // Closes a valid handle and clears the state; always returns an empty handle.
     PortHandle Close(PortHandle handle);
     bool IsOpen() const;

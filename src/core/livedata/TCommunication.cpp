@@ -97,7 +97,11 @@ void TCommunication::Loop(std::stop_token stop) {
             continue;
         }
         timeouts = 0;
-        if (frame[0] != TDataRecord::FrameStartByte) {
+        // A frame starts with the start byte and ends with the end byte; anything else is a frame
+        // shifted by a lost byte (its values would be the neighbours' bytes): resynchronise.
+        if (frame[0] != TDataRecord::FrameStartByte ||
+            frame[TDataRecord::FrameLength - 1] != TDataRecord::FrameEndByte) {
+            m_rejectedFrames.fetch_add(1);
             if (!Resynchronise(stop, frame)) {
                 return;
             }

@@ -31,6 +31,8 @@ public:
 
     // How many single bytes resynchronisation has read since the last start byte (for tests).
     int ByteCounter() const { return m_byteCounter.load(); }
+    // 16-byte reads refused because they did not run from a start byte to an end byte.
+    int RejectedFrames() const { return m_rejectedFrames.load(); }
 
 private:
     void Loop(std::stop_token stop);
@@ -44,6 +46,7 @@ private:
     Clock& m_clock;
     std::stop_source m_stop;
     std::atomic<int> m_byteCounter{0};
+    std::atomic<int> m_rejectedFrames{0};
     bool m_open = false;
     std::unique_ptr<QThread> m_thread;
     // Set by the thread as its last act: a waiter that sees it may touch everything the thread used.

@@ -2,6 +2,8 @@
 
 #include "core/base/DayNumber.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QLocale>
 
@@ -103,18 +105,51 @@ std::optional<TDataFileScan> DataFile::Inspect(QIODevice& file, QString& error) 
                     .arg(h.RecordCount);
         return std::nullopt;
     }
+    for (int k = 0; k < h.PictureCount; ++k) {
+        const TPictureEntry& e = h.PictureTable[k];
+        if (e.Offset < TDataFileHeader::Size || (e.Offset - TDataFileHeader::Size) % TDataRecord::Size != 0 ||
+            e.Count < 0) {
+            error = QStringLiteral("not a data file: picture %1 lies outside the file").arg(k + 1);
+            return std::nullopt;
+        }
+    }
+    // A file cut short (a power failure before the records reached the disk): every whole record
+    // is kept, pictures are shortened to them, and a picture with none left is dropped.
+    int kept = 0;
+    for (int k = 0; k < h.PictureCount; ++k) {
+        TPictureEntry e = h.PictureTable[k];
+        const qint64 first = (qint64(e.Offset) - TDataFileHeader::Size) / TDataRecord::Size;
+        if (first + e.Count > scan.WholeRecords) {
+            const qint64 left = std::max<qint64>(0, scan.WholeRecords - first);
+            if (left == 0) {
+                scan.Cuts << QStringLiteral("picture %1 dropped: none of its %2 records is in the file")
+                                 .arg(k + 1)
+                                 .arg(e.Count);
+                continue;
+            }
+            scan.Cuts << QStringLiteral("picture %1 cut to %2 of its %3 records").arg(k + 1).arg(left).arg(e.Count);
+            e.Count = static_cast<std::int32_t>(left);
+        }
+        h.PictureTable[kept++] = e;
+    }
+    for (int k = kept; k < h.PictureCount; ++k) {
+        h.PictureTable[k] = {};
+    }
+    h.PictureCount = kept;
+    if (h.RecordCount > scan.WholeRecords) {
+        if (scan.Cuts.isEmpty()) {
+            scan.Cuts << QStringLiteral("%1 of the %2 records it counted are in the file")
+                             .arg(scan.WholeRecords)
+                             .arg(h.RecordCount);
+        }
+        h.RecordCount = static_cast<std::int32_t>(scan.WholeRecords);
+    }
     // Where the accounted records end: the header's count, or further when a picture reaches beyond it
     // (files whose header was zeroed while records stayed behind it).
     qint64 accounted = std::min<qint64>(h.RecordCount, scan.WholeRecords);
     for (int k = 0; k < h.PictureCount; ++k) {
         const TPictureEntry& e = h.PictureTable[k];
-        const qint64 first = (qint64(e.Offset) - TDataFileHeader::Size) / TDataRecord::Size;
-        if (e.Offset < TDataFileHeader::Size || (e.Offset - TDataFileHeader::Size) % TDataRecord::Size != 0 ||
-            e.Count < 0 || first + e.Count > scan.WholeRecords) {
-            error = QStringLiteral("not a data file: picture %1 lies outside the file").arg(k + 1);
-            return std::nullopt;
-        }
-        accounted = std::max(accounted, first + e.Count);
+        accounted = std::max(accounted, (qint64(e.Offset) - TDataFileHeader::Size) / TDataRecord::Size + e.Count);
     }
     std::vector<TDataRecord> tail;
     std::vector<char> bytes;
@@ -133,6 +168,23 @@ std::optional<TDataFileScan> DataFile::Inspect(QIODevice& file, QString& error) 
         scan.RecoveredRecords += Recover(h, index, tail);
     }
     return scan;
+}
+
+bool DataFile::OpenRegularFile(QFile& file, QString& error) {
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile()) {
+        error = QStringLiteral("%1 is not a regular file").arg(file.fileName());
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1 cannot be opened: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString DataFile::CutsText(const QString& fileName, const TDataFileScan& scan) {
+    return QStringLiteral("%1 was cut short: %2").arg(fileName, scan.Cuts.join(QStringLiteral("; ")));
 }
 
 std::vector<TDataRecord> DataFile::DrawnRecords(QIODevice& file, const TDataFileHeader& header, int picture,

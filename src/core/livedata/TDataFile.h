@@ -4,12 +4,14 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+class QFile;
 class QIODevice;
 
 struct TPictureEntry {
@@ -39,19 +41,32 @@ struct TDataFileHeader {
 // What a reader learns from a data file. A recorder that was killed may have written
 // records its header does not count yet: they are accounted for here, as the recorder
 // would have done (kind-1 records start pictures), and a trailing partial record is left out.
+// A file cut short (its header counts records the file no longer holds) keeps every whole
+// record: a picture that runs past the end is shortened to them, one with none is dropped.
 struct TDataFileScan {
     TDataFileHeader Header;
     qint64 WholeRecords = 0;  // complete records after the header
     qint64 TrailingBytes = 0; // bytes of a partial record at the end
     int RecoveredRecords = 0; // records found beyond what the stored header accounts for
+    QStringList Cuts;         // what the header counted that the file no longer holds, one line each
     qint64 UsableSize() const { return TDataFileHeader::OffsetOfRecord(WholeRecords); }
+    // The stored header differs from this one: the next write brings it up to date.
+    bool HeaderCorrected() const { return RecoveredRecords > 0 || !Cuts.isEmpty(); }
 };
 
 namespace DataFile {
 
 // Reads and checks the header; nullopt with a message when the bytes are not a data file
-// (shorter than a header, counts out of range, a picture outside the file).
+// (shorter than a header, counts out of range, a picture that starts inside the header or
+// between two records).
 std::optional<TDataFileScan> Inspect(QIODevice& file, QString& error);
+
+// Opens `file` (its name set) for reading when it is a regular file: a fifo or a device would
+// block or never end. False with the reason in `error`.
+bool OpenRegularFile(QFile& file, QString& error);
+
+// What a technician is told about a file cut short: its name, then what was cut.
+QString CutsText(const QString& fileName, const TDataFileScan& scan);
 
 // Brings a header up to date with the records after what it accounts for (the tail of the
 // records held in `tail`, starting at record index `firstIndex`). Returns how many were taken.

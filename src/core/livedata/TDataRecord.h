@@ -10,7 +10,9 @@ struct TDataRecord {
     static constexpr std::uint8_t FrameStartByte = 0x0F;
     static constexpr std::uint8_t FrameEndByte = 0x55;
 
-    enum Kinds : std::int32_t { Sample = 0, RunStart = 1, Gap = 2 };
+    // FileRenewed is never written to a file: the recorder passes it to the view after the last
+    // record of a full file it copied away, so the view starts counting pictures afresh.
+    enum Kinds : std::int32_t { Sample = 0, RunStart = 1, Gap = 2, FileRenewed = 3 };
 
     std::int32_t Kind = Sample;
     std::uint32_t StartDate = 0; // whole days since 30 December 1899, only in a run's first record

@@ -15,7 +15,10 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -27,6 +30,9 @@ bool WriteAt(int fd, const std::uint8_t* data, qint64 size, qint64 offset) {
             continue;
         }
         if (done <= 0) {
+            if (done == 0) {
+                errno = ENOSPC;
+            }
             return false;
         }
         data += done;
@@ -36,16 +42,56 @@ bool WriteAt(int fd, const std::uint8_t* data, qint64 size, qint64 offset) {
     return true;
 }
 
-int OpenFd(const QString& path, int flags) {
-    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0644);
+QString SystemReason() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool SameFile(int fd, const QString& path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 } // namespace
+
+int TDataRecorder::OpenLocked(const QString& path, int flags, QString& why) {
+    // The current file is shared with itself: a lock is held per open file, and the recorder's
+    // own would refuse it. What is recorded so far is on the disk first.
+    if (m_fd >= 0 && SameFile(m_fd, path)) {
+        if (!FlushPending() || !WriteHeader()) {
+            why = m_reason;
+            return -1;
+        }
+        const int fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) {
+            why = SystemReason();
+        }
+        return fd;
+    }
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        why = QStringLiteral("not a regular file");
+        return -1;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        why = SystemReason();
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        why = errno == EWOULDBLOCK ? QStringLiteral("another recording is writing into it") : SystemReason();
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 TRecorderSetup TRecorderSetup::FromConfiguration(const TConfiguration& configuration) {
     TRecorderSetup setup;
     setup.DataFilePath = configuration.DataFilePath;
     setup.CopyDirectory = configuration.GetWorkDirectory();
+    setup.PicturesPerFile = configuration.IsSaveAutoEnabled() ? configuration.GetPicturesPerFile() : 0;
     setup.InputCapacity = configuration.FifoCapacity;
     setup.GapForNewPageMs = configuration.GetGapForNewPage();
     const TLanguage& language = configuration.Language();
@@ -53,6 +99,7 @@ TRecorderSetup TRecorderSetup::FromConfiguration(const TConfiguration& configura
     setup.FormatErrorText = language.Text(Record::FileFormatNotValid);
     setup.OpenErrorCaption = language.Text(201);
     setup.WriteErrorText = language.Text(Record::WriteFileError);
+    setup.PicturesText = language.Text(113);
     return setup;
 }
 
@@ -65,24 +112,32 @@ TDataRecorder::TDataRecorder(TRecorderSetup setup, Feedback& feedback, Clock& cl
     : m_setup(std::move(setup)), m_feedback(feedback), m_clock(clock), m_lines(std::move(lines)), m_listener(listener),
       m_input(m_setup.InputCapacity), m_output(m_setup.OutputCapacity) {
     QString message;
+    QStringList notes;
     {
         std::lock_guard lock(m_fileLock);
         const QString& path = m_setup.DataFilePath;
-        if (!QFileInfo::exists(path)) {
-            CreateEmpty(path);
-        } else if (m_setup.TemporaryFile) {
-            // Our own scratch file: one that cannot be read any more is started afresh.
-            if (!OpenExisting(path, true, message)) {
+        const QFileInfo info(path);
+        // A file that was never given its header (a disk that filled at once) is a new file.
+        if (!info.exists() || (info.isFile() && info.size() == 0)) {
+            CreateEmpty(path, message);
+        } else if (!OpenExisting(path, m_setup.TemporaryFile, message) && m_setup.TemporaryFile && info.isFile() &&
+                   message.startsWith(m_setup.FormatErrorText)) {
+            // Our own scratch file that is no data file any more: kept aside, never emptied.
+            const QString aside = path + QStringLiteral(".damaged");
+            QFile::remove(aside);
+            if (QFile::rename(path, aside) && CreateEmpty(path, message)) {
                 message.clear();
-                CreateEmpty(path);
+                m_notes << m_setup.FormatErrorText + path + QStringLiteral("\r(kept as ") + aside + QLatin1Char(')');
             }
-        } else {
-            OpenExisting(path, false, message);
         }
         m_initialPictureCount = m_header.PictureCount;
+        notes.swap(m_notes);
     }
     if (!message.isEmpty()) {
         m_feedback.ShowMessage(MessageKind::Warning, m_setup.OpenErrorCaption, message, MessageButtons::Ok);
+    }
+    for (const QString& note : notes) {
+        Tell(note);
     }
     StartThread();
     StartReceiver();
@@ -107,6 +162,11 @@ bool TDataRecorder::ReceiverPresent() const {
     return m_receiver != nullptr;
 }
 
+QString TDataRecorder::ReceiverError() const {
+    std::lock_guard lock(m_receiverLock);
+    return m_receiverError;
+}
+
 TDataFileHeader TDataRecorder::Header() const {
     std::lock_guard lock(m_fileLock);
     return m_header;
@@ -120,6 +180,10 @@ QString TDataRecorder::FileName() const {
 std::optional<QString> TDataRecorder::WriteError() const {
     std::lock_guard lock(m_fileLock);
     return m_writeError;
+}
+
+void TDataRecorder::Tell(const QString& text) {
+    m_feedback.ShowStatus(3, text);
 }
 
 void TDataRecorder::StartThread() {
@@ -168,41 +232,50 @@ void TDataRecorder::StartReceiver() {
     if (m_receiver || !m_lines) {
         return;
     }
-    auto receiver = std::make_unique<TCommunication>(m_input, m_lines(), m_setup.GapForNewPageMs, m_clock);
+    std::unique_ptr<TLiveLine> line = m_lines();
+    TLiveLine* opened = line.get();
+    auto receiver = std::make_unique<TCommunication>(m_input, std::move(line), m_setup.GapForNewPageMs, m_clock);
     if (receiver->IsOpen()) {
         m_receiver = std::move(receiver);
+        m_receiverError.clear();
+    } else {
+        m_receiverError = opened->OpenError();
     }
 }
 
 void TDataRecorder::Loop(std::stop_token stop) {
     std::vector<TDataRecord> batch(256);
     std::vector<int> completed;
-    struct FullEvent {
-        QString Saved, ContinuingIn;
-    };
+    std::vector<int> renewed;
     while (true) {
         const int count = m_input.GetSome(batch.data(), int(batch.size()), stop);
         if (count == 0) {
             break;
         }
         completed.clear();
+        renewed.clear();
         TDataFileHeader header;
         bool written = false;
         std::vector<std::pair<QString, QString>> full;
+        QStringList notes;
         {
             std::lock_guard lock(m_fileLock);
-            written = RecordBatch(batch.data(), count, completed);
+            written = RecordBatch(batch.data(), count, completed, renewed);
             if (!completed.empty()) {
                 header = m_header;
             }
             full.swap(m_fullEvents);
+            notes.swap(m_notes);
+        }
+        for (const QString& note : notes) {
+            Tell(note);
         }
         if (m_listener != nullptr) {
-            for (const auto& [saved, continuing] : full) {
-                m_listener->FileFull(saved, continuing);
-            }
             for (int picture : completed) {
                 m_listener->PictureCompleted(picture, header);
+            }
+            for (const auto& [saved, continuing] : full) {
+                m_listener->FileFull(saved, continuing);
             }
         }
         if (!written) {
@@ -210,24 +283,38 @@ void TDataRecorder::Loop(std::stop_token stop) {
             return;
         }
         if (m_setup.FeedView) {
+            TDataRecord marker;
+            marker.Kind = TDataRecord::FileRenewed;
+            auto next = renewed.begin();
             for (int i = 0; i < count; ++i) {
                 if (!m_output.Put(batch[std::size_t(i)], stop)) {
                     break;
+                }
+                if (next != renewed.end() && *next == i) {
+                    ++next;
+                    if (!m_output.Put(marker, stop)) {
+                        break;
+                    }
                 }
             }
         }
     }
     std::lock_guard lock(m_fileLock);
-    if (m_fd >= 0 && !WriteHeader()) {
-        m_writeError = m_setup.WriteErrorText + m_fileName;
+    if (m_fd >= 0 && !(FlushPending() && WriteHeader())) {
+        m_writeError = WriteFailure();
     }
+}
+
+// The file, the system's reason, and how many pictures the file holds.
+QString TDataRecorder::WriteFailure() const {
+    return m_setup.WriteErrorText + m_fileName + QStringLiteral("\r(") + m_reason + QStringLiteral(")\r") +
+           m_setup.PicturesText + QString::number(m_header.PictureCount);
 }
 
 void TDataRecorder::FailWrite() {
     QString text;
     {
         std::lock_guard lock(m_fileLock);
-        text = m_writeError.value_or(QString());
         // Back to what the disk holds: whole records, and a header that counts exactly them.
         QString ignored;
         const QString name = m_fileName;
@@ -237,27 +324,40 @@ void TDataRecorder::FailWrite() {
             m_fd = -1;
             OpenExisting(name, false, ignored);
         }
+        // Told with the pictures the file holds now.
+        m_writeError = WriteFailure();
+        text = *m_writeError;
     }
     m_thread.request_stop();
-    m_feedback.ShowStatus(3, text);
+    Tell(text);
     if (m_listener != nullptr) {
         m_listener->WriteFailed(text);
     }
     StopReceiverThread();
 }
 
-bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vector<int>& completed) {
+bool TDataRecorder::IsFull() const {
+    return m_header.PictureCount >= TDataFileHeader::MaxPictures ||
+           (m_setup.PicturesPerFile > 0 && m_header.PictureCount >= m_setup.PicturesPerFile && !m_copyFailed);
+}
+
+bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vector<int>& completed,
+                                std::vector<int>& renewed) {
     if (m_fd < 0) {
         return true; // no usable file: the view still sees the records
     }
     for (int i = 0; i < count; ++i) {
         const TDataRecord& r = records[i];
         if (r.Kind == TDataRecord::RunStart) {
+            // A file found full (opened so, or its copy failed before): copied away now, or the run
+            // joins the last picture, since the table has no room.
             if (m_header.PictureCount >= TDataFileHeader::MaxPictures) {
                 if (!FlushPending()) {
                     return false;
                 }
-                RollOver();
+                if (CopyAway() && i > 0) {
+                    renewed.push_back(i - 1);
+                }
                 if (m_fd < 0) {
                     return true;
                 }
@@ -286,6 +386,16 @@ bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vect
             if (closes) {
                 m_pictureOpen = false;
                 completed.push_back(m_currentPicture);
+                // Between runs: a file that holds its pictures goes away now, while the port stays
+                // open and the next run waits in the queue.
+                if (IsFull()) {
+                    if (CopyAway()) {
+                        renewed.push_back(i);
+                    }
+                    if (m_fd < 0) {
+                        return true;
+                    }
+                }
             }
         }
     }
@@ -297,7 +407,7 @@ bool TDataRecorder::FlushPending() {
         return true;
     }
     if (!WriteAt(m_fd, m_pending.data(), qint64(m_pending.size()), m_writePos)) {
-        m_writeError = m_setup.WriteErrorText + m_fileName;
+        m_reason = SystemReason();
         return false;
     }
     m_writePos += qint64(m_pending.size());
@@ -306,36 +416,50 @@ bool TDataRecorder::FlushPending() {
 }
 
 bool TDataRecorder::WriteHeader() {
+    // The records the header counts reach the disk before it does: a power failure leaves at
+    // worst records the header does not count yet, which a reader recovers.
     std::uint8_t raw[TDataFileHeader::Size];
     m_header.Encode(raw);
-    if (!WriteAt(m_fd, raw, sizeof raw, 0) || ::fdatasync(m_fd) != 0) {
-        m_writeError = m_setup.WriteErrorText + m_fileName;
+    if (::fdatasync(m_fd) != 0 || !WriteAt(m_fd, raw, sizeof raw, 0) || ::fdatasync(m_fd) != 0) {
+        m_reason = SystemReason();
         return false;
     }
     return true;
 }
 
-void TDataRecorder::RollOver() {
-    QString saved;
-    QString continuing;
-    if (m_setup.NextFileWhenFull) {
-        continuing = m_setup.NextFileWhenFull(m_fileName);
-        saved = m_fileName;
+bool TDataRecorder::CopyAway() {
+    const QString saved = AutomaticCopyPath(m_setup.CopyDirectory, m_clock.Now());
+    const QString current = m_fileName;
+    const QByteArray from = QFile::encodeName(current);
+    const QByteArray to = QFile::encodeName(saved);
+    QString why;
+    bool done = false;
+    if (!FlushPending() || !WriteHeader()) {
+        why = m_reason;
+    } else if (::rename(from.constData(), to.constData()) == 0) {
+        // On the same file system the full file is renamed: nothing to copy, nothing lost. The
+        // recorder still holds it open: it gets its closing stamp before the empty file replaces it.
         m_header.ClosedAt = DayNumber::Of(m_clock.Now());
-        QString ignored;
-        if (!QFileInfo::exists(continuing) || !OpenExisting(continuing, false, ignored)) {
-            CreateEmpty(continuing);
+        WriteHeader();
+        done = CreateEmpty(current, why);
+        if (!done) {
+            ::rename(to.constData(), from.constData()); // back under its name: recording goes on in it
         }
+    } else if (errno == EXDEV) {
+        done = SaveCopyLocked(saved, why) && CreateEmpty(current, why);
     } else {
-        saved = AutomaticCopyPath(m_setup.CopyDirectory, m_clock.Now());
-        if (!SaveCopyLocked(saved)) {
-            // Without a copy the full file must not be emptied: further runs join its last picture.
-            return;
-        }
-        CreateEmpty(m_setup.DataFilePath);
-        continuing = m_fileName;
+        why = SystemReason();
     }
-    m_fullEvents.emplace_back(saved, continuing);
+    if (done) {
+        m_copyFailed = false;
+        m_fullEvents.emplace_back(saved, current);
+        m_notes << current + QStringLiteral(" \u2192 ") + saved;
+    } else {
+        // Recording goes on in the full file; the copy is tried again only once it is full.
+        m_copyFailed = true;
+        m_notes << m_setup.WriteErrorText + saved + QStringLiteral("\r(") + why + QLatin1Char(')');
+    }
+    return done;
 }
 
 void TDataRecorder::CloseCurrent() {
@@ -345,33 +469,55 @@ void TDataRecorder::CloseCurrent() {
     if (FlushPending()) {
         WriteHeader();
     }
-    ::close(m_fd);
+    ::close(m_fd); // and with it the lock
     m_fd = -1;
 }
 
-bool TDataRecorder::CreateEmpty(const QString& path) {
+void TDataRecorder::TakeFile(int fd, const QString& path) {
     CloseCurrent();
-    m_header = TDataFileHeader();
+    m_fd = fd;
     m_fileName = path;
-    m_currentPicture = -1;
+    m_copyFailed = false;
     m_pictureOpen = false;
-    m_writePos = TDataFileHeader::Size;
-    m_fd = OpenFd(path, O_RDWR | O_CREAT | O_TRUNC);
-    if (m_fd < 0) {
+}
+
+bool TDataRecorder::CreateEmpty(const QString& path, QString& message) {
+    const bool existed = QFileInfo::exists(path);
+    QString why;
+    // Truncated only once the lock is ours: another recorder's file is never emptied.
+    const int fd = OpenLocked(path, O_RDWR | O_CREAT, why);
+    if (fd >= 0 && ::ftruncate(fd, 0) != 0) {
+        why = SystemReason();
+        ::close(fd);
+        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
         return false;
     }
+    if (fd < 0) {
+        message = m_setup.OpenErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
+        return false;
+    }
+    TakeFile(fd, path);
+    m_header = TDataFileHeader();
+    m_currentPicture = -1;
+    m_writePos = TDataFileHeader::Size;
     if (!WriteHeader()) {
+        // A file without its header would be refused by every later recording: it goes again.
+        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + m_reason + QLatin1Char(')');
         ::close(m_fd);
         m_fd = -1;
+        if (!existed || m_setup.TemporaryFile) {
+            QFile::remove(path);
+        }
         return false;
     }
     return true;
 }
 
 bool TDataRecorder::OpenExisting(const QString& path, bool resetWithoutPictures, QString& message) {
-    const int fd = OpenFd(path, O_RDWR);
+    QString why;
+    const int fd = OpenLocked(path, O_RDWR, why);
     if (fd < 0) {
-        message = m_setup.OpenErrorText + path;
+        message = m_setup.OpenErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
         return false;
     }
     QFile reader;
@@ -385,9 +531,7 @@ bool TDataRecorder::OpenExisting(const QString& path, bool resetWithoutPictures,
         message = m_setup.FormatErrorText + path;
         return false;
     }
-    CloseCurrent();
-    m_fd = fd;
-    m_fileName = path;
+    TakeFile(fd, path);
     m_header = scan->Header;
     qint64 end = scan->UsableSize();
     const bool reset = resetWithoutPictures && m_header.PictureCount == 0;
@@ -396,29 +540,26 @@ bool TDataRecorder::OpenExisting(const QString& path, bool resetWithoutPictures,
         m_header = TDataFileHeader();
         end = TDataFileHeader::Size;
     }
+    // Only a partial record at the end goes: every whole one is kept.
     if (reader.size() != end && ::ftruncate(fd, end) != 0) {
-        message = m_setup.WriteErrorText + path;
+        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + SystemReason() + QLatin1Char(')');
     }
     m_writePos = end;
     m_currentPicture = m_header.PictureCount - 1;
-    m_pictureOpen = false;
-    if (reset || scan->RecoveredRecords > 0) {
+    if (!scan->Cuts.isEmpty()) {
+        m_notes << DataFile::CutsText(path, *scan);
+    }
+    if (reset || scan->HeaderCorrected()) {
         WriteHeader();
     }
     return true;
 }
 
 bool TDataRecorder::NewFile() {
-    std::lock_guard lock(m_fileLock);
-    return CreateEmpty(m_setup.DataFilePath);
-}
-
-bool TDataRecorder::OpenFile(const QString& name, int& pictureCount) {
     QString message;
     {
         std::lock_guard lock(m_fileLock);
-        if (OpenExisting(name, false, message)) {
-            pictureCount = m_header.PictureCount;
+        if (CreateEmpty(m_setup.DataFilePath, message)) {
             return true;
         }
     }
@@ -426,17 +567,58 @@ bool TDataRecorder::OpenFile(const QString& name, int& pictureCount) {
     return false;
 }
 
-bool TDataRecorder::SaveCopy(const QString& target) {
-    std::lock_guard lock(m_fileLock);
-    return SaveCopyLocked(target);
+bool TDataRecorder::OpenFile(const QString& name, int& pictureCount) {
+    QString message;
+    QStringList notes;
+    bool opened = false;
+    {
+        std::lock_guard lock(m_fileLock);
+        opened = OpenExisting(name, false, message);
+        if (opened) {
+            pictureCount = m_header.PictureCount;
+        }
+        notes.swap(m_notes);
+    }
+    for (const QString& note : notes) {
+        Tell(note);
+    }
+    if (!message.isEmpty()) {
+        m_feedback.ShowMessage(MessageKind::Warning, m_setup.OpenErrorCaption, message, MessageButtons::Ok);
+    }
+    return opened;
 }
 
-bool TDataRecorder::SaveCopyLocked(const QString& target) {
-    if (m_fd < 0 || !FlushPending()) {
+bool TDataRecorder::SaveCopy(const QString& target, QString* why) {
+    std::lock_guard lock(m_fileLock);
+    QString reason;
+    const bool saved = SaveCopyLocked(target, reason);
+    if (why != nullptr) {
+        *why = reason;
+    }
+    return saved;
+}
+
+bool TDataRecorder::SaveCopyLocked(const QString& target, QString& why) {
+    if (m_fd < 0) {
+        why = QStringLiteral("no data file is open");
         return false;
+    }
+    if (!FlushPending()) {
+        why = m_reason;
+        return false;
+    }
+    // Saving over the file being recorded into would leave the recording in a deleted file: it is
+    // saved in place instead, and stays current.
+    if (SameFile(m_fd, target)) {
+        if (!WriteHeader()) {
+            why = m_reason;
+            return false;
+        }
+        return true;
     }
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly)) {
+        why = out.errorString();
         return false;
     }
     std::uint8_t raw[TDataFileHeader::Size];
@@ -450,11 +632,12 @@ bool TDataRecorder::SaveCopyLocked(const QString& target) {
         at += got;
     }
     ok = ok && out.flush() && out.error() == QFileDevice::NoError;
-    if (!ok) {
+    if (!ok || !out.commit()) {
+        why = out.errorString();
         out.cancelWriting();
         return false;
     }
-    return out.commit();
+    return true;
 }
 
 std::unique_ptr<QFile> TDataRecorder::OpenReader() const {

@@ -24,7 +24,8 @@ TSerialLiveLine::~TSerialLiveLine() {
 bool TSerialLiveLine::Open() {
     // A fresh open is always attempted, whatever an earlier collection left behind.
     m_ports.Forget();
-    m_port = m_ports.Open(m_settings);
+    m_openError.clear();
+    m_port = m_ports.Open(m_settings, &m_openError);
     m_ports.Share(m_port);
     if (!m_port || m_wake < 0) {
         return false;
@@ -58,6 +59,7 @@ TSerialLiveLine::Result TSerialLiveLine::Read(std::uint8_t* buffer, int count, i
             return Result::Stopped;
         }
         if (ready <= 0 || (timeoutMs >= 0 && deadline.hasExpired() && !(fds[1].revents & POLLIN))) {
+            m_begin = m_end = 0; // half a frame before a silence
             return Result::TimedOut;
         }
         if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL) && !(fds[1].revents & POLLIN)) {

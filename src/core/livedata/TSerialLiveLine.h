@@ -15,6 +15,7 @@ public:
     ~TSerialLiveLine() override;
 
     bool Open() override;
+    QString OpenError() const override { return m_openError; }
     void Close() override;
     Result Read(std::uint8_t* buffer, int count, int timeoutMs) override;
     void Wake() override;
@@ -25,6 +26,7 @@ private:
     PortHandle m_port;
     int m_fd = -1;
     int m_wake = -1;
+    QString m_openError;
     // Bytes taken from the device but not yet asked for: read in bulk, handed out in order.
     std::array<std::uint8_t, 4096> m_buffer{};
     int m_begin = 0;

@@ -81,6 +81,13 @@ void TViewDataWorker::Handle(const TDataRecord& record) {
     if (m_resetTime.exchange(false)) {
         m_timePosition = 0;
     }
+    if (record.Kind == TDataRecord::FileRenewed) {
+        m_pictureCount = 0;
+        TViewEvent renewed;
+        renewed.Kind = TViewEvent::FileRenewed;
+        Push(std::move(renewed));
+        return;
+    }
     if (record.Kind == TDataRecord::RunStart) {
         TViewEvent started;
         started.Kind = TViewEvent::PictureStarted;
@@ -123,11 +130,5 @@ void TViewDataWorker::Handle(const TDataRecord& record) {
                 Push(std::move(axis));
             }
         }
-    }
-
-    if (record.Kind == TDataRecord::Gap && m_settings.SaveAuto && m_pictureCount >= m_settings.PicturesPerFile) {
-        TViewEvent save;
-        save.Kind = TViewEvent::SaveAutomatic;
-        Push(std::move(save));
     }
 }

@@ -17,10 +17,8 @@ class TDataRecordFifo;
 
 // What the live drawing needs of the configuration, taken once on the window's thread.
 struct TViewWorkerSettings {
-    int DrawSpeed = 15;        // every n-th record is drawn; 0 draws every record
-    int LengthOfPicture = 30;  // s shown while a run is drawn live
-    int PicturesPerFile = 200; // pictures after which a full file is saved automatically
-    bool SaveAuto = false;
+    int DrawSpeed = 15;       // every n-th record is drawn; 0 draws every record
+    int LengthOfPicture = 30; // s shown while a run is drawn live
 };
 
 // One live point: the time in ms, the five analog values (V, time in s) and the signal bits.
@@ -37,7 +35,7 @@ struct TViewEvent {
         AddPoints,      // append Points to the curves
         LiveAxis,       // bottom axis 0 .. LengthMs, title from Signals
         PictureEnded,   // clear the charts and draw the finished picture from the file
-        SaveAutomatic,  // the file holds enough pictures: copy it away and start afresh
+        FileRenewed,    // the recorder copied the full file away and goes on in it emptied
         Finished        // the worker has ended
     };
     Type Kind = AddPoints;

@@ -76,6 +76,14 @@ void PlaceTicks(QValueAxis* axis) {
     }
 }
 
+// The voltages as "#,##0.0##" writes them: one decimal at least, three at most, as many as the
+// grid's step needs, so no two labels of a zoomed axis read the same.
+void FormatVoltLabels(QValueAxis* axis) {
+    const double step = axis->tickInterval();
+    const int decimals = step > 0 ? std::clamp(int(std::ceil(-std::log10(step) - 1e-9)), 1, 3) : 1;
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
+
 // A new range with its grid: the axis lays out its ticks at every change, so the step must never
 // be the old range's when the range grows (a step of 0.1 ms over 30 s is 300,000 ticks).
 void SetAxisRange(QValueAxis* axis, double min, double max) {
@@ -231,6 +239,7 @@ TCurveDisplay::TCurveDisplay(QWidget* parent) : QWidget(parent) {
     GuardedConnect(m_analogX, &QValueAxis::rangeChanged, this, &TCurveDisplay::BottomRangeChanged);
     GuardedConnect(m_analogY, &QValueAxis::rangeChanged, this, [this] {
         PlaceTicks(m_analogY);
+        FormatVoltLabels(m_analogY);
         HideCrossHair();
         Q_EMIT RangeChanged();
     });
@@ -358,10 +367,15 @@ bool TCurveDisplay::IsLogicVisible() const {
 
 void TCurveDisplay::SetLeftRange(double min, double max) {
     SetAxisRange(m_analogY, std::min(min, max), std::max(min, max));
+    FormatVoltLabels(m_analogY);
 }
 
 void TCurveDisplay::SetBottomRange(double min, double max) {
     SetAxisRange(m_analogX, std::min(min, max), std::max(min, max));
+}
+
+QString TCurveDisplay::LeftLabelFormat() const {
+    return m_analogY->labelFormat();
 }
 
 std::pair<double, double> TCurveDisplay::LeftRange() const {

@@ -50,6 +50,8 @@ public:
     void SetLeftRange(double min, double max);
     void SetBottomRange(double min, double max);
     std::pair<double, double> LeftRange() const;
+    // The printf format of the left axis's labels (its decimals follow the grid's step).
+    QString LeftLabelFormat() const;
     std::pair<double, double> BottomRange() const;
     // Fits the bottom axis to the points shown.
     void FitBottomToPoints();

@@ -10,8 +10,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-QString TCurvePrinting::Print(QPagedPaintDevice& device, TCurveDisplay& curves, const Texts& texts,
-                              const QString& logoPath) {
+TCurvePrinting::Outcome TCurvePrinting::Print(QPagedPaintDevice& device, TCurveDisplay& curves, const Texts& texts,
+                                              const QString& logoPath) {
     device.setPageOrientation(QPageLayout::Landscape);
     const QSizeF pageMm = device.pageLayout().fullRectPoints().size() * (25.4 / 72.0);
     const double width = std::round(pageMm.width()) * 10;
@@ -20,7 +20,7 @@ QString TCurvePrinting::Print(QPagedPaintDevice& device, TCurveDisplay& curves, 
 
     QPainter painter(&device);
     if (!painter.isActive()) {
-        return QString();
+        return {};
     }
     // 0.1 mm with y downwards, from the paper's corner (the device draws from its printable area).
     const QRect paper = device.pageLayout().fullRectPixels(device.logicalDpiX());
@@ -40,17 +40,17 @@ QString TCurvePrinting::Print(QPagedPaintDevice& device, TCurveDisplay& curves, 
     text(page.Contact, texts.Contact);
     text(page.Footer, texts.Footer);
 
-    QString logoError;
+    Outcome outcome;
     QSvgRenderer logo(logoPath);
     if (logo.isValid()) {
         logo.render(&painter, page.Logo);
     } else {
-        logoError = QFileInfo::exists(logoPath) ? QStringLiteral("%1 cannot be read").arg(logoPath)
-                                                : QStringLiteral("%1 not found").arg(logoPath);
+        outcome.LogoError = QFileInfo::exists(logoPath) ? QStringLiteral("%1 cannot be read").arg(logoPath)
+                                                        : QStringLiteral("%1 not found").arg(logoPath);
     }
 
     // The logic chart carries its "K1" ... "K8" beside its levels, so they are printed where the levels are.
     curves.Render(painter, page.LogicArea, page.AnalogArea);
-    painter.end();
-    return logoError;
+    outcome.Printed = painter.end();
+    return outcome;
 }

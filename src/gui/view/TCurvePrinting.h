@@ -15,7 +15,13 @@ struct Texts {
     QString Footer;  // picture, start of recording, printed at
 };
 
-// Prints one page; returns why the logo could not be drawn (the page is printed without it), or nothing.
-QString Print(QPagedPaintDevice& device, TCurveDisplay& curves, const Texts& texts, const QString& logoPath);
+// Prints one page (without the logo when it cannot be drawn).
+// What became of a curve page: whether it was printed (a printer that cannot start or finish
+// the page, a PDF that cannot be written, is not), and what is missing from it (the logo).
+struct Outcome {
+    bool Printed = false;
+    QString LogoError;
+};
+Outcome Print(QPagedPaintDevice& device, TCurveDisplay& curves, const Texts& texts, const QString& logoPath);
 
 } // namespace TCurvePrinting

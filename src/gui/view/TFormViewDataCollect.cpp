@@ -18,6 +18,7 @@
 #include "core/livedata/TDataRecorder.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,6 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,17 +83,21 @@ TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedba
     SetEnabled({"MenuViewDataFileOpen"}, true);
     SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData"}, false);
 
-    m_recorderFeedback = std::make_unique<TViewFeedback>(
-        m_feedback, this, [this](int panel, const QString& text) { SetStatus(panel, text); });
+    // What the recording tells while it runs (a full file copied away, a file found cut short, a
+    // failed write) goes into status panel 3 and the log.
+    m_recorderFeedback = std::make_unique<TViewFeedback>(m_feedback, this, [this](int panel, const QString& text) {
+        SetStatus(panel, QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+        m_configuration.Log(QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    });
+    // The recorder's and the receiver's threads get a clock of their own: the window's pauses to
+    // paint, which only its own thread may do.
     m_recorder =
         std::make_unique<TDataRecorder>(TRecorderSetup::FromConfiguration(m_configuration), *m_recorderFeedback,
-                                        m_clock, SerialLineFactory(m_port, m_configuration.Ports()));
+                                        m_lineClock, SerialLineFactory(m_port, m_configuration.Ports()));
     const int count = m_recorder->InitialPictureCount();
     TViewWorkerSettings settings;
     settings.DrawSpeed = m_configuration.GetDrawSpeed();
     settings.LengthOfPicture = m_configuration.GetLengthOfPicture();
-    settings.PicturesPerFile = m_configuration.GetPicturesPerFile();
-    settings.SaveAuto = m_configuration.IsSaveAutoEnabled();
     m_worker = std::make_unique<TViewDataWorker>(m_recorder->Output(), settings, count);
 
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -123,6 +129,22 @@ TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedba
     if (auto* application = qobject_cast<TApplication*>(QCoreApplication::instance())) {
         m_errorScope = application->HandleFor(this, [this](const std::exception& error) { ShowUnhandledError(error); });
     }
+    if (!m_recorder->ReceiverPresent()) {
+        CollectingFailed();
+    }
+}
+
+void TFormViewDataCollect::CollectingFailed() {
+    // A port that does not open leaves the window stopped, and says why.
+    SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData", "MenuViewDataFileOpen",
+                "MenuViewDataFileNew", "MenuViewDataFilePrintPage"},
+               true);
+    SetEnabled({"MenuViewDataFileStop"}, false);
+    m_reservation.Release();
+    m_collecting = false;
+    const QString why = m_recorder->ReceiverError().isEmpty() ? m_portName : m_recorder->ReceiverError();
+    m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(189) + QStringLiteral("\r") + why,
+                           MessageButtons::Ok);
 }
 
 TFormViewDataCollect::~TFormViewDataCollect() {
@@ -149,9 +171,27 @@ QAction* TFormViewDataCollect::AddAction(QMenu* menu, const char* name, const QS
     return action;
 }
 
+namespace {
+// A tool button keeps its own hint: a button takes its action's tooltip again at every change of
+// the action (enabled or not), which would replace the hint the language records give it.
+class THintedToolButton : public QToolButton {
+public:
+    THintedToolButton(QWidget* parent, QString hint) : QToolButton(parent), m_hint(std::move(hint)) {}
+
+protected:
+    void actionEvent(QActionEvent* event) override {
+        QToolButton::actionEvent(event);
+        setToolTip(m_hint);
+    }
+
+private:
+    QString m_hint;
+};
+} // namespace
+
 QToolButton* TFormViewDataCollect::AddToolButton(QToolBar* bar, const char* name, QAction* action,
                                                  const QString& hint) {
-    auto* button = new QToolButton(bar);
+    auto* button = new THintedToolButton(bar, hint);
     button->setObjectName(QString::fromLatin1(name));
     button->setDefaultAction(action);
     button->setToolTip(hint);
@@ -274,7 +314,9 @@ void TFormViewDataCollect::BuildControls() {
     curveBar->addWidget(m_pictureNumber);
     QAction* show = AddAction(nullptr, "ToolButtonMenuViewShow", Text(234), &TFormViewDataCollect::ShowSelectedPicture);
     AddToolButton(curveBar, "ToolButtonMenuViewShow", show, Text(183))->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    GuardedConnect(m_pictureNumber, &QLineEdit::textEdited, this, &TFormViewDataCollect::PictureNumberEdited);
+    // Checked at every change of its text and when the field is entered.
+    GuardedConnect(m_pictureNumber, &QLineEdit::textChanged, this, &TFormViewDataCollect::PictureNumberEdited);
+    m_pictureNumber->installEventFilter(this);
     GuardedConnect(m_pictureNumber, &QLineEdit::returnPressed, this, [this] {
         PictureNumberEdited(m_pictureNumber->text());
         ShowSelectedPicture();
@@ -493,6 +535,10 @@ void TFormViewDataCollect::RestartCollecting() {
     SetEnabled({"MenuViewDataFileOpen", "MenuViewDataFileStop"}, true);
     SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData"}, false);
     m_recorder->StartReceiver();
+    if (!m_recorder->ReceiverPresent()) {
+        CollectingFailed();
+        return;
+    }
     if (!m_port.InUse) {
         m_reservation = PortReservation(m_port);
     }
@@ -506,14 +552,21 @@ void TFormViewDataCollect::RestartCollecting() {
 
 void TFormViewDataCollect::ResetDataFile() {
     if (m_recorder->NewFile()) {
-        m_currentPicture = -1;
         m_worker->SetPictureCount(0);
-        m_picture = TPictureCurves();
-        LivePictureSetUp(0);
-        SetStatus(0, Text(112) + QStringLiteral("0"));
-        SetStatus(1, Text(113) + QStringLiteral("0"));
-        setWindowTitle(QStringLiteral("WinTorvex32 - ") + Text(221) + QStringLiteral(" : ") + m_portName);
+        ShowEmptyFile();
     }
+    SetEnabled({"MenuViewDataFileOpen"}, true);
+}
+
+void TFormViewDataCollect::ShowEmptyFile() {
+    m_currentPicture = -1;
+    m_picture = TPictureCurves();
+    LivePictureSetUp(0);
+    m_curves->Clear();
+    ClearReadOut();
+    SetStatus(0, Text(112) + QStringLiteral("0"));
+    SetStatus(1, Text(113) + QStringLiteral("0"));
+    setWindowTitle(QStringLiteral("WinTorvex32 - ") + Text(221) + QStringLiteral(" : ") + m_portName);
     SetEnabled({"MenuViewDataFileOpen"}, true);
 }
 
@@ -563,7 +616,16 @@ void TFormViewDataCollect::OpenClick() {
     }
     m_worker->SetPictureCount(count);
     if (count == 0) {
+        // Nothing of the file shown before may stay on the screen.
         m_currentPicture = -1;
+        m_picture = TPictureCurves();
+        m_curves->Clear();
+        ClearReadOut();
+        SetEnabled({"ToolButtonFirst", "ToolButtonPrev", "ToolButtonNext", "ToolButtonLast", "ToolButtonMenuViewShow"},
+                   false);
+        m_pictureNumber->setEnabled(false);
+        SetStatus(0, Text(112) + QStringLiteral("0"));
+        SetStatus(1, Text(113) + QStringLiteral("0"));
         return;
     }
     m_currentPicture = count - 1;
@@ -586,8 +648,10 @@ void TFormViewDataCollect::SaveAsClick() {
     }
     m_fileName = chosen;
     // A copy that did not reach the disk must not pass for saved.
-    if (!m_recorder->SaveCopy(chosen)) {
-        m_feedback.ShowMessage(MessageKind::Error, windowTitle(), Text(Record::WriteFileError) + chosen,
+    QString why;
+    if (!m_recorder->SaveCopy(chosen, &why)) {
+        m_feedback.ShowMessage(MessageKind::Error, windowTitle(),
+                               Text(Record::WriteFileError) + chosen + QStringLiteral("\r(") + why + QLatin1Char(')'),
                                MessageButtons::Ok);
     }
 }
@@ -606,11 +670,17 @@ void TFormViewDataCollect::PrintPageClick() {
     texts.Contact = Text(218) + QStringLiteral("    ") + Text(219);
     texts.Footer = StatusText(0) + QStringLiteral("    ") + StatusText(2) + QStringLiteral("    ") + Text(206) +
                    LocaleDateTimeText(m_clock.Now());
-    const QString logoError =
+    const TCurvePrinting::Outcome outcome =
         TCurvePrinting::Print(printer, *m_curves, texts, m_configuration.ProgramDirectory + QStringLiteral("Logo.svg"));
     m_feedback.SetBusy(false);
-    if (!logoError.isEmpty()) {
-        m_feedback.ShowMessage(MessageKind::Error, Text(248), logoError, MessageButtons::Ok);
+    // A page that could not be printed (a PDF into a folder that cannot be written) says so.
+    const QString pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    if (!outcome.Printed || (!pdf.isEmpty() && QFileInfo(pdf).size() == 0)) {
+        m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
+                               Text(Record::WriteFileError) + (pdf.isEmpty() ? printer.printerName() : pdf),
+                               MessageButtons::Ok);
+    } else if (!outcome.LogoError.isEmpty()) {
+        m_feedback.ShowMessage(MessageKind::Error, Text(248), outcome.LogoError, MessageButtons::Ok);
     }
 }
 
@@ -720,6 +790,23 @@ void TFormViewDataCollect::StopChain() {
     m_drawTimer->stop();
     m_recorder->Stop();
     m_worker->Stop();
+}
+
+bool TFormViewDataCollect::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pictureNumber && event->type() == QEvent::FocusIn) {
+        PictureNumberEdited(m_pictureNumber->text());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormViewDataCollect::keyPressEvent(QKeyEvent* event) {
+    // Esc would close the window and end a collection without a word: while collecting it does
+    // nothing; Stop, Exit or the window's close button end it.
+    if (event->key() == Qt::Key_Escape && m_collecting) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormViewDataCollect::done(int result) {

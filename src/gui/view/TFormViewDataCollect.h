@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Clock.h"
 #include "core/link/PortReservation.h"
 #include "core/params/TParameterTransfer.h"
 #include "core/view/TPictureCurves.h"
@@ -85,6 +86,8 @@ public:
 
 protected:
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -107,12 +110,15 @@ private:
     void LivePictureSetUp(int picture);
     void StoredPictureSetUp();
     void ShowReadOut(double x);
+    void ClearReadOut();
     void SaveRangeIfPending();
     void RangeChanged();
     void Navigate(TPictureNavigation::Mode mode);
     void PictureNumberEdited(const QString& text);
     void ShowSelectedPicture();
-    void SaveAutomatically();
+    // The recorder copied the full file away: the window shows the emptied file.
+    void ShowEmptyFile();
+    void CollectingFailed();
     QString Direction(std::uint8_t signals) const;
 
     TConfiguration& m_configuration;
@@ -121,6 +127,7 @@ private:
     TCommParameter& m_port;
     PortReservation m_reservation; // held while collecting, so other windows keep off the port
     TProgramWindows* m_windows;
+    SystemClock m_lineClock; // the recorder's and receiver's: never the window's own
     std::unique_ptr<Feedback> m_recorderFeedback;
     std::unique_ptr<TDataRecorder> m_recorder;
     std::unique_ptr<TViewDataWorker> m_worker;

@@ -52,8 +52,8 @@ void TFormViewDataCollect::TakeWorkerEvents() {
             SetStatus(1, Text(113) + QString::number(event.Picture));
             PictureFinished();
             break;
-        case TViewEvent::SaveAutomatic:
-            SaveAutomatically();
+        case TViewEvent::FileRenewed:
+            ShowEmptyFile();
             break;
         case TViewEvent::Finished:
             PictureFinished();
@@ -186,6 +186,19 @@ void TFormViewDataCollect::ShowReadOut(double x) {
     }
 }
 
+void TFormViewDataCollect::ClearReadOut() {
+    for (const char* name : {"LabelSet", "LabelAct", "LabelContr", "LabelMagVolt", "LabelFreqVolt", "LabelLogic"}) {
+        if (auto* label = findChild<QLabel*>(QLatin1String(name))) {
+            label->clear();
+        }
+    }
+    for (int k = 0; k < 8; ++k) {
+        if (auto* label = findChild<QLabel*>(QStringLiteral("LabelK%1").arg(k + 1))) {
+            label->clear();
+        }
+    }
+}
+
 void TFormViewDataCollect::SaveRangeIfPending() {
     if (m_savedRangePending) {
         m_savedBottom = m_curves->BottomRange();
@@ -255,19 +268,4 @@ void TFormViewDataCollect::ShowSelectedPicture() {
         return;
     }
     ShowPicture(TPictureNavigation::Selected);
-}
-
-void TFormViewDataCollect::SaveAutomatically() {
-    // Asked for at the end of a run; a file already started afresh has nothing to save.
-    if (m_recorder->Header().PictureCount < m_configuration.GetPicturesPerFile()) {
-        return;
-    }
-    StopCollecting();
-    // Without a copy the file must not be emptied: the runs stay where they are.
-    if (m_recorder->SaveCopy(TDataRecorder::AutomaticCopyPath(m_configuration.GetWorkDirectory(), m_clock.Now()))) {
-        ResetDataFile();
-    } else {
-        SetStatus(3, Text(Record::Error));
-    }
-    RestartCollecting();
 }
