@@ -21,7 +21,7 @@ namespace {
 
 class CompletionCounter : public TRecorderListener {
 public:
-    void PictureCompleted(int, const TDataFileHeader& header) override {
+    void PictureCompleted(int, const TDataFileHeader& header, const QString&) override {
         std::lock_guard lock(m_lock);
         ++m_completed;
         m_lastHeader = header;

@@ -78,9 +78,9 @@ public:
     RecordListener(const RecordListener&) = delete;
     RecordListener& operator=(const RecordListener&) = delete;
 
-    void PictureCompleted(int picture, const TDataFileHeader& header) override {
+    void PictureCompleted(int picture, const TDataFileHeader& header, const QString& path) override {
         std::lock_guard lock(m_lock);
-        QFile file(m_file);
+        QFile file(path);
         std::vector<TDataRecord> drawn;
         QString error;
         if (file.open(QIODevice::ReadOnly)) {
@@ -93,13 +93,8 @@ public:
             Wake();
         }
     }
-    // A full file copied away and a failed write are told by the feedback (a line on standard
+    // A full file moved aside and a failed write are told by the feedback (a line on standard
     // error each); here only what the command needs.
-    void FileFull(const QString& saved, const QString& continuingIn) override {
-        (void)saved;
-        std::lock_guard lock(m_lock);
-        m_file = continuingIn;
-    }
     void WriteFailed(const QString& text) override {
         (void)text;
         std::lock_guard lock(m_lock);
@@ -107,10 +102,6 @@ public:
         Wake();
     }
 
-    void SetFile(const QString& file) {
-        std::lock_guard lock(m_lock);
-        m_file = file;
-    }
     bool Failed() const {
         std::lock_guard lock(m_lock);
         return m_failed;
@@ -126,7 +117,6 @@ private:
     CliContext& m_context;
     const int m_wanted;
     mutable std::mutex m_lock;
-    QString m_file;
     int m_completed = 0;
     bool m_failed = false;
     int m_wake = -1;
@@ -197,7 +187,6 @@ int RecordCommand::Run(CliContext& context) {
 
     StopSignals signals;
     RecordListener listener(context, m_pictures);
-    listener.SetFile(out);
     auto recorder = std::make_unique<TDataRecorder>(setup, context.Ui, context.Time,
                                                     SerialLineFactory(*port, context.Configuration.Ports()), &listener);
     if (!recorder->IsFileUsable()) {

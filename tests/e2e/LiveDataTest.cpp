@@ -4,6 +4,7 @@
 #include "core/livedata/TDataFile.h"
 
 #include <QProcess>
+#include <QThread>
 
 #include <sys/stat.h>
 
@@ -99,6 +100,13 @@ TEST_F(LiveDataTest, PicturesAndExportRunOfAStoredFile) {
     EXPECT_EQ(outside.exitCode, 1);
     EXPECT_TRUE(outside.err.contains("(1 ... 2)")) << outside.err.toStdString();
     EXPECT_FALSE(QFile::exists(m_home.Path("none.csv")));
+
+    // The CSV never replaces a data file, its own source least of all.
+    const QByteArray before = m_home.Read("fixture.dat");
+    const Result ontoItself = Run({"export-run", file, "--picture", "1", "--csv", file});
+    EXPECT_EQ(ontoItself.exitCode, 1);
+    EXPECT_TRUE(ontoItself.err.contains("is a data file")) << ontoItself.err.toStdString();
+    EXPECT_EQ(m_home.Read("fixture.dat"), before);
 }
 
 TEST_F(LiveDataTest, FilesThatAreNoDataFilesAndPortsThatDoNotOpenAreRefused) {
@@ -221,8 +229,6 @@ TEST_F(LiveDataTest, ATerminatedRecordingStopsCleanlyAndStampsTheCloseTime) {
     EXPECT_GT(header.ClosedAt, 46000.0);
 }
 
-} // namespace
-
 TEST_F(LiveDataTest, AFrameCutShortCostsAFewRecordsAndTheRunGoesOn) {
     // The sixth frame of every run is one byte short: the receiver realigns within the run.
     SimulatorProcess simulator({"--live", "--run-length", "0.3", "--gap", "0.4", "--fault", "badlength"});
@@ -239,3 +245,21 @@ TEST_F(LiveDataTest, AFrameCutShortCostsAFewRecordsAndTheRunGoesOn) {
         EXPECT_LT(records, 14) << lines[i].toStdString();
     }
 }
+
+TEST_F(LiveDataTest, BytesWaitingInThePortBeforeTheRecordingStartsAreNoRun) {
+    // The controller streamed for two seconds while nobody listened: those frames wait in the
+    // port, without the silences between their runs. Kept, they would be one long run.
+    SimulatorProcess simulator({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    QThread::msleep(2000);
+    const QString file = m_home.Path("fresh.dat");
+    const Result recorded =
+        Run({"--port", simulator.Device(), "--gap-for-new-page", "150", "record", "--out", file, "--pictures", "2"});
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.err.toStdString();
+    const QStringList lines = Run({"pictures", file}).out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    for (const QString& line : lines) {
+        EXPECT_LE(line.section('\t', 2, 2).toInt(), 14) << line.toStdString();
+    }
+}
+
+} // namespace

@@ -99,6 +99,9 @@ TEST(DataFileTest, BytesThatAreNoDataFileAreRefusedWithAReason) {
     intoHeader.PictureCount = 1;
     intoHeader.PictureTable[0] = {16, 1};
     const std::vector<TDataRecord> two{Rec(1, 0), Rec(0, 4)};
+    // A header that counts nothing, then bytes no recorder writes (here the 0x7f filler).
+    QByteArray junkTail = FileOf(TDataFileHeader(), {});
+    junkTail += QByteArray(3 * TDataRecord::Size, '\x7f');
     const struct {
         const char* Name;
         QByteArray Bytes;
@@ -110,6 +113,7 @@ TEST(DataFileTest, BytesThatAreNoDataFileAreRefusedWithAReason) {
         {"negative count", FileOf(negative, two), "-1 records"},
         {"picture between records", FileOf(misaligned, two), "picture 1"},
         {"picture in the header", FileOf(intoHeader, two), "picture 1"},
+        {"no records after the header", junkTail, "record 1 is no record of a lift run"},
     };
     for (const auto& c : cases) {
         QString error;

@@ -97,10 +97,11 @@ TEST_F(TCommunicationTest, RunsAreStampedOnTheirFirstFrameAndClosedByOneGapRecor
     EXPECT_EQ(records[4].StartTime, second.Fraction);
 }
 
-TEST_F(TCommunicationTest, SingleFrameRunEndsWithoutGapRecordAndNextFrameStartsANewRun) {
+// A run of one frame is a run like any other: the silence after it closes it.
+TEST_F(TCommunicationTest, ASingleFrameRunIsClosedByItsGapRecordAndTheNextFrameStartsANewRun) {
     auto line = Line();
     line->Bytes(Frame(0)).Silence().Bytes(Frame(90)).Bytes(Frame(94)).Silence();
-    EXPECT_EQ(Kinds(Play(std::move(line))), (std::vector<int>{1, 1, 0, 2}));
+    EXPECT_EQ(Kinds(Play(std::move(line))), (std::vector<int>{1, 2, 1, 0, 2}));
 }
 
 TEST_F(TCommunicationTest, SilentStartQueuesOneAllZeroGapRecordThenWaitsWithoutLimit) {
@@ -116,53 +117,52 @@ TEST_F(TCommunicationTest, SilentStartQueuesOneAllZeroGapRecordThenWaitsWithoutL
     EXPECT_EQ(m_clock.ElapsedMicros(), kGap * 1000);
 }
 
-TEST_F(TCommunicationTest, AfterFiveTimeoutsWithoutGapRecordTheWaitHasNoLimit) {
-    // A single-frame run leaves the record's kind at 1: only the timeout count ends the timed waits.
-    auto line = Line();
-    auto shared = line->State();
-    line->Bytes(Frame(0));
-    Play(std::move(line));
-    EXPECT_EQ(shared->Reads, 1 + 5 + 1);
-    EXPECT_EQ(m_clock.ElapsedMicros(), 5 * kGap * 1000);
-}
-
-TEST_F(TCommunicationTest, MidFrameStartIsRealignedOnTheEndByteOfTheNextFrame) {
+TEST_F(TCommunicationTest, AMidFrameStartIsRealignedOnTheNextWholeFrame) {
     auto line = Line();
     line->Bytes(Frame(0).right(7) + Frames(4, 10)).Silence();
     const auto records = Play(std::move(line));
-    // The damaged read swallows the first 9 bytes of frame 1, resynchronisation reads the rest of
-    // it and all of frame 2 singly; records resume with frame 3, as a new run.
-    ASSERT_EQ(Kinds(records), (std::vector<int>{1, 0, 2}));
-    EXPECT_EQ(records[1].RunTime, 22);
-    EXPECT_EQ(m_clock.Pauses, std::vector<int>(7 + 16, 1));
+    // The damaged read takes the tail of frame 0 and 9 bytes of frame 1; 7 single bytes later the
+    // last 16 run from frame 1's start byte to its end byte: frame 1 is the run's first.
+    ASSERT_EQ(Kinds(records), (std::vector<int>{1, 0, 0, 0, 2}));
+    EXPECT_EQ(records[1].RunTime, 14);
+    EXPECT_EQ(m_clock.Pauses, std::vector<int>(7, 1));
+    EXPECT_EQ(m_byteCounter, 7);
 }
 
-TEST_F(TCommunicationTest, ByteCounterIsKeptAcrossResynchronisations) {
-    // Eleven bytes from a start byte, then six silences end the first resynchronisation unaligned.
-    // The second one goes on counting from 11 and is aligned by the end byte five bytes later.
-    QByteArray firstRound = QByteArray(1, '\x0F') + QByteArray(10, '\x01');
-    auto line = Line();
-    line->Bytes(QByteArray(16, '\x02') + firstRound);
+// Values whose bytes equal the start byte do not throw the search off: only the damaged frame is lost.
+TEST_F(TCommunicationTest, ALostByteCostsOnlyItsFrameWhateverTheValuesHold) {
+    QByteArray bytes;
     for (int i = 0; i < 6; ++i) {
-        line->Silence();
+        QByteArray frame = Frame(qint16(4 * i), qint16(0x0F0F), 0x0F); // start bytes inside the values
+        if (i == 2) {
+            frame.remove(6, 1);
+        }
+        bytes += frame;
     }
-    line->Bytes(QByteArray(11, '\x03') + QByteArray(3, '\x04') + QByteArray(1, '\x55') + QByteArray(1, '\x07'))
-        .Bytes(QByteArray(4, '\x05') + QByteArray(1, '\x55'))
-        .Bytes(Frames(2, 40))
+    auto line = Line();
+    line->Bytes(bytes).Silence();
+    const auto records = Play(std::move(line));
+    ASSERT_EQ(Kinds(records), (std::vector<int>{1, 0, 0, 0, 0, 2}));
+    EXPECT_EQ(records[1].RunTime, 4);
+    EXPECT_EQ(records[2].RunTime, 12); // frame 2 is gone, frame 3 is whole
+}
+
+// A silence ends the run also while the receiver looks for the next frame, and bytes that came
+// before a silence are never the start of the next run's first frame.
+TEST_F(TCommunicationTest, ASilenceEndsTheRunAndNothingBeforeItIsGluedToTheNextRun) {
+    auto line = Line();
+    QByteArray damaged = Frame(8);
+    damaged.remove(5, 1);
+    line->Bytes(Frames(2) + damaged + Frame(12).left(5)) // a byte lost, then the line goes quiet
+        .Silence()
+        .Bytes(Frame(0).left(9)) // half a frame after the run's end
+        .Silence()
+        .Bytes(Frames(2, 50))
         .Silence();
     const auto records = Play(std::move(line));
-    EXPECT_EQ(Kinds(records), (std::vector<int>{1, 0, 2}));
-    EXPECT_EQ(m_byteCounter, 16);
-}
-
-TEST_F(TCommunicationTest, SixTimeoutsEndResynchronisationWithoutAlignment) {
-    auto line = Line();
-    auto shared = line->State();
-    line->Bytes(QByteArray(16, '\x01'));
-    Play(std::move(line));
-    // One damaged read, six single-byte reads that time out, one timed read that queues the
-    // gap record, then one without limit.
-    EXPECT_EQ(shared->Reads, 1 + 6 + 1 + 1);
+    ASSERT_EQ(Kinds(records), (std::vector<int>{1, 0, 2, 1, 0, 2}));
+    EXPECT_EQ(records[3].SetPoint, 1000); // the second run's own first frame
+    EXPECT_EQ(records[4].RunTime, 54);
 }
 
 TEST_F(TCommunicationTest, StopEndsAWaitWithoutLimitAndAResynchronisationAtOnce) {

@@ -37,9 +37,10 @@ template <typename Condition> bool Eventually(Condition condition) {
 
 class Events : public TRecorderListener {
 public:
-    void PictureCompleted(int picture, const TDataFileHeader&) override {
+    void PictureCompleted(int picture, const TDataFileHeader&, const QString& file) override {
         std::lock_guard lock(m_lock);
         m_completed.push_back(picture);
+        m_files.push_back(file);
     }
     void FileFull(const QString& saved, const QString& continuingIn) override {
         std::lock_guard lock(m_lock);
@@ -53,10 +54,15 @@ public:
         std::lock_guard lock(m_lock);
         return m_full;
     }
+    QStringList Files() const {
+        std::lock_guard lock(m_lock);
+        return m_files;
+    }
 
 private:
     mutable std::mutex m_lock;
     std::vector<int> m_completed;
+    QStringList m_files;
     std::vector<std::pair<QString, QString>> m_full;
 };
 
@@ -333,6 +339,76 @@ TEST_F(TDataRecorderTest, ACopyThatFailsIsToldOnceAndRecordingGoesOnInTheFullFil
     EXPECT_TRUE(notes[0].second.startsWith("Error Write File : \r" + m_dir.Path("missing/")))
         << notes[0].second.toStdString();
     EXPECT_TRUE(notes[0].second.endsWith("(No such file or directory)")) << notes[0].second.toStdString();
+}
+
+TEST_F(TDataRecorderTest, AFullFileThatCannotGoAwayEndsTheRecording) {
+    // Its table has no room: a run appended to its last picture could never be shown.
+    WriteFile("DataFile.dat", TDataFileHeader::MaxPictures);
+    TRecorderSetup setup = MakeSetup();
+    setup.CopyDirectory = m_dir.Path("missing");
+    AddLine().Bytes(Frames(2)).Silence().Hang();
+    auto recorder = Start(setup);
+    ASSERT_TRUE(Eventually([&] { return !recorder->ReceiverPresent(); }));
+    EXPECT_TRUE(recorder->WriteError().value_or("").contains(
+        QStringLiteral("it holds %1 pictures and could not be moved aside").arg(TDataFileHeader::MaxPictures)))
+        << recorder->WriteError().value_or("").toStdString();
+    recorder.reset();
+    const auto scan = Scan(m_dir.Path("DataFile.dat"));
+    ASSERT_TRUE(scan);
+    EXPECT_EQ(scan->Header.PictureCount, TDataFileHeader::MaxPictures);
+    EXPECT_EQ(scan->Header.PictureTable[TDataFileHeader::MaxPictures - 1].Count, 1);
+}
+
+TEST_F(TDataRecorderTest, APictureCompletedBeforeTheFileWentAwayIsFoundInTheCopy) {
+    TRecorderSetup setup = MakeSetup();
+    setup.PicturesPerFile = 1;
+    AddLine().Bytes(Frames(2)).Silence().Bytes(Frames(3)).Silence().Hang();
+    auto recorder = Start(setup);
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 2; }));
+    const auto full = m_events.Full();
+    ASSERT_EQ(full.size(), 2u);
+    EXPECT_NE(full[0].first, full[1].first) << "the second copy took the first one's name";
+    EXPECT_EQ(m_events.Files(), (QStringList{full[0].first, full[1].first}));
+    EXPECT_EQ(Scan(full[0].first)->Header.PictureTable[0].Count, 3);
+    EXPECT_EQ(Scan(full[1].first)->Header.PictureTable[0].Count, 4);
+}
+
+TEST_F(TDataRecorderTest, ANewSessionsFirstGapRecordJoinsNoPicture) {
+    // The line is silent when the port opens: that gap record is no part of the last run on file.
+    WriteFile("Runs.dat", 2);
+    TRecorderSetup setup = MakeSetup();
+    setup.DataFilePath = m_dir.Path("Runs.dat");
+    setup.TemporaryFile = false;
+    AddLine().Silence().Bytes(Frames(2)).Silence().Hang();
+    auto recorder = Start(setup);
+    ASSERT_TRUE(Eventually([&] { return m_events.Completed().size() == 1; }));
+    EXPECT_EQ(recorder->Header().PictureCount, 3);
+    EXPECT_EQ(recorder->Header().PictureTable[1].Count, 1);
+    EXPECT_EQ(recorder->Header().PictureTable[2].Count, 3);
+}
+
+TEST_F(TDataRecorderTest, AnEmptyFileThatCannotTakeItsHeaderStaysEmptyAndANewOneGoesAgain) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    m_dir.Write("Empty.dat", "");
+    for (const QString& name : {QStringLiteral("Empty.dat"), QStringLiteral("New.dat")}) {
+        TRecorderSetup setup = MakeSetup();
+        setup.DataFilePath = m_dir.Path(name);
+        setup.TemporaryFile = false;
+        m_lines.push_back(std::make_unique<ScriptedLine>(m_clock, false));
+        auto recorder = Start(setup);
+        EXPECT_FALSE(recorder->IsFileUsable()) << name.toStdString();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(QFileInfo::exists(m_dir.Path("Empty.dat")));
+    EXPECT_EQ(QFileInfo(m_dir.Path("Empty.dat")).size(), 0);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.Path("New.dat")));
+    ASSERT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Write File : \r" + m_dir.Path("Empty.dat") + "\r(File too large)");
 }
 
 TEST_F(TDataRecorderTest, SavingOverTheCurrentFileSavesItInPlaceAndRecordingGoesOnInIt) {

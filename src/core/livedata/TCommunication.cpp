@@ -6,6 +6,9 @@
 
 #include <QThread>
 
+#include <algorithm>
+#include <array>
+
 #include <condition_variable>
 #include <future>
 #include <memory>
@@ -78,13 +81,22 @@ void TCommunication::Loop(std::stop_token stop) {
     while (!stop.stop_requested()) {
         // After a gap record, or once the line has stayed silent long enough, wait without limit.
         const int limit = (current.Kind == TDataRecord::Gap || timeouts >= 5) ? -1 : m_gap;
-        const TLiveLine::Result result = m_line->Read(frame, TDataRecord::FrameLength, limit);
+        TLiveLine::Result result = ReadFrame(frame, limit);
+        if (result == TLiveLine::Result::Completed &&
+            (frame[0] != TDataRecord::FrameStartByte ||
+             frame[TDataRecord::FrameLength - 1] != TDataRecord::FrameEndByte)) {
+            // A frame starts with the start byte and ends with the end byte; anything else is a frame
+            // shifted by a lost byte (its values would be the neighbours' bytes): find the next one.
+            m_rejectedFrames.fetch_add(1);
+            result = Resynchronise(frame);
+        }
         if (result == TLiveLine::Result::Stopped) {
             return;
         }
         if (result == TLiveLine::Result::TimedOut) {
+            // The silence ends the run, also a run of one frame and one cut short by a damaged frame.
             ++timeouts;
-            if (current.Kind == TDataRecord::Sample) {
+            if (current.Kind == TDataRecord::Sample || current.Kind == TDataRecord::RunStart) {
                 current.Kind = TDataRecord::Gap;
                 if (!m_queue.Put(current, stop)) {
                     return;
@@ -97,16 +109,6 @@ void TCommunication::Loop(std::stop_token stop) {
             continue;
         }
         timeouts = 0;
-        // A frame starts with the start byte and ends with the end byte; anything else is a frame
-        // shifted by a lost byte (its values would be the neighbours' bytes): resynchronise.
-        if (frame[0] != TDataRecord::FrameStartByte ||
-            frame[TDataRecord::FrameLength - 1] != TDataRecord::FrameEndByte) {
-            m_rejectedFrames.fetch_add(1);
-            if (!Resynchronise(stop, frame)) {
-                return;
-            }
-            continue;
-        }
         current = TDataRecord::FromFrame(frame);
         if (firstFrame) {
             Stamp(current);
@@ -121,27 +123,40 @@ void TCommunication::Loop(std::stop_token stop) {
     }
 }
 
-bool TCommunication::Resynchronise(std::stop_token stop, std::uint8_t* frame) {
-    int timeouts = 0;
-    do {
-        const TLiveLine::Result result = m_line->Read(frame, 1, m_gap);
-        if (result == TLiveLine::Result::Stopped) {
-            return false;
-        }
-        if (result == TLiveLine::Result::TimedOut) {
-            ++timeouts;
-            continue;
+TLiveLine::Result TCommunication::ReadFrame(std::uint8_t* frame, int limit) {
+    if (limit >= 0) {
+        return m_line->Read(frame, TDataRecord::FrameLength, limit);
+    }
+    // Waiting without limit is waiting for the first byte: the rest of a frame comes with it, or
+    // what came was no frame and must not be glued to the next run.
+    const TLiveLine::Result first = m_line->Read(frame, 1, -1);
+    if (first != TLiveLine::Result::Completed) {
+        return first;
+    }
+    return m_line->Read(frame + 1, TDataRecord::FrameLength - 1, m_gap);
+}
+
+TLiveLine::Result TCommunication::Resynchronise(std::uint8_t* frame) {
+    // The last 16 bytes seen, starting with the refused read: one more byte at a time until they
+    // run from a start byte to an end byte. That is the next whole frame, taken as it is; only the
+    // damaged one is lost, whatever bytes equal to the markers the values hold.
+    std::array<std::uint8_t, TDataRecord::FrameLength> window{};
+    std::copy(frame, frame + TDataRecord::FrameLength, window.begin());
+    m_byteCounter.store(0);
+    while (true) {
+        std::uint8_t byte = 0;
+        const TLiveLine::Result result = m_line->Read(&byte, 1, m_gap);
+        if (result != TLiveLine::Result::Completed) {
+            return result; // a silence ends the run that was being received
         }
         // Single bytes are paced: the line's driver gets time to fill its buffer.
         m_clock.Sleep(1);
-        int counter = m_byteCounter.load() + 1;
-        if (frame[0] == TDataRecord::FrameStartByte) {
-            counter = 1;
+        m_byteCounter.fetch_add(1);
+        std::rotate(window.begin(), window.begin() + 1, window.end());
+        window.back() = byte;
+        if (window.front() == TDataRecord::FrameStartByte && window.back() == TDataRecord::FrameEndByte) {
+            std::copy(window.begin(), window.end(), frame);
+            return TLiveLine::Result::Completed;
         }
-        m_byteCounter.store(counter);
-        if (counter == TDataRecord::FrameLength && frame[0] == TDataRecord::FrameEndByte) {
-            return true;
-        }
-    } while (!stop.stop_requested() && timeouts <= 5);
-    return !stop.stop_requested();
+    }
 }

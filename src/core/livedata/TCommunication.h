@@ -29,15 +29,19 @@ public:
     // Waits until the thread has ended (the line is closed then).
     void Wait();
 
-    // How many single bytes resynchronisation has read since the last start byte (for tests).
+    // How many single bytes the last resynchronisation has read (for tests).
     int ByteCounter() const { return m_byteCounter.load(); }
     // 16-byte reads refused because they did not run from a start byte to an end byte.
     int RejectedFrames() const { return m_rejectedFrames.load(); }
 
 private:
     void Loop(std::stop_token stop);
-    // Reads single bytes until the end byte of a frame has just been read; false when stopped.
-    bool Resynchronise(std::stop_token stop, std::uint8_t* frame);
+    // Reads one frame: with a limit, all 16 bytes within it; without one, the first byte whenever it
+    // comes and the rest within the gap.
+    TLiveLine::Result ReadFrame(std::uint8_t* frame, int limit);
+    // Reads single bytes after a refused frame until the last 16 form a frame (Completed, the frame
+    // in `frame`), the line falls silent (TimedOut) or the receiver is stopped.
+    TLiveLine::Result Resynchronise(std::uint8_t* frame);
     void Stamp(TDataRecord& record) const;
 
     TDataRecordFifo& m_queue;

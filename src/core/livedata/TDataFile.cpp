@@ -162,8 +162,14 @@ std::optional<TDataFileScan> DataFile::Inspect(QIODevice& file, QString& error) 
         }
         tail.clear();
         for (qint64 i = 0; i < count; ++i) {
-            tail.push_back(
-                TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i * TDataRecord::Size));
+            const TDataRecord record =
+                TDataRecord::Decode(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i * TDataRecord::Size);
+            // Bytes a recorder never writes: what follows the header is no record of a lift run.
+            if (record.Kind < TDataRecord::Sample || record.Kind > TDataRecord::Gap || record.Reserved != 0) {
+                error = QStringLiteral("not a data file: record %1 is no record of a lift run").arg(index + i + 1);
+                return std::nullopt;
+            }
+            tail.push_back(record);
         }
         scan.RecoveredRecords += Recover(h, index, tail);
     }

@@ -15,6 +15,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -245,7 +246,7 @@ void TDataRecorder::StartReceiver() {
 
 void TDataRecorder::Loop(std::stop_token stop) {
     std::vector<TDataRecord> batch(256);
-    std::vector<int> completed;
+    std::vector<Completion> completed;
     std::vector<int> renewed;
     while (true) {
         const int count = m_input.GetSome(batch.data(), int(batch.size()), stop);
@@ -254,16 +255,12 @@ void TDataRecorder::Loop(std::stop_token stop) {
         }
         completed.clear();
         renewed.clear();
-        TDataFileHeader header;
         bool written = false;
         std::vector<std::pair<QString, QString>> full;
         QStringList notes;
         {
             std::lock_guard lock(m_fileLock);
             written = RecordBatch(batch.data(), count, completed, renewed);
-            if (!completed.empty()) {
-                header = m_header;
-            }
             full.swap(m_fullEvents);
             notes.swap(m_notes);
         }
@@ -271,8 +268,8 @@ void TDataRecorder::Loop(std::stop_token stop) {
             Tell(note);
         }
         if (m_listener != nullptr) {
-            for (int picture : completed) {
-                m_listener->PictureCompleted(picture, header);
+            for (const Completion& done : completed) {
+                m_listener->PictureCompleted(done.Picture, done.Header, done.File);
             }
             for (const auto& [saved, continuing] : full) {
                 m_listener->FileFull(saved, continuing);
@@ -338,10 +335,10 @@ void TDataRecorder::FailWrite() {
 
 bool TDataRecorder::IsFull() const {
     return m_header.PictureCount >= TDataFileHeader::MaxPictures ||
-           (m_setup.PicturesPerFile > 0 && m_header.PictureCount >= m_setup.PicturesPerFile && !m_copyFailed);
+           (m_setup.PicturesPerFile > 0 && m_header.PictureCount >= m_setup.PicturesPerFile);
 }
 
-bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vector<int>& completed,
+bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vector<Completion>& completed,
                                 std::vector<int>& renewed) {
     if (m_fd < 0) {
         return true; // no usable file: the view still sees the records
@@ -349,17 +346,20 @@ bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vect
     for (int i = 0; i < count; ++i) {
         const TDataRecord& r = records[i];
         if (r.Kind == TDataRecord::RunStart) {
-            // A file found full (opened so, or its copy failed before): copied away now, or the run
-            // joins the last picture, since the table has no room.
+            // A file found full (opened so, or its copy failed at the end of the last run): copied away
+            // now. One that cannot go away ends the recording: a run appended to its last picture
+            // could never be shown.
             if (m_header.PictureCount >= TDataFileHeader::MaxPictures) {
                 if (!FlushPending()) {
                     return false;
                 }
-                if (CopyAway() && i > 0) {
+                if (!m_copyFailed && CopyAway(completed) && i > 0) {
                     renewed.push_back(i - 1);
                 }
-                if (m_fd < 0) {
-                    return true;
+                if (m_header.PictureCount >= TDataFileHeader::MaxPictures) {
+                    m_reason = QStringLiteral("it holds %1 pictures and could not be moved aside")
+                                   .arg(TDataFileHeader::MaxPictures);
+                    return false;
                 }
             }
             if (m_header.PictureCount < TDataFileHeader::MaxPictures) {
@@ -385,16 +385,12 @@ bool TDataRecorder::RecordBatch(const TDataRecord* records, int count, std::vect
             }
             if (closes) {
                 m_pictureOpen = false;
-                completed.push_back(m_currentPicture);
+                completed.push_back({m_currentPicture, m_header, m_fileName});
                 // Between runs: a file that holds its pictures goes away now, while the port stays
                 // open and the next run waits in the queue.
-                if (IsFull()) {
-                    if (CopyAway()) {
-                        renewed.push_back(i);
-                    }
-                    if (m_fd < 0) {
-                        return true;
-                    }
+                if (IsFull() && !(m_copyFailed && m_header.PictureCount < TDataFileHeader::MaxPictures) &&
+                    CopyAway(completed)) {
+                    renewed.push_back(i);
                 }
             }
         }
@@ -427,37 +423,60 @@ bool TDataRecorder::WriteHeader() {
     return true;
 }
 
-bool TDataRecorder::CopyAway() {
-    const QString saved = AutomaticCopyPath(m_setup.CopyDirectory, m_clock.Now());
+bool TDataRecorder::CopyAway(std::vector<Completion>& completed) {
     const QString current = m_fileName;
     const QByteArray from = QFile::encodeName(current);
-    const QByteArray to = QFile::encodeName(saved);
-    QString why;
+    QString saved;
+    QString note; // why the file stays, naming the file that failed
+    const auto failed = [&](const QString& path, const QString& why) {
+        note = m_setup.WriteErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
+    };
     bool done = false;
     if (!FlushPending() || !WriteHeader()) {
-        why = m_reason;
-    } else if (::rename(from.constData(), to.constData()) == 0) {
-        // On the same file system the full file is renamed: nothing to copy, nothing lost. The
-        // recorder still holds it open: it gets its closing stamp before the empty file replaces it.
-        m_header.ClosedAt = DayNumber::Of(m_clock.Now());
-        WriteHeader();
-        done = CreateEmpty(current, why);
-        if (!done) {
-            ::rename(to.constData(), from.constData()); // back under its name: recording goes on in it
-        }
-    } else if (errno == EXDEV) {
-        done = SaveCopyLocked(saved, why) && CreateEmpty(current, why);
+        failed(current, m_reason);
     } else {
-        why = SystemReason();
+        // On the same file system the full file is renamed: nothing to copy, nothing lost. A name
+        // another recorder took meanwhile is never replaced: the next free one is used.
+        int renamed = -1;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            saved = AutomaticCopyPath(m_setup.CopyDirectory, m_clock.Now());
+            renamed = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(saved).constData(),
+                                  RENAME_NOREPLACE);
+            if (renamed == 0 || errno != EEXIST) {
+                break;
+            }
+        }
+        QString why;
+        if (renamed == 0) {
+            // The recorder still holds the file open: it gets its closing stamp before the empty file
+            // replaces it; if there is no room for that one, the full file comes back under its name.
+            m_header.ClosedAt = DayNumber::Of(m_clock.Now());
+            WriteHeader();
+            done = CreateEmpty(current, note);
+            if (!done) {
+                ::rename(QFile::encodeName(saved).constData(), from.constData());
+            }
+        } else if (errno != EXDEV) {
+            failed(saved, SystemReason());
+        } else if (!SaveCopyLocked(saved, why)) {
+            failed(saved, why);
+        } else {
+            done = CreateEmpty(current, note);
+        }
     }
     if (done) {
         m_copyFailed = false;
+        for (Completion& completion : completed) {
+            if (completion.File == current) {
+                completion.File = saved;
+            }
+        }
         m_fullEvents.emplace_back(saved, current);
         m_notes << current + QStringLiteral(" \u2192 ") + saved;
     } else {
         // Recording goes on in the full file; the copy is tried again only once it is full.
         m_copyFailed = true;
-        m_notes << m_setup.WriteErrorText + saved + QStringLiteral("\r(") + why + QLatin1Char(')');
+        m_notes << note;
     }
     return done;
 }
@@ -474,7 +493,12 @@ void TDataRecorder::CloseCurrent() {
 }
 
 void TDataRecorder::TakeFile(int fd, const QString& path) {
-    CloseCurrent();
+    if (m_fd >= 0 && SameFile(m_fd, path)) {
+        ::close(m_fd); // the same file opened again: what it held is on the disk already
+        m_fd = -1;
+    } else {
+        CloseCurrent();
+    }
     m_fd = fd;
     m_fileName = path;
     m_copyFailed = false;
@@ -486,30 +510,30 @@ bool TDataRecorder::CreateEmpty(const QString& path, QString& message) {
     QString why;
     // Truncated only once the lock is ours: another recorder's file is never emptied.
     const int fd = OpenLocked(path, O_RDWR | O_CREAT, why);
-    if (fd >= 0 && ::ftruncate(fd, 0) != 0) {
-        why = SystemReason();
-        ::close(fd);
-        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
-        return false;
-    }
     if (fd < 0) {
         message = m_setup.OpenErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
+        return false;
+    }
+    // The file gets its header before it becomes current: the current one stays current when there
+    // is no room for it, and a file without a header (every later recording would refuse it) is
+    // removed, or left empty when it was there before.
+    std::uint8_t raw[TDataFileHeader::Size];
+    TDataFileHeader().Encode(raw);
+    if (::ftruncate(fd, 0) != 0 || !WriteAt(fd, raw, sizeof raw, 0) || ::fdatasync(fd) != 0) {
+        why = SystemReason();
+        if (existed) {
+            (void)::ftruncate(fd, 0);
+        } else {
+            ::unlink(QFile::encodeName(path).constData());
+        }
+        ::close(fd);
+        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + why + QLatin1Char(')');
         return false;
     }
     TakeFile(fd, path);
     m_header = TDataFileHeader();
     m_currentPicture = -1;
     m_writePos = TDataFileHeader::Size;
-    if (!WriteHeader()) {
-        // A file without its header would be refused by every later recording: it goes again.
-        message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + m_reason + QLatin1Char(')');
-        ::close(m_fd);
-        m_fd = -1;
-        if (!existed || m_setup.TemporaryFile) {
-            QFile::remove(path);
-        }
-        return false;
-    }
     return true;
 }
 
@@ -545,7 +569,9 @@ bool TDataRecorder::OpenExisting(const QString& path, bool resetWithoutPictures,
         message = m_setup.WriteErrorText + path + QStringLiteral("\r(") + SystemReason() + QLatin1Char(')');
     }
     m_writePos = end;
-    m_currentPicture = m_header.PictureCount - 1;
+    // What arrives before the next run starts belongs to no picture: a new session's first gap
+    // record is no part of the last session's last run.
+    m_currentPicture = -1;
     if (!scan->Cuts.isEmpty()) {
         m_notes << DataFile::CutsText(path, *scan);
     }

@@ -52,8 +52,11 @@ struct TRecorderSetup {
 class TRecorderListener {
 public:
     virtual ~TRecorderListener() = default;
-    // A picture's closing gap record has been written (and the header with it).
-    virtual void PictureCompleted(int picture, const TDataFileHeader& header) { (void)picture, (void)header; }
+    // A picture's closing gap record has been written (and the header with it); `file` holds the
+    // picture now (the copy, when the full file went away right after it).
+    virtual void PictureCompleted(int picture, const TDataFileHeader& header, const QString& file) {
+        (void)picture, (void)header, (void)file;
+    }
     // The file was full: its runs were saved as `saved`, recording goes on in `continuingIn`, emptied.
     virtual void FileFull(const QString& saved, const QString& continuingIn) { (void)saved, (void)continuingIn; }
     virtual void WriteFailed(const QString& text) { (void)text; }
@@ -121,13 +124,20 @@ private:
     void Loop(std::stop_token stop);
     void StartThread();
     void StopReceiverThread();
+    // A picture whose closing record was written: what the file held then, and where it is now.
+    struct Completion {
+        int Picture = 0;
+        TDataFileHeader Header;
+        QString File;
+    };
     // `renewed`: the indexes of records after which the file was copied away and emptied.
-    bool RecordBatch(const TDataRecord* records, int count, std::vector<int>& completed, std::vector<int>& renewed);
+    bool RecordBatch(const TDataRecord* records, int count, std::vector<Completion>& completed,
+                     std::vector<int>& renewed);
     bool FlushPending();
     bool WriteHeader();
     // The full file goes away under the time's name and recording goes on in it emptied.
-    // True when it did (the current file is then empty).
-    bool CopyAway();
+    // True when it did (the current file is then empty); `completed` learn where their pictures went.
+    bool CopyAway(std::vector<Completion>& completed);
     bool IsFull() const;
     void FailWrite();
     void Tell(const QString& text);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <termios.h>
 #include <unistd.h>
 
 TSerialLiveLine::TSerialLiveLine(TCommParameter settings, TPortState& ports)
@@ -31,6 +32,11 @@ bool TSerialLiveLine::Open() {
         return false;
     }
     m_fd = static_cast<int>(m_port->handle());
+    // Bytes that waited in the port from before the collection belong to no run that is being
+    // recorded: kept, they would become a run stamped with the time of opening.
+    if (m_fd >= 0) {
+        ::tcflush(m_fd, TCIFLUSH);
+    }
     return m_fd >= 0;
 }
 
