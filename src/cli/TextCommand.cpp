@@ -9,9 +9,12 @@ void TextCommand::Parse(const QStringList& arguments) {
         throw UsageError(QStringLiteral("text needs exactly one record number"));
     }
     m_record = ParseIntegerArgument(arguments[0], QStringLiteral("the record number"));
-    if (m_record < 0 || m_record >= Language::RecordCount) {
-        throw UsageError(
-            QStringLiteral("record number %1 is outside 0..%2").arg(m_record).arg(Language::RecordCount - 1));
+    if (!Language::IsRecord(m_record)) {
+        throw UsageError(QStringLiteral("record number %1 is outside 0..%2 and %3..%4")
+                             .arg(m_record)
+                             .arg(Language::OriginalRecordCount - 1)
+                             .arg(Language::FirstAddedRecord)
+                             .arg(Language::RecordCount - 1));
     }
 }
 

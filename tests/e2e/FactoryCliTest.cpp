@@ -6,9 +6,13 @@
 #include "SimulatorProcess.h"
 #include "TestInstallation.h"
 
+#include <QDir>
 #include <QProcess>
 
 #include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -110,5 +114,22 @@ TEST_F(FactoryCliTest, AnEditorFileIsSentAndEveryAddressHoldsItsValue) {
         for (const int address : {entry.FactoryAddress, entry.WorkingAddress, entry.UserAddress}) {
             EXPECT_EQ(cells.count(address) ? cells.at(address) : 0u, entry.Value) << address;
         }
+    }
+}
+
+// A device, a fifo or a folder is no factory file: refused at once, by name, never read forever.
+TEST_F(FactoryCliTest, WhatIsNoFactoryFileIsRefusedWithinASecond) {
+    const QString zero = m_home.Path("zero.fact");
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(zero).constData()), 0);
+    const QString fifo = m_home.Path("fifo.fact");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = m_home.Path("folder.fact");
+    QDir().mkpath(folder);
+    QByteArray huge(2 * 1024 * 1024, ' ');
+    const QString big = m_home.Write("big.fact", "{TKX}\r\n1\r\n" + huge);
+    for (const QString& file : {zero, fifo, folder, big}) {
+        const Result refused = Run({"factory-check", file});
+        EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
+        EXPECT_TRUE(refused.err.contains(file)) << refused.err.toStdString();
     }
 }

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TFactoryLoad load = ReadFactoryFile(bytes, QStringLiteral("fuzz.fact"), TLanguage());
     // Whatever was read, an accepted entry always has what acceptance asks of it.
     for (const TFactoryEntry& entry : load.Entries) {
-        if (entry.WorkingAddress == 0 || entry.Value == 0 || entry.Name.size() < 20) {
+        if (entry.WorkingAddress == 0 || entry.Name.trimmed().isEmpty() || entry.Name.size() < 20) {
             __builtin_trap();
         }
     }

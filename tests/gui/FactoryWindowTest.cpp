@@ -2,11 +2,14 @@
 #include "gui/factory/TSaveFactorySettingsForm.h"
 #include "gui/params/DataAware.h"
 
+#include "core/factory/TFactoryFile.h"
 #include "core/params/TParameterDatabase.h"
+#include "core/params/TTable.h"
 
 #include "ProgramFixture.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -158,6 +161,9 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorLoadsInTheSender) {
     const QString file = m_tree.Path("241730582.fact");
     editor->ChooseFile = [&](const TFileRequest& request) {
         EXPECT_EQ(request.ProposedName, "241730582.fact");
+        // The folder the sender opens in, made when missing.
+        EXPECT_EQ(request.Directory, m_program->Configuration().GetWorkDirectory() + "/FactorySets");
+        EXPECT_TRUE(QFileInfo(request.Directory).isDir());
         return file;
     };
     Find<QPushButton>(editor, "BtnCreateFile")->click();
@@ -173,4 +179,62 @@ TEST_F(FactoryWindows, AFileWrittenInTheEditorLoadsInTheSender) {
                     ->toPlainText()
                     .contains(" 416\t 216\t 016\tFAST_UP              00917\n"));
     EXPECT_TRUE(Find<QPushButton>(sender, "BtnSend")->isEnabled());
+}
+
+// The file equals the window: a list choice stays when a number field is emptied right after it,
+// a number field refuses text that is no number and says so, and the Results follow every change.
+TEST_F(FactoryWindows, AnEmptiedOrWrongNumberKeepsItsValueAndNoOtherChoiceIsLost) {
+    Start();
+    TEditFactorySettingsForm* editor = OpenEditor();
+    auto* relay = Find<QComboBox>(editor, "DBLookupRelayFunction");
+    const int other = relay->currentIndex() == 0 ? 1 : 0;
+    relay->setCurrentIndex(other);
+    Q_EMIT relay->activated(other);
+    const double chosen = FactorySets().FieldAsFloat("RelayFunction");
+
+    Enter(editor, "DBEditFlowRateUp", "");
+    EXPECT_EQ(Messages(), QStringList{"Remark: Empty Field !"});
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateUp"), "150");
+    Enter(editor, "DBEditFlowRateDn", "1x5");
+    EXPECT_EQ(Messages(), QStringList{"Remark: Not a valid number: 1x5"});
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateDn"), "160");
+    EXPECT_DOUBLE_EQ(FactorySets().FieldAsFloat("RelayFunction"), chosen);
+    EXPECT_EQ(FactorySets().GetState(), TTable::State::Browse);
+
+    // A decimal comma is a decimal point; the Results follow at once.
+    Enter(editor, "DBEditFlowRateUp", "120,5");
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_DOUBLE_EQ(FactorySets().FieldAsFloat("FlowFastUp"), 120.5);
+    const QString file = m_tree.Path("check.fact");
+    editor->ChooseFile = [&](const TFileRequest&) { return file; };
+    Find<QPushButton>(editor, "BtnCreateFile")->click();
+    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
+    ASSERT_TRUE(load.Sendable()) << load.Error.toStdString();
+    for (const TFactoryEntry& entry : load.Entries) {
+        if (entry.Name.trimmed() == "RELAY_FUNCTION") {
+            EXPECT_EQ(double(entry.Value), chosen);
+        }
+        if (entry.Name.trimmed() == "FAST_UP") {
+            EXPECT_EQ(QString::number(entry.Value).rightJustified(5, '0'), Find<QLabel>(editor, "CodeFastUp")->text());
+        }
+    }
+}
+
+// A window made while the database was not there works once it is: it binds at every showing.
+TEST_F(FactoryWindows, TheEditorWorksOnceTheDatabaseIsAvailable) {
+    Start();
+    m_program->Database().CloseDatabase();
+    ASSERT_FALSE(m_program->Configuration().DatabaseAvailable);
+    TEditFactorySettingsForm* editor = OpenEditor();
+    EXPECT_TRUE(Shown(editor, "DBEditFlowRateUp").isEmpty());
+    EXPECT_FALSE(Find<QPushButton>(editor, "BtnCreateFile")->isEnabled());
+    editor->reject();
+
+    ASSERT_TRUE(m_program->Database().OpenDatabase());
+    editor = OpenEditor();
+    EXPECT_EQ(Shown(editor, "DBEditFlowRateUp"), "150");
+    EXPECT_EQ(Shown(editor, "ResultFastUp"), "8.33");
+    EXPECT_TRUE(Find<QPushButton>(editor, "BtnCreateFile")->isEnabled());
+    Enter(editor, "DBEditFlowRateUp", "140");
+    EXPECT_DOUBLE_EQ(FactorySets().FieldAsFloat("FlowFastUp"), 140);
 }

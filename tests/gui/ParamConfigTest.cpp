@@ -141,17 +141,18 @@ TEST_F(ParamConfig, ALoweredMaximumClampsTheNextEditInTheTkxWindow) {
     OpenTkx()->close();
     Grid();
     const int row = RowOf("FastUp");
-    Type(row, TMetadataGridModel::Maximum, "5");
-    EXPECT_EQ(Cell(row, TMetadataGridModel::Maximum), "5");
+    // Down to the default, 8: lower would leave the default outside the range.
+    Type(row, TMetadataGridModel::Maximum, "8");
+    EXPECT_EQ(Cell(row, TMetadataGridModel::Maximum), "8");
     m_program->Windows().ParamConfig()->hide();
 
     TViewParameter* window = OpenTkx();
     auto* edit = Find<QLineEdit>(window, "EditFastUp");
     edit->clear();
-    QTest::keyClicks(edit, "8");
+    QTest::keyClicks(edit, "8.5");
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(m_feedback.Messages.back().Text, "Fast\rMax. =       5.00"); // the field named first
-    EXPECT_DOUBLE_EQ(Database().SetTable(Family::Tkx).FieldAsFloat("FastUp"), 5);
+    EXPECT_EQ(m_feedback.Messages.back().Text, "Fast\rMax. =       8.00"); // the field named first
+    EXPECT_DOUBLE_EQ(Database().SetTable(Family::Tkx).FieldAsFloat("FastUp"), 8);
 }
 
 TEST_F(ParamConfig, RefusedRowsKeepTheirOldValuesAndTheTypedText) {
@@ -193,33 +194,59 @@ TEST_F(ParamConfig, RefusedRowsKeepTheirOldValuesAndTheTypedText) {
     EXPECT_EQ(Cell(row, TMetadataGridModel::Minimum), minimum);
 }
 
-TEST_F(ParamConfig, InsertAppendsARowAndDeleteAsksFirst) {
+// A new row cannot break the family: it is stored only with a field name the sets have and no other
+// row uses; an unknown or a second name is refused by name, and a row left without one is dropped.
+TEST_F(ParamConfig, ANewRowIsStoredOnlyWithAFreeFieldNameAndDeleteAsksFirst) {
     Start();
     OpenTkx()->close();
     Grid();
     QTableView* view = View();
+    TTable& metadata = m_program->Database().TableParameterDBSettings();
+    const int stored = metadata.RecordCount();
     const int rows = view->model()->rowCount();
-    view->setCurrentIndex(view->model()->index(0, 2));
-    QTest::keyClick(view, Qt::Key_Insert);
-    ASSERT_EQ(view->model()->rowCount(), rows + 1);
-    const int added = view->currentIndex().row();
-    EXPECT_EQ(Cell(added, 0), "TKX");
-    Type(added, TMetadataGridModel::FieldName, "NoSuchField");
-    EXPECT_TRUE(m_feedback.Messages.back().Text.contains("not a parameter of the TKX sets"))
+    for (const int key : {int(Qt::Key_Insert), int(Qt::Key_Down)}) {
+        view->setCurrentIndex(view->model()->index(key == Qt::Key_Insert ? 0 : rows - 1, 2));
+        QTest::keyClick(view, Qt::Key(key));
+        ASSERT_EQ(view->model()->rowCount(), rows + 1) << key;
+        const int added = view->currentIndex().row();
+        EXPECT_EQ(added, rows);
+        EXPECT_EQ(Cell(added, 0), "TKX");
+        EXPECT_EQ(metadata.RecordCount(), stored) << "nothing stored before the row has a name";
+        for (const char* name : {"NoSuchField", "FastUp"}) {
+            Type(added, TMetadataGridModel::FieldName, name);
+            EXPECT_TRUE(m_feedback.Messages.back().Text.startsWith(QString(name) == "FastUp" ? "FastUp has a row"
+                                                                                             : "'NoSuchField' is not"))
+                << m_feedback.Messages.back().Text.toStdString();
+            QApplication::processEvents();
+            ASSERT_NE(Editor(), nullptr);
+            QTest::keyClick(Editor(), Qt::Key_Escape);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        // Left without a name: the row goes, and the table never held it.
+        view->setCurrentIndex(view->model()->index(0, 3));
+        QApplication::processEvents();
+        EXPECT_EQ(view->model()->rowCount(), rows) << key;
+        EXPECT_EQ(metadata.RecordCount(), stored);
+    }
+
+    // A default outside the row's range would make every set with it unwritable.
+    Type(0, TMetadataGridModel::Default, "99999");
+    EXPECT_TRUE(m_feedback.Messages.back().Text.startsWith("Default 99999 lies outside"))
         << m_feedback.Messages.back().Text.toStdString();
     QApplication::processEvents();
-    ASSERT_NE(Editor(), nullptr);
-    QTest::keyClick(Editor(), Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (Editor() != nullptr) {
+        QTest::keyClick(Editor(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     m_feedback.Answers = {MessageAnswer::No};
-    view->setCurrentIndex(view->model()->index(added, 3));
+    view->setCurrentIndex(view->model()->index(rows - 1, 3));
     QTest::keyClick(view, Qt::Key_Delete);
-    EXPECT_EQ(view->model()->rowCount(), rows + 1);
+    EXPECT_EQ(view->model()->rowCount(), rows);
     EXPECT_EQ(m_feedback.Messages.back().Buttons, MessageButtons::YesNo);
     m_feedback.Answers = {MessageAnswer::Yes};
     QTest::keyClick(view, Qt::Key_Delete);
-    EXPECT_EQ(view->model()->rowCount(), rows);
+    EXPECT_EQ(view->model()->rowCount(), rows - 1);
 }
 
 TEST_F(ParamConfig, ARaisedLevelDisablesTheFieldAndKeepsItOutOfTheWrite) {

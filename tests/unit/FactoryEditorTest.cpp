@@ -190,15 +190,18 @@ TEST_F(FactoryEditorTest, TheValveKindChoosesTheRowsOfTheFile) {
     EXPECT_FALSE(vf.contains("EDGE_DETECT"));
 }
 
-TEST_F(FactoryEditorTest, AnUnknownValveTypeIsPutBackAndBlocksTheFileForGood) {
+TEST_F(FactoryEditorTest, AnUnknownValveTypeIsPutBackAndBlocksTheFileUntilALookupSucceeds) {
     TFactoryEditor& editor = Editor();
     Messages();
     ChooseValve(99);
     EXPECT_EQ(Messages(), QStringList{"Warning: Not possible to test whether or not within range"});
     EXPECT_DOUBLE_EQ(Field("ValveType"), 3);
     EXPECT_TRUE(editor.LookupMark());
-    ChooseValve(4);
+    EXPECT_EQ(editor.LookupFailures(), std::set<QString>{"ValveType"});
     EXPECT_FALSE(editor.CanCreateFile());
+    ChooseValve(9);
+    EXPECT_FALSE(editor.LookupMark());
+    EXPECT_TRUE(editor.CanCreateFile());
 }
 
 TEST_F(FactoryEditorTest, ImperialFieldsAtCreationAndMetricOnesAtClose) {
@@ -215,6 +218,29 @@ TEST_F(FactoryEditorTest, ImperialFieldsAtCreationAndMetricOnesAtClose) {
     editor.ConvertToMetric();
     EXPECT_DOUBLE_EQ(Field("OffsetSolUp"), 2.1);
     EXPECT_DOUBLE_EQ(Field("FlowFastUp"), 200);
+}
+
+// What was typed in US units comes back as typed at the next start, while the controller gets the
+// metric value: 31 psi is 2.1 bar, and 2.1 bar alone would come back as 30 psi.
+TEST_F(FactoryEditorTest, ImperialValuesStayAsTypedAcrossARestart) {
+    Editor(true);
+    TTable& sets = m_editor->Sets();
+    sets.Edit();
+    sets.SetFieldFloat("OffsetSolUpInPsi", 31);
+    sets.SetFieldFloat("FlowFastUpInGal", 52.9);
+    sets.Post();
+    m_editor->ConvertToMetric();
+    EXPECT_DOUBLE_EQ(Field("OffsetSolUp"), 2.1);
+    EXPECT_DOUBLE_EQ(Field("FlowFastUp"), 200);
+    Editor(true); // the next start
+    EXPECT_DOUBLE_EQ(Field("OffsetSolUpInPsi"), 31);
+    EXPECT_DOUBLE_EQ(Field("FlowFastUpInGal"), 52.9);
+    // A metric value changed elsewhere is converted afresh.
+    sets.Edit();
+    sets.SetFieldFloat("OffsetSolUp", 12);
+    sets.Post();
+    Editor(true);
+    EXPECT_DOUBLE_EQ(Field("OffsetSolUpInPsi"), 174);
 }
 
 TEST_F(FactoryEditorTest, TheFileIsWhatTheSenderAccepts) {

@@ -60,8 +60,8 @@ TEST(FactoryFile, KindCountAndAcceptanceOfRows) {
         {"empty braces", "{}\n1\n454\t254\t54\tVALVE_TYPE\t3\n", "Unknown", 1, ""},
         {"declared count too high", "{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n", "TKX", 1,
          "Error: Amount of parameters (1/2)"},
-        {"value 0 not accepted", "{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n455\t255\t55\tSIU_TYPE\t0\n", "TKX", 1,
-         "Error: Amount of parameters (1/2)"},
+        {"value 0 is a value like any other", "{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n455\t255\t55\tSIU_TYPE\t0\n",
+         "TKX", 2, ""},
         {"working address 0 not accepted", "{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n455\t255\t0\tSIU_TYPE\t1\n", "TKX",
          1, "Error: Amount of parameters (1/2)"},
         {"name missing", "{TKX}\n1\n454\t254\t54\t\t3\n", "TKX", 0, "Error: Amount of parameters (0/1)"},
@@ -82,6 +82,12 @@ TEST(FactoryFile, KindCountAndAcceptanceOfRows) {
         EXPECT_EQ(load.Error, c.error);
         EXPECT_EQ(load.Sendable(), QString(c.error).isEmpty());
     }
+    // A dropped row stands on its own line with the reason.
+    const TFactoryLoad dropped =
+        ReadFactoryFile("{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n455\t255\t0\tSIU_TYPE\t1\n", "f.fact", TLanguage());
+    EXPECT_TRUE(
+        dropped.Memo.contains(" 455\t 255\t 000\tSIU_TYPE             00001\t(dropped: working address 000)\r\n"))
+        << dropped.Memo.toStdString();
     const TFactoryLoad wide =
         ReadFactoryFile("{TKX}\n1\n65990\t65790\t65590\tVALVE_TYPE\t4294967299\n", "f.fact", TLanguage());
     EXPECT_EQ(wide.Entries[0].FactoryAddress, 454);

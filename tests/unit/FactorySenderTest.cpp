@@ -1,5 +1,9 @@
 #include "core/factory/TFactorySender.h"
 
+#include "core/factory/TFactoryEditor.h"
+#include "core/params/TParameterDatabase.h"
+#include "core/params/TTable.h"
+
 #include "core/app/ControllerCommands.h"
 #include "core/base/Clock.h"
 #include "core/base/Language.h"
@@ -148,7 +152,10 @@ TEST_F(FactorySenderTest, NotAllowedAtTheFirstEntryStopsAtOnce) {
     EXPECT_EQ(Send(TkxFile()), TFactoryLamp::Red);
     EXPECT_EQ(Messages(), QStringList{"Error: not allowed (Pelvor-password!)"});
     EXPECT_EQ(Writes(), 1);
-    EXPECT_TRUE(m_memo.endsWith("454\tVALVE_TYPE          \t00003\t99999\tError\r\n\r\n\r\n\r\n"))
+    // The rows it never got to say so, instead of looking done.
+    EXPECT_TRUE(m_memo.endsWith("454\tVALVE_TYPE          \t00003\t99999\tError\r\n\r\n"
+                                "101\tCHECK_NO_1          \tnot verified\r\n"
+                                "088\tEDGE_DETECT         \tnot verified\r\n"))
         << m_memo.toStdString();
     EXPECT_FALSE(m_controller->SessionOpen());
 }
@@ -227,4 +234,46 @@ TEST_F(FactorySenderTest, AnUnexpectedFailureClosesTheSessionReleasesThePortAndT
     EXPECT_EQ(m_progress.back(), 0);
     EXPECT_FALSE(m_controller->SessionOpen()); // "Q" was sent
     EXPECT_TRUE(m_installation.Configuration->SelectPort());
+}
+
+// Every file the editor writes, the sender loads whole and sends with every value verified: for each
+// valve type of both families, its default set with flows the valve can carry. A choice whose code is
+// 0 ("Off", "None") is a row like any other.
+TEST_F(FactorySenderTest, TheEditorsFileOfEveryValveTypeLoadsWholeAndIsSentVerified) {
+    TTable& valves = m_installation.Database->Table(QStringLiteral("Fact_TableValveType"));
+    int types = 0;
+    for (valves.First(); !valves.Eof(); valves.Next(), ++types) {
+        const int code = static_cast<int>(valves.FieldAsInteger("Code"));
+        const bool vfTkx = valves.FieldAsText("Kind") == QLatin1String("VF-TKX");
+        const double flow = (valves.FieldAsFloat("Qmin") + valves.FieldAsFloat("Qmax")) / 2;
+        SCOPED_TRACE(valves.FieldAsText("Name").toStdString());
+        TFactoryEditor editor(*m_installation.Database, m_installation.Ui, m_clock, false);
+        editor.Start();
+        TTable& sets = editor.Sets();
+        sets.Edit();
+        sets.SetFieldFloat("ValveType", code);
+        editor.ValveTypeChange(code);
+        for (const QString& field : {editor.FlowUpField(), editor.FlowDnField()}) {
+            sets.Edit();
+            sets.SetFieldFloat(field, flow);
+            editor.InputCheck(field, flow);
+        }
+        ASSERT_TRUE(editor.CanCreateFile());
+        const QString path = m_installation.Tree.Path(QStringLiteral("valve-%1.fact").arg(code));
+        ASSERT_TRUE(editor.CreateFile(path));
+
+        m_load = LoadFactoryFile(path, TLanguage());
+        ASSERT_TRUE(m_load.Sendable()) << m_load.Error.toStdString();
+        EXPECT_EQ(int(m_load.Entries.size()), m_load.DeclaredCount);
+        EXPECT_EQ(int(m_load.Entries.size()), int(editor.FileRows().size()));
+        Controller(2220, vfTkx ? Family::VfTkx : Family::Tkx);
+        TFactorySender sender(*m_access);
+        EXPECT_EQ(sender.Send(m_load, 0), TFactoryLamp::Green) << sender.Memo().toStdString();
+        for (const TFactoryEntry& entry : m_load.Entries) {
+            EXPECT_EQ(Memories(entry.WorkingAddress), (std::array<quint32, 3>{entry.Value, entry.Value, entry.Value}))
+                << entry.Name.toStdString();
+        }
+        EXPECT_TRUE(m_installation.Ui.Messages.empty()) << Messages().join(" / ").toStdString();
+    }
+    EXPECT_EQ(types, 18);
 }

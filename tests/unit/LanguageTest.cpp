@@ -14,6 +14,11 @@ class LanguageTest : public ::testing::Test {};
 TEST_F(LanguageTest, EveryRecordIsThereAndEveryEnglishTextIsTranslated) {
     for (int record = 0; record < Language::RecordCount; ++record) {
         const QString english = Text(record, Language::English);
+        const bool gap = record >= Language::OriginalRecordCount && record < Language::FirstAddedRecord;
+        if (gap) {
+            EXPECT_TRUE(english.isEmpty()) << "record " << record;
+            continue;
+        }
         const bool empty = kEmptyEverywhere.count(record) > 0 || record == 220;
         EXPECT_EQ(english.isEmpty(), empty) << "record " << record;
         for (int column = 1; column <= 7; ++column) {

@@ -4,7 +4,14 @@
 
 namespace Language {
 
-constexpr int RecordCount = 331;
+// Records 0..330 are the program's original texts; from 400 on come the texts it needed since
+// (331..399 stay empty). RecordCount is one past the last record.
+constexpr int OriginalRecordCount = 331;
+constexpr int FirstAddedRecord = 400;
+constexpr int RecordCount = 402;
+constexpr bool IsRecord(int record) {
+    return (record >= 0 && record < OriginalRecordCount) || (record >= FirstAddedRecord && record < RecordCount);
+}
 constexpr int ColumnCount = 8; // German, English, French, Italian, Spanish, Polish, Chinese, Japanese
 constexpr int English = 2;
 constexpr int Chinese = 7;

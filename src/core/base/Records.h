@@ -33,4 +33,8 @@ constexpr int ConnectedController = 262;
 constexpr int ParametersOutOfRange = 307;
 constexpr int NotFoundCreate = 310;
 constexpr int DatabaseNotAvailable = 315;
+// Added since: what a number field says of text that is no number.
+constexpr int NotANumber = 400;
+// Why the factory file cannot be made: inputs whose range the database does not give.
+constexpr int RangeNotFound = 401;
 } // namespace Record

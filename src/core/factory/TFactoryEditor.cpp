@@ -128,20 +128,45 @@ std::vector<std::pair<QString, QString>> TFactoryEditor::RangeHints() {
     return hints;
 }
 
+namespace {
+// The metric values the controller receives, from the imperial ones typed (what ConvertToMetric stores).
+double BarOf(double psi) {
+    return std::trunc((psi / FactoryMath::kPsiPerBar + 0.05) * 10) / 10;
+}
+double LitresOf(double gallons) {
+    return std::trunc(gallons * FactoryMath::kLitresPerGallon + 0.5);
+}
+} // namespace
+
 void TFactoryEditor::Start() {
     TTable& sets = Sets();
     if (m_usUnits) {
         const int current = sets.RecNo();
         for (sets.First(); !sets.Eof(); sets.Next()) {
-            const auto gallons = [&](const char* field) {
-                const double value =
-                    std::trunc(sets.FieldAsFloat(QLatin1String(field)) * 10 / FactoryMath::kLitresPerGallon + 0.5) / 10;
+            // An imperial value typed earlier stays as typed as long as it still stands for the metric
+            // value (31 psi is stored as 2.1 bar, which would come back as 30 psi); only a metric value
+            // changed elsewhere is converted afresh.
+            const auto kept = [&](const char* imperial, double metric,
+                                  double (*back)(double)) -> std::optional<double> {
+                const QString field = QLatin1String(imperial);
+                if (sets.FieldIsNull(field) || back(sets.FieldAsFloat(field)) != metric) {
+                    return std::nullopt;
+                }
+                return sets.FieldAsFloat(field);
+            };
+            const auto gallons = [&](const char* field, const char* imperial) {
+                const double litres = sets.FieldAsFloat(QLatin1String(field));
+                if (const auto typed = kept(imperial, litres, &LitresOf)) {
+                    return *typed;
+                }
+                const double value = std::trunc(litres * 10 / FactoryMath::kLitresPerGallon + 0.5) / 10;
                 return std::clamp(value, kMinFlowTenthsGal / 10.0, kMaxFlowTenthsGal / 10.0);
             };
+            const double bar = sets.FieldAsFloat(QStringLiteral("OffsetSolUp"));
             const double psi =
-                std::trunc(sets.FieldAsFloat(QStringLiteral("OffsetSolUp")) * FactoryMath::kPsiPerBar + 0.5);
-            const double up = gallons("FlowFastUp");
-            const double down = gallons("FlowFastDn");
+                kept("OffsetSolUpInPsi", bar, &BarOf).value_or(std::trunc(bar * FactoryMath::kPsiPerBar + 0.5));
+            const double up = gallons("FlowFastUp", "FlowFastUpInGal");
+            const double down = gallons("FlowFastDn", "FlowFastDnInGal");
             sets.Edit();
             sets.SetFieldFloat(QStringLiteral("OffsetSolUpInPsi"), psi);
             sets.SetFieldFloat(QStringLiteral("FlowFastUpInGal"), up);
@@ -151,6 +176,7 @@ void TFactoryEditor::Start() {
         sets.MoveTo(std::max(current, 0));
     }
     m_upMark = m_downMark = m_lookupMark = false;
+    m_lookupFailed.clear();
     m_results.clear();
     m_currentValveCode = 0;
     if (!sets.IsEmpty()) {
@@ -166,14 +192,9 @@ void TFactoryEditor::ConvertToMetric() {
         TTable& sets = Sets();
         const int current = sets.RecNo();
         for (sets.First(); !sets.Eof(); sets.Next()) {
-            const double bar =
-                std::trunc((sets.FieldAsFloat(QStringLiteral("OffsetSolUpInPsi")) / FactoryMath::kPsiPerBar + 0.05) *
-                           10) /
-                10;
-            const double up =
-                std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastUpInGal")) * FactoryMath::kLitresPerGallon + 0.5);
-            const double down =
-                std::trunc(sets.FieldAsFloat(QStringLiteral("FlowFastDnInGal")) * FactoryMath::kLitresPerGallon + 0.5);
+            const double bar = BarOf(sets.FieldAsFloat(QStringLiteral("OffsetSolUpInPsi")));
+            const double up = LitresOf(sets.FieldAsFloat(QStringLiteral("FlowFastUpInGal")));
+            const double down = LitresOf(sets.FieldAsFloat(QStringLiteral("FlowFastDnInGal")));
             sets.Edit();
             sets.SetFieldFloat(QStringLiteral("OffsetSolUp"), bar);
             sets.SetFieldFloat(QStringLiteral("FlowFastUp"), up);
@@ -213,6 +234,7 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
         const double v = RangeCheck(QStringLiteral("ValveType"), code);
         if (v != code) {
             Store(QStringLiteral("ValveType"), old);
+            m_currentValveCode = old; // the valve put back is the current one again
             if (v == kNotTestable) {
                 m_feedback.ShowMessage(MessageKind::Error, Text(Record::Warning), Text(kRecordNotTestable),
                                        MessageButtons::Ok);
@@ -227,11 +249,16 @@ void TFactoryEditor::ValveTypeChange(double listValue) {
     }
 }
 
+void TFactoryEditor::ListChanged() {
+    Post();
+    Recompute();
+}
+
 void TFactoryEditor::InputCheck(const QString& field, std::optional<double> value) {
     if (!value) {
         m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::EmptyField),
                                MessageButtons::Ok);
-        Sets().Cancel(); // the emptied input shows its value again
+        Sets().Cancel(); // the emptied input shows its value again; every other choice is posted already
         return;
     }
     const double v = RangeCheck(field, *value);
@@ -273,14 +300,25 @@ bool TFactoryEditor::LoadValve(int code) {
 }
 
 double TFactoryEditor::RangeCheck(const QString& field, double x) {
+    // A field whose range could not be looked up keeps the file button disabled until a later
+    // lookup of that field succeeds.
+    const double v = LookUpRange(field, x);
+    if (v == kNotTestable) {
+        m_lookupFailed.insert(field);
+    } else {
+        m_lookupFailed.erase(field);
+    }
+    m_lookupMark = !m_lookupFailed.empty();
+    return v;
+}
+
+double TFactoryEditor::LookUpRange(const QString& field, double x) {
     if (field == QLatin1String("ValveType")) {
         try {
             if (!LoadValve(static_cast<int>(x)) || static_cast<int>(x) != x) {
-                m_lookupMark = true;
                 return kNotTestable;
             }
         } catch (const TableError&) {
-            m_lookupMark = true;
             return kNotTestable;
         }
         FlowCheck(Field(FlowUpField()), Field(FlowDnField()));
@@ -336,9 +374,6 @@ double TFactoryEditor::RangeCheck(const QString& field, double x) {
         v = kNotTestable;
     }
     m_database.SetParameterFamily(family);
-    if (v == kNotTestable) {
-        m_lookupMark = true;
-    }
     return v;
 }
 

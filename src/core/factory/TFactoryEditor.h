@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <set>
 #include <vector>
 
 class Clock;
@@ -45,8 +46,8 @@ public:
 
     // The valve list closed on a code.
     void ValveTypeChange(double listValue);
-    // Any other list closed.
-    void ListChanged() { Recompute(); }
+    // Any other list closed: the choice is posted at once, so no later input's check can drop it.
+    void ListChanged();
     // A numeric input left; no value for an empty text.
     void InputCheck(const QString& field, std::optional<double> value);
     // The range rule of a field: the value to keep, or 99997 when it cannot be checked.
@@ -61,6 +62,8 @@ public:
     bool UpFlowMark() const { return m_upMark; }
     bool DownFlowMark() const { return m_downMark; }
     bool LookupMark() const { return m_lookupMark; }
+    // The fields whose range could not be looked up: the reason the file cannot be made.
+    const std::set<QString>& LookupFailures() const { return m_lookupFailed; }
     bool AnyMark() const { return m_upMark || m_downMark || m_lookupMark; }
     bool CanCreateFile() const { return !AnyMark() && m_valveLoaded; }
     // Empty while a mark is set.
@@ -82,6 +85,7 @@ private:
     TTable& ValveTypes();
     TTable& Metadata();
     bool LoadValve(int code);
+    double LookUpRange(const QString& field, double value);
     void FlowCheck(double up, double down);
     void Recompute();
     void Post();
@@ -100,5 +104,6 @@ private:
     bool m_upMark = false;
     bool m_downMark = false;
     bool m_lookupMark = false;
+    std::set<QString> m_lookupFailed; // fields whose range could not be looked up
     std::vector<TFactoryResult> m_results;
 };

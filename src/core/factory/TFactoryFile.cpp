@@ -14,6 +14,9 @@ constexpr int kRecordController = 277;
 constexpr int kRecordAmount = 278;
 constexpr int kNameWidth = 20;
 constexpr int kMaxNumberLength = 32;
+// A full table (128 rows of three addresses, a name and a code) with a long description fits many
+// times over.
+constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 // A number field that holds no number: the load stops there.
 struct NumberFormatError {
@@ -175,9 +178,16 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, c
             }
             entry.Value = static_cast<quint32>(reader.Integer());
             reader.SkipLine();
-            if (entry.WorkingAddress != 0 && !name.isEmpty() && entry.Value != 0) {
+            // A code of 0 is a value like any other ("Off", "None"): every row the editor writes
+            // is kept. Only a row without a working address or a name is dropped, and says so.
+            if (entry.WorkingAddress != 0 && !name.isEmpty()) {
                 rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\r\n");
                 load.Entries.push_back(std::move(entry));
+            } else {
+                rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\t") +
+                        (name.isEmpty() ? QStringLiteral("(dropped: no name)")
+                                        : QStringLiteral("(dropped: working address 000)")) +
+                        QStringLiteral("\r\n");
             }
         }
     } catch (const NumberFormatError& error) {
@@ -199,7 +209,23 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, c
 }
 
 TFactoryLoad LoadFactoryFile(const QString& path, const TLanguage& language) {
-    const QString fileName = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    const QString fileName = info.fileName();
+    // Only a regular file of a size a factory file can have is read: a device, a fifo or a folder
+    // would block or never end.
+    const auto refused = [&](const QString& why) {
+        TFactoryLoad load;
+        load.FileName = fileName;
+        load.ReadFailed = true;
+        load.Error = path + QStringLiteral(": ") + why;
+        return load;
+    };
+    if (info.exists() && !info.isFile()) {
+        return refused(QStringLiteral("not a regular file"));
+    }
+    if (info.size() > kMaxFileBytes) {
+        return refused(QStringLiteral("larger than any factory-settings file (%1 KB)").arg(kMaxFileBytes / 1024));
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         TFactoryLoad load;

@@ -21,6 +21,7 @@ struct TFactoryEntry {
     qint64 WorkingReadBack = 0;
     QString Name; // padded with blanks to at least 20 characters
     QString ResultLine;
+    bool Verified = false; // every memory read back and matched (or the version takes no part)
 };
 
 // What loading a factory-settings file found.

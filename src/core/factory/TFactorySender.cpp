@@ -128,6 +128,7 @@ TFactoryLamp TFactorySender::Send(TFactoryLoad& load, int eepromWriteDelay) {
     m_memo = load.Memo;
     for (TFactoryEntry& entry : load.Entries) {
         entry.ResultLine.clear();
+        entry.Verified = false;
     }
     if (ButtonsEnabled) {
         ButtonsEnabled(false);
@@ -213,8 +214,15 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
     }
 
     if (reportLines) {
+        // A send that stopped early leaves rows it never got to: they say so instead of looking done.
         for (int i = 0; i < count; ++i) {
-            m_memo += entries[static_cast<std::size_t>(i)].ResultLine + QStringLiteral("\r\n");
+            const TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
+            QString line = entry.ResultLine;
+            if (m_error && !entry.Verified && !line.contains(Text(Record::Error))) {
+                line = (line.isEmpty() ? Digits(entry.WorkingAddress, 3) + QLatin1Char('\t') + entry.Name : line) +
+                       QStringLiteral("\tnot verified");
+            }
+            m_memo += line + QStringLiteral("\r\n");
         }
         if (ShowMemo) {
             ShowMemo(m_memo);
@@ -291,6 +299,7 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
         TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
         if (!TakesPart(entry, version)) {
             entry.ResultLine += Text(kRecordNotChanged) + QStringLiteral("\r\n");
+            entry.Verified = true;
             continue;
         }
         entry.UserReadBack = session.ReadParameter(entry.UserAddress);
@@ -300,6 +309,8 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
         if (entry.UserReadBack != static_cast<qint64>(entry.Value)) {
             entry.ResultLine += QLatin1Char('\t') + Text(Record::Error) + QStringLiteral("\r\n");
             Error(kRecordReadError);
+        } else {
+            entry.Verified = true;
         }
         SetProgress(m_progress + rest / count);
     }

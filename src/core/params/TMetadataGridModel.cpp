@@ -75,7 +75,7 @@ void TMetadataGridModel::Reload() const {
 }
 
 int TMetadataGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows + (m_pending ? 1 : 0);
 }
 
 int TMetadataGridModel::columnCount(const QModelIndex& parent) const {
@@ -88,6 +88,9 @@ QVariant TMetadataGridModel::data(const QModelIndex& index, int role) const {
     }
     if (m_dirty) {
         Reload();
+    }
+    if (m_pending && index.row() == m_rows) {
+        return m_pending->value(index.column());
     }
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
     return index.row() < column.size() ? column[index.row()] : QString();
@@ -110,10 +113,17 @@ Qt::ItemFlags TMetadataGridModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-QString TMetadataGridModel::CheckRow(double minimum, double maximum, qint64 passwordLevel) {
+QString TMetadataGridModel::CheckRow(double minimum, double maximum, double defaultValue, qint64 passwordLevel) {
     if (minimum > maximum) {
         return QStringLiteral("Minimum %1 is above Maximum %2.\rEvery range check of this parameter would refuse "
                               "its values; the row is not stored.")
+            .arg(minimum)
+            .arg(maximum);
+    }
+    if (defaultValue < minimum || defaultValue > maximum) {
+        return QStringLiteral("Default %1 lies outside %2 ... %3.\rA set holding the default could not be "
+                              "written; the row is not stored.")
+            .arg(defaultValue)
             .arg(minimum)
             .arg(maximum);
     }
@@ -129,6 +139,74 @@ bool TMetadataGridModel::Refuse(const QString& message) {
     return false;
 }
 
+QString TMetadataGridModel::NameProblem(const QString& name, const QString& type, int row) const {
+    TTable& sets = m_database.SetTable(type == QLatin1String("ITKX") ? Family::VfTkx : Family::Tkx);
+    if (name.isEmpty() || !sets.HasField(name) || name == QLatin1String("Id") || name == QLatin1String("Name") ||
+        name.endsWith(QLatin1String("Memo")) || name == QLatin1String("Description")) {
+        return QStringLiteral("'%1' is not a parameter of the %2 sets.").arg(name, type);
+    }
+    if (m_dirty) {
+        Reload();
+    }
+    for (int other = 0; other < m_rows; ++other) {
+        if (other != row && m_columns[ControllerType].value(other) == type &&
+            m_columns[FieldName].value(other).compare(name, Qt::CaseInsensitive) == 0) {
+            return QStringLiteral("%1 has a row of its %2 already (row %3): a second one would make every write "
+                                  "refuse the set.")
+                .arg(name, type)
+                .arg(other + 1);
+        }
+    }
+    return {};
+}
+
+bool TMetadataGridModel::SetPendingCell(int column, const QString& text) {
+    QStringList& cells = *m_pending;
+    if (column == FieldName) {
+        const QString name = text.trimmed();
+        const QString problem = NameProblem(name, cells[ControllerType], -1);
+        if (!problem.isEmpty()) {
+            return Refuse(problem);
+        }
+        const QString type = cells[ControllerType];
+        TTable& table = Table();
+        try {
+            table.Insert();
+            table.SetFieldText(QStringLiteral("ControllerType"), type);
+            table.SetFieldText(QStringLiteral("FieldName"), name);
+            table.SetFieldFloat(QStringLiteral("Factor"), 1);
+            for (const int c : {EpromAddress, Minimum, Maximum, Default, PasswordLevel}) {
+                table.SetFieldFloat(ColumnField(c), cells[c].toDouble());
+            }
+            table.Post();
+        } catch (const TableError& error) {
+            if (table.GetState() != TTable::State::Browse) {
+                table.Cancel();
+            }
+            return Refuse(error.Message());
+        }
+        beginResetModel();
+        m_pending.reset();
+        Reload();
+        endResetModel();
+        return true;
+    }
+    double number = 0;
+    if (!ParseCell(column, text, number)) {
+        return Refuse(QStringLiteral("'%1' is not a valid value for %2.").arg(text, ColumnField(column)));
+    }
+    QStringList next = cells;
+    next[column] = QString::number(number);
+    const QString problem = CheckRow(next[Minimum].toDouble(), next[Maximum].toDouble(), next[Default].toDouble(),
+                                     next[PasswordLevel].toLongLong());
+    if (!problem.isEmpty()) {
+        return Refuse(problem);
+    }
+    cells = next;
+    Q_EMIT dataChanged(index(m_rows, column), index(m_rows, column));
+    return true;
+}
+
 bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) {
         return false;
@@ -136,17 +214,17 @@ bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value
     const int row = index.row();
     const int column = index.column();
     const QString text = value.toString();
+    if (m_pending && row == m_rows) {
+        return SetPendingCell(column, text);
+    }
     TTable& table = Table();
     try {
         table.MoveTo(row);
         if (column == FieldName) {
             const QString name = text.trimmed();
-            const QString type = table.FieldAsText(QStringLiteral("ControllerType"));
-            TTable& sets = m_database.SetTable(type == QLatin1String("ITKX") ? Family::VfTkx : Family::Tkx);
-            if (name.isEmpty() || !sets.HasField(name) || name == QLatin1String("Id") ||
-                name == QLatin1String("Name") || name.endsWith(QLatin1String("Memo")) ||
-                name == QLatin1String("Description")) {
-                return Refuse(QStringLiteral("'%1' is not a parameter of the %2 sets.").arg(name, type));
+            const QString problem = NameProblem(name, table.FieldAsText(QStringLiteral("ControllerType")), row);
+            if (!problem.isEmpty()) {
+                return Refuse(problem);
             }
             table.Edit();
             table.SetFieldText(QStringLiteral("FieldName"), name);
@@ -163,12 +241,18 @@ bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value
         }
         double minimum = table.FieldAsFloat(QStringLiteral("Minimum"));
         double maximum = table.FieldAsFloat(QStringLiteral("Maximum"));
+        double defaultValue = table.FieldAsFloat(QStringLiteral("Default"));
         qint64 level = table.FieldAsInteger(QStringLiteral("PasswordLevel"));
-        (column == Minimum ? minimum : column == Maximum ? maximum : number) = number;
-        if (column == PasswordLevel) {
+        if (column == Minimum) {
+            minimum = number;
+        } else if (column == Maximum) {
+            maximum = number;
+        } else if (column == Default) {
+            defaultValue = number;
+        } else if (column == PasswordLevel) {
             level = static_cast<qint64>(number);
         }
-        const QString problem = CheckRow(minimum, maximum, level);
+        const QString problem = CheckRow(minimum, maximum, defaultValue, level);
         if (!problem.isEmpty()) {
             return Refuse(problem);
         }
@@ -186,36 +270,43 @@ bool TMetadataGridModel::setData(const QModelIndex& index, const QVariant& value
 
 bool TMetadataGridModel::AppendRow() {
     TTable& table = Table();
-    if (!table.IsOpen()) {
-        return false;
+    if (!table.IsOpen() || m_pending) {
+        return m_pending.has_value(); // one new row at a time: the cursor goes to it
+    }
+    if (m_dirty) {
+        Reload();
     }
     const Family family = m_database.ParameterFamily();
     QString type = family == Family::VfTkx ? QStringLiteral("ITKX") : QStringLiteral("TKX");
-    try {
-        if (family == Family::None && !table.IsEmpty()) {
-            table.Last();
-            type = table.FieldAsText(QStringLiteral("ControllerType"));
-        }
-        table.Insert();
-        table.SetFieldText(QStringLiteral("ControllerType"), type);
-        table.SetFieldText(QStringLiteral("FieldName"), QString());
-        table.SetFieldFloat(QStringLiteral("EpromAddress"), 0);
-        table.SetFieldFloat(QStringLiteral("Factor"), 1);
-        table.SetFieldFloat(QStringLiteral("Minimum"), 0);
-        table.SetFieldFloat(QStringLiteral("Maximum"), 0);
-        table.SetFieldFloat(QStringLiteral("Default"), 0);
-        table.SetFieldFloat(QStringLiteral("PasswordLevel"), 1);
-        table.Post();
-        return true;
-    } catch (const TableError& error) {
-        if (table.GetState() != TTable::State::Browse) {
-            table.Cancel();
-        }
-        return Refuse(error.Message());
+    if (family == Family::None && m_rows > 0) {
+        type = m_columns[ControllerType].value(m_rows - 1);
     }
+    beginInsertRows({}, m_rows, m_rows);
+    m_pending = QStringList{type,
+                            QString(),
+                            QStringLiteral("0"),
+                            QStringLiteral("0"),
+                            QStringLiteral("0"),
+                            QStringLiteral("0"),
+                            QStringLiteral("1")};
+    endInsertRows();
+    return true;
+}
+
+void TMetadataGridModel::DropPendingRow() {
+    if (!m_pending) {
+        return;
+    }
+    beginRemoveRows({}, m_rows, m_rows);
+    m_pending.reset();
+    endRemoveRows();
 }
 
 bool TMetadataGridModel::DeleteRow(int row) {
+    if (m_pending && row == m_rows) {
+        DropPendingRow();
+        return true;
+    }
     if (row < 0 || row >= m_rows) {
         return false;
     }

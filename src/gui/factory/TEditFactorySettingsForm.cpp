@@ -8,6 +8,7 @@
 #include "core/params/TParameterDatabase.h"
 #include "gui/params/DataAware.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -140,9 +141,13 @@ TEditFactorySettingsForm::TEditFactorySettingsForm(TParameterDatabase& database,
     m_units[QStringLiteral("Offset")]->setText(m_editor->PressureUnit());
     m_edits[QStringLiteral("DBEditFlowRateUp")]->setToolTip(Hint(m_editor->FlowHint()));
     m_edits[QStringLiteral("DBEditFlowRateDn")]->setToolTip(Hint(m_editor->FlowHint()));
-    if (m_configuration.DatabaseAvailable) {
-        Guarded(this, [this] { Bind(); });
-    }
+}
+
+void TEditFactorySettingsForm::showEvent(QShowEvent* event) {
+    // Bound at every showing to the database as it is now: one that became available after the
+    // window was made, or was reopened in another working directory, is the one edited.
+    m_bound = m_configuration.DatabaseAvailable && Guarded(this, [this] { Bind(); });
+    QDialog::showEvent(event);
 }
 
 TEditFactorySettingsForm::~TEditFactorySettingsForm() = default;
@@ -170,6 +175,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
         }
         grid->addWidget(unitLabel, row++, 2);
         GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+        GuardedConnect(edit, &TDBEdit::ValueRefused, this, &TEditFactorySettingsForm::NotANumber);
         return edit;
     };
     // The two check numbers side by side.
@@ -180,6 +186,7 @@ void TEditFactorySettingsForm::BuildInputs(QWidget* box) {
         edit->installEventFilter(this);
         m_edits[edit->objectName()] = edit;
         GuardedConnect(edit, &TDBEdit::ValueEntered, this, [this, edit] { EditExit(edit); });
+        GuardedConnect(edit, &TDBEdit::ValueRefused, this, &TEditFactorySettingsForm::NotANumber);
     }
     grid->addWidget(new QLabel(Text(239), box), row, 0);
     grid->addWidget(check1, row, 1);
@@ -279,6 +286,12 @@ void TEditFactorySettingsForm::EditExit(TDBEdit* edit) {
     ShowState();
 }
 
+void TEditFactorySettingsForm::NotANumber(const QString& typed) {
+    // The field shows its stored value again; the technician learns why.
+    m_feedback.ShowMessage(MessageKind::Warning, Text(Record::Remark), Text(Record::NotANumber) + typed,
+                           MessageButtons::Ok);
+}
+
 void TEditFactorySettingsForm::StoreDescription() {
     Guarded(this, [this] {
         m_description->Store();
@@ -313,9 +326,24 @@ void TEditFactorySettingsForm::ShowState() {
         row.Code->setText(result != nullptr ? result->CodeText() : QString());
     }
     m_createFile->setEnabled(editor.CanCreateFile());
-    MarkRed(m_edits[QStringLiteral("DBEditFlowRateUp")], editor.UpFlowMark());
-    MarkRed(m_edits[QStringLiteral("DBEditFlowRateDn")], editor.DownFlowMark());
-    MarkRed(m_lists[QStringLiteral("DBLookupValveType")], editor.UpFlowMark() || editor.DownFlowMark());
+    // An input whose range could not be looked up is marked, and the file button says why it waits.
+    const auto failed = [&](const QString& field) { return editor.LookupFailures().count(field) > 0; };
+    QStringList failures;
+    for (const auto& [name, edit] : m_edits) {
+        if (failed(edit->Field())) {
+            failures << edit->Field();
+        }
+    }
+    for (const auto& [name, list] : m_lists) {
+        if (failed(list->Field())) {
+            failures << list->Field();
+        }
+    }
+    m_createFile->setToolTip(failures.isEmpty() ? QString() : Text(Record::RangeNotFound) + failures.join(", "));
+    MarkRed(m_edits[QStringLiteral("DBEditFlowRateUp")], editor.UpFlowMark() || failed(editor.FlowUpField()));
+    MarkRed(m_edits[QStringLiteral("DBEditFlowRateDn")], editor.DownFlowMark() || failed(editor.FlowDnField()));
+    MarkRed(m_lists[QStringLiteral("DBLookupValveType")],
+            editor.UpFlowMark() || editor.DownFlowMark() || failed(QStringLiteral("ValveType")));
     if (editor.ValveLoaded()) {
         const bool tkx = editor.Valve().Kind == QLatin1String("TKX");
         m_lists[QStringLiteral("DBLookupOpModeDn")]->setEnabled(!tkx);
@@ -327,7 +355,9 @@ void TEditFactorySettingsForm::ShowState() {
 void TEditFactorySettingsForm::BtnCreateFileClick() {
     TFileRequest request;
     request.Save = true;
-    request.Directory = m_configuration.GetWorkDirectory();
+    // Where the sender's Open dialog starts: the files the editor makes are found there at once.
+    request.Directory = m_configuration.GetWorkDirectory() + QStringLiteral("/FactorySets");
+    QDir().mkpath(request.Directory);
     request.ProposedName = m_editor->ProposedFileName();
     request.Filters = {QStringLiteral("Factory settings (*.fact)")};
     request.FilterIndex = 1;
@@ -341,13 +371,11 @@ void TEditFactorySettingsForm::BtnCreateFileClick() {
 }
 
 void TEditFactorySettingsForm::done(int result) {
-    if (m_configuration.DatabaseAvailable) {
+    // Only the tables this showing was bound to: never stale imperial fields into another database.
+    if (m_bound && m_configuration.DatabaseAvailable) {
         StoreDescription();
+        Guarded(this, [this] { m_editor->ConvertToMetric(); });
     }
-    Guarded(this, [this] {
-        if (m_configuration.DatabaseAvailable) {
-            m_editor->ConvertToMetric();
-        }
-    });
+    m_bound = false;
     QDialog::done(result);
 }

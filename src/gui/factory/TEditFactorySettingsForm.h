@@ -33,6 +33,7 @@ public:
 protected:
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QString Text(int record) const;
@@ -49,8 +50,10 @@ private:
     void EditExit(TDBEdit* edit);
     void ShowState();
     void StoreDescription();
+    void NotANumber(const QString& typed);
 
     TParameterDatabase& m_database;
+    bool m_bound = false; // bound to the database for this showing
     TConfiguration& m_configuration;
     Feedback& m_feedback;
     std::unique_ptr<TFactoryEditor> m_editor;

@@ -86,9 +86,12 @@ QString TDBEdit::Format(double value) {
 
 bool TDBEdit::Parse(const QString& text, double& value) {
     QString normal = text.trimmed();
-    normal.replace(QLocale().decimalPoint(), QStringLiteral("."));
+    if (normal.contains(QLatin1Char(',')) && normal.contains(QLatin1Char('.'))) {
+        return false; // a thousands separator and a decimal point: which is which cannot be told
+    }
+    normal.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
-    value = normal.toDouble(&ok);
+    value = QLocale::c().toDouble(normal, &ok);
     return ok;
 }
 
@@ -109,7 +112,10 @@ bool TDBEdit::Store() {
     double value = 0;
     const bool number = Parse(text(), value);
     if (!number && !text().trimmed().isEmpty()) {
+        const QString typed = text();
         Show();
+        setModified(false);
+        Q_EMIT ValueRefused(typed);
         return false;
     }
     m_link.Write([&](TTable& table) {

@@ -47,14 +47,19 @@ public:
     explicit TDBEdit(const QString& objectName, QWidget* parent = nullptr);
     void Bind(TTable* table, const QString& field);
     const QString& Field() const { return m_link.Field(); }
-    // Writes the text into the record; false when it is not a number (the record keeps its value).
+    // Writes the text into the record; false when it is not a number (the record keeps its value,
+    // the field shows it again and ValueRefused tells what was typed).
     bool Store();
     static QString Format(double value);
+    // A number with "," or "." as its decimal separator, whichever the technician's keyboard
+    // and language give; text with both, or anything else, is no number.
     static bool Parse(const QString& text, double& value);
 
 Q_SIGNALS:
     // Enter was pressed, or the user left a field he had changed; sent after the value was stored.
     void ValueEntered(bool byEnter);
+    // Typed text that is no number was refused: the field shows the stored value again.
+    void ValueRefused(const QString& typed);
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;

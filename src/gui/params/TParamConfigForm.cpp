@@ -10,6 +10,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -94,12 +95,23 @@ TParamConfigForm::TParamConfigForm(TParameterDatabase& database, Feedback& ui, Q
 TParamConfigForm::~TParamConfigForm() = default;
 
 void TParamConfigForm::SetUpColumns() {
+    if (m_model) {
+        m_model->DropPendingRow(); // a row left unnamed at the last closing
+    }
     if (!m_model) {
         // Without the database the grid stays empty.
         if (!Guarded(this, [this] { m_model = std::make_unique<TMetadataGridColours>(m_database, m_ui); })) {
             return;
         }
         m_grid->setModel(m_model.get());
+        // A new row left without a name is given up: the table never holds a row without one.
+        GuardedConnect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                       [this](const QModelIndex& current, const QModelIndex& previous) {
+                           if (m_model->HasPendingRow() && previous.isValid() &&
+                               previous.row() == m_model->rowCount() - 1 && current.row() != previous.row()) {
+                               QTimer::singleShot(0, this, [this] { m_model->DropPendingRow(); });
+                           }
+                       });
     }
     m_grid->setColumnWidth(TMetadataGridModel::ControllerType, 35);
     m_grid->setColumnWidth(TMetadataGridModel::FieldName, 120);

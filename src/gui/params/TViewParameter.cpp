@@ -137,6 +137,11 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
                 }
                 GuardedConnect(edit, &TDBEdit::ValueEntered, this,
                                [this, edit](bool byEnter) { EditChange(edit, byEnter); });
+                GuardedConnect(edit, &TDBEdit::ValueRefused, this, [this](const QString& typed) {
+                    // Never replaced silently: the stored value is back, and the technician is told.
+                    m_context.Ui.ShowMessage(MessageKind::Warning, Text(Record::Remark),
+                                             Text(Record::NotANumber) + typed, MessageButtons::Ok);
+                });
                 m_edits[control] = edit;
                 widget = edit;
             } else {
