@@ -79,7 +79,8 @@ TEST(SetPrintoutTest, PageQuantitiesFollowTheA4Scales) {
 }
 
 TEST(SetPrintoutTest, SlotsFollowTheEepromAddressWhateverTheMetadataOrder) {
-    // Metadata order deliberately reversed; address 200 has no slot; a later row of an address wins.
+    // Metadata order deliberately reversed; a later row of an address takes the slot. Address 200
+    // has no slot and AccelUp lost its own: both are printed after the slots, never dropped.
     const TPrintSet set = SetOf(Family::Tkx, {{"FastUp", 30, 9.5},
                                               {"AccelUp", 12, 1.25},
                                               {"ValveType", 200, 3},
@@ -88,7 +89,8 @@ TEST(SetPrintoutTest, SlotsFollowTheEepromAddressWhateverTheMetadataOrder) {
     const TPageDocument document = TSetPrintout::Layout(set, kPage, English());
     ASSERT_EQ(document.Pages.size(), 2u);
     const TPageSheet& first = document.Pages[0];
-    EXPECT_EQ(ParameterLabels(first), QStringList({"Start speed UP", "Slow UP", "Fast UP"}));
+    EXPECT_EQ(ParameterLabels(first),
+              QStringList({"Start speed UP", "Slow UP", "Fast UP", "Valve type", "Acceleration UP"}));
 
     auto grid = Grid(first);
     auto& firstLine = grid[kPage.LineY(3)];

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -223,30 +224,53 @@ TPageDocument Layout(const TPrintSet& set, const TPageGeometry& g, const TPrintS
     lines.SetLine(2);
 
     // The slot of a parameter is its EEPROM address, so the page reads in address
-    // order whatever the metadata order; the psi shadow shares the bar value's address.
+    // order whatever the metadata order; the psi shadow shares the bar value's address and
+    // takes its place. A parameter without a slot of its own (an address beyond the slots, or
+    // one displaced from its address) is printed after the slots: a printout never drops a value.
     std::array<Slot, SlotCount> slots;
+    std::array<QString, SlotCount> slotFields;
+    std::vector<Slot> unslotted;
+    const QString psi = QStringLiteral("OffsetSolUpInPsi");
+    const QString bar = QStringLiteral("OffsetSolUp");
     for (const TPrintParameter& parameter : set.Parameters) {
-        if (set.Family == Family::Tkx && parameter.Field == QLatin1String("OffsetSolUpInPsi") &&
+        if (set.Family == Family::Tkx && parameter.Field == psi &&
             settings.StoredLanguageValue != Language::UsImperialValue) {
             continue;
         }
-        if (parameter.Address < 0 || parameter.Address >= SlotCount) {
-            continue; // no slot to print it in
-        }
-        Slot& slot = slots[static_cast<std::size_t>(parameter.Address)];
         const ParameterInfo* info = ParameterCatalogue::Find(parameter.Field);
-        slot.Label = info != nullptr ? ParameterCatalogue::Label(*info, language) : ParameterCatalogue::NotFound();
-        slot.Unit = info != nullptr ? QString::fromUtf8(info->Unit) : ParameterCatalogue::NotFound();
-        slot.Value = ValueText(parameter.Value, settings.DecimalPoint);
-    }
-    for (const Slot& slot : slots) {
-        if (slot.Label.isEmpty()) {
+        Slot shown;
+        shown.Label = info != nullptr ? ParameterCatalogue::Label(*info, language) : ParameterCatalogue::NotFound();
+        shown.Unit = info != nullptr ? QString::fromUtf8(info->Unit) : ParameterCatalogue::NotFound();
+        shown.Value = ValueText(parameter.Value, settings.DecimalPoint);
+        if (parameter.Address < 0 || parameter.Address >= SlotCount) {
+            unslotted.push_back(shown);
             continue;
         }
+        // A later row of an address takes the slot; the one it displaces is printed after the slots.
+        const auto address = static_cast<std::size_t>(parameter.Address);
+        const QString& holder = slotFields[address];
+        if (parameter.Field == bar && holder == psi) {
+            continue;
+        }
+        if (!holder.isEmpty() && !(parameter.Field == psi && holder == bar)) {
+            unslotted.push_back(slots[address]);
+        }
+        slots[address] = shown;
+        slotFields[address] = parameter.Field;
+    }
+    const auto print = [&](const Slot& slot) {
         lines.Advance(1);
         lines.Print(g.X0, slot.Label);
         lines.Print(g.X0 + 4 * g.C, slot.Value);
         lines.Print(g.X0 + 5 * g.C, slot.Unit);
+    };
+    for (const Slot& slot : slots) {
+        if (!slot.Label.isEmpty()) {
+            print(slot);
+        }
+    }
+    for (const Slot& slot : unslotted) {
+        print(slot);
     }
     lines.Advance(LinesPerPage); // the memos start on a page of their own
 
