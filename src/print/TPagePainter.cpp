@@ -1,11 +1,13 @@
 #include "print/TPagePainter.h"
 
+#include "core/base/SaveFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -67,29 +69,44 @@ Outcome Paint(QPagedPaintDevice& device, const TPageDocument& document, const QS
     return outcome;
 }
 
-Outcome WritePdf(const QString& fileName, const Layout& layout, const QString& logoPath) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {false, fileName + QStringLiteral(": ") + file.errorString(), {}};
-    }
-    Outcome outcome;
+bool SavePdf(const QString& fileName, const QPageLayout& pageLayout, int resolution,
+             const std::function<bool(QPagedPaintDevice&)>& paint, QString& reason) {
+    QByteArray bytes;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("WinTorvex32"));
-        writer.setResolution(600);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        outcome = Paint(writer, layout(writer.width(), writer.height()), logoPath);
+        writer.setResolution(resolution);
+        writer.setPageLayout(pageLayout);
+        if (!paint(writer)) {
+            return false;
+        }
     }
-    if (!outcome.Written) {
-        file.cancelWriting();
-        return outcome;
-    }
-    // A full disk may only show at the flush; a failed file never replaces a good one.
-    if (!file.flush() || file.error() != QFileDevice::NoError || !file.commit()) {
+    return SaveWholeFile(fileName, bytes, reason);
+}
+
+Outcome WritePdf(const QString& fileName, const QPageLayout& pageLayout, int resolution, const Layout& layout,
+                 const QString& logoPath) {
+    Outcome outcome;
+    QString reason;
+    const bool saved = SavePdf(
+        fileName, pageLayout, resolution,
+        [&](QPagedPaintDevice& device) {
+            outcome = Paint(device, layout(device.width(), device.height()), logoPath);
+            return outcome.Written;
+        },
+        reason);
+    if (outcome.Written && !saved) {
         outcome.Written = false;
-        outcome.Error = fileName + QStringLiteral(": ") + file.errorString();
+        outcome.Error = fileName + QStringLiteral(": ") + reason;
     }
     return outcome;
+}
+
+Outcome WritePdf(const QString& fileName, const Layout& layout, const QString& logoPath) {
+    return WritePdf(fileName, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)), 600,
+                    layout, logoPath);
 }
 
 } // namespace TPagePainter

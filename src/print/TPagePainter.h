@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QPageLayout;
 class QPagedPaintDevice;
 
 // Paints laid-out pages. The layout needs the page's size in device pixels, so it is
@@ -21,7 +22,18 @@ struct Outcome {
 // Every page of the document on the device, new pages between them.
 Outcome Paint(QPagedPaintDevice& device, const TPageDocument& document, const QString& logoPath);
 
-// An A4 portrait PDF, written to a temporary file and put in place only when complete.
+// An A4 portrait PDF at 600 dpi, put in place only when complete (see SavePdf).
 Outcome WritePdf(const QString& fileName, const Layout& layout, const QString& logoPath);
+// The same on the page layout and resolution of a printer set to print to a file.
+Outcome WritePdf(const QString& fileName, const QPageLayout& pageLayout, int resolution, const Layout& layout,
+                 const QString& logoPath);
+
+// A PDF of the page layout and resolution, painted in memory by `paint` (false: it could not paint,
+// and says why itself) and then saved all or nothing: a disk that fills up or a folder that cannot
+// be written keeps the old file, and `reason` gets the system's words. A printer's "print to file"
+// writes its PDF straight into the target without checking a single write, so the windows print
+// their PDFs through this too.
+bool SavePdf(const QString& fileName, const QPageLayout& pageLayout, int resolution,
+             const std::function<bool(QPagedPaintDevice&)>& paint, QString& reason);
 
 } // namespace TPagePainter

@@ -1,6 +1,7 @@
 #include "core/base/Language.h"
 #include "core/params/ParameterCatalogue.h"
 
+#include "SmallDisk.h"
 #include "TableFiles.h"
 #include "TempTree.h"
 
@@ -152,6 +153,35 @@ TEST_F(PrintCommandTest, ReportAndFailuresLeaveNoHalfFile) {
                                      QStringList{"print", "--family", "tkx", "--pdf", "a.pdf", "extra"}}) {
         EXPECT_EQ(Torvex(wrong).ExitCode, 2) << wrong.join(' ').toStdString();
     }
+}
+
+TEST_F(PrintCommandTest, APdfOntoANearlyFullDiskIsWholeOrTheOldOneStays) {
+    const SmallDisk disk(m_home.Path("disk"), 512);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "no right to mount a small file system here";
+    }
+    ASSERT_EQ(Torvex({"sets", "--family", "vf-tkx"}).ExitCode, 0);
+    StoreDistinctSet("Shaft 3");
+    const QString pdf = m_home.Path("disk/set.pdf");
+    ASSERT_EQ(Torvex({"print", "--family", "vf-tkx", "--pdf", pdf}).ExitCode, 0);
+    const QByteArray good = m_home.Read("disk/set.pdf");
+    ASSERT_GT(good.size(), 1000);
+    // The same printout again, with 4 to 36 KB left: replaced by a whole one, or kept as it was.
+    int failures = 0;
+    for (int kilobytes = 4; kilobytes <= 36; kilobytes += 4) {
+        ASSERT_TRUE(disk.FillLeaving("filler", kilobytes * 1024));
+        const Result print = Torvex({"print", "--family", "vf-tkx", "--pdf", pdf});
+        if (print.ExitCode == 0) {
+            EXPECT_FALSE(PdfPages(pdf).isEmpty()) << kilobytes << " KB free";
+        } else {
+            ++failures;
+            EXPECT_EQ(print.ExitCode, 1) << kilobytes << " KB free";
+            EXPECT_EQ(print.Err, "torvex: " + pdf + ": No space left on device\n") << kilobytes << " KB free";
+            EXPECT_EQ(m_home.Read("disk/set.pdf"), good) << kilobytes << " KB free";
+        }
+        QFile::remove(m_home.Path("disk/filler"));
+    }
+    EXPECT_GT(failures, 0) << "the disk never ran full: the loop shows nothing";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/params/TParameterDatabase.h"
 #include "core/params/TTable.h"
 
+#include "FileSizeLimit.h"
 #include "ProgramFixture.h"
 #include "SimulatorProcess.h"
 #include "ThrowingThroughQt.h"
@@ -572,18 +573,33 @@ TEST_F(DataView, APortThatDoesNotOpenIsNamedAndTheWindowIsStopped) {
     EXPECT_FALSE(missing.InUse);
 }
 
-TEST_F(DataView, ACurvePageThatCannotBeWrittenSaysSo) {
+TEST_F(DataView, ACurvePageThatCannotBeWrittenSaysWhyAndKeepsTheOldFile) {
     TFormViewDataCollect& view = Open({LiftRun(200, 0x01, 0x01)});
     ASSERT_TRUE(WaitForFirstDraw());
-    const QString pdf = m_tree.Path("no-such-folder/page.pdf");
+    QString pdf;
     view.ChoosePrinter = [&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
     };
+    pdf = m_tree.Path("no-such-folder/page.pdf");
     Action("MenuViewDataFilePrintPage")->trigger();
     ASSERT_EQ(m_feedback.Messages.size(), 1u);
-    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Write File : \r" + pdf);
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Error Write File : \r" + pdf + "\r(No such file or directory)");
+
+    // A disk that runs full while the page is written: the page that was there stays.
+    pdf = m_tree.Write("page.pdf", "the page printed yesterday");
+    {
+        const FileSizeLimit limit(4096);
+        Action("MenuViewDataFilePrintPage")->trigger();
+    }
+    ASSERT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_EQ(m_feedback.Messages[1].Text, "Error Write File : \r" + pdf + "\r(File too large)");
+    EXPECT_EQ(m_tree.Read("page.pdf"), "the page printed yesterday");
+
+    Action("MenuViewDataFilePrintPage")->trigger();
+    EXPECT_EQ(m_feedback.Messages.size(), 2u);
+    EXPECT_TRUE(m_tree.Read("page.pdf").startsWith("%PDF"));
 }
 
 } // namespace

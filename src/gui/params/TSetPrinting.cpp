@@ -37,7 +37,12 @@ void Print(Pages pages, TParameterDatabase& database, Family family, QPrinter& p
         return;
     }
     progress(90);
-    const TPagePainter::Outcome outcome = TPagePainter::Paint(printer, document, logoPath);
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    const TPagePainter::Outcome outcome =
+        toFile ? TPagePainter::WritePdf(
+                     printer.outputFileName(), printer.pageLayout(), printer.resolution(),
+                     [&document](int, int) { return document; }, logoPath)
+               : TPagePainter::Paint(printer, document, logoPath);
     if (!outcome.LogoError.isEmpty()) {
         ui.ShowMessage(MessageKind::Error, language.Text(248), outcome.LogoError, MessageButtons::Ok);
     }

@@ -1,4 +1,5 @@
 #include "gui/view/TFormViewDataCollect.h"
+
 #include "gui/app/SlotGuard.h"
 
 #include "gui/app/TProgram.h"
@@ -16,6 +17,7 @@
 #include "core/base/Records.h"
 #include "core/base/SaveFile.h"
 #include "core/livedata/TDataRecorder.h"
+#include "print/TPagePainter.h"
 
 #include <QAction>
 #include <QActionEvent>
@@ -670,14 +672,28 @@ void TFormViewDataCollect::PrintPageClick() {
     texts.Contact = Text(218) + QStringLiteral("    ") + Text(219);
     texts.Footer = StatusText(0) + QStringLiteral("    ") + StatusText(2) + QStringLiteral("    ") + Text(206) +
                    LocaleDateTimeText(m_clock.Now());
-    const TCurvePrinting::Outcome outcome =
-        TCurvePrinting::Print(printer, *m_curves, texts, m_configuration.ProgramDirectory + QStringLiteral("Logo.svg"));
-    m_feedback.SetBusy(false);
-    // A page that could not be printed (a PDF into a folder that cannot be written) says so.
+    const QString logo = m_configuration.ProgramDirectory + QStringLiteral("Logo.svg");
+    // A PDF is made in memory and saved whole: a full disk keeps the old file and says why.
     const QString pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    if (!outcome.Printed || (!pdf.isEmpty() && QFileInfo(pdf).size() == 0)) {
+    TCurvePrinting::Outcome outcome;
+    QString reason;
+    bool saved = true;
+    if (pdf.isEmpty()) {
+        outcome = TCurvePrinting::Print(printer, *m_curves, texts, logo);
+    } else {
+        saved = TPagePainter::SavePdf(
+            pdf, printer.pageLayout(), printer.resolution(),
+            [&](QPagedPaintDevice& device) {
+                outcome = TCurvePrinting::Print(device, *m_curves, texts, logo);
+                return outcome.Printed;
+            },
+            reason);
+    }
+    m_feedback.SetBusy(false);
+    if (!outcome.Printed || !saved) {
+        const QString why = reason.isEmpty() ? QString() : QStringLiteral("\r(") + reason + QLatin1Char(')');
         m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
-                               Text(Record::WriteFileError) + (pdf.isEmpty() ? printer.printerName() : pdf),
+                               Text(Record::WriteFileError) + (pdf.isEmpty() ? printer.printerName() : pdf) + why,
                                MessageButtons::Ok);
     } else if (!outcome.LogoError.isEmpty()) {
         m_feedback.ShowMessage(MessageKind::Error, Text(248), outcome.LogoError, MessageButtons::Ok);
