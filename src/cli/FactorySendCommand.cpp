@@ -1,6 +1,7 @@
 #include "cli/FactorySendCommand.h"
 
 #include "cli/ControllerPort.h"
+#include "cli/StopSignals.h"
 
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
@@ -20,6 +21,8 @@ int FactorySendCommand::Run(CliContext& context) {
         return 1;
     }
     TControllerAccess access(context.Configuration, context.Ui, context.Time);
+    const StopSignals stop; // Ctrl+C ends the sending between two rows
+    access.StopRequested = &StopSignals::Requested;
     TFactorySender sender(access);
     const TFactoryLamp lamp = sender.Send(load, context.Configuration.GetEepromWriteDelay());
     if (lamp == TFactoryLamp::Idle) {
@@ -30,5 +33,10 @@ int FactorySendCommand::Run(CliContext& context) {
     context.Out
         << report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     context.Out.flush();
+    if (sender.Stopped()) {
+        context.Err << "torvex: stopped: the rows marked \"not verified\" were not confirmed by the controller"
+                    << Qt::endl;
+        return StopSignals::kExitCode;
+    }
     return lamp == TFactoryLamp::Green ? 0 : 1;
 }

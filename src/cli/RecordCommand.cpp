@@ -2,6 +2,7 @@
 
 #include "cli/ControllerPort.h"
 #include "cli/DataFileSupport.h"
+#include "cli/StopSignals.h"
 
 #include "core/app/TConfiguration.h"
 #include "core/link/SerialPort.h"
@@ -18,50 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Where a stop signal is announced. A signal reaches whichever thread the kernel picks, including
-// threads the libraries started before recording began, so blocking it cannot catch every case:
-// a handler that writes to an eventfd can. The one static is the only thing a handler may reach.
-std::atomic<int> g_stopSignalFd{-1};
-
-void AnnounceStop(int) {
-    const int fd = g_stopSignalFd.load();
-    if (fd >= 0) {
-        const std::uint64_t one = 1;
-        (void)write(fd, &one, sizeof one);
-    }
-}
-
-// SIGINT and SIGTERM become a readable eventfd for as long as it lives; the old handling comes back after.
-class StopSignals {
-public:
-    StopSignals() {
-        m_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        g_stopSignalFd.store(m_fd);
-        struct sigaction action {};
-        action.sa_handler = AnnounceStop;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_oldInt);
-        sigaction(SIGTERM, &action, &m_oldTerm);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
-        g_stopSignalFd.store(-1);
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    int Fd() const { return m_fd; }
-
-private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
-    int m_fd = -1;
-};
 
 // Prints each completed picture and wakes the waiting command when it has enough, is told of a
 // full file or of a failed write. Runs on the recorder's thread; the command prints nothing meanwhile.

@@ -2,6 +2,7 @@
 
 #include "cli/ControllerPort.h"
 #include "cli/SetFileSupport.h"
+#include "cli/StopSignals.h"
 
 #include "core/access/TPasswordLevel.h"
 #include "core/app/ControllerCommands.h"
@@ -48,16 +49,26 @@ int WriteCommand::Run(CliContext& context) {
         TPasswordLevel level;
         level.Enter(m_password, context.Configuration.Language());
         TControllerAccess access(context.Configuration, context.Ui, context.Time);
+        const StopSignals stop; // Ctrl+C ends the write between two parameters
+        access.StopRequested = &StopSignals::Requested;
         TParameterTransfer transfer(database, access, m_family);
         transfer.Port = &*port;
         transfer.Verify = m_verify || context.Configuration.IsVerifyAfterWrite();
         outcome = transfer.Write(level.GetPasswordLevel(), context.Configuration.Language().UsImperial(),
                                  context.Configuration.GetEepromWriteDelay());
         context.Out << transfer.InfoLabel() << '\n';
+        if (outcome == TTransferOutcome::Stopped) {
+            const TTransferCounts& counts = transfer.LastCounts();
+            context.Err << "torvex: stopped: " << counts.Written << " parameters sent"
+                        << (counts.Verified < 0 && transfer.Verify ? ", not read back" : "") << Qt::endl;
+        }
     }
     // A set imported only to be written does not stay in the database.
     if (!m_file.isEmpty()) {
         sets.Cancel();
+    }
+    if (outcome == TTransferOutcome::Stopped) {
+        return StopSignals::kExitCode;
     }
     return outcome == TTransferOutcome::Saved ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "SimulatorProcess.h"
+#include "SmallDisk.h"
 #include "TableFiles.h"
 #include "TempTree.h"
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <pty.h>
 #include <unistd.h>
 
@@ -234,6 +236,54 @@ TEST_F(CliTest, ReadExportChangeWriteBackAndReadAgain) {
     EXPECT_EQ(imported.exitCode, 1);
     EXPECT_TRUE(imported.err.contains("Wrong type of parameter-set \nin file : " + first))
         << imported.err.toStdString();
+}
+
+TEST_F(CliTest, AReadIntoAFullDatabaseSaysSoAndStoresNothing) {
+    const SmallDisk disk(m_home.Path("disk"), 8192);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "no right to mount a small file system here";
+    }
+    const QString work = m_home.Path("disk/work");
+    ASSERT_EQ(Run({"--workdir", work, "sets", "--family", "tkx"}).exitCode, 0);
+    ASSERT_TRUE(disk.FillLeaving("filler", 0));
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    const Result read = Run({"--workdir", work, "--port", simulator.Device(), "--reply-timeout", "150", "read",
+                             "--family", "tkx", "--out", m_home.Path("read.set")});
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_TRUE(read.err.contains("database or disk is full")) << read.err.toStdString();
+    EXPECT_FALSE(read.err.contains("Transfer error")) << read.err.toStdString();
+    QFile::remove(m_home.Path("disk/filler"));
+    EXPECT_EQ(Run({"--workdir", work, "sets", "--family", "tkx"}).out, "");
+}
+
+// Ctrl+C stops a write between two parameters: the session ends as after a whole write, and what
+// was sent is told.
+TEST_F(CliTest, CtrlCStopsAWriteBetweenTwoParameters) {
+    SimulatorProcess simulator({"--family", "TKX", "--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    const QStringList common{"--workdir", m_home.Path("work"), "--port", simulator.Device(), "--reply-timeout",
+                             "150",       "--eeprom-delay",    "100"};
+    const QString set = QStringLiteral(TORVEX_TEST_DATA "/lift-tkx-2220.set");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_home.Path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
+                  common + QStringList{"write", "--family", "tkx", "--file", set, "--verify"});
+    ASSERT_TRUE(process.waitForStarted());
+    const auto writes = [&] { return simulator.LogSoFar().count("torvex-sim: received E:"); };
+    for (int i = 0; i < 1500 && writes() < 4; ++i) {
+    }
+    ASSERT_GE(writes(), 4);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000)) << "the stop was not taken";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QStringList received = simulator.Log().split('\n').filter("torvex-sim: received");
+    const qsizetype sent = received.filter("torvex-sim: received E:").size();
+    EXPECT_EQ(err, QStringLiteral("torvex: stopped: %1 parameters sent, not read back\n").arg(sent));
+    EXPECT_EQ(received.back(), QStringLiteral("torvex-sim: received Q"));
 }
 
 } // namespace

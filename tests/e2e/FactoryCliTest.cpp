@@ -11,6 +11,7 @@
 
 #include <map>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,4 +133,37 @@ TEST_F(FactoryCliTest, WhatIsNoFactoryFileIsRefusedWithinASecond) {
         EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
         EXPECT_TRUE(refused.err.contains(file)) << refused.err.toStdString();
     }
+}
+
+// Ctrl+C stops the sending between two rows, never inside a command: the session is closed as
+// after a whole sending, the rows say what was confirmed, and the exit code says it was stopped.
+TEST_F(FactoryCliTest, CtrlCStopsBetweenTwoRowsAndSaysWhatWasConfirmed) {
+    const QString file = EditorFile();
+    SimulatorProcess simulator({"--software", "2220"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    QStringList line = Line(simulator.Device());
+    line[line.indexOf("--eeprom-delay") + 1] = "100"; // long enough to be stopped in the middle
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_home.Path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TORVEX_BIN_DIR "/torvex"),
+                  QStringList{"--workdir", m_home.Path("work")} + line + QStringList{"factory-send", file});
+    ASSERT_TRUE(process.waitForStarted());
+    // Stopped once a few rows have gone out.
+    for (int i = 0; i < 1500 && simulator.LogSoFar().count("torvex-sim: received e:") < 4; ++i) {
+    }
+    ASSERT_GE(simulator.LogSoFar().count("torvex-sim: received e:"), 4) << simulator.LogSoFar().toStdString();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000)) << "the stop was not taken";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(err.contains("torvex: stopped")) << err.toStdString();
+    EXPECT_TRUE(out.contains("\tnot verified\n")) << out.toStdString();
+    // The last thing the controller received is the end of the session.
+    const QStringList received = simulator.Log().split('\n').filter("torvex-sim: received");
+    ASSERT_FALSE(received.isEmpty());
+    EXPECT_EQ(received.back(), QStringLiteral("torvex-sim: received Q")) << received.join('\n').toStdString();
 }

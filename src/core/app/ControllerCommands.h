@@ -22,6 +22,10 @@ struct TControllerAccess {
     Feedback& Ui;
     Clock& Time;
     SessionOpener OpenSession;
+    // Asked between two parameters of a long transfer: true ends it there, never inside a command
+    // (the command line's Ctrl+C). Unset: a transfer runs to its end.
+    std::function<bool()> StopRequested;
+    bool Stopping() const { return StopRequested && StopRequested(); }
 };
 
 // The commands of the main menu that only send one controller command.

@@ -125,6 +125,7 @@ TFactoryLamp TFactorySender::Send(TFactoryLoad& load, int eepromWriteDelay) {
         return TFactoryLamp::Idle;
     }
     m_error = false;
+    m_stopped = false;
     m_memo = load.Memo;
     for (TFactoryEntry& entry : load.Entries) {
         entry.ResultLine.clear();
@@ -238,7 +239,7 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
 
 void TFactorySender::WriteAndVerify(TTorvexController& session, std::vector<TFactoryEntry>& entries, int count,
                                     qint64 version, int eepromWriteDelay, bool working) {
-    for (int i = 0; i < count && !m_error; ++i) {
+    for (int i = 0; i < count && !m_error && !StopHere(); ++i) {
         TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
         const quint16 address = working ? entry.WorkingAddress : entry.FactoryAddress;
         qint64& readBack = working ? entry.WorkingReadBack : entry.FactoryReadBack;
@@ -267,17 +268,26 @@ void TFactorySender::WriteAndVerify(TTorvexController& session, std::vector<TFac
     }
 }
 
+bool TFactorySender::StopHere() {
+    // A stop ends the sending like an error, without a message: the memo shows what was confirmed.
+    if (!m_stopped && m_access.Stopping()) {
+        m_stopped = true;
+        m_error = true;
+    }
+    return m_stopped;
+}
+
 void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEntry>& entries, int count,
                               qint64 version, int eepromWriteDelay) {
     WriteAndVerify(session, entries, count, version, eepromWriteDelay, false);
-    if (m_error) {
+    if (m_error || StopHere()) {
         return;
     }
     const int range = 100 - m_progress;
     session.SendCommand(ControllerCommand::FactoryValuesWritten);
     Wait(10, 600, range);
     WriteAndVerify(session, entries, count, version, eepromWriteDelay, true);
-    if (m_error) {
+    if (m_error || StopHere()) {
         return;
     }
     session.SendCommand(ControllerCommand::LoadValveType);
@@ -295,7 +305,7 @@ void TFactorySender::Transfer(TTorvexController& session, std::vector<TFactoryEn
         }
     }
     const int rest = 95 - m_progress;
-    for (int i = 0; i < count && !m_error; ++i) {
+    for (int i = 0; i < count && !m_error && !StopHere(); ++i) {
         TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
         if (!TakesPart(entry, version)) {
             entry.ResultLine += Text(kRecordNotChanged) + QStringLiteral("\r\n");

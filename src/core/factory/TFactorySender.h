@@ -38,6 +38,8 @@ public:
     // Sends the loaded entries; the memo's final text is Memo() afterwards.
     TFactoryLamp Send(TFactoryLoad& load, int eepromWriteDelay);
     const QString& Memo() const { return m_memo; }
+    // The last sending was stopped by the user (TControllerAccess::StopRequested) between two rows.
+    bool Stopped() const { return m_stopped; }
 
 private:
     TFactoryLamp Run(TFactoryLoad& load, int eepromWriteDelay, std::unique_ptr<TTorvexController>& session,
@@ -49,6 +51,7 @@ private:
                   int eepromWriteDelay);
     bool CheckVersionRules(const TFactoryLoad& load, qint64 version);
     void Error(int textRecord);
+    bool StopHere();
     void SetProgress(int position);
     void Wait(int steps, int milliseconds, int range);
     QString Text(int record) const;
@@ -57,4 +60,5 @@ private:
     QString m_memo;
     int m_progress = 0;
     bool m_error = false;
+    bool m_stopped = false;
 };

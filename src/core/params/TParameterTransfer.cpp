@@ -24,6 +24,8 @@ namespace {
 
 // Thrown inside the write loop when a command did not reach the line.
 struct BrokenWrite {};
+// The user stopped the write; thrown between two parameters only.
+struct StoppedWrite {};
 
 // The type as a person reads it: the password replies name their family.
 QString FamilyOfReply(QString type) {
@@ -242,9 +244,11 @@ TTransferOutcome TParameterTransfer::Read() {
         readStarted = true;
         try {
             FillSet(*session, version, outOfRange, listed);
-        } catch (const TableError&) {
+        } catch (const TableError& error) {
+            // The line did its part: what failed is the database (full disk, no right to write),
+            // and it is named with the system's reason.
             m_counts.Read = 0; // nothing was stored
-            Message(Record::Error, Text(Record::TransferError));
+            Message(Record::Error, Text(Record::WriteFileError) + error.Message());
             session.reset();
             SetProgress(90);
             finish();
@@ -478,7 +482,9 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
     PrepareWrite();
     if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0 && Verify) {
         clock.Sleep(1000); // the controller needs a moment between two sessions
-        if (!VerifyWritten()) {
+        if (m_access.Stopping()) {
+            m_outcome = TTransferOutcome::Stopped; // written whole, not read back
+        } else if (!VerifyWritten()) {
             m_outcome = TTransferOutcome::TransferError;
         }
     }
@@ -673,6 +679,9 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
             double offsetFactor = 10; // until the OffsetSolUp row has been met
             for (metadata.First(); !metadata.Eof(); metadata.Next()) {
                 SetProgress(++progress);
+                if (m_access.Stopping()) {
+                    throw StoppedWrite();
+                }
                 if (metadata.FieldAsInteger(QStringLiteral("PasswordLevel")) > passwordLevel) {
                     continue;
                 }
@@ -709,6 +718,14 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
             Message(Record::Error,
                     Text(Record::TransferError) + QStringLiteral("\r\r(%1 parameters sent before the line failed)")
                                                       .arg(static_cast<int>(m_sent.size())));
+            session.reset();
+            SetProgress(85);
+            UpdateInfoLabel(type, versionText);
+            return kWriteFailed;
+        } catch (const StoppedWrite&) {
+            // The session ends as after a whole write; what was sent is in LastCounts().
+            m_outcome = TTransferOutcome::Stopped;
+            session->QuitWithReply();
             session.reset();
             SetProgress(85);
             UpdateInfoLabel(type, versionText);

@@ -28,7 +28,8 @@ public:
 // Refused: nothing was stored or sent, for a reason the user can act on (values out of
 // range, another controller, an active password). TransferError: the line or the
 // controller failed on the way; the user has been told how far it got.
-enum class TTransferOutcome { Saved, Refused, TransferError };
+// Stopped: the user stopped a write between two parameters; LastCounts() tells what was sent.
+enum class TTransferOutcome { Saved, Refused, TransferError, Stopped };
 
 // What the last read or write moved, for the window to report.
 struct TTransferCounts {
