@@ -42,13 +42,20 @@ protected:
     static QStringList Line(const QString& device) {
         return {"--port", device, "--reply-timeout", "150", "--eeprom-delay", "0", "--pause-sending", "0"};
     }
-    // The delivered factory set as the editor writes it.
-    QString EditorFile() {
+    // The delivered factory set as the editor writes it, for its valve (TKX 3) or another one.
+    QString EditorFile(int valveType = 0) {
         TestInstallation installation;
         ManualClock clock;
         TFactoryEditor editor(*installation.Database, installation.Ui, clock, false);
         editor.Start();
-        const QString path = m_home.Path("241730582.fact");
+        if (valveType != 0) {
+            editor.Sets().Edit();
+            editor.Sets().SetFieldFloat("ValveType", valveType);
+            editor.ValveTypeChange(valveType);
+            EXPECT_TRUE(editor.CanCreateFile());
+        }
+        const QString path = m_home.Path(valveType == 0 ? QStringLiteral("241730582.fact")
+                                                        : QStringLiteral("valve-%1.fact").arg(valveType));
         EXPECT_TRUE(editor.CreateFile(path));
         return path;
     }
@@ -91,11 +98,17 @@ TEST_F(FactoryCliTest, ACorruptedReadBackFailsTheSend) {
 }
 
 // The editor's file goes into the controller whole: every one of its values stands at its factory,
-// working and user address afterwards.
-TEST_F(FactoryCliTest, AnEditorFileIsSentAndEveryAddressHoldsItsValue) {
-    const QString file = EditorFile();
+// working and user address afterwards. A TKX valve, and a VF-TKX one whose operation mode down
+// "Off" is a row of value 0 (each sending takes half a minute: two tests run side by side).
+class EditorFileSent : public FactoryCliTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EditorFileSent, EveryAddressHoldsItsValue) {
+    const QString file = EditorFile(GetParam());
+    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
+    ASSERT_TRUE(load.Sendable()) << load.Error.toStdString();
+    EXPECT_EQ(int(load.Entries.size()), load.DeclaredCount);
     const QString memory = m_home.Path("memory.txt");
-    SimulatorProcess simulator({"--software", "2220", "--memory-file", memory});
+    SimulatorProcess simulator({"--software", "2220", "--family", load.ControllerType, "--memory-file", memory});
     ASSERT_FALSE(simulator.Device().isEmpty());
     const Result sent = Run(Line(simulator.Device()) + QStringList{"factory-send", file});
     EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
@@ -108,8 +121,6 @@ TEST_F(FactoryCliTest, AnEditorFileIsSentAndEveryAddressHoldsItsValue) {
             cells[parts[0].toInt()] = parts[1].toUInt();
         }
     }
-    const TFactoryLoad load = LoadFactoryFile(file, TLanguage());
-    ASSERT_EQ(load.Entries.size(), 23u);
     for (const TFactoryEntry& entry : load.Entries) {
         SCOPED_TRACE(entry.Name.toStdString());
         for (const int address : {entry.FactoryAddress, entry.WorkingAddress, entry.UserAddress}) {
@@ -117,6 +128,11 @@ TEST_F(FactoryCliTest, AnEditorFileIsSentAndEveryAddressHoldsItsValue) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Valves, EditorFileSent, ::testing::Values(0, 9),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == 0 ? std::string("Tkx3") : std::string("VfTkx1");
+                         });
 
 // A device, a fifo or a folder is no factory file: refused at once, by name, never read forever.
 TEST_F(FactoryCliTest, WhatIsNoFactoryFileIsRefusedWithinASecond) {
