@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/RawArguments.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -29,11 +30,14 @@ int main(int argc, char* argv[]) {
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    const RawArguments arguments(argc, argv);
+    ShownOutput standardOutput(stdout, arguments);
+    ShownOutput standardError(stderr, arguments);
+    QTextStream out(&standardOutput);
+    QTextStream err(&standardError);
     TConfigurationEnvironment environment = TConfigurationEnvironment::ForThisProcess();
     environment.BaseName = QStringLiteral("WinTorvex32"); // one configuration for the GUI and the command line
-    const int code = RunCli(app->arguments().mid(1), std::move(environment), out, err);
+    const int code = RunCli(arguments.Arguments(), std::move(environment), out, err);
     out.flush();
     err.flush();
     return code;

@@ -3,14 +3,21 @@
 #include "TableFiles.h"
 #include "TempTree.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -284,6 +291,61 @@ TEST_F(CliTest, CtrlCStopsAWriteBetweenTwoParameters) {
     const qsizetype sent = received.filter("torvex-sim: received E:").size();
     EXPECT_EQ(err, QStringLiteral("torvex: stopped: %1 parameters sent, not read back\n").arg(sent));
     EXPECT_EQ(received.back(), QStringLiteral("torvex-sim: received Q"));
+}
+
+// A name that is not valid UTF-8 (from an old stick) is read and written under exactly that name, and
+// messages show it as it is. QProcess passes UTF-8 only: the shell makes the bytes.
+TEST_F(CliTest, AFileNameThatIsNotUtf8IsUsedAsItIs) {
+    QDir().mkpath(m_home.Path("names"));
+    const QByteArray folder = QFile::encodeName(m_home.Path("names"));
+    const auto torvexIn = [&](const QString& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(m_home.Path("names"));
+        process.start("sh",
+                      {"-c", "exec " TORVEX_BIN_DIR "/torvex --workdir " + m_home.Path("work") + " " + arguments});
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return std::tuple{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    };
+    const auto names = [&] { // by the system's bytes: Qt leaves out what it cannot decode
+        QByteArrayList found;
+        DIR* listing = ::opendir(folder.constData());
+        while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                found << QByteArray(entry->d_name);
+            }
+        }
+        if (listing != nullptr) {
+            ::closedir(listing);
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const QByteArray fact = "{TKX}\r\n1\r\n454\t254\t054\tVALVE_TYPE\t00003\r\n";
+    const QByteArray factName = "v\xe9nt.fact";
+    const int fd = ::open((folder + '/' + factName).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, fact.constData(), size_t(fact.size())), fact.size());
+    ::close(fd);
+
+    // Read: relative and absolute, with the folder's name in it too.
+    const auto [checked, checkOut, checkErr] = torvexIn("factory-check \"$(printf 'v\\351nt.fact')\"");
+    EXPECT_EQ(checked, 0) << checkErr.constData();
+    EXPECT_TRUE(checkOut.startsWith(factName + "\n")) << checkOut.constData();
+    const auto [missing, missingOut, missingErr] = torvexIn("factory-check \"$(printf 'gon\\351.fact')\"");
+    EXPECT_EQ(missing, 1);
+    EXPECT_TRUE(missingErr.contains("gon\xe9.fact")) << missingErr.constData();
+
+    // Written, and written over: one file under the name, no hidden name left behind.
+    const QByteArray prm = "caf\xe9.prm";
+    for (int round = 0; round < 2; ++round) {
+        const auto [exported, out, err] =
+            torvexIn("export --family tkx \"$(printf '" + m_home.Path("names") + "/caf\\351.prm')\"");
+        EXPECT_EQ(exported, 0) << err.constData();
+    }
+    EXPECT_EQ(names(), (QByteArrayList{prm, factName})) << names().join(" ").toHex().constData();
+    struct stat info {};
+    EXPECT_EQ(::stat((folder + '/' + prm).constData(), &info), 0);
+    EXPECT_GT(info.st_size, 0);
 }
 
 } // namespace
