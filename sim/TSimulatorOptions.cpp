@@ -108,6 +108,10 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
             Live = true;
             continue;
         }
+        if (argument == "--held") {
+            Held = true;
+            continue;
+        }
         if (argument == "--unpaced") {
             Unpaced = true;
             continue;
@@ -159,6 +163,9 @@ QString TSimulatorOptions::Usage() {
         "  --run-length S        seconds per run (default 8)\n"
         "  --gap S               silence between runs in seconds (default 3)\n"
         "  --runs N              stream N runs, then stay silent (default: no end)\n"
+        "  --held                the first run starts at SIGUSR2 instead of half a second after\n"
+        "                        start: the bytes of a run streamed before the program listens\n"
+        "                        are flushed by it\n"
         "  --unpaced             send the runs as fast as the line takes them, with no baud pacing\n"
         "                        and no frame timing (the silence between runs stays)\n\n"
         "Faults:\n"

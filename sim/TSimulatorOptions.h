@@ -13,6 +13,7 @@ struct TSimulatorOptions {
     QString DevicePath; // serve this device instead of a new pty
     int Baud = 19200;   // output is paced at this rate
     bool Live = false;  // stream lift runs
+    bool Held = false;  // the first run waits for a cue (SIGUSR2)
     double FrameRate = 45.0;
     double RunSeconds = 8.0;
     double GapSeconds = 3.0;

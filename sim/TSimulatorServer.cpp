@@ -83,7 +83,8 @@ bool TSimulatorServer::Start(QString& error) {
     return true;
 }
 
-void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks) {
+void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks,
+                           const std::atomic<int>* cues) {
     TSimulatedController controller(m_options.Controller);
     TLiveDataGenerator generator({m_options.FrameRate, m_options.RunSeconds, m_options.GapSeconds,
                                   m_options.Controller.ControllerFamily == Family::VfTkx});
@@ -113,7 +114,8 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const 
     int runNumber = 0;
     QByteArray unpaced; // the run being sent unpaced, and how much of it the line has taken
     qsizetype unpacedDone = 0;
-    qint64 nextRunMicros = m_options.Live ? 500'000 : -1;
+    qint64 nextRunMicros = m_options.Live && !m_options.Held ? 500'000 : -1;
+    bool waitingForCue = m_options.Live && m_options.Held;
     bool firstReplyCut = false;
     // Noise on the line before each reply: bytes no reply holds, and a line end among them.
     static const QByteArray kReplyNoise = QByteArrayLiteral("\x55\xf0~\r\n#");
@@ -122,6 +124,10 @@ void TSimulatorServer::Run(const std::atomic<bool>& stop, std::FILE* log, const 
 
     while (!stop.load()) {
         const qint64 now = clock.nsecsElapsed() / 1000;
+        if (waitingForCue && cues != nullptr && cues->load() > 0) {
+            waitingForCue = false;
+            nextRunMicros = now;
+        }
 
         if (nextRunMicros >= 0 && now >= nextRunMicros && (m_options.Runs < 0 || runNumber < m_options.Runs)) {
             std::vector<QByteArray> frames = generator.Run(runNumber);

@@ -22,7 +22,8 @@ public:
     // Serves until stop becomes true; commands are logged to the given stream. Whenever `marks`
     // grows, the line "torvex-sim: mark" is logged once everything received so far has been
     // taken and logged: a test's way to know the log is complete without waiting for quiet.
-    void Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks = nullptr);
+    void Run(const std::atomic<bool>& stop, std::FILE* log, const std::atomic<int>* marks = nullptr,
+             const std::atomic<int>* cues = nullptr);
 
 private:
     TSimulatorOptions m_options;

@@ -9,11 +9,15 @@
 namespace {
 std::atomic<bool> g_stop{false};
 std::atomic<int> g_marks{0};
+std::atomic<int> g_cues{0};
 void RequestStop(int) {
     g_stop = true;
 }
 void RequestMark(int) {
     ++g_marks;
+}
+void Cue(int) {
+    ++g_cues;
 }
 } // namespace
 
@@ -34,6 +38,7 @@ int main(int argc, char* argv[]) {
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGHUP, RequestStop);
     std::signal(SIGUSR1, RequestMark);
+    std::signal(SIGUSR2, Cue);
     try {
         TSimulatorServer server(options);
         if (!server.Start(error)) {
@@ -42,7 +47,7 @@ int main(int argc, char* argv[]) {
         }
         std::printf("%s\n", qPrintable(server.DevicePath()));
         std::fflush(stdout);
-        server.Run(g_stop, stderr, &g_marks);
+        server.Run(g_stop, stderr, &g_marks, &g_cues);
     } catch (const std::exception& e) {
         // The metadata could not be read: nothing to play.
         std::fprintf(stderr, "torvex-sim: %s\n", e.what());

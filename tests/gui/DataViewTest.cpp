@@ -81,7 +81,10 @@ protected:
     // The program with the simulator's port and a temporary data file holding these pictures.
     TFormViewDataCollect& Open(const std::vector<std::vector<TDataRecord>>& pictures, const QStringList& sim = {},
                                const QByteArray& general = {}) {
-        m_simulator = std::make_unique<SimulatorProcess>(sim);
+        // A live stream starts once the view listens: the runs it streamed before would be
+        // flushed when the port opens, and on a busy machine that can be a whole run.
+        const bool live = sim.contains("--live");
+        m_simulator = std::make_unique<SimulatorProcess>(live ? sim + QStringList{"--held"} : sim);
         EXPECT_FALSE(m_simulator->Device().isEmpty());
         TProgram& program = Start("[Language]\nLanguageValue=2\n[Delays]\nParameterRead=150\n[General]\n" + general,
                                   {m_simulator->Device()});
@@ -98,6 +101,10 @@ protected:
             return m_nextFiles.empty() ? QString() : m_nextFiles.takeFirst();
         };
         m_view->show();
+        if (live) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return m_view->Recorder().ReceiverPresent(); }, 10000));
+            m_simulator->Cue();
+        }
         return *m_view;
     }
     void TearDown() override {

@@ -113,6 +113,12 @@ public:
         ReadLogUntil([] { return false; }, 20);
         return m_log;
     }
+    // Started with --held: the first live run starts now.
+    void Cue() {
+        if (Running()) {
+            ::kill(m_pid, SIGUSR2);
+        }
+    }
     // The controller switched off: the simulator ends at once and its pty goes away.
     void Kill() {
         if (Running()) {
