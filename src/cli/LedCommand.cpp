@@ -19,5 +19,5 @@ void LedCommand::Parse(const QStringList& arguments) {
 }
 
 int LedCommand::Run(CliContext& context) {
-    return RunSpecialTestCommand(context, [&](TSpecialTest& test) { test.Switch(m_output, m_on); });
+    return RunSpecialTestCommand(context, [&](TSpecialTest& test) { return test.Switch(m_output, m_on); });
 }

@@ -18,10 +18,19 @@ void QueryCommand::Parse(const QStringList& arguments) {
 
 int QueryCommand::Run(CliContext& context) {
     return RunSpecialTestCommand(context, [&](TSpecialTest& test) {
-        context.Out << test.Ask(m_question) << Qt::endl;
-        // As the window does after these two queries, with its Run LED box cleared.
-        if (m_question != TSpecialTest::Question::ControllerType) {
-            test.FlashRunLed(false);
+        const std::optional<QString> reply = test.Ask(m_question);
+        if (!reply) {
+            // A failed line has been told, and has ended the session; a silent controller has not.
+            if (test.Connected()) {
+                context.Err << "torvex: the controller did not answer the query" << Qt::endl;
+            }
+            return false;
         }
+        // As the window does after these two queries, with its Run LED box cleared.
+        if (m_question != TSpecialTest::Question::ControllerType && !test.FlashRunLed(false)) {
+            return false;
+        }
+        context.Out << *reply << Qt::endl;
+        return true;
     });
 }

@@ -10,5 +10,6 @@ void RelayCommand::Parse(const QStringList& arguments) {
 }
 
 int RelayCommand::Run(CliContext& context) {
-    return RunSpecialTestCommand(context, [&](TSpecialTest& test) { test.Switch(TSpecialTest::Output::Relay, m_on); });
+    return RunSpecialTestCommand(context,
+                                 [&](TSpecialTest& test) { return test.Switch(TSpecialTest::Output::Relay, m_on); });
 }

@@ -10,5 +10,5 @@ void SegmentsCommand::Parse(const QStringList& arguments) {
 }
 
 int SegmentsCommand::Run(CliContext& context) {
-    return RunSpecialTestCommand(context, [&](TSpecialTest& test) { test.Segments(m_on); });
+    return RunSpecialTestCommand(context, [&](TSpecialTest& test) { return test.Segments(m_on); });
 }

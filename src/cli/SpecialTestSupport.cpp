@@ -4,7 +4,7 @@
 
 #include "core/app/ControllerCommands.h"
 
-int RunSpecialTestCommand(CliContext& context, const std::function<void(TSpecialTest&)>& action) {
+int RunSpecialTestCommand(CliContext& context, const std::function<bool(TSpecialTest&)>& action) {
     ControllerPort port(context);
     if (!port.Obtained()) {
         return 1;
@@ -16,9 +16,10 @@ int RunSpecialTestCommand(CliContext& context, const std::function<void(TSpecial
         test.Disconnect();
         return port.CannotOpen();
     }
-    action(test);
+    // Judged before the session closes: a line that fails while it closes took nothing from the command.
+    const bool done = action(test);
     test.Disconnect();
-    return 0;
+    return done ? 0 : 1;
 }
 
 bool ParseOnOff(const QString& command, const QString& word) {

@@ -38,16 +38,25 @@ int ZeroPointCommand::Run(CliContext& context) {
         meter.Close();
         return port.CannotOpen();
     }
+    int failed = 0;
     for (int i = 0; i < m_count; ++i) {
         if (i > 0) {
             context.Time.Sleep(m_interval); // between the end of one reading and the start of the next
         }
         const TZeroPointMeter::Reading reading = meter.Tick();
+        if (!meter.IsOpen()) {
+            return 1; // the line failed: told as a transfer error, and no reading comes any more
+        }
         if (i == 0) {
             context.Out << meter.Title() << '\n';
         }
         context.Out << reading.Text << Qt::endl;
+        failed += reading.Valid ? 0 : 1;
     }
     meter.Close();
+    if (failed > 0) {
+        context.Err << "torvex: " << failed << " of " << m_count << " readings failed" << Qt::endl;
+        return 1;
+    }
     return 0;
 }

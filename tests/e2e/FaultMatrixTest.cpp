@@ -7,22 +7,32 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 struct Cell {
-    const char* Operation; // identify, read, write, send, record, factory-send
+    const char* Operation; // identify, read, write, send, record, factory-send, password-*, led, relay, ...
     const char* Fault;     // garbage, midframe, silence, slow, drop, killed
     int ExitCode;
     const char* Message; // what standard error (or, for a success, standard output) says; "" for nothing
     const char* Kept;    // what was saved or written afterwards (see Observed)
+    // A killed cell for one step of its operation: the simulator is killed once it has logged this
+    // command Times times, so the step after it meets a dead line. None: the operation's own point.
+    const char* KilledAfter = nullptr;
+    int Times = 1;
 };
 
 void PrintTo(const Cell& cell, std::ostream* out) {
     *out << cell.Operation << " / " << cell.Fault;
+    if (cell.KilledAfter != nullptr) {
+        *out << " after " << cell.KilledAfter << " #" << cell.Times;
+    }
 }
 
 // Faults of the simulator; the controller switched off half-way is a kill instead.
@@ -47,7 +57,11 @@ struct KillPoint {
     int AfterMs = 0;
 };
 
-KillPoint KillPointOf(const QString& operation) {
+KillPoint KillPointOf(const Cell& cell) {
+    const QString operation = cell.Operation;
+    if (cell.KilledAfter != nullptr) {
+        return {QStringLiteral("received ") + cell.KilledAfter, cell.Times};
+    }
     if (operation == "identify") {
         return {"received Q", 1}; // the type session has ended: the version session finds no controller
     }
@@ -65,6 +79,19 @@ KillPoint KillPointOf(const QString& operation) {
     }
     return {{}, 0, 2500};
 }
+
+// The service commands: the controller's password, the special test's switches and queries, the zero point.
+const std::map<QString, QStringList> kServiceCommands{
+    {"password-login", {"password", "login", "--code", "1234"}},
+    {"password-logout", {"password", "logout"}},
+    {"password-change", {"password", "change", "--current", "1234", "--new", "0815"}},
+    {"password-level", {"password", "level"}},
+    {"password-code", {"password", "code"}},
+    {"led", {"led", "up", "on"}},
+    {"relay", {"relay", "on"}},
+    {"segments", {"segments", "on"}},
+    {"query", {"query", "valve-type"}},
+    {"zero-point", {"zero-point", "--count", "3"}}};
 
 // A set as a read from a healthy controller saved it (40 parameters), and a small factory-settings
 // file: what the writes send.
@@ -107,7 +134,10 @@ protected:
         if (operation == "record") {
             return {"record", "--out", m_home.Path("runs.dat"), "--seconds", "4"};
         }
-        return {"--pause-sending", "0", "factory-send", s_files->Path("valve.fact")};
+        if (operation == "factory-send") {
+            return {"--pause-sending", "0", "factory-send", s_files->Path("valve.fact")};
+        }
+        return kServiceCommands.at(operation);
     }
 
     // What the operation left behind, in the words of the table.
@@ -130,9 +160,15 @@ protected:
         if (operation == "factory-send") {
             return written("received E:", 3);
         }
-        if (operation == "send") {
-            return log.contains("received B\\r") ? QStringLiteral("command received")
-                                                 : QStringLiteral("command not received");
+        static const std::map<QString, QString> kCommandOf{{"send", "B\\r"},
+                                                           {"led", "LS\\r"},
+                                                           {"relay", "LY\\r"},
+                                                           {"segments", "Z\\r"},
+                                                           {"password-logout", "q\\r"},
+                                                           {"password-change", "qc:0815\\r"}};
+        if (const auto command = kCommandOf.find(operation); command != kCommandOf.end()) {
+            return log.contains(QStringLiteral("received ") + command->second) ? QStringLiteral("command received")
+                                                                               : QStringLiteral("command not received");
         }
         if (operation == "record") {
             if (!QFileInfo::exists(m_home.Path("runs.dat"))) {
@@ -193,7 +229,7 @@ TEST_P(FaultMatrixTest, OutcomeIsToldAndNothingFalseIsKept) {
     Start(process, QStringList{"--port", controller.Device(), "--reply-timeout", "150", "--eeprom-delay", "0"} +
                        Arguments(operation));
     if (fault == "killed") {
-        const KillPoint point = KillPointOf(operation);
+        const KillPoint point = KillPointOf(cell);
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < 30000 && process.state() != QProcess::NotRunning &&
@@ -214,6 +250,10 @@ TEST_P(FaultMatrixTest, OutcomeIsToldAndNothingFalseIsKept) {
     EXPECT_TRUE(told.contains(QString::fromUtf8(cell.Message))) << told.toStdString();
     if (cell.ExitCode != 0) {
         EXPECT_TRUE(outcome.err.contains(QString::fromUtf8(cell.Message))) << "the failure is told on standard error";
+    }
+    if (kServiceCommands.contains(operation)) {
+        // A reply that never came is not printed as an empty value.
+        EXPECT_FALSE(outcome.out.startsWith('\n') || outcome.out.contains("\n\n")) << outcome.out.toStdString();
     }
     EXPECT_EQ(Observed(operation, log), QString::fromUtf8(cell.Kept));
 }
@@ -252,12 +292,50 @@ const Cell kCells[] = {
     {"factory-send", "slow",     1, "Transfer error",                         "nothing written"},
     {"factory-send", "drop",     1, "Error Read Parameter",                   "partly written"},
     {"factory-send", "killed",   1, "Error Read Parameter",                   "partly written"},
+    // The service commands, killed at each of their steps. The version check every password
+    // operation starts with (P, s, Q) is one piece of code: its steps are killed once, under change.
+    {"password-change", "killed", 1, "Transfer error",        "command not received", "P", 1},
+    {"password-change", "killed", 1, "Transfer error",        "command not received", "s", 1},
+    {"password-change", "killed", 1, "Error: Transfer error", "command not received", "Q", 1},
+    {"password-change", "killed", 1, "Error: Transfer error", "command not received", "P", 2},
+    {"password-change", "killed", 1, "Error: Transfer error", "command not received", "t", 1},
+    {"password-change", "killed", 1, "Error: Transfer error", "command not received", "q:", 1},
+    {"password-change", "killed", 1, "Error: Transfer error", "command received",     "qc:", 1},
+    {"password-login",  "killed", 1, "Error: Transfer error", "-",                    "P", 2},
+    {"password-login",  "killed", 1, "Error: Transfer error", "-",                    "t", 1},
+    {"password-logout", "killed", 1, "Error: Transfer error", "command not received", "P", 2},
+    {"password-logout", "killed", 1, "Error: Transfer error", "command not received", "t", 1},
+    // The logout went out before the line died while the session closed: that is no failure.
+    {"password-logout", "killed", 0, "",                      "command received",     "q\\r", 1},
+    {"password-level",  "killed", 1, "Error: Transfer error", "-",                    "P", 2},
+    {"password-level",  "killed", 1, "Error: Transfer error", "-",                    "t", 1},
+    {"password-code",   "killed", 1, "Error: Transfer error", "-",                    "P", 2},
+    {"password-code",   "killed", 1, "Error: Transfer error", "-",                    "t", 1},
+    {"led",             "killed", 1, "Error: Transfer error", "command not received", "P", 1},
+    {"led",             "killed", 0, "",                      "command received",     "LS", 1},
+    {"relay",           "killed", 1, "Error: Transfer error", "command not received", "P", 1},
+    {"segments",        "killed", 1, "Error: Transfer error", "command not received", "P", 1},
+    {"query",           "silence", 1, "did not answer",       "-"},
+    {"query",           "killed", 1, "Error: Transfer error", "-",                    "P", 1},
+    {"query",           "killed", 1, "Error: Transfer error", "-",                    "V", 1},
+    {"query",           "killed", 1, "Error: Transfer error", "-",                    "LR", 1},
+    {"zero-point",      "silence", 1, "3 of 3 readings failed", "-"},
+    {"zero-point",      "killed", 1, "Error: Transfer error", "-",                    "P", 1},
+    {"zero-point",      "killed", 1, "Error: Transfer error", "-",                    "s", 1},
+    {"zero-point",      "killed", 1, "Error: Transfer error", "-",                    "P", 2},
+    {"zero-point",      "killed", 1, "Error: Transfer error", "-",                    "j", 1},
+    {"zero-point",      "killed", 1, "Error: Transfer error", "-",                    "j", 2},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrixTest, ::testing::ValuesIn(kCells),
                          [](const ::testing::TestParamInfo<Cell>& info) {
                              QString name = QString::fromUtf8(info.param.Operation) + '_' + info.param.Fault;
+                             if (info.param.KilledAfter != nullptr) {
+                                 QString step = QString::fromUtf8(info.param.KilledAfter);
+                                 step.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")));
+                                 name += QStringLiteral("_after_%1_%2").arg(step).arg(info.param.Times);
+                             }
                              return name.replace('-', '_').toStdString();
                          });
 

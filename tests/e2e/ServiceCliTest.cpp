@@ -65,6 +65,12 @@ TEST_F(ServiceCliTest, LoginChangeLoginAgainAndReadLevelAndCode) {
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_EQ(wrong.err, "Error: Password (Pelvor): not correct\n");
 
+    // Locked after the wrong password, the controller answers "Not allowed": no code, not an empty one.
+    const Result locked = Run(On(simulator) + QStringList{"password", "code"});
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_TRUE(locked.out.isEmpty()) << locked.out.toStdString();
+    EXPECT_EQ(locked.err, "Password code: Password code (Pelvor): \n\nUnknown\n");
+
     const Result login = Run(On(simulator) + QStringList{"password", "login", "--code", "1234"});
     EXPECT_EQ(login.exitCode, 0) << login.err.toStdString();
     EXPECT_TRUE(login.err.isEmpty());

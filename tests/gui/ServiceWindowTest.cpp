@@ -11,7 +11,9 @@
 #include "SimulatorProcess.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -120,6 +122,26 @@ TEST_F(ServiceWindow, LoginAndChangeThroughTheDialogs) {
     EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse);
 }
 
+TEST_F(ServiceWindow, AControllerSwitchedOffWhileTheLoginDialogIsOpenIsATransferError) {
+    SimulatorProcess simulator({"--software", "2142", "--password", "1234"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    TProgram& program = Start(kQuickReplies, {simulator.Device()});
+    auto* login = program.Windows().PasswordPelvor();
+    WhenShown(login, [&] {
+        simulator.Kill(); // after the version check, before the password goes out
+        QTest::keyClicks(Find<QLineEdit>(login, "EditPassword"), "1234");
+        Find<QPushButton>(login, "BtnOk")->click();
+    });
+    Trigger("SubMenuPwPelvorLogin");
+    EXPECT_FALSE(login->isVisible());
+    ASSERT_EQ(m_feedback.Messages.size(), 1u);
+    EXPECT_EQ(m_feedback.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(m_feedback.Messages[0].Caption, "Error");
+    EXPECT_EQ(m_feedback.Messages[0].Text, "Transfer error");
+    EXPECT_EQ(m_feedback.BusyDepth, 0);
+    EXPECT_FALSE(program.Configuration().Settings().Ports[0]->InUse);
+}
+
 TEST_F(ServiceWindow, AControllerWithoutPasswordFunctionOpensNoDialog) {
     SimulatorProcess simulator({"--software", "2106"});
     ASSERT_FALSE(simulator.Device().isEmpty());
@@ -168,6 +190,23 @@ TEST_F(ServiceWindow, ZeroPointReadsUntilClosedEvenWhenClosedDuringAReading) {
     QTest::qWait(300);
     EXPECT_EQ(simulator.Log().count("received j"), readings); // no reading after the close
     EXPECT_TRUE(simulator.LogWith({"received Q"}).contains("received Q"));
+}
+
+TEST_F(ServiceWindow, ZeroPointStopsWithATransferErrorWhenTheControllerGoes) {
+    SimulatorProcess simulator({"--software", "2107"});
+    ASSERT_FALSE(simulator.Device().isEmpty());
+    TProgram& program = Start(kQuickReplies, {simulator.Device()});
+    TFormZeroPoint window(program.Configuration(), m_feedback, m_clock);
+    auto* readOut = Find<QLabel>(&window, "EditVal");
+    window.SetPort(TakePort());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return readOut->text().endsWith(" V"); }, 5000));
+    simulator.Kill();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.SessionOpen(); }, 5000));
+    EXPECT_EQ(readOut->text(), "Error measurement");
+    QTest::qWait(300); // no reading after the failure, so no second box
+    EXPECT_EQ(m_feedback.Texts(), QStringList{"Transfer error"});
+    window.close();
 }
 
 TEST_F(ServiceWindow, ZeroPointWithoutAPortOpensNoSession) {
@@ -278,6 +317,23 @@ TEST_F(SpecialTestWindow, ConnectSwitchBrowseChangeAndClose) {
     change->click();
     EXPECT_TRUE(m_simulator->Log().contains("received E:012:00045\\r"));
 
+    // The list shows a new value on the parameter that was changed, and on no other (the
+    // controller's list starts at number 0, so a parameter's position is not its number - 1).
+    const auto valueOf = [&](const char* number) {
+        Control<QLineEdit>(window, "EditParamNr")->setText(number);
+        Control<QPushButton>(window, "ButtonGetParameter")->click();
+        return value->text();
+    };
+    const QString before = valueOf("15");
+    Control<QLineEdit>(window, "EditParamNr")->setText("16");
+    change->click();
+    value->setText("77");
+    change->click();
+    EXPECT_TRUE(m_simulator->Log().contains("received E:016:00077\\r"));
+    EXPECT_EQ(valueOf("16"), "77");
+    EXPECT_EQ(valueOf("15"), before);
+    EXPECT_EQ(valueOf("12"), "45");
+
     // Closing while connected: the next showing starts disconnected.
     window.close();
     EXPECT_FALSE(window.Connected());
@@ -289,20 +345,65 @@ TEST_F(SpecialTestWindow, ConnectSwitchBrowseChangeAndClose) {
     window.close();
 }
 
+TEST_F(SpecialTestWindow, AControllerSwitchedOffIsATransferErrorAndDisconnects) {
+    TFormSpecialTest& window = Open({"--family", "TKX"});
+    Control<QPushButton>(window, "BitBtnConnect")->click();
+    ASSERT_TRUE(window.Connected());
+    ASSERT_TRUE(m_feedback.Messages.empty());
+    m_simulator->Kill();
+    Control<QCheckBox>(window, "CheckBoxLedUp")->click();
+    ASSERT_EQ(m_feedback.Texts(), QStringList{"Transfer error"});
+    EXPECT_EQ(m_feedback.Messages.back().Caption, "Error");
+    EXPECT_FALSE(window.Connected());
+    EXPECT_TRUE(Control(window, "BitBtnConnect")->isEnabled());
+    EXPECT_TRUE(Disabled(window, kIndicators));
+    EXPECT_FALSE(Control<QCheckBox>(window, "CheckBoxLedUp")->isChecked());
+
+    // Connecting again finds no controller: said so, and the window stays disconnected.
+    m_feedback.Messages.clear();
+    Control<QPushButton>(window, "BitBtnConnect")->click();
+    EXPECT_EQ(m_feedback.Texts(), QStringList{"Transfer error"});
+    EXPECT_FALSE(window.Connected());
+    EXPECT_TRUE(Disabled(window, kIndicators));
+    window.close();
+}
+
 TEST_F(SpecialTestWindow, AnInverterControllerHasNoSegmentsAndTheTraceLevelIsClamped) {
     TFormSpecialTest& window = Open({"--family", "VF-TKX"});
     Control<QPushButton>(window, "BitBtnConnect")->click();
     EXPECT_TRUE(Enabled(window, kIndicators));
     EXPECT_TRUE(Disabled(window, {"GroupBoxMiniTerminal", "RadioButtonAllSegOn", "RadioButtonAllSegOff"}));
 
+    // The trace level is judged when the field is left (Return, or the focus going elsewhere), not
+    // while it is typed: "4" on the way to "45" sets nothing, "-" on the way to "-1" is no error.
     auto* trace = Control<QLineEdit>(window, "EditTraceLevel");
     EXPECT_EQ(trace->text(), "1");
-    for (const auto& [typed, shown] : {std::pair{"9", "5"}, std::pair{"-1", "0"}, std::pair{"3", "3"}}) {
-        trace->clear();
-        QTest::keyClicks(trace, typed);
-        EXPECT_EQ(trace->text(), shown) << typed;
+    const auto leave = [&](bool byReturn) {
+        if (byReturn) {
+            QTest::keyClick(trace, Qt::Key_Return);
+        } else {
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(trace, &out);
+        }
+    };
+    const struct {
+        const char* typed;
+        bool byReturn;
+        const char* shown;
+        int level;
+    } cases[] = {{"45", true, "5", 5}, {"-1", false, "0", 0}, {"3", true, "3", 3}};
+    int level = m_program->Logger().GetTraceLevel();
+    for (const auto& c : cases) {
+        trace->selectAll();
+        QTest::keyClicks(trace, c.typed);
+        EXPECT_EQ(trace->text(), c.typed);
+        EXPECT_EQ(m_program->Logger().GetTraceLevel(), level) << c.typed;
+        leave(c.byReturn);
+        EXPECT_EQ(trace->text(), c.shown) << c.typed;
+        level = m_program->Logger().GetTraceLevel();
+        EXPECT_EQ(level, c.level) << c.typed;
     }
-    EXPECT_EQ(m_program->Logger().GetTraceLevel(), 3);
+    EXPECT_TRUE(m_feedback.Messages.empty());
 
     Control<QPushButton>(window, "BitBtnDisconnect")->click();
     EXPECT_FALSE(window.Connected());

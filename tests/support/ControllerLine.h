@@ -27,6 +27,10 @@ public:
     // Replies by command ("q:1234\r", "i"); the last reply of a queue stays for later calls.
     std::map<QByteArray, std::deque<QByteArray>> Replies;
     QByteArrayList Commands;
+    // The controller is switched off once this many commands have arrived: every later write
+    // fails, as on a line whose device went away. Negative: it stays on.
+    qsizetype DiesAfter = -1;
+    bool Dead() const { return DiesAfter >= 0 && Commands.size() >= DiesAfter; }
 
     QByteArray operator()(const QByteArray& bytes) {
         QByteArray out;
@@ -90,6 +94,7 @@ public:
         Access->OpenSession = [this](const TCommParameter&) {
             auto link = std::make_unique<TSimulatorLink>(
                 [line = Line](const QByteArray& bytes) { return (*line)(bytes); }, Time);
+            link->Unplugged = [line = Line] { return line->Dead(); };
             return std::make_unique<TTorvexController>(std::move(link), 1000, true, Time);
         };
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace {
@@ -74,6 +75,29 @@ TEST_F(ZeroPointTest, AFailedReadingSaysSoAndWaitsLonger) {
         EXPECT_EQ(reading.Text, e.text);
         EXPECT_EQ(reading.FontSize, e.fontSize);
         EXPECT_EQ(std::count(Time.Pauses.begin(), Time.Pauses.end(), 200), reading.Valid ? 0 : 1);
+    }
+}
+
+// The controller switched off at the version query, at the reopened session or between two
+// readings: the transfer error is told once and the meter stops.
+TEST_F(ZeroPointTest, ALineThatDiesStopsTheReadingsWithATransferError) {
+    TSimulatedController controller({Family::Tkx, 2107, "", kTemplates, 0});
+    Line->Controller = &controller;
+    // A healthy showing carries P, s, Q, P, then one j per reading.
+    for (const qsizetype lives : {1, 2, 4, 5, 6}) {
+        Ui.Messages.clear();
+        Line->Commands.clear();
+        Line->DiesAfter = lives;
+        m_meter.Start(Port());
+        TZeroPointMeter::Reading reading;
+        for (int i = 0; i < 4 && m_meter.IsOpen(); ++i) {
+            reading = m_meter.Tick();
+        }
+        EXPECT_FALSE(m_meter.IsOpen()) << lives;
+        EXPECT_FALSE(reading.Valid) << lives;
+        EXPECT_EQ(reading.Text, "Error measurement");
+        EXPECT_EQ(Ui.Texts(), QStringList{"Transfer error"}) << lives;
+        EXPECT_EQ(Line->Count("j"), std::max<qsizetype>(0, lives - 4)) << lives;
     }
 }
 
@@ -186,7 +210,7 @@ TEST_F(SpecialTestTest, OutputsSwitchWithTheirCommands) {
     m_test.FlashRunLed(true);
     EXPECT_EQ(Line->Commands.mid(Line->Commands.size() - 2), QByteArrayList({"lR\r", "LR\r"}));
 
-    EXPECT_TRUE(m_test.Ask(TSpecialTest::Question::ValveType).startsWith("Valve "));
+    EXPECT_TRUE(m_test.Ask(TSpecialTest::Question::ValveType).value_or(QString()).startsWith("Valve "));
     EXPECT_EQ(m_test.Ask(TSpecialTest::Question::ActualValue), "Actual 0412");
     m_test.Disconnect();
     EXPECT_EQ(Line->Commands.last(), "Q");
@@ -194,17 +218,71 @@ TEST_F(SpecialTestTest, OutputsSwitchWithTheirCommands) {
 }
 
 TEST_F(SpecialTestTest, AChangeIsWrittenUncheckedAndKeptInTheList) {
-    Line->Replies = {{"p", {"1\t100\tmm/s\tStart speed\r\n2\t5\t\tOffset\r\n3\t7\t\tGain\r\n"}},
+    // As the controller lists them: from number 0, with a gap.
+    Line->Replies = {{"p",
+                      {"0\t3\t\tValve type\r\n1\t100\tmm/s\tStart speed\r\n2\t5\t\tOffset\r\n"
+                       "7\t9\t\tGain\r\n"}},
                      {"T\r", {"VF-TKX\r\n"}}};
     EXPECT_EQ(m_test.Connect(Port()), "VF-TKX");
     EXPECT_EQ(m_test.Find(2).Name, "Offset");
     EXPECT_TRUE(m_test.Find(4).Name.isEmpty());
 
-    m_test.Change(2, 77, "77");
+    EXPECT_TRUE(m_test.Change(2, 77, "77"));
     EXPECT_EQ(Line->Commands.last(), "E:002:00077\r");
     EXPECT_EQ(m_test.Find(2).Value, 77);
+    EXPECT_EQ(m_test.Find(1).Value, 100); // its neighbour in the list keeps its value
+    EXPECT_TRUE(m_test.Change(7, 8, "8"));
+    EXPECT_EQ(m_test.Find(7).Value, 8);
+    EXPECT_TRUE(m_test.Change(4, 1, "1")); // not in the list: written all the same
+    EXPECT_EQ(Line->Commands.last(), "E:004:00001\r");
+    EXPECT_EQ(m_test.Find(0).Value, 3);
     m_test.Change(1, -1, "-1"); // no range check at all
     EXPECT_EQ(Line->Commands.last(), "E:001:4294967295\r");
+    EXPECT_TRUE(Ui.Messages.empty());
+}
+
+// The controller switched off before the command: the user is told the transfer error once, the
+// session ends (the window then shows itself disconnected), and no empty reply passes for an answer.
+TEST_F(SpecialTestTest, ALineThatDiesEndsTheSessionWithATransferError) {
+    TSimulatedController controller({Family::Tkx, 2107, "", kTemplates, 0});
+    Line->Controller = &controller;
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+    } commands[] = {
+        {"switch", [&] { return m_test.Switch(TSpecialTest::Output::Relay, true); }},
+        {"segments", [&] { return m_test.Segments(true); }},
+        {"ask", [&] { return m_test.Ask(TSpecialTest::Question::ValveType).has_value(); }},
+        {"flash", [&] { return m_test.FlashRunLed(false); }},
+        {"change", [&] { return m_test.Change(12, 45, "45"); }},
+    };
+    for (const auto& command : commands) {
+        Ui.Messages.clear();
+        ASSERT_TRUE(m_test.Connect(Port()).has_value());
+        Line->DiesAfter = Line->Commands.size();
+        EXPECT_FALSE(command.run()) << command.name;
+        EXPECT_EQ(Ui.Texts(), QStringList{"Transfer error"}) << command.name;
+        EXPECT_FALSE(m_test.Connected()) << command.name;
+        Line->DiesAfter = -1;
+    }
+
+    // The flash dies half-way, after its first command.
+    Ui.Messages.clear();
+    ASSERT_TRUE(m_test.Connect(Port()).has_value());
+    Line->DiesAfter = Line->Commands.size() + 1;
+    EXPECT_FALSE(m_test.FlashRunLed(false));
+    EXPECT_EQ(Line->Commands.last(), "LR\r");
+    EXPECT_EQ(Ui.Texts(), QStringList{"Transfer error"});
+
+    // Dead before the parameter list, or before the type query: no connection.
+    for (const qsizetype lives : {0, 1, 2}) {
+        Ui.Messages.clear();
+        Line->Commands.clear();
+        Line->DiesAfter = lives;
+        EXPECT_FALSE(m_test.Connect(Port()).has_value()) << lives;
+        EXPECT_FALSE(m_test.Connected());
+        EXPECT_EQ(Ui.Texts(), QStringList{"Transfer error"}) << lives;
+    }
 }
 
 TEST_F(SpecialTestTest, ASilentControllerLeavesAnEmptyList) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 namespace {
 
 const QString kTemplates = QStringLiteral(TORVEX_BIN_DIR "/DataBase");
@@ -110,7 +113,7 @@ TEST_F(ControllerPasswordTest, ReadingTheCode) {
         {2141, "e:104\r", "Not allowed\r\n", MessageKind::Error, "Unknown"},
         {2141, "e:104\r", "", MessageKind::Error, "Unknown"},
         {2142, "qe\r", "Code 0042\r\n", MessageKind::Information, "0042"},
-        {2142, "qe\r", "Not allowed\r\n", MessageKind::Information, ""},
+        {2142, "qe\r", "Not allowed\r\n", MessageKind::Error, "Unknown"}, // no code is no empty code
     };
     for (const auto& c : cases) {
         Ui.Messages.clear();
@@ -212,6 +215,44 @@ TEST_F(PasswordOnSimulatorTest, ChangeLogsInWithTheNewPassword) {
     EXPECT_EQ(m_password.ReadCode(2142).Shown, "0815");
     EXPECT_TRUE(m_password.Login("1234").Failed);
     EXPECT_EQ(m_password.ReadCode(2142).Shown, ""); // a rejected login locks the code again
+}
+
+// The controller switched off before each step of each operation in turn: the operation ends
+// there with the transfer error, and no empty "reply" of the dead line passes for an answer.
+TEST_F(PasswordOnSimulatorTest, ALineThatDiesAtAnyStepIsATransferError) {
+    bool closes = false;
+    const struct {
+        const char* name;
+        std::function<TControllerPassword::Result()> run;
+        QByteArrayList commands; // what a healthy line carries before the session closes
+    } operations[] = {
+        {"login", [&] { return m_password.Login("1234"); }, {"P", "t\r", "q:1234\r"}},
+        {"logout", [&] { return m_password.Logout(); }, {"P", "t\r", "q\r"}},
+        {"change",
+         [&] { return m_password.Change("1234", "0815", "0815", closes); },
+         {"P", "t\r", "q:1234\r", "qc:0815\r", "q:0815\r"}},
+        {"level", [&] { return m_password.ReadLevel(); }, {"P", "t\r", "qs\r"}},
+        {"code", [&] { return m_password.ReadCode(2142); }, {"P", "t\r", "qe\r"}},
+        {"old code", [&] { return m_password.ReadCode(2141); }, {"P", "t\r", "e:104\r"}},
+    };
+    for (const auto& operation : operations) {
+        for (qsizetype lives = 0; lives < operation.commands.size(); ++lives) {
+            Ui.Messages.clear();
+            Time.Pauses.clear();
+            Line->Commands.clear();
+            Line->DiesAfter = lives;
+            const TControllerPassword::Result result = operation.run();
+            const std::string step = std::string(operation.name) + " dead after " + std::to_string(lives);
+            EXPECT_EQ(Line->Commands, operation.commands.mid(0, lives)) << step;
+            EXPECT_TRUE(result.Sent) << step;
+            EXPECT_TRUE(result.Failed) << step;
+            EXPECT_TRUE(result.Shown.isEmpty()) << step;
+            ASSERT_EQ(Ui.Texts(), QStringList{"Transfer error"}) << step;
+            EXPECT_EQ(Ui.Messages.front().Caption, "Error");
+            EXPECT_TRUE(PausesOf(1000).empty()) << step; // no pause for a controller that is gone
+            EXPECT_FALSE(PortInUse());
+        }
+    }
 }
 
 TEST_F(PasswordOnSimulatorTest, EveryOperationGivesItsPortBackWhenTheUserCancelsThePort) {

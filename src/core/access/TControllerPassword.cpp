@@ -50,6 +50,36 @@ bool Rejected(const QString& reply) {
     return reply.contains(QLatin1String("Wrong password"));
 }
 
+// Reports a line that failed during the session as a transfer error; true when it did.
+bool ReportLineFailure(TControllerAccess& access, const TTorvexController& session) {
+    if (!session.LinkFailed()) {
+        return false;
+    }
+    ShowTransferError(access);
+    return true;
+}
+
+// Logs in with the current password, sets the new one and logs in with it, stopping at the
+// first step whose line failed: no later reply may then pass for the controller's answer.
+// True when the controller rejected a password.
+bool ChangeRejected(TTorvexController& session, const QString& current, const QString& newPassword) {
+    session.EnterCommandMode();
+    if (session.LinkFailed()) {
+        return false;
+    }
+    const QString first = session.SendPassword(kLogin, current);
+    if (session.LinkFailed() || Rejected(first)) {
+        return !session.LinkFailed();
+    }
+    session.SendPassword(kSetPassword, newPassword);
+    if (session.LinkFailed()) {
+        return false;
+    }
+    // Logging in with the new password proves the controller took it.
+    const QString second = session.SendPassword(kLogin, newPassword);
+    return !session.LinkFailed() && Rejected(second);
+}
+
 } // namespace
 
 QString TControllerPassword::Text(int record) const {
@@ -93,11 +123,16 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
             result.Sent = true;
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
             session->EnterCommandMode();
-            // Only a rejection counts: an empty reply is an accepted login.
-            if (Rejected(session->SendPassword(kLogin, password))) {
-                message = WrongPassword(m_access.Configuration.Language());
+            const QString reply = session->LinkFailed() ? QString() : session->SendPassword(kLogin, password);
+            if (ReportLineFailure(m_access, *session)) {
+                result.Failed = true;
+            } else {
+                // Only a rejection counts: an empty reply is an accepted login.
+                if (Rejected(reply)) {
+                    message = WrongPassword(m_access.Configuration.Language());
+                }
+                m_access.Time.Sleep(kPauseBeforeClosing);
             }
-            m_access.Time.Sleep(kPauseBeforeClosing);
         }
     }
     if (!message.isEmpty()) {
@@ -116,8 +151,15 @@ TControllerPassword::Result TControllerPassword::Logout() {
         result.Sent = true;
         const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
         session->EnterCommandMode();
-        session->SendCommand(kLogout);
-        m_access.Time.Sleep(kPauseBeforeClosing);
+        if (!session->LinkFailed()) {
+            session->SendCommand(kLogout);
+        }
+        // The logout has no reply: only the line tells whether it went out.
+        if (ReportLineFailure(m_access, *session)) {
+            result.Failed = true;
+        } else {
+            m_access.Time.Sleep(kPauseBeforeClosing);
+        }
     }
     m_access.Ui.SetBusy(false);
     return result;
@@ -154,17 +196,14 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
         if (port) {
             result.Sent = true;
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
-            session->EnterCommandMode();
-            if (Rejected(session->SendPassword(kLogin, current))) {
+            if (ChangeRejected(*session, current, newPassword)) {
                 message = WrongPassword(m_access.Configuration.Language());
-            } else {
-                session->SendPassword(kSetPassword, newPassword);
-                // Logging in with the new password proves the controller took it.
-                if (Rejected(session->SendPassword(kLogin, newPassword))) {
-                    message = WrongPassword(m_access.Configuration.Language());
-                }
             }
-            m_access.Time.Sleep(kPauseBeforeClosing);
+            if (ReportLineFailure(m_access, *session)) {
+                result.Failed = true;
+            } else {
+                m_access.Time.Sleep(kPauseBeforeClosing);
+            }
         }
     }
     if (!message.isEmpty()) {
@@ -179,6 +218,7 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
 TControllerPassword::Result TControllerPassword::ReadLevel() {
     Result result;
     m_access.Ui.SetBusy(true);
+    bool lineFailed = false;
     {
         const PortReservation port = m_access.Configuration.SelectPort();
         if (!port) {
@@ -188,11 +228,19 @@ TControllerPassword::Result TControllerPassword::ReadLevel() {
         result.Sent = true;
         const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
         session->EnterCommandMode();
-        result.Shown = DigitsOf(session->Query(kLevelQuery));
-        m_access.Time.Sleep(kPauseBeforeClosing);
+        if (!session->LinkFailed()) {
+            result.Shown = DigitsOf(session->Query(kLevelQuery));
+        }
+        lineFailed = ReportLineFailure(m_access, *session);
+        if (!lineFailed) {
+            m_access.Time.Sleep(kPauseBeforeClosing);
+        }
     }
     const QString head = Text(kRecordLevel) + kPelvorColon + QStringLiteral("\r\r");
-    if (result.Shown.isEmpty()) {
+    if (lineFailed) {
+        result.Shown.clear(); // digits from a reply the line cut are no level
+        result.Failed = true;
+    } else if (result.Shown.isEmpty()) {
         ShowError(Text(kRecordLevel), head + Text(Record::Unknown));
         result.Failed = true;
     } else {
@@ -212,24 +260,35 @@ TControllerPassword::Result TControllerPassword::ReadCode(int version) {
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
             session->EnterCommandMode();
             const QString head = Text(kRecordCode) + kPelvorColon + QStringLiteral("\r\r");
-            if (version < kFirstVersionWithCodeQuery) {
+            bool known = false;
+            if (session->LinkFailed()) {
+                // Nothing was asked.
+            } else if (version < kFirstVersionWithCodeQuery) {
                 // Older controllers keep the code in their parameter memory.
                 const qint64 value = session->ReadParameter(kCodeAddress);
-                if (value >= 65536) {
-                    ShowError(Text(kRecordCode), head + Text(Record::Unknown));
-                    result.Failed = true;
-                } else {
+                known = value < 65536;
+                if (known) {
                     result.Shown = QString::number(value);
-                    m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordCode), head + result.Shown,
-                                            MessageButtons::Ok);
                 }
             } else {
                 result.Shown = DigitsOf(session->Query(kCodeQuery));
-                m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordCode), head + result.Shown,
-                                        MessageButtons::Ok);
+                known = !result.Shown.isEmpty();
             }
-            // The box is answered while the session is still open.
-            m_access.Time.Sleep(kPauseBeforeClosing);
+            if (ReportLineFailure(m_access, *session)) {
+                result.Shown.clear();
+                result.Failed = true;
+            } else {
+                // A reply without a code (none at all, or "Not allowed") is no code: never an empty one.
+                if (known) {
+                    m_access.Ui.ShowMessage(MessageKind::Information, Text(kRecordCode), head + result.Shown,
+                                            MessageButtons::Ok);
+                } else {
+                    ShowError(Text(kRecordCode), head + Text(Record::Unknown));
+                    result.Failed = true;
+                }
+                // The box is answered while the session is still open.
+                m_access.Time.Sleep(kPauseBeforeClosing);
+            }
         }
     }
     m_access.Ui.SetBusy(false);

@@ -7,7 +7,8 @@ struct TControllerAccess;
 // The controller's own four-digit password: log in, log out, change it, and read
 // its level and code. Each operation opens a session of its own and closes it
 // again; the program keeps no login state. What the user is told goes through
-// the access's feedback.
+// the access's feedback; a line that fails during an operation ends it with the
+// transfer error.
 class TControllerPassword {
 public:
     static constexpr int kFirstVersionWithPassword = 2107;
@@ -17,7 +18,7 @@ public:
     // What an operation achieved, for callers that report an exit status.
     struct Result {
         bool Sent = false;   // a session was opened on a port
-        bool Failed = false; // an error box was shown
+        bool Failed = false; // an error box was shown (a refusal, an unknown value, a failed line)
         QString Shown;       // the digits a level or code box shows (empty when "Unknown")
     };
 

@@ -15,6 +15,11 @@ TControllerAccess::TControllerAccess(TConfiguration& configuration, Feedback& fe
     };
 }
 
+void ShowTransferError(TControllerAccess& access) {
+    access.Ui.ShowMessage(MessageKind::Error, access.Configuration.Language().Text(Record::Error),
+                          access.Configuration.Language().Text(Record::TransferError), MessageButtons::Ok);
+}
+
 bool RunMainCommand(TControllerAccess& access, MainCommand command) {
     struct Step {
         ControllerCommand Command;
@@ -38,8 +43,7 @@ bool RunMainCommand(TControllerAccess& access, MainCommand command) {
         if (lineFailed) {
             // The command never reached the controller: waiting for it would pretend it did.
             access.Ui.SetBusy(false);
-            access.Ui.ShowMessage(MessageKind::Error, access.Configuration.Language().Text(Record::Error),
-                                  access.Configuration.Language().Text(Record::TransferError), MessageButtons::Ok);
+            ShowTransferError(access);
             return true;
         }
         if (step.WaitMs > 0) {

@@ -28,6 +28,10 @@ struct TControllerAccess {
     bool Stopping() const { return StopRequested && StopRequested(); }
 };
 
+// Tells the user that the line to the controller failed: the error box every controller
+// operation shows when a command or a reply did not get through.
+void ShowTransferError(TControllerAccess& access);
+
 // The commands of the main menu that only send one controller command.
 enum class MainCommand { LoadFactorySettings, LoadUserSettings, SaveUserSettings, ResetErrorList };
 

@@ -70,10 +70,16 @@ TSpecialTest::TSpecialTest(TControllerAccess& access) : m_access(access) {}
 
 TSpecialTest::~TSpecialTest() = default;
 
-QString TSpecialTest::Connect(TCommParameter& port, const std::function<void(int)>& progress) {
+std::optional<QString> TSpecialTest::Connect(TCommParameter& port, const std::function<void(int)>& progress) {
     m_session = m_access.OpenSession(port);
+    if (!LineHolds()) {
+        return std::nullopt;
+    }
     m_session->ReadParameterDump(progress);
     const QString type = m_session->Query(kControllerTypeQuery);
+    if (!LineHolds()) {
+        return std::nullopt;
+    }
     m_access.Time.Sleep(kPauseAfterTypeQuery);
     return type;
 }
@@ -86,29 +92,56 @@ void TSpecialTest::Disconnect() {
     m_session.reset();
 }
 
-void TSpecialTest::Switch(Output output, bool on) {
-    if (m_session) {
-        m_session->SendCommand(SwitchCommand(output, on));
+bool TSpecialTest::LineHolds() {
+    if (m_session == nullptr) {
+        return false;
     }
-}
-
-void TSpecialTest::Segments(bool on) {
-    if (m_session) {
-        m_session->SendCommand(SegmentsCommand(on));
+    if (!m_session->LinkFailed()) {
+        return true;
     }
+    ShowTransferError(m_access);
+    Disconnect();
+    return false;
 }
 
-QString TSpecialTest::Ask(Question question) {
-    return m_session ? m_session->Query(static_cast<ControllerCommand>(question)) : QString();
-}
-
-void TSpecialTest::FlashRunLed(bool runLedOn) {
+bool TSpecialTest::Switch(Output output, bool on) {
     if (!m_session) {
-        return;
+        return false;
+    }
+    m_session->SendCommand(SwitchCommand(output, on));
+    return LineHolds();
+}
+
+bool TSpecialTest::Segments(bool on) {
+    if (!m_session) {
+        return false;
+    }
+    m_session->SendCommand(SegmentsCommand(on));
+    return LineHolds();
+}
+
+std::optional<QString> TSpecialTest::Ask(Question question) {
+    if (!m_session) {
+        return std::nullopt;
+    }
+    const QString reply = m_session->Query(static_cast<ControllerCommand>(question));
+    if (!LineHolds() || reply.isEmpty()) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+bool TSpecialTest::FlashRunLed(bool runLedOn) {
+    if (!m_session) {
+        return false;
     }
     m_session->SendCommand(runLedOn ? kRunOff : kRunOn);
+    if (!LineHolds()) {
+        return false;
+    }
     m_access.Time.Sleep(kFlashLength);
     m_session->SendCommand(runLedOn ? kRunOn : kRunOff);
+    return LineHolds();
 }
 
 TTorvexParameter TSpecialTest::Find(quint16 number) const {
@@ -119,12 +152,21 @@ TTorvexParameter TSpecialTest::Find(quint16 number) const {
     return record;
 }
 
-void TSpecialTest::Change(quint16 number, qint32 value, const QString& valueText) {
+bool TSpecialTest::Change(quint16 number, qint32 value, const QString& valueText) {
     if (!m_session) {
-        return;
+        return false;
     }
     TTorvexParameter record;
     record.Value = value;
     m_session->WriteParameter(number, record);
-    m_session->SetDumpValue(static_cast<quint16>(number - 1), valueText);
+    if (!LineHolds()) {
+        return false;
+    }
+    // The list is looked up by parameter number, and its positions need not follow the numbers
+    // (the controller's list starts at 0 and has gaps).
+    const qsizetype position = m_session->Dump.Numbers.indexOf(number);
+    if (position >= 0) {
+        m_session->SetDumpValue(static_cast<quint16>(position), valueText);
+    }
+    return true;
 }

@@ -47,20 +47,25 @@ public:
     TSpecialTest(const TSpecialTest&) = delete;
     TSpecialTest& operator=(const TSpecialTest&) = delete;
 
+    // Every command below tells the user when the line fails (the transfer error) and then
+    // ends the session: a failed line never passes for a controller that took the command.
+
     // Opens the session, reads the parameter list and asks the controller type;
-    // the reply to the type query.
-    QString Connect(TCommParameter& port, const std::function<void(int)>& progress = {});
+    // the reply to the type query, or none when the line failed.
+    std::optional<QString> Connect(TCommParameter& port, const std::function<void(int)>& progress = {});
     // A session for single commands, without the parameter list.
     void OpenSession(TCommParameter& port);
     bool PortOpen() const { return m_session != nullptr && m_session->IsPortOpen(); }
     void Disconnect();
     bool Connected() const { return m_session != nullptr; }
 
-    void Switch(Output output, bool on);
-    void Segments(bool on);
-    QString Ask(Question question);
+    // False when nothing was sent (no session) or the line failed.
+    bool Switch(Output output, bool on);
+    bool Segments(bool on);
+    // The reply, or none when there was none: a silent controller, or a failed line.
+    std::optional<QString> Ask(Question question);
     // Shows the Run LED is alive: its other state for a moment, then its own again.
-    void FlashRunLed(bool runLedOn);
+    bool FlashRunLed(bool runLedOn);
 
     // An empty name and value 0 for a number that is not in the list.
     TTorvexParameter Find(quint16 number) const;
@@ -70,10 +75,14 @@ public:
     BrowseResult Prev(int n) const {
         return Prev(n, [this](quint16 k) { return Find(k); });
     }
-    // Writes the value unchecked and keeps the typed text in the list at position number - 1.
-    void Change(quint16 number, qint32 value, const QString& valueText);
+    // Writes the value unchecked and, once it is on the line, keeps the typed text in the
+    // list entry of that parameter number.
+    bool Change(quint16 number, qint32 value, const QString& valueText);
 
 private:
+    // False, after telling the user and closing the session, when the line has failed.
+    bool LineHolds();
+
     TControllerAccess& m_access;
     std::unique_ptr<TTorvexController> m_session;
 };

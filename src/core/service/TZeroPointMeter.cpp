@@ -68,6 +68,10 @@ TZeroPointMeter::Reading TZeroPointMeter::Tick() {
     if (m_firstTickPending) {
         m_firstTickPending = false;
         QString reply = m_session->ReadSoftwareVersion(QStringLiteral("2050"));
+        if (!LineHolds()) {
+            reading.Text = Text(kRecordErrorMeasurement);
+            return reading;
+        }
         if (!std::all_of(reply.begin(), reply.end(), IsDigit)) {
             reply = QStringLiteral("0");
         }
@@ -79,6 +83,10 @@ TZeroPointMeter::Reading TZeroPointMeter::Tick() {
     }
     const QString reply = m_session->QueryRaw(m_version <= kLastVersionWithOldCommand ? kOldValueQuery : kNewValueQuery,
                                               kValueTimeoutDivisor);
+    if (!LineHolds()) {
+        reading.Text = Text(kRecordErrorMeasurement);
+        return reading;
+    }
     if (const std::optional<QString> text = FormatReading(reply)) {
         reading.Text = *text;
         reading.FontSize = kValueFontSize;
@@ -98,6 +106,15 @@ QString TZeroPointMeter::Title() const {
                  QLatin1Char(')');
     }
     return title;
+}
+
+bool TZeroPointMeter::LineHolds() {
+    if (!m_session->LinkFailed()) {
+        return true;
+    }
+    ShowTransferError(m_access);
+    Close();
+    return false;
 }
 
 bool TZeroPointMeter::PortOpen() const {

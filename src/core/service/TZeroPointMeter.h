@@ -44,7 +44,8 @@ public:
     bool IsOpen() const { return m_session != nullptr; }
     // Whether the session's device could be opened at all.
     bool PortOpen() const;
-    // One reading. A failed one has already waited its extra pause.
+    // One reading. A failed one has already waited its extra pause. A line that failed is
+    // told as the transfer error and ends the session: IsOpen() is false afterwards.
     Reading Tick();
     // The window title: record "Zero-Point", with the version once it is known.
     QString Title() const;
@@ -53,6 +54,8 @@ public:
 
 private:
     QString Text(int record) const;
+    // False, after telling the user and closing the session, when the line has failed.
+    bool LineHolds();
     TControllerAccess& m_access;
     TCommParameter* m_port = nullptr;
     std::unique_ptr<TTorvexController> m_session;

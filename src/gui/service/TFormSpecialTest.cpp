@@ -151,8 +151,8 @@ void TFormSpecialTest::BuildControls() {
         GuardedConnect(box, &QCheckBox::clicked, this,
                        [this, box = box, output = output] { SwitchClick(box, output); });
     }
-    GuardedConnect(m_segmentsOn, &QRadioButton::clicked, this, [this] { m_test.Segments(true); });
-    GuardedConnect(m_segmentsOff, &QRadioButton::clicked, this, [this] { m_test.Segments(false); });
+    GuardedConnect(m_segmentsOn, &QRadioButton::clicked, this, [this] { AfterCommand(m_test.Segments(true)); });
+    GuardedConnect(m_segmentsOff, &QRadioButton::clicked, this, [this] { AfterCommand(m_test.Segments(false)); });
     GuardedConnect(m_getValveType, &QPushButton::clicked, this,
                    [this] { AskClick(TSpecialTest::Question::ValveType, m_valveType, true); });
     GuardedConnect(m_getControllerType, &QPushButton::clicked, this,
@@ -165,7 +165,8 @@ void TFormSpecialTest::BuildControls() {
     GuardedConnect(m_next, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnNextClick);
     GuardedConnect(m_last, &QPushButton::clicked, this, &TFormSpecialTest::BitBtnLastClick);
     GuardedConnect(m_change, &QPushButton::clicked, this, &TFormSpecialTest::ButtonChangeClick);
-    GuardedConnect(m_traceLevel, &QLineEdit::textEdited, this, &TFormSpecialTest::EditTraceLevelChange);
+    // Judged once the field is left: "-" or an empty field on the way to a number is no error.
+    GuardedConnect(m_traceLevel, &QLineEdit::editingFinished, this, &TFormSpecialTest::EditTraceLevelChange);
 }
 
 void TFormSpecialTest::SetConnectedControlsEnabled(bool enabled) {
@@ -203,18 +204,32 @@ void TFormSpecialTest::BitBtnConnectClick() {
         return;
     }
     m_access.Ui.SetBusy(true);
-    const QString type = m_test.Connect(*m_port, [this](int position) { m_progress->setValue(position); });
+    const std::optional<QString> type =
+        m_test.Connect(*m_port, [this](int position) { m_progress->setValue(position); });
+    if (!type) {
+        m_access.Ui.SetBusy(false);
+        EnterDisconnectedState(); // the line failed, and the user has been told
+        return;
+    }
     m_disconnect->setEnabled(true);
     m_connect->setEnabled(false);
     SetConnectedControlsEnabled(true);
     m_change->setText(Text(kRecordChange));
     // Only the standard controller has the display the segment commands drive.
-    const bool segments = type == QLatin1String("TKX");
+    const bool segments = *type == QLatin1String("TKX");
     m_miniTerminal->setEnabled(segments);
     m_segmentsOn->setEnabled(segments);
     m_segmentsOff->setEnabled(segments);
-    m_test.FlashRunLed(m_ledRun->isChecked());
+    AfterCommand(m_test.FlashRunLed(m_ledRun->isChecked()));
     m_access.Ui.SetBusy(false);
+}
+
+void TFormSpecialTest::AfterCommand(bool done) {
+    // A command fails only when the line failed: the special test has told the user and closed
+    // the session, so the window shows it disconnected.
+    if (!done && !m_test.Connected()) {
+        EnterDisconnectedState();
+    }
 }
 
 void TFormSpecialTest::BitBtnDisconnectClick() {
@@ -227,13 +242,19 @@ void TFormSpecialTest::BitBtnDisconnectClick() {
 }
 
 void TFormSpecialTest::SwitchClick(QCheckBox* box, TSpecialTest::Output output) {
-    m_test.Switch(output, box->isChecked());
+    AfterCommand(m_test.Switch(output, box->isChecked()));
 }
 
 void TFormSpecialTest::AskClick(TSpecialTest::Question question, QLineEdit* shownIn, bool flash) {
-    shownIn->setText(m_test.Ask(question));
+    // An unanswered query leaves the field empty.
+    const std::optional<QString> reply = m_test.Ask(question);
+    shownIn->setText(reply.value_or(QString()));
+    if (!m_test.Connected()) {
+        EnterDisconnectedState();
+        return;
+    }
     if (flash) {
-        m_test.FlashRunLed(m_ledRun->isChecked());
+        AfterCommand(m_test.FlashRunLed(m_ledRun->isChecked()));
     }
 }
 
@@ -317,19 +338,17 @@ void TFormSpecialTest::ButtonChangeClick() {
         if (!number) {
             return;
         }
-        m_test.Change(static_cast<quint16>(*number), *value, m_paramValue->text());
+        if (!m_test.Change(static_cast<quint16>(*number), *value, m_paramValue->text())) {
+            AfterCommand(false);
+            return;
+        }
     }
     m_change->setText(Text(kRecordChange));
     m_paramValue->setReadOnly(true);
 }
 
-void TFormSpecialTest::EditTraceLevelChange(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed == QLatin1String("-")) {
-        return; // still being typed
-    }
-    const std::optional<int> level = IntegerOf(trimmed);
-    if (level) {
+void TFormSpecialTest::EditTraceLevelChange() {
+    if (const std::optional<int> level = IntegerOf(m_traceLevel->text())) {
         m_logger.SetTraceLevel(*level);
     }
     m_traceLevel->setText(QString::number(m_logger.GetTraceLevel()));

@@ -44,12 +44,14 @@ private:
     void BitBtnNextClick();
     void BitBtnLastClick();
     void ButtonChangeClick();
-    void EditTraceLevelChange(const QString& text);
+    void EditTraceLevelChange();
     void ShowParameter(const TTorvexParameter& parameter);
     void ShowBrowseResult(const TSpecialTest::BrowseResult& result);
     // The field as a whole number, or none after telling the user it is not one.
     std::optional<int> IntegerOf(const QString& text);
     void SetConnectedControlsEnabled(bool enabled);
+    // After a command of the session: the disconnected state once the line has failed.
+    void AfterCommand(bool done);
 
     TControllerAccess m_access;
     TLogger& m_logger;

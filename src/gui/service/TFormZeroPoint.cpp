@@ -86,6 +86,9 @@ void TFormZeroPoint::TimerMeasureTimer() {
         FormClose();
         return;
     }
+    if (!m_meter.IsOpen()) {
+        return; // the line failed: told, and nothing more to read until the next showing
+    }
     m_timerMeasure.start();
 }
 
