@@ -65,6 +65,8 @@ TEST(FactoryFile, KindCountAndAcceptanceOfRows) {
         {"working address 0 not accepted", "{TKX}\n2\n454\t254\t54\tVALVE_TYPE\t3\n455\t255\t0\tSIU_TYPE\t1\n", "TKX",
          1, "Error: Amount of parameters (1/2)"},
         {"name missing", "{TKX}\n1\n454\t254\t54\t\t3\n", "TKX", 0, "Error: Amount of parameters (0/1)"},
+        {"name of blanks and a line break", "{TKX}\n1\n454\t254\t54\t  \r\n\t3\n", "TKX", 0,
+         "Error: Amount of parameters (0/1)"},
         {"no rows at all", "{TKX}\n0\n", "TKX", 0, "Error: Amount of parameters (0/0)"},
         {"no braces at all", "just text\n", "Unknown", 0, "Error: Amount of parameters (0/0)"},
         {"wide numbers keep their low bits", "{TKX}\n1\n65990\t65790\t65590\tVALVE_TYPE\t4294967299\n", "TKX", 1, ""},

@@ -180,12 +180,14 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, c
             reader.SkipLine();
             // A code of 0 is a value like any other ("Off", "None"): every row the editor writes
             // is kept. Only a row without a working address or a name is dropped, and says so.
-            if (entry.WorkingAddress != 0 && !name.isEmpty()) {
+            // A name of blanks is no name: the controller would show a parameter nobody can find.
+            const bool named = !entry.Name.trimmed().isEmpty();
+            if (entry.WorkingAddress != 0 && named) {
                 rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\r\n");
                 load.Entries.push_back(std::move(entry));
             } else {
                 rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\t") +
-                        (name.isEmpty() ? QStringLiteral("(dropped: no name)")
+                        (!named ? QStringLiteral("(dropped: no name)")
                                         : QStringLiteral("(dropped: working address 000)")) +
                         QStringLiteral("\r\n");
             }
