@@ -1,5 +1,7 @@
 #include "cli/DataFileSupport.h"
 
+#include <QFileInfo>
+
 std::optional<TDataFileScan> DataFileSupport::Open(CliContext& context, QFile& file) {
     QString error;
     if (!DataFile::OpenRegularFile(file, error)) {
@@ -14,6 +16,18 @@ std::optional<TDataFileScan> DataFileSupport::Open(CliContext& context, QFile& f
         context.Err << "torvex: " << DataFile::CutsText(file.fileName(), *scan) << Qt::endl;
     }
     return scan;
+}
+
+QString DataFileSupport::StoreAt(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    if (file.peek(16) == QByteArrayLiteral("SQLite format 3\0")) {
+        return QStringLiteral("a database file");
+    }
+    QString ignored;
+    return DataFile::Inspect(file, ignored) ? QStringLiteral("a data file") : QString();
 }
 
 QString DataFileSupport::PictureLine(int number, const DataFile::PictureSummary& summary) {

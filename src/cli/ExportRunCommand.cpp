@@ -1,7 +1,5 @@
 #include "cli/ExportRunCommand.h"
 
-#include <QFileInfo>
-
 #include "cli/DataFileSupport.h"
 
 #include "core/base/SaveFile.h"
@@ -35,15 +33,13 @@ int ExportRunCommand::Run(CliContext& context) {
         return 1;
     }
     // The CSV never takes the place of a data file: not the one it comes from, not one a recording
-    // is writing into (it would go on in a deleted file), not any other.
-    QFile target(m_csv);
-    QString ignored;
-    if (QFileInfo(m_csv).isFile() && target.open(QIODevice::ReadOnly) && DataFile::Inspect(target, ignored)) {
-        context.Err << "torvex: " << m_csv << " is a data file: the CSV would replace it; choose another name"
+    // is writing into (it would go on in a deleted file), not any other; nor of a database file.
+    const QString store = DataFileSupport::StoreAt(m_csv);
+    if (!store.isEmpty()) {
+        context.Err << "torvex: " << m_csv << " is " << store << ": the CSV would replace it; choose another name"
                     << Qt::endl;
         return 1;
     }
-    target.close();
     QString reason;
     if (!SaveWholeFile(m_csv, DataFile::PictureCsv(drawn), reason)) {
         context.Err << "torvex: " << m_csv << " cannot be written: " << reason << Qt::endl;

@@ -1,5 +1,7 @@
 #include "cli/PrintCommand.h"
 
+#include "cli/DataFileSupport.h"
+
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
@@ -57,6 +59,13 @@ int PrintCommand::Run(CliContext& context) {
     }
     if (m_name.isEmpty() && !MoveToLastStored(sets)) {
         context.Err << "torvex: no stored set of that family" << Qt::endl;
+        return 1;
+    }
+    // The PDF never takes the place of the stored sets it is printed from, nor of recorded runs.
+    const QString store = DataFileSupport::StoreAt(m_pdf);
+    if (!store.isEmpty()) {
+        context.Err << "torvex: " << m_pdf << " is " << store << ": the PDF would replace it; choose another name"
+                    << Qt::endl;
         return 1;
     }
     TTable& metadata = context.Database->TableParameterDBSettings();

@@ -153,6 +153,18 @@ TEST_F(LiveDataTest, AFileCutShortIsListedAsFarAsItGoesAndTheCutIsTold) {
                               "its 4 records is in the file\n");
 }
 
+// The stored sets are no place for a CSV either: the database would be gone with exit 0.
+TEST_F(LiveDataTest, ACsvNeverTakesThePlaceOfADatabaseFile) {
+    const QString runs = Fixture();
+    ASSERT_EQ(Run({"sets", "--family", "tkx"}).exitCode, 0); // the database is made
+    const QString sets = m_home.Path("work/1.45/DataBase/Tkx.DB");
+    const QByteArray before = m_home.Read(sets);
+    const Result refused = Run({"export-run", runs, "--picture", "1", "--csv", sets});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "torvex: " + sets + " is a database file: the CSV would replace it; choose another name\n");
+    EXPECT_EQ(m_home.Read(sets), before);
+}
+
 // Two recordings into one file would interleave their runs: the second is refused and says why.
 TEST_F(LiveDataTest, ASecondRecordingIntoTheSameFileIsRefused) {
     SimulatorProcess first({"--live", "--run-length", "0.3", "--gap", "0.4"});

@@ -1,4 +1,5 @@
 #include "core/base/Language.h"
+#include "core/livedata/TDataFile.h"
 #include "core/params/ParameterCatalogue.h"
 
 #include "SmallDisk.h"
@@ -126,6 +127,32 @@ TEST_F(PrintCommandTest, PrintedSetHoldsEveryParameterOnItsLineInAddressOrder) {
         EXPECT_TRUE(page.contains("Printed: "));
     }
     EXPECT_TRUE(pages.back().contains("Valve block replaced"));
+}
+
+// A PDF aimed at the database it is printed from, or at a data file, would replace the stored sets
+// or the recorded runs with exit 0.
+TEST_F(PrintCommandTest, APdfNeverTakesThePlaceOfTheStoredSetsOrOfRecordedRuns) {
+    ASSERT_EQ(Torvex({"sets", "--family", "vf-tkx"}).ExitCode, 0);
+    StoreDistinctSet("Shaft 3");
+    QByteArray header(TDataFileHeader::Size, '\0');
+    TDataFileHeader().Encode(reinterpret_cast<std::uint8_t*>(header.data()));
+    const QString runs = m_home.Write("runs.dat", header);
+    const struct {
+        QString Command;
+        QString Target;
+        QString Kind;
+    } cases[] = {{"print", m_home.Path("work/1.45/DataBase/Itkx.DB"), "a database file"},
+                 {"report", m_home.Path("work/1.45/DataBase/Itkx.DB"), "a database file"},
+                 {"print", runs, "a data file"}};
+    for (const auto& c : cases) {
+        const QByteArray before = m_home.Read(c.Target);
+        const Result refused = Torvex({c.Command, "--family", "vf-tkx", "--pdf", c.Target});
+        EXPECT_EQ(refused.ExitCode, 1) << c.Target.toStdString();
+        EXPECT_EQ(refused.Err,
+                  "torvex: " + c.Target + " is " + c.Kind + ": the PDF would replace it; choose another name\n");
+        EXPECT_EQ(m_home.Read(c.Target), before);
+    }
+    EXPECT_TRUE(Torvex({"sets", "--family", "vf-tkx"}).Out.contains("Shaft 3"));
 }
 
 TEST_F(PrintCommandTest, ReportAndFailuresLeaveNoHalfFile) {
