@@ -9,6 +9,9 @@
 
 namespace {
 
+// The command line of this process, for CreateInPlace.
+RawArguments* g_current = nullptr;
+
 bool ValidUtf8(const QByteArray& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = decoder.decode(bytes); // decoding happens only on conversion
@@ -32,6 +35,40 @@ RawArguments::RawArguments(int argc, char* argv[]) {
         } else {
             m_arguments << StandInFor(raw);
         }
+    }
+    g_current = this;
+}
+
+void RawArguments::CreateInPlace(const QString& path) {
+    if (g_current == nullptr) {
+        return;
+    }
+    const QByteArray encoded = path.toUtf8();
+    for (StandIn& standIn : g_current->m_standIns) {
+        if (standIn.Path != encoded || standIn.Alias.isEmpty() || standIn.Existed) {
+            continue;
+        }
+        const int fd =
+            ::openat(standIn.Folder, standIn.RawBase.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        // Made meanwhile by someone else (another recording): shared all the same, never removed.
+        standIn.Created = fd >= 0;
+        if (fd >= 0) {
+            ::close(fd);
+        } else if (errno != EEXIST) {
+            return;
+        }
+        struct stat info {};
+        if (::fstatat(standIn.Folder, standIn.RawBase.constData(), &info, 0) != 0 || !S_ISREG(info.st_mode) ||
+            ::linkat(standIn.Folder, standIn.RawBase.constData(), standIn.Folder, standIn.Alias.constData(), 0) != 0) {
+            if (standIn.Created) {
+                ::unlinkat(standIn.Folder, standIn.RawBase.constData(), 0);
+                standIn.Created = false;
+            }
+            return;
+        }
+        standIn.Existed = true;
+        standIn.Inode = info.st_ino;
+        return;
     }
 }
 
@@ -80,6 +117,7 @@ QString RawArguments::StandInFor(const QByteArray& raw) {
 }
 
 RawArguments::~RawArguments() {
+    g_current = nullptr;
     for (const StandIn& standIn : m_standIns) {
         if (!standIn.Alias.isEmpty()) {
             struct stat info {};
@@ -93,6 +131,11 @@ RawArguments::~RawArguments() {
                     ::renameat(standIn.Folder, standIn.Alias.constData(), standIn.Folder, standIn.RawBase.constData());
                 }
             }
+        }
+        struct stat made {};
+        if (standIn.Created && ::fstatat(standIn.Folder, standIn.RawBase.constData(), &made, 0) == 0 &&
+            made.st_ino == standIn.Inode && made.st_size == 0) {
+            ::unlinkat(standIn.Folder, standIn.RawBase.constData(), 0); // made for nothing
         }
         ::close(standIn.Folder);
     }

@@ -25,6 +25,12 @@ public:
     const QStringList& Arguments() const { return m_arguments; }
     // Text as it is printed: every stand-in replaced by the bytes of the name it stands for.
     QByteArray Shown(QByteArray text) const;
+    // For a file a command is about to write into in place for as long as it runs (a recording):
+    // when the path is the stand-in of a name that does not exist yet, that name is made now and
+    // the stand-in becomes a second name of it. A second recording under the same name then finds
+    // the file locked, and one that is killed leaves its runs under the real name. Made empty, it
+    // goes again at the end if nothing was written into it.
+    static void CreateInPlace(const QString& path);
 
 private:
     struct StandIn {
@@ -36,6 +42,7 @@ private:
         int Folder = -1;
         bool Existed = false;
         bool Directory = false;
+        bool Created = false; // made by CreateInPlace
         unsigned long long Inode = 0;
     };
     QString StandInFor(const QByteArray& raw);

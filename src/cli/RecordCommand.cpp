@@ -2,6 +2,7 @@
 
 #include "cli/ControllerPort.h"
 #include "cli/DataFileSupport.h"
+#include "cli/RawArguments.h"
 #include "cli/StopSignals.h"
 
 #include "core/app/TConfiguration.h"
@@ -135,6 +136,8 @@ int RecordCommand::Run(CliContext& context) {
     }
     context.Configuration.Ports().Close(std::move(probe));
 
+    // Written in place while it runs: the file has its real name from the start.
+    RawArguments::CreateInPlace(out);
     TRecorderSetup setup = TRecorderSetup::FromConfiguration(context.Configuration);
     setup.DataFilePath = out;
     setup.TemporaryFile = false;

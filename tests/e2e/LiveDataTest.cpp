@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <QDir>
+
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -185,6 +187,54 @@ TEST_F(LiveDataTest, ASecondRecordingIntoTheSameFileIsRefused) {
     const qsizetype completed = QString::fromUtf8(recording.readAllStandardOutput()).count('\n');
     EXPECT_GE(listed.out.count('\n'), completed);
     EXPECT_LE(listed.out.count('\n'), completed + 1);
+}
+
+// A name that is not UTF-8 reaches the recording through a stand-in: the runs must still be in the
+// file of that name from the start, where a second recording finds it locked and a kill leaves them.
+TEST_F(LiveDataTest, ARecordingUnderANameThatIsNotUtf8IsInThatFileFromItsFirstRun) {
+    SimulatorProcess first({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    SimulatorProcess second({"--live", "--run-length", "0.3", "--gap", "0.4"});
+    QDir().mkpath(m_home.Path("runs"));
+    // QProcess passes UTF-8 only: the shell makes the bytes.
+    const auto start = [&](QProcess& process, const QString& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.Path());
+        environment.insert("XDG_CONFIG_HOME", m_home.Path(".config"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_home.Path("runs"));
+        process.start("sh", {"-c", "exec " TORVEX_BIN_DIR "/torvex --workdir " + m_home.Path("work") + " " +
+                                       arguments.arg("\"$(printf 'r\\351c.dat')\"")});
+    };
+    QProcess recording;
+    start(recording, "--port " + first.Device() + " record --out %1");
+    QStringList printed;
+    while (printed.size() < 2 && recording.waitForReadyRead(10000)) {
+        while (recording.canReadLine()) {
+            printed << QString::fromUtf8(recording.readLine()).trimmed();
+        }
+    }
+    ASSERT_GE(printed.size(), 2) << recording.readAllStandardError().toStdString();
+
+    QProcess refused;
+    start(refused, "--port " + second.Device() + " record --out %1 --seconds 2");
+    ASSERT_TRUE(refused.waitForFinished(20000));
+    EXPECT_EQ(refused.exitCode(), 1);
+    const QByteArray refusal = refused.readAllStandardError();
+    EXPECT_TRUE(refusal.contains("r\xe9"
+                                 "c.dat\n(another recording is writing into it)"))
+        << refusal.constData();
+
+    recording.kill();
+    recording.waitForFinished(5000);
+    QProcess listing;
+    start(listing, "pictures %1");
+    ASSERT_TRUE(listing.waitForFinished(20000));
+    EXPECT_EQ(listing.exitCode(), 0) << listing.readAllStandardError().constData();
+    const QStringList lines = QString::fromUtf8(listing.readAllStandardOutput()).trimmed().split('\n');
+    ASSERT_GE(lines.size(), printed.size());
+    for (qsizetype i = 0; i < printed.size(); ++i) {
+        EXPECT_EQ(lines[i], printed[i]);
+    }
 }
 
 TEST_F(LiveDataTest, AKilledRecordingKeepsEveryCompletedRunAndTheNextRecordingAppends) {
