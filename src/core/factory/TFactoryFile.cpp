@@ -186,10 +186,10 @@ TFactoryLoad ReadFactoryFile(const QByteArray& bytes, const QString& fileName, c
                 rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\r\n");
                 load.Entries.push_back(std::move(entry));
             } else {
-                rows += entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\t") +
-                        (!named ? QStringLiteral("(dropped: no name)")
-                                        : QStringLiteral("(dropped: working address 000)")) +
-                        QStringLiteral("\r\n");
+                rows +=
+                    entry.Name + QLatin1Char(' ') + Digits(entry.Value, 5) + QStringLiteral("\t") +
+                    (!named ? QStringLiteral("(dropped: no name)") : QStringLiteral("(dropped: working address 000)")) +
+                    QStringLiteral("\r\n");
             }
         }
     } catch (const NumberFormatError& error) {

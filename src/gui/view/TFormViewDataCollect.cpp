@@ -138,12 +138,7 @@ TFormViewDataCollect::TFormViewDataCollect(TConfiguration& configuration, Feedba
 
 void TFormViewDataCollect::CollectingFailed() {
     // A port that does not open leaves the window stopped, and says why.
-    SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData", "MenuViewDataFileOpen",
-                "MenuViewDataFileNew", "MenuViewDataFilePrintPage"},
-               true);
-    SetEnabled({"MenuViewDataFileStop"}, false);
-    m_reservation.Release();
-    m_collecting = false;
+    EnterStoppedState();
     const QString why = m_recorder->ReceiverError().isEmpty() ? m_portName : m_recorder->ReceiverError();
     m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error), Text(189) + QStringLiteral("\r") + why,
                            MessageButtons::Ok);
@@ -522,14 +517,18 @@ void TFormViewDataCollect::ToggleLogic() {
     m_curves->SetLogicVisible(visible);
 }
 
-void TFormViewDataCollect::StopCollecting() {
-    m_recorder->StopReceiver();
+void TFormViewDataCollect::EnterStoppedState() {
     SetEnabled({"MenuViewDataFileSaveAs", "MenuViewDataFileRestartCollectingData", "MenuViewDataFileOpen",
                 "MenuViewDataFileNew", "MenuViewDataFilePrintPage"},
                true);
     SetEnabled({"MenuViewDataFileStop"}, false);
     m_reservation.Release();
     m_collecting = false;
+}
+
+void TFormViewDataCollect::StopCollecting() {
+    m_recorder->StopReceiver();
+    EnterStoppedState();
     m_clock.Sleep(1000);
 }
 

@@ -118,6 +118,8 @@ private:
     void ShowSelectedPicture();
     // The recorder copied the full file away: the window shows the emptied file.
     void ShowEmptyFile();
+    // Start, Open, New and the rest enabled, Stop disabled, the port given back.
+    void EnterStoppedState();
     void CollectingFailed();
     QString Direction(std::uint8_t signals) const;
 
