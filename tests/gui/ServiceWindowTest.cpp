@@ -334,10 +334,18 @@ TEST_F(SpecialTestWindow, ConnectSwitchBrowseChangeAndClose) {
     EXPECT_EQ(valueOf("15"), before);
     EXPECT_EQ(valueOf("12"), "45");
 
-    // Closing while connected: the next showing starts disconnected.
-    window.close();
+    // Closing while connected switches off what is on (the relay, the segments) before the
+    // session ends, and the next showing starts disconnected.
+    Control<QCheckBox>(window, "CheckBoxRelay")->click();
+    QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.Connected());
-    EXPECT_TRUE(m_simulator->Log().contains("received Q"));
+    log = m_simulator->Log();
+    const qsizetype relayOff = log.indexOf("torvex-sim: Relay off");
+    const qsizetype segmentsOff = log.indexOf("torvex-sim: All segments off");
+    EXPECT_GT(relayOff, log.indexOf("torvex-sim: Relay on")) << log.toStdString();
+    EXPECT_GT(segmentsOff, 0) << log.toStdString();
+    EXPECT_GT(log.lastIndexOf("received Q"), std::max(relayOff, segmentsOff));
+    EXPECT_EQ(log.count("Up LED off"), 1); // switched off by hand already: not sent again
     window.show();
     EXPECT_TRUE(Control(window, "BitBtnConnect")->isEnabled());
     EXPECT_TRUE(Disabled(window, kIndicators));

@@ -71,6 +71,7 @@ TSpecialTest::TSpecialTest(TControllerAccess& access) : m_access(access) {}
 TSpecialTest::~TSpecialTest() = default;
 
 std::optional<QString> TSpecialTest::Connect(TCommParameter& port, const std::function<void(int)>& progress) {
+    Disconnect();
     m_session = m_access.OpenSession(port);
     if (!LineHolds()) {
         return std::nullopt;
@@ -85,11 +86,14 @@ std::optional<QString> TSpecialTest::Connect(TCommParameter& port, const std::fu
 }
 
 void TSpecialTest::OpenSession(TCommParameter& port) {
+    Disconnect();
     m_session = m_access.OpenSession(port);
 }
 
 void TSpecialTest::Disconnect() {
     m_session.reset();
+    m_switchedOn.fill(false);
+    m_segmentsOn = false;
 }
 
 bool TSpecialTest::LineHolds() {
@@ -109,7 +113,11 @@ bool TSpecialTest::Switch(Output output, bool on) {
         return false;
     }
     m_session->SendCommand(SwitchCommand(output, on));
-    return LineHolds();
+    if (!LineHolds()) {
+        return false;
+    }
+    m_switchedOn[static_cast<std::size_t>(output)] = on;
+    return true;
 }
 
 bool TSpecialTest::Segments(bool on) {
@@ -117,7 +125,20 @@ bool TSpecialTest::Segments(bool on) {
         return false;
     }
     m_session->SendCommand(SegmentsCommand(on));
-    return LineHolds();
+    if (!LineHolds()) {
+        return false;
+    }
+    m_segmentsOn = on;
+    return true;
+}
+
+bool TSpecialTest::SwitchOffAll() {
+    for (const Output output : {Output::Up, Output::Down, Output::Run, Output::Error, Output::Siu1, Output::Relay}) {
+        if (m_switchedOn[static_cast<std::size_t>(output)] && !Switch(output, false)) {
+            return false;
+        }
+    }
+    return !m_segmentsOn || Segments(false);
 }
 
 std::optional<QString> TSpecialTest::Ask(Question question) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,6 +63,9 @@ public:
     // False when nothing was sent (no session) or the line failed.
     bool Switch(Output output, bool on);
     bool Segments(bool on);
+    // Sends the switch-off of every output and of the segments this session switched on, so
+    // nothing stays on when the technician leaves a live lift. False when the line failed.
+    bool SwitchOffAll();
     // The reply, or none when there was none: a silent controller, or a failed line.
     std::optional<QString> Ask(Question question);
     // Shows the Run LED is alive: its other state for a moment, then its own again.
@@ -85,4 +89,7 @@ private:
 
     TControllerAccess& m_access;
     std::unique_ptr<TTorvexController> m_session;
+    // What the commands of this session left switched on, by Output.
+    std::array<bool, 6> m_switchedOn{};
+    bool m_segmentsOn = false;
 };

@@ -234,6 +234,8 @@ void TFormSpecialTest::AfterCommand(bool done) {
 
 void TFormSpecialTest::BitBtnDisconnectClick() {
     if (m_test.Connected()) {
+        // Nothing the technician switched on stays on (a failed line has been told).
+        m_test.SwitchOffAll();
         m_test.Disconnect();
     } else {
         m_access.Ui.ShowMessage(MessageKind::Error, windowTitle(), Text(kRecordNotConnected), MessageButtons::Ok);
@@ -356,6 +358,7 @@ void TFormSpecialTest::EditTraceLevelChange() {
 
 void TFormSpecialTest::done(int result) {
     if (m_test.Connected()) {
+        m_test.SwitchOffAll(); // Esc and Close alike: nothing stays switched on
         m_test.Disconnect();
     }
     EnterDisconnectedState();
