@@ -214,6 +214,39 @@ TEST_F(ParameterEditing, ANameTypedIntoTheNameListIsStored) {
     }
 }
 
+// Tab never changes the set: the next Send would write another lift's values. Only the arrows do.
+TEST_F(ParameterEditing, TabLeavesTheNameListWithoutChangingTheSet) {
+    Start();
+    AddSet(Family::Tkx, "Shaft 1");
+    AddSet(Family::Tkx, "Shaft 2");
+    TViewParameter* window = Open(Family::Tkx);
+    auto* grid = Find<QTableWidget>(window, "DBGridNameList");
+    grid->setFocus();
+    grid->setCurrentCell(0, 0);
+    for (const auto modifier : {Qt::NoModifier, Qt::ShiftModifier}) {
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Tab, modifier);
+        EXPECT_EQ(Sets(Family::Tkx).RecNo(), 0) << modifier;
+        EXPECT_NE(Focused(), grid) << modifier;
+    }
+    // Tab out of a name being edited stores it and leaves the list, on the same set.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* editor = Focused();
+    ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "Shaft 1a");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(Sets(Family::Tkx).ColumnTexts("Name"), QStringList({"Shaft 1a", "Shaft 2"}));
+    EXPECT_EQ(Sets(Family::Tkx).RecNo(), 0);
+    EXPECT_TRUE(grid->findChildren<QLineEdit*>().isEmpty() || !grid->findChildren<QLineEdit*>()[0]->isVisible());
+    EXPECT_NE(Focused(), grid);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(Sets(Family::Tkx).RecNo(), 1);
+}
+
 TEST_F(ParameterEditing, SendNeedsAPortAndASet) {
     TProgram& program = Start();
     TViewParameter* window = program.Windows().ViewITKXParameter();

@@ -241,6 +241,9 @@ TDBNameGrid::TDBNameGrid(const QString& objectName, const TLanguage& language, F
     horizontalHeader()->setStretchLastSection(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves the focus on, as in every other field: walking the list with it would make
+    // another lift's set the current one, and the next Send would write that set.
+    setTabKeyNavigation(false);
     GuardedConnect(this, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!m_updating && m_table != nullptr && row >= 0 && row != m_table->RecNo()) {
             m_table->MoveTo(row);
@@ -312,6 +315,16 @@ void TDBNameGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableWidget::keyPressEvent(event);
+}
+
+void TDBNameGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    if (!next && hint != QAbstractItemDelegate::EditPreviousItem) {
+        QTableWidget::closeEditor(editor, hint);
+        return;
+    }
+    QTableWidget::closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+    focusNextPrevChild(next);
 }
 
 TDBNavigator::TDBNavigator(const QString& objectName, const TLanguage& language, Feedback& feedback, QWidget* parent)
