@@ -1,6 +1,7 @@
 #include "cli/ControllerPort.h"
 
 #include "core/app/TConfiguration.h"
+#include "core/link/PortDiagnosis.h"
 #include "core/link/SerialPort.h"
 
 ControllerPort::ControllerPort(CliContext& context) : m_context(context), m_port(context.Configuration.SelectPort()) {
@@ -20,8 +21,8 @@ ControllerPort::ControllerPort(CliContext& context) : m_context(context), m_port
 void ControllerPort::ExplainMissing(CliContext& context) {
     const QStringList detected = context.Configuration.PortNames();
     if (!context.Port.isEmpty()) {
-        context.Err << "torvex: " << context.Port << " cannot be opened (missing, or held by another program)"
-                    << Qt::endl;
+        context.Err << "torvex: " << context.Port
+                    << " cannot be opened: " << PortDiagnosis::Diagnose(context.Port).Explanation() << Qt::endl;
     } else {
         context.Err << "torvex: no serial port given; use --port DEVICE"
                     << (detected.isEmpty() ? QString() : QStringLiteral(" (free now: ") + detected.join(", ") + ')')
@@ -30,7 +31,7 @@ void ControllerPort::ExplainMissing(CliContext& context) {
 }
 
 int ControllerPort::CannotOpen() const {
-    m_context.Err << "torvex: " << m_port->Name << " cannot be opened (missing, or held by another program)"
-                  << Qt::endl;
+    m_context.Err << "torvex: " << m_port->Name
+                  << " cannot be opened: " << PortDiagnosis::Diagnose(m_port->Name).Explanation() << Qt::endl;
     return 1;
 }

@@ -152,25 +152,33 @@ TEST_F(CliTest, ABrokenDatabaseIsReportedAndNothingIsReplaced) {
     EXPECT_EQ(m_home.Read(broken), garbage);
 }
 
-TEST_F(CliTest, PortsListsADeviceOnlyWhileNobodyHoldsIt) {
+// Every device with its state, and a port that will not open says why: held by which program.
+TEST_F(CliTest, PortsListEveryDeviceWithItsStateAndABusyOneNamesItsHolder) {
     int master = -1;
     int slave = -1;
     char name[256] = {};
     ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
     ::close(slave);
     const QString device = QString::fromLocal8Bit(name);
-    m_home.Write(UserConfig(), "[Ports]\nDevices=" + device.toUtf8() + "\n");
+    m_home.Write(UserConfig(), "[Ports]\nDevices=" + device.toUtf8() + ";/dev/no-such-tty\n");
 
     const QStringList arguments{"--workdir", m_home.Path("work"), "ports"};
     const Result free = Run(arguments);
     EXPECT_EQ(free.exitCode, 0) << free.err.toStdString();
-    EXPECT_TRUE(free.out.split('\n').contains(device)) << free.out.toStdString();
+    const QStringList freeLines = free.out.split('\n');
+    EXPECT_TRUE(freeLines.contains(device + "\tavailable")) << free.out.toStdString();
+    EXPECT_TRUE(freeLines.contains("/dev/no-such-tty\tmissing\tthe device is missing (is the adapter plugged in?)"))
+        << free.out.toStdString();
 
     QSerialPort holder(device);
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    const QString heldBy = QString("it is held by e2e_tests (pid %1)").arg(::getpid());
     const Result held = Run(arguments);
     EXPECT_EQ(held.exitCode, 0);
-    EXPECT_FALSE(held.out.split('\n').contains(device)) << held.out.toStdString();
+    EXPECT_TRUE(held.out.split('\n').contains(device + "\tbusy\t" + heldBy)) << held.out.toStdString();
+    const Result identify = Run({"--workdir", m_home.Path("work"), "--port", device, "identify"});
+    EXPECT_EQ(identify.exitCode, 1);
+    EXPECT_EQ(identify.err, "torvex: " + device + " cannot be opened: " + heldBy + "\n");
     holder.close();
     ::close(master);
 }

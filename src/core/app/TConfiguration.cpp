@@ -215,6 +215,7 @@ void TConfiguration::ProbePorts() {
             candidates << path;
         }
     }
+    m_deviceCandidates = candidates;
     for (const QString& name : candidates) {
         if (!m_environment.PortOpens || !m_environment.PortOpens(name)) {
             continue;

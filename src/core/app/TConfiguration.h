@@ -75,6 +75,8 @@ public:
     PortReservation ReservePort(const QString& name);
     int PortCount() const { return static_cast<int>(m_settings.Ports.size()); }
     QStringList PortNames() const;
+    // Every serial device looked at when the ports were probed, also those that did not open.
+    const QStringList& DeviceCandidates() const { return m_deviceCandidates; }
 
     int GetEepromWriteDelay() const;
     int GetGapForNewPage() const;
@@ -132,6 +134,7 @@ private:
     void CheckDatabaseDirectory(const QString& workDirectory);
 
     TConfigurationEnvironment m_environment;
+    QStringList m_deviceCandidates;
     Feedback& m_feedback;
     TSettingFields m_settings;
     TLanguage m_language;
