@@ -104,6 +104,10 @@ bool TSimulatorOptions::Parse(const QStringList& arguments, QString& error) {
             ShowHelp = true;
             continue;
         }
+        if (argument == "--version") {
+            ShowVersion = true;
+            continue;
+        }
         if (argument == "--live") {
             Live = true;
             continue;
@@ -141,7 +145,8 @@ QString TSimulatorOptions::Usage() {
         "Usage: torvex-sim [OPTIONS]\n"
         "Plays a lift valve controller on a serial line, for training, demos and tests.\n"
         "It opens a pseudo terminal, prints its device path and serves it until stopped\n"
-        "(Ctrl+C); every command it receives is logged to standard error.\n\n"
+        "(Ctrl+C); every command it receives is logged to standard error.\n"
+        "--version shows the version, --help this text.\n\n"
         "What it plays:\n"
         "  --family TKX|VF-TKX   controller family (default TKX)\n"
         "  --software N          software version with three implied decimals (default 2107 = 2.107);\n"

@@ -26,6 +26,7 @@ struct TSimulatorOptions {
     int SlowRepliesMs = 0;       // each reply starts this late
     int DropEvery = 0;           // drop every n-th byte sent
     bool ShowHelp = false;
+    bool ShowVersion = false;
 
     // Parses the arguments after the program name; false with a one-line message on a usage error.
     bool Parse(const QStringList& arguments, QString& error);

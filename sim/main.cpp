@@ -30,6 +30,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "torvex-sim: %s\n", qPrintable(error));
         return 2;
     }
+    if (options.ShowVersion) {
+        std::printf("torvex-sim %s\n", TORVEX_VERSION);
+        return 0;
+    }
     if (options.ShowHelp) {
         std::fputs(qPrintable(TSimulatorOptions::Usage()), stdout);
         return 0;

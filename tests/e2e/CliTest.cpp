@@ -55,6 +55,18 @@ TEST_F(CliTest, HelpAndVersion) {
     const Result version = Run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "torvex 1.45\n");
+    // The other two programs answer it as well, the window program without a display.
+    for (const QString program : {"torvex-sim", "WinTorvex32"}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(environment);
+        process.start(TORVEX_BIN_DIR "/" + program, {"--version"});
+        ASSERT_TRUE(process.waitForFinished(10000)) << program.toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << program.toStdString();
+        EXPECT_EQ(process.readAllStandardOutput(), program.toUtf8() + " 1.45\n");
+    }
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
