@@ -3,11 +3,12 @@
 #include "cli/DataFileSupport.h"
 
 void PicturesCommand::Parse(const QStringList& arguments) {
-    const CommandArguments parsed(Name(), arguments, {});
+    const CommandArguments parsed(Name(), arguments, {}, {QStringLiteral("--figures")});
     if (parsed.Positional.size() != 1) {
         throw UsageError(QStringLiteral("pictures needs one FILE.dat"));
     }
     m_file = parsed.Positional.first();
+    m_figures = parsed.Has(QStringLiteral("--figures"));
 }
 
 int PicturesCommand::Run(CliContext& context) {
@@ -23,7 +24,15 @@ int PicturesCommand::Run(CliContext& context) {
             context.Err << "torvex: " << m_file << ": " << error << Qt::endl;
             return 1;
         }
-        context.Out << DataFileSupport::PictureLine(k + 1, DataFile::Summarise(scan->Header, k, drawn)) << '\n';
+        context.Out << DataFileSupport::PictureLine(k + 1, DataFile::Summarise(scan->Header, k, drawn));
+        if (m_figures) {
+            const DataFile::RunFigures f = DataFile::Figures(drawn);
+            for (const double value :
+                 {f.FastS, f.SlowS, f.LevellingS, f.PeakDemandV, f.PeakFeedbackV, f.MaxDeviationV}) {
+                context.Out << '\t' << QString::number(value, 'f', 3);
+            }
+        }
+        context.Out << '\n';
     }
     return 0;
 }

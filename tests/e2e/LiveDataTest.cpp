@@ -86,6 +86,13 @@ TEST_F(LiveDataTest, PicturesAndExportRunOfAStoredFile) {
     EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     EXPECT_EQ(listed.out, "1\t2026-12-10 13:43:05.116\t13\t0.550\tUP\n"
                           "2\t1899-12-30 00:00:00.000\t4\t0.100\t???\n");
+    // The figures follow the five columns: fast all along, so no slow travel and no levelling.
+    const Result figures = Run({"pictures", file, "--figures"});
+    EXPECT_EQ(figures.exitCode, 0) << figures.err.toStdString();
+    const QStringList lines = figures.out.split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "1\t2026-12-10 13:43:05.116\t13\t0.550\tUP\t0.550\t0.000\t0.000\t11.000\t10.993\t0.007");
+    EXPECT_EQ(lines[1].count('\t'), 10);
 
     const QString csv = m_home.Path("run.csv");
     const Result exported = Run({"export-run", file, "--picture", "1", "--csv", csv});

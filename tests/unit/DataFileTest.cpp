@@ -275,6 +275,46 @@ TEST(DataFileTest, DayNumbersKeepTheWallClockTimeOnTheDaysClocksChange) {
     tzset();
 }
 
+// Runs with known phases: an up run that starts fast, and a down run that starts slow.
+TEST(DataFileTest, RunFiguresTellTheFastSlowAndLevellingPhases) {
+    const auto rec = [](int time, std::uint8_t signals, int demand, int feedback) {
+        TDataRecord r;
+        r.RunTime = static_cast<std::int16_t>(time);
+        r.Signals = signals;
+        r.SetPoint = static_cast<std::int16_t>(demand);
+        r.ActualValue = static_cast<std::int16_t>(feedback);
+        return r;
+    };
+    struct Case {
+        const char* name;
+        std::vector<TDataRecord> run;
+        DataFile::RunFigures expected;
+    };
+    const Case cases[] = {
+        {"up: fast 2 s, then slow to the stop at 4 s, standing until 5 s",
+         {rec(0, 0x03, 0, 0), rec(180, 0x03, 8000, 7000), rec(360, 0x02, 800, 2000), rec(540, 0x02, 800, 800),
+          rec(720, 0x00, 0, 100), rec(900, 0x00, 0, 0)},
+         {5, 2, 2, 2, 8, 7, 1.2, 2}},
+        {"down: slow start, fast 1 s, slow to the end",
+         {rec(0, 0x08, 500, 0), rec(90, 0x0C, 4000, 3000), rec(270, 0x08, 800, 900), rec(450, 0x00, 0, 100)},
+         {2.5, 1, 1.5, 1, 4, 3, 1, 0.5}},
+        {"no fast travel: no levelling", {rec(0, 0x02, 300, 0), rec(180, 0x00, 0, 0)}, {1, 0, 1, 0, 0.3, 0, 0.3, 0}},
+        {"no records", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DataFile::RunFigures f = DataFile::Figures(c.run);
+        EXPECT_DOUBLE_EQ(f.DurationS, c.expected.DurationS);
+        EXPECT_DOUBLE_EQ(f.FastS, c.expected.FastS);
+        EXPECT_DOUBLE_EQ(f.SlowS, c.expected.SlowS);
+        EXPECT_DOUBLE_EQ(f.LevellingS, c.expected.LevellingS);
+        EXPECT_DOUBLE_EQ(f.PeakDemandV, c.expected.PeakDemandV);
+        EXPECT_DOUBLE_EQ(f.PeakFeedbackV, c.expected.PeakFeedbackV);
+        EXPECT_DOUBLE_EQ(f.MaxDeviationV, c.expected.MaxDeviationV);
+        EXPECT_DOUBLE_EQ(f.MaxDeviationAtS, c.expected.MaxDeviationAtS);
+    }
+}
+
 TEST(DataFileTest, StartStampAndDayNumbersRoundTrip) {
     const QDateTime moment(QDate(2026, 12, 10), QTime(13, 43, 5, 120));
     const DayNumber::Stamp stamp = DayNumber::StampOf(moment);

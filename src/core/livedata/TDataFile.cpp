@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -249,6 +250,49 @@ DataFile::PictureSummary DataFile::Summarise(const TDataFileHeader& header, int 
         }
     }
     return s;
+}
+
+DataFile::RunFigures DataFile::Figures(const std::vector<TDataRecord>& drawn) {
+    RunFigures f;
+    if (drawn.empty()) {
+        return f;
+    }
+    constexpr std::uint8_t kFast = 0x05;   // K1, K3
+    constexpr std::uint8_t kTravel = 0x0F; // K1..K4
+    const auto seconds = [](const TDataRecord& r) { return r.RunTime / 180.0; };
+    f.DurationS = seconds(drawn.back());
+    f.PeakDemandV = drawn.front().SetPoint / 1000.0;
+    f.PeakFeedbackV = drawn.front().ActualValue / 1000.0;
+    std::size_t lastFast = drawn.size();
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        const TDataRecord& r = drawn[i];
+        f.PeakDemandV = std::max(f.PeakDemandV, r.SetPoint / 1000.0);
+        f.PeakFeedbackV = std::max(f.PeakFeedbackV, r.ActualValue / 1000.0);
+        const double deviation = std::abs(r.SetPoint - r.ActualValue) / 1000.0;
+        if (deviation > f.MaxDeviationV) {
+            f.MaxDeviationV = deviation;
+            f.MaxDeviationAtS = seconds(r);
+        }
+        if (i + 1 < drawn.size()) {
+            const double span = seconds(drawn[i + 1]) - seconds(r);
+            if (r.Signals & kFast) {
+                f.FastS += span;
+            } else if (r.Signals & kTravel) {
+                f.SlowS += span;
+            }
+        }
+        if (r.Signals & kFast) {
+            lastFast = i;
+        }
+    }
+    if (lastFast + 1 < drawn.size()) {
+        std::size_t stop = lastFast + 1;
+        while (stop + 1 < drawn.size() && (drawn[stop].Signals & kTravel)) {
+            ++stop;
+        }
+        f.LevellingS = seconds(drawn[stop]) - seconds(drawn[lastFast + 1]);
+    }
+    return f;
 }
 
 QByteArray DataFile::PictureCsv(const std::vector<TDataRecord>& drawn) {

@@ -85,6 +85,22 @@ struct PictureSummary {
 };
 PictureSummary Summarise(const TDataFileHeader& header, int picture, const std::vector<TDataRecord>& drawn);
 
+// The phases of a lift run in figures, from its drawn records. A record's signals hold until the
+// next record: fast travel is K1 (up) or K3 (down) set, slow travel K2 or K4 without a fast one;
+// levelling runs from the end of the last fast travel to the stop, the first record after it
+// without K1..K4 (or the end of the run). Voltages in V, times in s.
+struct RunFigures {
+    double DurationS = 0;
+    double FastS = 0;
+    double SlowS = 0;
+    double LevellingS = 0;
+    double PeakDemandV = 0;
+    double PeakFeedbackV = 0;
+    double MaxDeviationV = 0; // the largest |demand - feedback|
+    double MaxDeviationAtS = 0;
+};
+RunFigures Figures(const std::vector<TDataRecord>& drawn);
+
 // The drawn records of a picture as CSV: a header line, then per record the time in s, the four
 // voltages and K1..K8 as 0/1; every digit a double needs, "." as the decimal separator.
 QByteArray PictureCsv(const std::vector<TDataRecord>& drawn);
