@@ -299,6 +299,22 @@ TEST_F(TConfigurationTest, SelectPortOffersTheFreePortsAndMarksTheChosenOne) {
     EXPECT_TRUE(second->InUse);
 }
 
+TEST_F(TConfigurationTest, ThePortChosenLastIsOfferedFirst) {
+    MakeDefaultDatabaseDir();
+    m_ports = {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"};
+    TConfiguration& c = Create();
+    m_feedback.PortChoice = 2;
+    EXPECT_EQ(c.SelectPort()->Name, "/dev/ttyUSB0");
+    m_feedback.PortChoice = -1; // cancelled: the last choice stays
+    EXPECT_FALSE(c.SelectPort());
+    m_feedback.PortChoice = 0;
+    EXPECT_EQ(c.SelectPort()->Name, "/dev/ttyUSB0");
+    ASSERT_EQ(m_feedback.OfferedPorts.size(), 3u);
+    EXPECT_EQ(m_feedback.OfferedPorts[0], QStringList({"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+    EXPECT_EQ(m_feedback.OfferedPorts[1], QStringList({"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyS1"}));
+    EXPECT_EQ(m_feedback.OfferedPorts[2], m_feedback.OfferedPorts[1]);
+}
+
 TEST_F(TConfigurationTest, AReservationGivesItsPortBackWhereverItEnds) {
     MakeDefaultDatabaseDir();
     m_ports = {"/dev/ttyS0"};

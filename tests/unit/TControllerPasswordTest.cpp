@@ -60,6 +60,16 @@ TEST_F(ControllerPasswordTest, LoginReplies) {
     }
 }
 
+// The version check and the operation are two sessions of one operation: the port is asked for once.
+TEST_F(ControllerPasswordTest, ThePortIsAskedForOncePerOperation) {
+    Script("s\r", "0002142\r\n");
+    ASSERT_EQ(m_password.CheckPasswordFunction(), 2142);
+    m_password.Login("0042");
+    m_password.Login("0042"); // a second try in the same dialog
+    EXPECT_EQ(Ui.OfferedPorts.size(), 1u);
+    EXPECT_FALSE(PortInUse());
+}
+
 TEST_F(ControllerPasswordTest, TheVersionDecidesWhetherThereIsAPasswordFunction) {
     const struct {
         QByteArray reply;

@@ -118,7 +118,7 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
     if (!IsWellFormed(password)) {
         message = WrongPassword(m_access.Configuration.Language());
     } else {
-        const PortReservation port = m_access.Configuration.SelectPort();
+        const PortReservation port = m_access.TakePort();
         if (port) {
             result.Sent = true;
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
@@ -146,7 +146,7 @@ TControllerPassword::Result TControllerPassword::Login(const QString& password) 
 TControllerPassword::Result TControllerPassword::Logout() {
     Result result;
     m_access.Ui.SetBusy(true);
-    const PortReservation port = m_access.Configuration.SelectPort();
+    const PortReservation port = m_access.TakePort();
     if (port) {
         result.Sent = true;
         const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
@@ -192,7 +192,7 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
         }
     }
     if (message.isEmpty()) {
-        const PortReservation port = m_access.Configuration.SelectPort();
+        const PortReservation port = m_access.TakePort();
         if (port) {
             result.Sent = true;
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);
@@ -220,7 +220,7 @@ TControllerPassword::Result TControllerPassword::ReadLevel() {
     m_access.Ui.SetBusy(true);
     bool lineFailed = false;
     {
-        const PortReservation port = m_access.Configuration.SelectPort();
+        const PortReservation port = m_access.TakePort();
         if (!port) {
             m_access.Ui.SetBusy(false);
             return result;
@@ -254,7 +254,7 @@ TControllerPassword::Result TControllerPassword::ReadCode(int version) {
     Result result;
     m_access.Ui.SetBusy(true);
     {
-        const PortReservation port = m_access.Configuration.SelectPort();
+        const PortReservation port = m_access.TakePort();
         if (port) {
             result.Sent = true;
             const std::unique_ptr<TTorvexController> session = m_access.OpenSession(*port);

@@ -54,8 +54,18 @@ bool RunMainCommand(TControllerAccess& access, MainCommand command) {
     return taken;
 }
 
+PortReservation TControllerAccess::TakePort() {
+    if (!ChosenPort.isEmpty()) {
+        if (PortReservation port = Configuration.ReservePort(ChosenPort)) {
+            return port;
+        }
+    }
+    return Configuration.SelectPort();
+}
+
 int CheckControllerVersion(TControllerAccess& access) {
     const PortReservation port = access.Configuration.SelectPort();
+    access.ChosenPort = port ? port->Name : QString();
     if (!port) {
         return 99998;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/PortReservation.h"
 #include "core/link/TTorvexController.h"
 
 #include <functional>
@@ -26,6 +27,12 @@ struct TControllerAccess {
     // (the command line's Ctrl+C). Unset: a transfer runs to its end.
     std::function<bool()> StopRequested;
     bool Stopping() const { return StopRequested && StopRequested(); }
+
+    // The port the first session of an operation of several (a version check, then the login)
+    // was opened on: the later ones take it without asking again.
+    QString ChosenPort;
+    // ChosenPort while it is free, otherwise the port the configuration selects.
+    PortReservation TakePort();
 };
 
 // Tells the user that the line to the controller failed: the error box every controller
@@ -41,5 +48,6 @@ enum class MainCommand { LoadFactorySettings, LoadUserSettings, SaveUserSettings
 bool RunMainCommand(TControllerAccess& access, MainCommand command);
 
 // The controller's seven-digit software version, or 99998 (then the user has been
-// told why, or no port was available).
+// told why, or no port was available). The first session of its operation: the port it
+// chose becomes the access's ChosenPort.
 int CheckControllerVersion(TControllerAccess& access);

@@ -266,8 +266,15 @@ PortReservation TConfiguration::SelectPort() {
             free << port->Name;
         }
     }
+    if (free.removeOne(m_lastChosenPort)) {
+        free.prepend(m_lastChosenPort);
+    }
     const std::optional<QString> chosen = m_feedback.ChoosePort(free);
-    return chosen ? ReservePort(*chosen) : PortReservation();
+    if (!chosen) {
+        return {};
+    }
+    m_lastChosenPort = *chosen;
+    return ReservePort(*chosen);
 }
 
 int TConfiguration::GetEepromWriteDelay() const {

@@ -69,7 +69,8 @@ public:
     QString TemplateConfigurationFilePath() const;
 
     // The port for one window or command: the standard port, else the one the user chooses
-    // among the free ones. Empty when none is free or the choice was cancelled.
+    // among the free ones, offered with the one chosen last at the top (preselected). Empty when
+    // none is free or the choice was cancelled.
     PortReservation SelectPort();
     // The free detected port of that name; empty when there is none or it is taken already.
     PortReservation ReservePort(const QString& name);
@@ -135,6 +136,7 @@ private:
 
     TConfigurationEnvironment m_environment;
     QStringList m_deviceCandidates;
+    QString m_lastChosenPort;
     Feedback& m_feedback;
     TSettingFields m_settings;
     TLanguage m_language;
