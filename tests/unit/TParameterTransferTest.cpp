@@ -2,6 +2,7 @@
 
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
+#include "core/app/TServiceLogbook.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
 #include "core/params/ParameterCatalogue.h"
@@ -596,6 +597,50 @@ TEST_F(WriteTest, AWriteCutShortTellsWhatWasSentAndWhatWasNot) {
     EXPECT_EQ(sent, 5);
     EXPECT_GT(written.size(), 40u);
     EXPECT_EQ(written.back().Result, TWrittenParameter::Outcome::NotSent);
+}
+
+TEST_F(WriteTest, EveryWriteLeavesOneLogbookEntryNamedForWhatItWas) {
+    PrepareSet(Family::Tkx, 2220, {{"FastUp", 6.55}});
+    struct Case {
+        const char* action;
+        std::function<void(TParameterTransfer&)> setUp;
+        QString serial; // known only where a dump was read
+        std::size_t lines;
+    } cases[] = {
+        {"write changed", [](TParameterTransfer& t) { t.ChangedOnly = true; }, "000004711", 1},
+        {"write ticked",
+         [](TParameterTransfer& t) {
+             t.OnlyFields = std::set<QString>{"FastUp", "SlowUp"};
+         },
+         "", 2},
+        {"write", [](TParameterTransfer& t) { t.Verify = true; }, "000004711", 0},
+        {"valve type", {}, "", 0},
+    };
+    std::size_t count = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        TParameterTransfer transfer = Transfer(Family::Tkx);
+        if (c.setUp) {
+            c.setUp(transfer);
+        }
+        const bool valveType = QString(c.action) == "valve type";
+        const QDateTime started = m_clock.Now();
+        EXPECT_EQ(valveType ? transfer.ChangeValveType(3, false, 100) : transfer.Write(3, false, 100),
+                  TTransferOutcome::Saved);
+        const std::vector<TLogbookEntry> entries = m_database->Logbook().Entries();
+        ASSERT_EQ(entries.size(), ++count);
+        EXPECT_EQ(entries[0].Action, c.action);
+        EXPECT_EQ(entries[0].ControllerType, "TKX");
+        EXPECT_EQ(entries[0].SerialNumber, c.serial);
+        // Stamped when the write ended, to the second.
+        EXPECT_GE(entries[0].Time, started.addMSecs(-999));
+        EXPECT_LE(entries[0].Time, m_clock.Now());
+        EXPECT_EQ(entries[0].Lines.size(), c.lines > 0 ? c.lines : transfer.LastWritten().size());
+    }
+    // A write refused before anything left the PC changed nothing: nothing is logged.
+    TParameterTransfer other = Transfer(Family::VfTkx);
+    EXPECT_EQ(other.Write(3, false, 100), TTransferOutcome::Refused);
+    EXPECT_EQ(m_database->Logbook().Entries().size(), count);
 }
 
 } // namespace
