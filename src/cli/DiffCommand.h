@@ -10,7 +10,9 @@ public:
         return QStringLiteral("--family F (--name NAME | --file FILE.set) [--against-name NAME2 | --against-file "
                               "FILE2.set] [--port DEV]");
     }
-    QString Summary() const override { return QStringLiteral("list what a set changes on the controller"); }
+    QString Summary() const override {
+        return QStringLiteral("list where a set differs from the controller or another set");
+    }
     void Parse(const QStringList& arguments) override;
     bool NeedsDatabase() const override { return true; }
     int Run(CliContext& context) override;
