@@ -169,3 +169,67 @@ static void BM_WriteSeventyVfParameters(benchmark::State& state) {
     simulator.waitForFinished(3000);
 }
 BENCHMARK(BM_WriteSeventyVfParameters)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Writing only what differs: a VF-TKX set that differs from torvex-sim (software 2.220) in 3 of its
+// 70 parameters, sent with the changed-only write (one session: type, version, dump, 3 rows), against
+// the whole write of the same set, both timed from the first command to the end of the last session,
+// on a pty at 19200 baud with the EEPROM delay of 100 ms and a reply timeout of 100 ms.
+static void BM_WriteChangedOnlyAgainstWhole(benchmark::State& state) {
+    QProcess simulator;
+    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
+    if (!simulator.waitForReadyRead(10000)) {
+        state.SkipWithError("torvex-sim did not start");
+        return;
+    }
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    Installation installation;
+    installation.configuration->Settings().ParameterRead = QStringLiteral("100");
+    SystemClock clock;
+    TControllerAccess access(*installation.configuration, installation.feedback, clock);
+    TCommParameter port(device);
+    TTable& sets = installation.database->TableITKX();
+    sets.Insert();
+    sets.SetFieldText("Name", QStringLiteral("bench"));
+    const std::map<QString, double> changes{{"AccelUp", 1.5}, {"FastUp", 6.55}, {"SlowUp", 0.9}};
+    for (const auto& [field, value] : WithMetadataDefaults(*installation.database, Family::VfTkx, changes)) {
+        sets.SetFieldFloat(field, value);
+    }
+    sets.Post();
+    constexpr int kDelay = 100;
+    double ratio = 0;
+    for (auto _ : state) {
+        // The simulator starts at the defaults: the set differs in the three values above.
+        TParameterTransfer changed(*installation.database, access, Family::VfTkx);
+        changed.Port = &port;
+        changed.ChangedOnly = true;
+        QElapsedTimer timer;
+        timer.start();
+        const int changedResult = changed.WriteParameterSet(5, false, kDelay);
+        const double changedMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+        TParameterTransfer whole(*installation.database, access, Family::VfTkx);
+        whole.Port = &port;
+        timer.restart();
+        const int wholeResult = whole.WriteParameterSet(5, false, kDelay);
+        const double wholeMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+        if (changedResult != 0 || changed.LastCounts().Written != 3 || !changed.LastComparison() ||
+            changed.LastComparison()->Compared != 69 || wholeResult != 0 || whole.LastCounts().Written != 69 ||
+            wholeMs <= 0) {
+            state.SkipWithError(qPrintable(QStringLiteral("the writes did not send what they should (changed-only: "
+                                                          "result %1, %2 sent; whole: result %3, %4 sent)")
+                                               .arg(changedResult)
+                                               .arg(changed.LastCounts().Written)
+                                               .arg(wholeResult)
+                                               .arg(whole.LastCounts().Written)));
+            break;
+        }
+        ratio = changedMs / wholeMs;
+        state.counters["changed_ms"] = changedMs;
+        state.counters["whole_ms"] = wholeMs;
+    }
+    state.counters["ratio"] = ratio;
+    simulator.terminate();
+    simulator.waitForFinished(3000);
+}
+BENCHMARK(BM_WriteChangedOnlyAgainstWhole)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -131,6 +131,9 @@ int RunCli(const QStringList& arguments, TConfigurationEnvironment environment, 
         for (const auto& command : AllCommands()) {
             if (command->Name() == commandName) {
                 command->Parse(arguments.mid(i + 1));
+                if (port.isEmpty()) {
+                    port = command->PortOption();
+                }
                 if (!port.isEmpty()) {
                     // The named device is probed like the platform's own, so its settings apply.
                     auto candidates = environment.PortCandidates;

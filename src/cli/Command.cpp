@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "cli/DiffCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ExportRunCommand.h"
 #include "cli/FactoryCheckCommand.h"
@@ -7,6 +8,7 @@
 #include "cli/IdentifyCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/LedCommand.h"
+#include "cli/LogbookCommand.h"
 #include "cli/MetadataCommand.h"
 #include "cli/PasswordCommand.h"
 #include "cli/PicturesCommand.h"
@@ -40,6 +42,8 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(std::make_unique<SendCommand>());
     commands.push_back(std::make_unique<SetsCommand>());
     commands.push_back(std::make_unique<WriteCommand>());
+    commands.push_back(std::make_unique<DiffCommand>());
+    commands.push_back(std::make_unique<LogbookCommand>());
     commands.push_back(std::make_unique<TextCommand>());
     commands.push_back(std::make_unique<PasswordCommand>());
     commands.push_back(std::make_unique<ZeroPointCommand>());

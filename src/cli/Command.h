@@ -46,6 +46,8 @@ public:
     virtual bool NeedsDatabase() const { return false; }
     // The exit code.
     virtual int Run(CliContext& context) = 0;
+    // A device the command was given after its name ("diff ... --port DEV"); empty: none.
+    virtual QString PortOption() const { return {}; }
 };
 
 std::vector<std::unique_ptr<Command>> AllCommands();

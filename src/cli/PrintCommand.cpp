@@ -79,8 +79,10 @@ int PrintCommand::Run(CliContext& context) {
             return TSetPrintout::Layout(set, TPageGeometry::ForPage(width, height), settings);
         };
     } else {
-        const TServiceReportData report =
+        TServiceReportData report =
             TServiceReport::Collect(metadata, sets, m_family, context.Configuration.Language().StoredValue());
+        TServiceReport::TakeChangesToday(report, TServiceLogbook(context.Configuration.GetDatabaseDirectory()),
+                                         now.date());
         const QString date = LocaleDateText(now.date());
         layout = [report, settings, date](int width, int height) {
             return TServiceReport::Layout(report, TPageGeometry::ForPage(width, height), settings, date);

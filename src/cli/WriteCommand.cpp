@@ -15,7 +15,7 @@ void WriteCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(
         Name(), arguments,
         {QStringLiteral("--family"), QStringLiteral("--file"), QStringLiteral("--name"), QStringLiteral("--password")},
-        {QStringLiteral("--verify")});
+        {QStringLiteral("--verify"), QStringLiteral("--changed-only")});
     if (!parsed.Has(QStringLiteral("--family")) || !parsed.Positional.isEmpty() ||
         parsed.Has(QStringLiteral("--file")) == parsed.Has(QStringLiteral("--name"))) {
         throw UsageError(QStringLiteral("write needs --family F and either --file FILE.set or --name NAME"));
@@ -25,6 +25,7 @@ void WriteCommand::Parse(const QStringList& arguments) {
     m_name = parsed.Value(QStringLiteral("--name"));
     m_password = parsed.Value(QStringLiteral("--password"));
     m_verify = parsed.Has(QStringLiteral("--verify"));
+    m_changedOnly = parsed.Has(QStringLiteral("--changed-only"));
     if (!m_file.isEmpty() && SetFileSupport::KindOf(m_file, false) != SetFileSupport::Kind::Set) {
         throw UsageError(QStringLiteral("write takes a .set file"));
     }
@@ -54,9 +55,15 @@ int WriteCommand::Run(CliContext& context) {
         TParameterTransfer transfer(database, access, m_family);
         transfer.Port = &*port;
         transfer.Verify = m_verify || context.Configuration.IsVerifyAfterWrite();
+        transfer.ChangedOnly = m_changedOnly;
         outcome = transfer.Write(level.GetPasswordLevel(), context.Configuration.Language().UsImperial(),
                                  context.Configuration.GetEepromWriteDelay());
         context.Out << transfer.InfoLabel() << '\n';
+        if (m_changedOnly && transfer.LastComparison()) {
+            context.Out.flush();
+            context.Err << "Sent " << transfer.LastCounts().Written << " of " << transfer.LastComparison()->Compared
+                        << " parameters" << Qt::endl;
+        }
         if (outcome == TTransferOutcome::Stopped) {
             const TTransferCounts& counts = transfer.LastCounts();
             context.Err << "torvex: stopped: " << counts.Written << " parameters sent"

@@ -7,7 +7,8 @@ class WriteCommand : public Command {
 public:
     QString Name() const override { return QStringLiteral("write"); }
     QString Arguments() const override {
-        return QStringLiteral("--family F (--file FILE.set | --name NAME) [--password CODE] [--verify]");
+        return QStringLiteral(
+            "--family F (--file FILE.set | --name NAME) [--password CODE] [--verify] [--changed-only]");
     }
     QString Summary() const override { return QStringLiteral("write a set into the controller"); }
     void Parse(const QStringList& arguments) override;
@@ -20,4 +21,5 @@ private:
     QString m_name;
     QString m_password;
     bool m_verify = false;
+    bool m_changedOnly = false;
 };

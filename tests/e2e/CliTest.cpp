@@ -97,7 +97,11 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
                                  {"import", "--family", "tkx", "file.txt"},
                                  {"--eeprom-delay", "-5", "sets", "--family", "tkx"},
                                  {"factory-check"},
-                                 {"factory-send", "a.fact", "b.fact"}};
+                                 {"factory-send", "a.fact", "b.fact"},
+                                 {"diff", "--family", "tkx"},
+                                 {"diff", "--family", "tkx", "--name", "a", "--port"},
+                                 {"logbook", "extra"},
+                                 {"logbook", "--csv"}};
     for (const QStringList& arguments : cases) {
         const Result result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();

@@ -2,6 +2,7 @@
 
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
+#include "core/app/TServiceLogbook.h"
 #include "core/base/Language.h"
 #include "core/base/LocaleText.h"
 #include "core/params/ParameterCatalogue.h"
@@ -10,6 +11,8 @@
 #include "EnglishText.h"
 #include "TSimulatorLink.h"
 #include "TestInstallation.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -493,6 +496,151 @@ TEST_F(WriteTest, VerificationListsWhatTheControllerHoldsOtherwise) {
               QStringList({"Error: " + Text(167) + "\r\r- " + ParameterCaption("FastUp", 0, Language::English) +
                            " (FastUp): sent 625, controller holds 750"}));
     EXPECT_EQ(transfer.LastCounts().Matched, written - 1);
+}
+
+// The E: commands the controller received since `from`, as it logged them.
+QStringList WriteCommands(const TSimulatedController& controller, qsizetype from) {
+    return controller.CommandLog().mid(from).filter(QRegularExpression("^E:"));
+}
+
+QString Command(int address, int value) {
+    return QStringLiteral("E:%1:%2\\r").arg(address, 3, 10, QLatin1Char('0')).arg(value, 5, 10, QLatin1Char('0'));
+}
+
+TEST_F(WriteTest, ATickedWriteSendsOnlyTheTickedRowsAndTellsWhatBecameOfEach) {
+    PrepareSet(Family::Tkx, 2220, {{"FastUp", 6.55}, {"SlowUp", 0.9}, {"AccelUp", 1.5}});
+    const qsizetype before = m_controller->CommandLog().size();
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    transfer.OnlyFields = std::set<QString>{"SlowUp", "FastUp"};
+    transfer.Before = {{"FastUp", "8"}};
+    transfer.Verify = true;
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::Saved);
+    EXPECT_EQ(WriteCommands(*m_controller, before),
+              (QStringList{Command(Address(Family::Tkx, "FastUp"), 655), Command(Address(Family::Tkx, "SlowUp"), 90)}));
+    ASSERT_EQ(transfer.LastWritten().size(), 2u);
+    EXPECT_EQ(transfer.LastWritten()[0].Field, "FastUp");
+    EXPECT_EQ(transfer.LastWritten()[0].Before, "8");
+    EXPECT_EQ(transfer.LastWritten()[0].After, "6.55");
+    EXPECT_EQ(transfer.LastWritten()[1].Before, "");
+    for (const TWrittenParameter& written : transfer.LastWritten()) {
+        EXPECT_EQ(written.Result, TWrittenParameter::Outcome::Verified) << written.Field.toStdString();
+    }
+    EXPECT_EQ(transfer.LastCounts().Written, 2);
+    // Only the two rows cost their pauses.
+    EXPECT_EQ(std::count(m_clock.Pauses.begin(), m_clock.Pauses.end(), 100), 2);
+}
+
+TEST_F(WriteTest, AChangedOnlyWriteReadsTheControllerInItsOwnSessionAndSendsWhatDiffers) {
+    PrepareSet(Family::VfTkx, 2220, {});
+    const int fast = Address(Family::VfTkx, "FastUp");
+    const int valve = Address(Family::VfTkx, "ValveType");
+    const int accel = Address(Family::VfTkx, "AccelUp");
+    m_controller->SetMemory(fast, 700);
+    m_controller->SetMemory(valve, 12);
+    m_controller->SetMemory(accel, 300);
+    int sessions = 0;
+    Line([&sessions](int session, const QByteArray&, QByteArray reply) {
+        sessions = std::max(sessions, session);
+        return reply;
+    });
+    const qsizetype before = m_controller->CommandLog().size();
+    TParameterTransfer transfer = Transfer(Family::VfTkx);
+    transfer.ChangedOnly = true;
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::Saved);
+    EXPECT_EQ(sessions, 1);
+    EXPECT_EQ(WriteCommands(*m_controller, before),
+              (QStringList{Command(accel, 485), Command(fast, 800), Command(valve, 9)}));
+    // Identified, read, then command mode: the dump comes before "t".
+    const QStringList log = m_controller->CommandLog().mid(before);
+    EXPECT_LT(log.indexOf("p"), log.indexOf("t\\r"));
+    ASSERT_TRUE(transfer.LastComparison().has_value());
+    EXPECT_EQ(transfer.LastComparison()->Compared, 69);
+    EXPECT_EQ(transfer.LastCounts().Written, 3);
+    ASSERT_EQ(transfer.LastWritten().size(), 3u);
+    EXPECT_EQ(transfer.LastWritten()[1].Before, "7");
+    EXPECT_EQ(transfer.LastWritten()[1].After, "8");
+
+    // Now nothing differs: nothing is sent, not even command mode.
+    const qsizetype second = m_controller->CommandLog().size();
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::Saved);
+    EXPECT_EQ(transfer.LastCounts().Written, 0);
+    EXPECT_TRUE(transfer.LastWritten().empty());
+    EXPECT_FALSE(m_controller->CommandLog().mid(second).contains("t\\r"));
+    EXPECT_TRUE(Errors().isEmpty());
+}
+
+TEST_F(WriteTest, AChangedOnlyWriteInPsiSendsThePressureConverted) {
+    PrepareSet(Family::Tkx, 2220, {{"OffsetSolUpInPsi", 218}});
+    const qsizetype before = m_controller->CommandLog().size();
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    transfer.ChangedOnly = true;
+    EXPECT_EQ(transfer.Write(3, true, 100), TTransferOutcome::Saved);
+    // trunc((218 / 14.504 + 0.05) * 10) = 150 to the pressure's one address.
+    EXPECT_EQ(WriteCommands(*m_controller, before), QStringList{Command(Address(Family::Tkx, "OffsetSolUp"), 150)});
+}
+
+TEST_F(WriteTest, AWriteCutShortTellsWhatWasSentAndWhatWasNot) {
+    PrepareSet(Family::Tkx, 2220, {});
+    const qsizetype before = m_controller->CommandLog().size();
+    Line([](int, const QByteArray&, QByteArray reply) { return reply; },
+         [this, before](TSimulatorLink& link, int session) {
+             if (session == 2) {
+                 link.Unplugged = [this, before] { return ParametersWritten(before) >= 5; };
+             }
+         });
+    TParameterTransfer transfer = Transfer(Family::Tkx);
+    EXPECT_EQ(transfer.Write(3, false, 100), TTransferOutcome::TransferError);
+    const auto& written = transfer.LastWritten();
+    const auto sent = std::count_if(written.begin(), written.end(), [](const TWrittenParameter& w) {
+        return w.Result == TWrittenParameter::Outcome::Sent;
+    });
+    EXPECT_EQ(sent, 5);
+    EXPECT_GT(written.size(), 40u);
+    EXPECT_EQ(written.back().Result, TWrittenParameter::Outcome::NotSent);
+}
+
+TEST_F(WriteTest, EveryWriteLeavesOneLogbookEntryNamedForWhatItWas) {
+    PrepareSet(Family::Tkx, 2220, {{"FastUp", 6.55}});
+    struct Case {
+        const char* action;
+        std::function<void(TParameterTransfer&)> setUp;
+        QString serial; // known only where a dump was read
+        std::size_t lines;
+    } cases[] = {
+        {"write changed", [](TParameterTransfer& t) { t.ChangedOnly = true; }, "000004711", 1},
+        {"write ticked",
+         [](TParameterTransfer& t) {
+             t.OnlyFields = std::set<QString>{"FastUp", "SlowUp"};
+         },
+         "", 2},
+        {"write", [](TParameterTransfer& t) { t.Verify = true; }, "000004711", 0},
+        {"valve type", {}, "", 0},
+    };
+    std::size_t count = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        TParameterTransfer transfer = Transfer(Family::Tkx);
+        if (c.setUp) {
+            c.setUp(transfer);
+        }
+        const bool valveType = QString(c.action) == "valve type";
+        const QDateTime started = m_clock.Now();
+        EXPECT_EQ(valveType ? transfer.ChangeValveType(3, false, 100) : transfer.Write(3, false, 100),
+                  TTransferOutcome::Saved);
+        const std::vector<TLogbookEntry> entries = m_database->Logbook().Entries();
+        ASSERT_EQ(entries.size(), ++count);
+        EXPECT_EQ(entries[0].Action, c.action);
+        EXPECT_EQ(entries[0].ControllerType, "TKX");
+        EXPECT_EQ(entries[0].SerialNumber, c.serial);
+        // Stamped when the write ended, to the second.
+        EXPECT_GE(entries[0].Time, started.addMSecs(-999));
+        EXPECT_LE(entries[0].Time, m_clock.Now());
+        EXPECT_EQ(entries[0].Lines.size(), c.lines > 0 ? c.lines : transfer.LastWritten().size());
+    }
+    // A write refused before anything left the PC changed nothing: nothing is logged.
+    TParameterTransfer other = Transfer(Family::VfTkx);
+    EXPECT_EQ(other.Write(3, false, 100), TTransferOutcome::Refused);
+    EXPECT_EQ(m_database->Logbook().Entries().size(), count);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Takes the screenshots of the documentation: the real windows, offscreen, in a
 // fresh home with the given language. Usage: torvex-screenshots OUTPUT_DIR LANGUAGE_VALUE PREFIX
+#include "CompareShots.h"
 #include "DataViewShots.h"
 #include "DialogShots.h"
 #include "FactoryScreenshots.h"
@@ -158,5 +159,6 @@ int main(int argc, char* argv[]) {
     ok = SavePicture(program.Windows().Help()->grab(), prefix + "help.png") && ok;
     ok = TakeFactoryScreenshots(program, clock, prefix, home.path()) && ok;
     ok = TakeDataViewShots(program, prefix) && ok;
+    ok = TakeCompareShots(program, clock, prefix) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "core/access/TControllerPassword.h"
 
+#include "core/app/TServiceLogbook.h"
+
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
@@ -209,6 +211,14 @@ TControllerPassword::Result TControllerPassword::Change(const QString& current, 
     if (!message.isEmpty()) {
         ShowError(Text(Record::Error), message);
         result.Failed = true;
+    }
+    if (result.Sent) {
+        // Never the codes themselves: the logbook is no place for a password.
+        TLogbookEntry entry;
+        entry.Action = QStringLiteral("password change");
+        entry.Lines.push_back(
+            {QString(), QString(), QString(), result.Failed ? QStringLiteral("failed") : QStringLiteral("sent")});
+        AppendToLogbook(m_access, entry);
     }
     m_access.Ui.SetBusy(false);
     closesDialog = confirmationOk && newOk && currentOk && matching;

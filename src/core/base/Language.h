@@ -8,7 +8,7 @@ namespace Language {
 // (331..399 stay empty). RecordCount is one past the last record.
 constexpr int OriginalRecordCount = 331;
 constexpr int FirstAddedRecord = 400;
-constexpr int RecordCount = 402;
+constexpr int RecordCount = 435;
 constexpr bool IsRecord(int record) {
     return (record >= 0 && record < OriginalRecordCount) || (record >= FirstAddedRecord && record < RecordCount);
 }

@@ -37,4 +37,29 @@ constexpr int DatabaseNotAvailable = 315;
 constexpr int NotANumber = 400;
 // Why the factory file cannot be made: inputs whose range the database does not give.
 constexpr int RangeNotFound = 401;
+// Comparing a set before writing it, and the service logbook.
+constexpr int LogbookNotWritten = 402;
+constexpr int Compare = 403;
+constexpr int WriteTicked = 404;
+constexpr int NothingDiffers = 405;
+constexpr int Logbook = 406;
+constexpr int NotOnThisController = 407;
+constexpr int ChangesToday = 408;
+constexpr int ColumnController = 409;
+constexpr int ColumnSet = 410;
+constexpr int ColumnParameter = 411;
+constexpr int ColumnUnit = 412;
+constexpr int Differences = 413;
+constexpr int ColumnTime = 414;
+constexpr int ColumnType = 415;
+constexpr int ColumnSerial = 416;
+constexpr int ColumnAction = 417;
+constexpr int ColumnBefore = 418;
+constexpr int ColumnAfter = 419;
+constexpr int ColumnOutcome = 420;
+constexpr int AllSerials = 421;
+constexpr int ExportCsv = 422;
+constexpr int FirstLogbookAction = 423;  // the actions in the order of TServiceLogbook::Actions()
+constexpr int FirstLogbookOutcome = 430; // sent, verified, failed, not sent
+constexpr int NoEntries = 434;
 } // namespace Record

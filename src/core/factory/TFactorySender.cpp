@@ -1,5 +1,7 @@
 #include "core/factory/TFactorySender.h"
 
+#include "core/app/TServiceLogbook.h"
+
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
 #include "core/base/Clock.h"
@@ -211,6 +213,19 @@ TFactoryLamp TFactorySender::Run(TFactoryLoad& load, int eepromWriteDelay, std::
                 ShowMemo(m_memo);
             }
             Transfer(*session, entries, count, version, eepromWriteDelay);
+            // Whatever came of it, the controller may have been changed: the logbook says what.
+            TLogbookEntry logged;
+            logged.ControllerType = type;
+            logged.SoftwareVersion = QString::number(static_cast<double>(version) / 1000.0, 'f', 3);
+            logged.Action = QStringLiteral("factory send");
+            for (int i = 0; i < count; ++i) {
+                const TFactoryEntry& entry = entries[static_cast<std::size_t>(i)];
+                const QString outcome = entry.Verified               ? QStringLiteral("verified")
+                                        : entry.ResultLine.isEmpty() ? QStringLiteral("not sent")
+                                                                     : QStringLiteral("failed");
+                logged.Lines.push_back({entry.Name.trimmed(), QString(), QString::number(entry.Value), outcome});
+            }
+            AppendToLogbook(m_access, logged);
         }
     }
 

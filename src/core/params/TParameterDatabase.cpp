@@ -28,6 +28,10 @@ TTable& TParameterDatabase::Table(const QString& objectName) {
     return *it->second;
 }
 
+TServiceLogbook TParameterDatabase::Logbook() const {
+    return TServiceLogbook(m_configuration.GetDatabaseDirectory());
+}
+
 const TLanguage& TParameterDatabase::Language() const {
     return m_configuration.Language();
 }

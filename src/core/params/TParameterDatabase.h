@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/TServiceLogbook.h"
 #include "core/base/Family.h"
 #include "core/base/Language.h"
 #include "core/params/TTable.h"
@@ -30,6 +31,8 @@ public:
     // Restricts the metadata table to one controller family (0 lifts the restriction).
     void SetParameterFamily(Family family);
     Family ParameterFamily() const { return m_family; }
+    // The service logbook kept beside the tables.
+    TServiceLogbook Logbook() const;
     // The language the database's messages and captions are shown in.
     const TLanguage& Language() const;
 

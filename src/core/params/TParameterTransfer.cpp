@@ -7,6 +7,7 @@
 
 #include "core/app/ControllerCommands.h"
 #include "core/app/TConfiguration.h"
+#include "core/app/TServiceLogbook.h"
 #include "core/base/Clock.h"
 #include "core/base/Feedback.h"
 #include "core/base/IniFile.h"
@@ -480,7 +481,8 @@ void TParameterTransfer::PrepareWrite() {
 TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
     PrepareWrite();
-    if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0 && Verify) {
+    // A changed-only write that found nothing to send has nothing to read back.
+    if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0 && Verify && !(ChangedOnly && m_sent.empty())) {
         clock.Sleep(1000); // the controller needs a moment between two sessions
         if (m_access.Stopping()) {
             m_outcome = TTransferOutcome::Stopped; // written whole, not read back
@@ -488,6 +490,8 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
             m_outcome = TTransferOutcome::TransferError;
         }
     }
+    LogWrite(ChangedOnly ? QStringLiteral("write changed")
+                         : (OnlyFields ? QStringLiteral("write ticked") : QStringLiteral("write")));
     SetProgress(90);
     if (DataView != nullptr) {
         clock.Sleep(2000);
@@ -503,10 +507,43 @@ TTransferOutcome TParameterTransfer::Write(int passwordLevel, bool psi, int eepr
     return m_outcome;
 }
 
+namespace {
+QString OutcomeName(TWrittenParameter::Outcome outcome) {
+    switch (outcome) {
+    case TWrittenParameter::Outcome::Sent:
+        return QStringLiteral("sent");
+    case TWrittenParameter::Outcome::Verified:
+        return QStringLiteral("verified");
+    case TWrittenParameter::Outcome::Failed:
+        return QStringLiteral("failed");
+    case TWrittenParameter::Outcome::NotSent:
+        break;
+    }
+    return QStringLiteral("not sent");
+}
+} // namespace
+
+void TParameterTransfer::LogWrite(const QString& action) {
+    if (m_written.empty()) {
+        return; // nothing was meant to reach the controller: nothing changed on it
+    }
+    TLogbookEntry entry;
+    entry.ControllerType = FamilyName(m_family);
+    entry.SerialNumber = SerialNumber;
+    entry.SoftwareVersion = SoftwareVersion;
+    entry.Action = action;
+    for (const TWrittenParameter& written : m_written) {
+        entry.Lines.push_back({written.Field, written.Before, written.After, OutcomeName(written.Result)});
+    }
+    AppendToLogbook(m_access, entry);
+}
+
 TTransferOutcome TParameterTransfer::ChangeValveType(int passwordLevel, bool psi, int eepromWriteDelay) {
     Clock& clock = m_access.Time;
     PrepareWrite();
-    if (WriteParameterSet(passwordLevel, psi, eepromWriteDelay) == 0) {
+    const int result = WriteParameterSet(passwordLevel, psi, eepromWriteDelay);
+    LogWrite(QStringLiteral("valve type"));
+    if (result == 0) {
         SetProgress(90);
         clock.Sleep(500);
         SetProgress(95);
@@ -558,6 +595,10 @@ bool TParameterTransfer::VerifyWritten() {
         Message(Record::Error, Text(Record::TransferError));
         return false;
     }
+    TSetComparison identity;
+    TSetCompare::TakeIdentity(*session, identity);
+    SerialNumber = identity.SerialNumber;
+    SoftwareVersion = identity.SoftwareVersion;
     std::map<quint16, quint32> expected;
     for (const auto& [address, value] : m_sent) {
         expected[address] = value; // the last value sent to an address is the one it keeps
@@ -578,7 +619,13 @@ bool TParameterTransfer::VerifyWritten() {
         TTorvexParameter held;
         const bool present = session->Dump.Numbers.contains(address);
         session->GetParameter(address, held);
-        if (!present || static_cast<quint32>(held.Value) != value) {
+        const bool same = present && static_cast<quint32>(held.Value) == value;
+        for (TWrittenParameter& written : m_written) {
+            if (written.Address == address && written.Result != TWrittenParameter::Outcome::NotSent) {
+                written.Result = same ? TWrittenParameter::Outcome::Verified : TWrittenParameter::Outcome::Failed;
+            }
+        }
+        if (!same) {
             --m_counts.Matched;
             differences +=
                 QStringLiteral("\r- ") + ParameterCaption(fields[address], 0, m_database.Language().Index()) +
@@ -600,6 +647,8 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     Clock& clock = m_access.Time;
     m_outcome = TTransferOutcome::TransferError;
     m_sent.clear();
+    m_written.clear();
+    m_comparison.reset();
     m_counts = {};
     try {
         // Nothing leaves the PC when a value would arrive wrapped or outside what the controller allows.
@@ -613,8 +662,22 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
     }
     SetProgress(3);
     bool identificationFailed = false;
-    QString type = QueryType(identificationFailed);
-    auto session = OpenSession();
+    QString type;
+    std::unique_ptr<TTorvexController> session;
+    if (ChangedOnly) {
+        // One session for the type, the version, the dump and the rows: the pauses between
+        // sessions would cost more than the few rows that differ.
+        session = OpenSession();
+        SetProgress(6);
+        type = session->Query(ControllerCommand::ControllerType);
+        if (type.size() > 6) {
+            type = Text(Record::Unknown);
+            identificationFailed = true;
+        }
+    } else {
+        type = QueryType(identificationFailed);
+        session = OpenSession();
+    }
     SetProgress(15);
 
     QString versionText = session->ReadSoftwareVersion(QStringLiteral("2050"));
@@ -627,7 +690,10 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
         UpdateInfoLabel(type, versionText);
         return kWriteFailed;
     }
-    session->EnterCommandMode();
+    // The changed-only write reads the controller before command mode.
+    if (!ChangedOnly) {
+        session->EnterCommandMode();
+    }
     if (versionText.size() > 7) {
         versionText = Text(Record::Unknown);
         identificationFailed = true;
@@ -656,6 +722,41 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
             Message(Record::Error, Text(Record::WrongController) + FamilyOfReply(type));
         }
     } else {
+        std::optional<std::set<QString>> only = OnlyFields;
+        if (ChangedOnly) {
+            std::vector<TSetValue> ours;
+            try {
+                ours = CurrentSetValues(m_database, m_family);
+            } catch (const TableError&) {
+                Message(Record::Warning, Text(Record::TransferError));
+                return kWriteFailed;
+            }
+            session->ReadParameterDump();
+            if (session->LinkFailed() || !DumpComplete(*session)) {
+                Message(Record::Error, Text(Record::TransferError) +
+                                           QStringLiteral("\r\r(%1 entries received)").arg(session->Dump.Size()));
+                session.reset();
+                SetProgress(85);
+                UpdateInfoLabel(type, versionText);
+                return kWriteFailed;
+            }
+            m_comparison = TSetCompare::AgainstDump(m_database, m_family, ours, *session, version, psi);
+            SerialNumber = m_comparison->SerialNumber;
+            SoftwareVersion = m_comparison->SoftwareVersion;
+            only = m_comparison->DifferingFields();
+            for (const TParameterDifference& difference : m_comparison->Differences) {
+                Before[difference.Field] = TParameterDifference::ValueText(difference.Theirs);
+            }
+            if (only->empty()) {
+                // Nothing differs: nothing is sent, and the controller is left as it was.
+                session.reset();
+                m_outcome = TTransferOutcome::Saved;
+                SetProgress(85);
+                UpdateInfoLabel(type, versionText);
+                return 0;
+            }
+            session->EnterCommandMode();
+        }
         writing = true;
         SetProgress(18);
         int progress = 18;
@@ -667,6 +768,11 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 throw BrokenWrite();
             }
             m_sent.emplace_back(address, static_cast<quint32>(value));
+            for (TWrittenParameter& written : m_written) {
+                if (written.Address == address && written.Result == TWrittenParameter::Outcome::NotSent) {
+                    written.Result = TWrittenParameter::Outcome::Sent;
+                }
+            }
             const auto before = m_sent.end() - 1;
             if (std::none_of(m_sent.begin(), before, [address](const auto& entry) { return entry.first == address; })) {
                 ++m_counts.Written;
@@ -677,6 +783,25 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
             TTable& metadata = m_database.TableParameterDBSettings();
             TTable& sets = m_database.SetTable(m_family);
             double offsetFactor = 10; // until the OffsetSolUp row has been met
+            // What the write means to send, told before the first row: a write cut short still
+            // says what it did not send.
+            for (metadata.First(); !metadata.Eof(); metadata.Next()) {
+                const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
+                const TVersionGroup* group = m_gates.GroupOf(m_family, field);
+                const bool gated =
+                    group != nullptr && !group->WrittenTo(version) &&
+                    !(m_family == Family::Tkx && field == QLatin1String("StartDelay") && version >= 2074);
+                const bool otherUnit =
+                    m_family == Family::Tkx && field == QLatin1String(psi ? "OffsetSolUp" : "OffsetSolUpInPsi");
+                if (metadata.FieldAsInteger(QStringLiteral("PasswordLevel")) > passwordLevel || gated || otherUnit ||
+                    (only && !only->count(field))) {
+                    continue;
+                }
+                const auto value = sets.FieldIsNull(field) ? std::optional<double>() : sets.FieldAsFloat(field);
+                m_written.push_back(
+                    {field, static_cast<quint16>(metadata.FieldAsInteger(QStringLiteral("EpromAddress"))),
+                     Before.count(field) ? Before.at(field) : QString(), TParameterDifference::ValueText(value)});
+            }
             for (metadata.First(); !metadata.Eof(); metadata.Next()) {
                 SetProgress(++progress);
                 if (m_access.Stopping()) {
@@ -688,6 +813,12 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 const QString field = metadata.FieldAsText(QStringLiteral("FieldName"));
                 const quint16 address = static_cast<quint16>(metadata.FieldAsInteger(QStringLiteral("EpromAddress")));
                 const double factor = metadata.FieldAsFloat(QStringLiteral("Factor"));
+                if (only && !only->count(field)) {
+                    if (m_family == Family::Tkx && field == QLatin1String("OffsetSolUp")) {
+                        offsetFactor = factor; // the psi row converts with it
+                    }
+                    continue; // not chosen: nothing sent, no pause
+                }
                 const double stored = sets.FieldAsFloat(field);
 
                 const TVersionGroup* group = m_gates.GroupOf(m_family, field);

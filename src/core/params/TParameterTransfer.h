@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/base/Family.h"
+#include "core/params/TSetCompare.h"
 #include "core/params/VersionGates.h"
 
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -41,6 +45,16 @@ struct TTransferCounts {
 
 struct TValueProblem;
 
+// One parameter a write meant to send, and what became of it.
+struct TWrittenParameter {
+    enum class Outcome { NotSent, Sent, Verified, Failed };
+    QString Field;
+    quint16 Address = 0;
+    QString Before; // the controller's value before the write, when known
+    QString After;  // the set's value
+    Outcome Result = Outcome::NotSent;
+};
+
 // Reading a controller's parameters into a new set and writing a set into a
 // controller, for one family (1 TKX, 2 VF-TKX). The window lends its port, its
 // progress bar, its buttons and an attached data view through the members below.
@@ -58,6 +72,15 @@ public:
     // After a complete write, read the dump back and list every parameter the controller
     // holds with a value other than the one sent.
     bool Verify = false;
+    // Only these fields are sent (the ticked rows of a comparison); none: every field.
+    std::optional<std::set<QString>> OnlyFields;
+    // The controller is read first, in the write's own session, and only what differs is sent.
+    bool ChangedOnly = false;
+    // The controller's values before the write where a comparison told them, by field, and
+    // who the controller is, for the logbook.
+    std::map<QString, QString> Before;
+    QString SerialNumber;
+    QString SoftwareVersion;
 
     // The Receive button: identifies the controller, reads its memory into a new
     // record named "..." of the family's set table, and tells what it substituted.
@@ -75,6 +98,10 @@ public:
     // How the last read or write ended, and how many parameters it moved.
     TTransferOutcome LastOutcome() const { return m_outcome; }
     const TTransferCounts& LastCounts() const { return m_counts; }
+    // The parameters the last write meant to send, in metadata order, each with its outcome.
+    const std::vector<TWrittenParameter>& LastWritten() const { return m_written; }
+    // What the changed-only write found when it read the controller.
+    const std::optional<TSetComparison>& LastComparison() const { return m_comparison; }
     // The values of the current set that the level sends, checked as the write checks them
     // before anything leaves the PC; empty when the set may be sent.
     std::vector<TValueProblem> CheckCurrentSet(int passwordLevel, bool psi);
@@ -107,6 +134,8 @@ private:
     void ShowWriteNotice(int version, const std::vector<bool>& flags) const;
     void UpdateInfoLabel(const QString& type, const QString& versionText);
     void SetProgress(int position) const;
+    // The logbook entry of a write that meant to send something.
+    void LogWrite(const QString& action);
     void Message(int captionRecord, const QString& text) const;
     void Remark(const QString& text) const;
     QString ExpectedType() const;
@@ -121,4 +150,6 @@ private:
     TTransferCounts m_counts;
     // What the last write sent, by address, in order: for the verification.
     std::vector<std::pair<quint16, quint32>> m_sent;
+    std::vector<TWrittenParameter> m_written;
+    std::optional<TSetComparison> m_comparison;
 };

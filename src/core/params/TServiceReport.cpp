@@ -1,6 +1,7 @@
 #include "core/params/TServiceReport.h"
 
 #include "core/base/Language.h"
+#include "core/base/Records.h"
 #include "core/params/ParameterCatalogue.h"
 #include "core/params/TTable.h"
 
@@ -85,6 +86,22 @@ TServiceReportData Collect(TTable& metadata, TTable& sets, Family family, int st
     return report;
 }
 
+void TakeChangesToday(TServiceReportData& report, const TServiceLogbook& logbook, const QDate& today) {
+    report.ChangesToday.clear();
+    if (report.SerialNumber.isEmpty()) {
+        return;
+    }
+    try {
+        for (const TLogbookEntry& entry : logbook.Entries(report.SerialNumber)) {
+            if (entry.Time.date() == today) {
+                report.ChangesToday.push_back(entry);
+            }
+        }
+    } catch (const LogbookError& error) {
+        qWarning("the logbook could not be read for the service report: %s", error.what());
+    }
+}
+
 TPageDocument Layout(const TServiceReportData& report, const TPageGeometry& g, const TPrintSettings& settings,
                      const QString& date) {
     const int language = settings.LanguageIndex;
@@ -139,6 +156,34 @@ TPageDocument Layout(const TServiceReportData& report, const TPageGeometry& g, c
             lines.Print(columns[1], TSetPrintout::ValueText(difference.Default, settings.DecimalPoint));
             lines.Print(columns[2], TSetPrintout::ValueText(difference.Value, settings.DecimalPoint));
             lines.Print(columns[3], info != nullptr ? QString::fromUtf8(info->Unit) : QString());
+            lines.Advance(1);
+        }
+    }
+
+    // What the logbook holds of today for this controller: the action, then its parameters.
+    lines.Advance(1);
+    lines.Print(g.X0, Text(Record::ChangesToday, language) + QLatin1Char(':'));
+    lines.Advance(1);
+    if (report.ChangesToday.empty()) {
+        lines.Print(g.X0, HeadingText(Heading::None, language));
+        lines.Advance(1);
+    }
+    TLanguage shown;
+    shown.SetIndex(language);
+    for (const TLogbookEntry& entry : report.ChangesToday) {
+        lines.Print(g.X0, entry.Time.toString(QStringLiteral("HH:mm:ss")));
+        lines.Print(columns[1], TServiceLogbook::Shown(entry.Action, shown));
+        lines.Advance(1);
+        for (const TLogbookLine& line : entry.Lines) {
+            if (line.Field.isEmpty()) {
+                continue;
+            }
+            const ParameterInfo* info = ParameterCatalogue::Find(line.Field);
+            lines.Print(columns[0] + g.C / 2,
+                        info != nullptr ? ParameterCatalogue::Label(*info, language) : line.Field);
+            lines.Print(columns[1], line.Before.isEmpty() ? QStringLiteral("-") : line.Before);
+            lines.Print(columns[2], line.After);
+            lines.Print(columns[3], TServiceLogbook::Shown(line.Outcome, shown));
             lines.Advance(1);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/TServiceLogbook.h"
 #include "core/base/Family.h"
 #include "core/params/TSetPrintout.h"
 
@@ -18,6 +19,7 @@ struct TServiceReportData {
     QString SerialNumber;
     QString SoftwareVersion;
     std::vector<TReportDifference> Differences; // in address order
+    std::vector<TLogbookEntry> ChangesToday;    // the logbook's entries of today for the serial number
 };
 
 namespace TServiceReport {
@@ -25,6 +27,9 @@ namespace TServiceReport {
 // The family's differences from the defaults, in address order; the pressure is listed
 // in the unit the language shows it in (psi for 102, else bar).
 TServiceReportData Collect(TTable& metadata, TTable& sets, Family family, int storedLanguageValue);
+// The logbook's entries of the day for the report's serial number (none without one), newest first.
+// A logbook that cannot be read leaves the section empty: the report is still printed.
+void TakeChangesToday(TServiceReportData& report, const TServiceLogbook& logbook, const QDate& today);
 // The entries of an information memo: 0 software version, 2 serial number, as the read stored them.
 QString InformationEntry(const QString& infoMemo, int entry);
 

@@ -1,5 +1,7 @@
 #include "core/service/TZeroPointMeter.h"
+
 #include "core/app/TConfiguration.h"
+#include "core/app/TServiceLogbook.h"
 
 #include "core/app/ControllerCommands.h"
 #include "core/base/Clock.h"
@@ -80,6 +82,10 @@ TZeroPointMeter::Reading TZeroPointMeter::Tick() {
         m_session = m_access.OpenSession(*m_port);
         m_version = static_cast<int>(std::min<qint64>(reply.right(9).toLongLong(), 999999999));
         m_versionKnown = true;
+        TLogbookEntry entry;
+        entry.SoftwareVersion = VersionText(m_version).trimmed();
+        entry.Action = QStringLiteral("zero point");
+        AppendToLogbook(m_access, entry);
     }
     const QString reply = m_session->QueryRaw(m_version <= kLastVersionWithOldCommand ? kOldValueQuery : kNewValueQuery,
                                               kValueTimeoutDivisor);

@@ -15,6 +15,7 @@
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
+#include "gui/service/TFormLogbook.h"
 #include "gui/service/TFormSpecialTest.h"
 #include "gui/service/TFormZeroPoint.h"
 #include "gui/view/TFormViewDataCollect.h"
@@ -98,6 +99,7 @@ TFormMain::TFormMain(TConfiguration& configuration, Feedback& feedback, Clock& c
     AddItem(extras, "MenuMainParameterList", Text(230), 243, &TFormMain::MenuMainParameterListClick);
     AddItem(extras, "MenuMainZeroPoint", Text(17), 244, &TFormMain::MenuMainZeroPointClick);
     AddItem(extras, "MenuMainSpecialTest", Text(18), 245, &TFormMain::MenuMainSpecialTestClick);
+    AddItem(extras, "MenuMainLogbook", Text(Record::Logbook), 0, &TFormMain::MenuMainLogbookClick);
 
     QMenu* help = AddMenu(menuMain, "MenuMainHelp", Text(19), 0);
     AddItem(help, "MenuMainContents", Text(228), 0, &TFormMain::MenuMainContentsClick);
@@ -359,6 +361,10 @@ void TFormMain::MenuMainParameterListClick() {
 
 void TFormMain::MenuMainZeroPointClick() {
     ShowWithPort(*m_windows->ZeroPoint());
+}
+
+void TFormMain::MenuMainLogbookClick() {
+    m_windows->Logbook()->exec();
 }
 
 void TFormMain::MenuMainSpecialTestClick() {

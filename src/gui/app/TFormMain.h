@@ -77,6 +77,7 @@ private:
     void MenuMainParameterListClick();
     void MenuMainZeroPointClick();
     void MenuMainSpecialTestClick();
+    void MenuMainLogbookClick();
     void MenuMainContentsClick();
     void MenuMainAboutClick();
 

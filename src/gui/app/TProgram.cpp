@@ -17,6 +17,7 @@
 #include "gui/params/TViewITKXParameter.h"
 #include "gui/params/TViewTKXParameter.h"
 #include "gui/service/TAboutBox.h"
+#include "gui/service/TFormLogbook.h"
 #include "gui/service/TFormSpecialTest.h"
 #include "gui/service/TFormZeroPoint.h"
 #include "gui/view/TZoom.h"
@@ -93,6 +94,7 @@ TProgram::TProgram(Options options) {
     w.m_viewITKXParameter.SetMaker(
         [parameterContext] { return std::make_unique<TViewITKXParameter>(parameterContext); });
     w.m_paramConfig.SetMaker([this] { return std::make_unique<TParamConfigForm>(*m_database, *m_ui); });
+    w.m_logbook.SetMaker([this] { return std::make_unique<TFormLogbook>(*m_configuration, *m_ui); });
     w.m_zeroPoint.SetMaker([this] { return std::make_unique<TFormZeroPoint>(*m_configuration, *m_ui, *m_clock); });
     w.m_specialTest.SetMaker(
         [this] { return std::make_unique<TFormSpecialTest>(*m_configuration, *m_ui, *m_clock, *m_logger); });
@@ -204,6 +206,9 @@ TViewITKXParameter* TProgramWindows::ViewITKXParameter() {
 TParamConfigForm* TProgramWindows::ParamConfig() {
     return m_paramConfig.Get();
 }
+TFormLogbook* TProgramWindows::Logbook() {
+    return m_logbook.Get();
+}
 TFormZeroPoint* TProgramWindows::ZeroPoint() {
     return m_zeroPoint.Get();
 }
@@ -233,6 +238,7 @@ THelpViewer* TProgramWindows::Help() {
 }
 
 void TProgramWindows::DestroyAll() {
+    m_logbook.Destroy();
     m_help.Destroy();
     m_editFactorySettings.Destroy();
     m_passwordPelvorChange.Destroy();

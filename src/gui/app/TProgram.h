@@ -17,6 +17,7 @@ class TExportImportForm;
 class TFormMain;
 class TFormSpecialTest;
 class TFormZeroPoint;
+class TFormLogbook;
 class THelpViewer;
 class TLogger;
 class TParamConfigForm;
@@ -66,6 +67,7 @@ public:
     TViewITKXParameter* ViewITKXParameter();
     TParamConfigForm* ParamConfig();
     TFormZeroPoint* ZeroPoint();
+    TFormLogbook* Logbook();
     TFormSpecialTest* SpecialTest();
     TExportImportForm* ExportImport();
     TAboutBox* About();
@@ -97,6 +99,7 @@ private:
     TKeptWindow<TPasswordPelvorChangeForm> m_passwordPelvorChange;
     TKeptWindow<TEditFactorySettingsForm> m_editFactorySettings;
     TKeptWindow<THelpViewer> m_help;
+    TKeptWindow<TFormLogbook> m_logbook;
 };
 
 // The whole program in its start-up order: configuration store (with its settings

@@ -28,7 +28,8 @@ void Print(Pages pages, TParameterDatabase& database, Family family, QPrinter& p
             document = TSetPrintout::Layout(TSetPrintout::ReadCurrentSet(metadata, sets, family, progress), geometry,
                                             settings);
         } else {
-            const TServiceReportData report = TServiceReport::Collect(metadata, sets, family, language.StoredValue());
+            TServiceReportData report = TServiceReport::Collect(metadata, sets, family, language.StoredValue());
+            TServiceReport::TakeChangesToday(report, database.Logbook(), now.date());
             document = TServiceReport::Layout(report, geometry, settings, LocaleDateText(now.date()));
         }
     } catch (const TableError& error) {

@@ -13,10 +13,12 @@
 #include "core/params/TParameterDatabase.h"
 
 #include "gui/app/TStatusLine.h"
+#include "gui/params/TCompareDialog.h"
 #include "gui/params/TExportImportForm.h"
 
 #include "core/params/TServiceReport.h"
 #include "core/params/TSetCheck.h"
+#include "core/params/TSetCompare.h"
 #include "core/params/TSetFiles.h"
 #include "core/params/TransferRemarks.h"
 #include "gui/params/TSetPrinting.h"
@@ -241,6 +243,10 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
             m_verify->setChecked(m_context.Configuration.IsVerifyAfterWrite());
             GuardedConnect(m_verify, &QCheckBox::toggled, this,
                            [this](bool on) { m_context.Configuration.SetVerifyAfterWrite(on); });
+            auto* compare = new QPushButton(Text(Record::Compare), this);
+            compare->setObjectName(QStringLiteral("BtnCompare"));
+            compare->setAutoDefault(false);
+            bottom->addWidget(compare);
             bottom->addWidget(m_verify);
             bottom->addWidget(m_progress, 1);
         }
@@ -258,6 +264,16 @@ void TViewParameter::Build(const std::vector<TParameterPage>& pages) {
     bottom->insertWidget(bottom->indexOf(m_buttons[4]) + 1, report);
     m_buttons.push_back(report);
     GuardedConnect(report, &QPushButton::clicked, this, &TViewParameter::BtnServiceReportClick);
+    auto* compare = findChild<QPushButton*>(QStringLiteral("BtnCompare"));
+    m_buttons.push_back(compare);
+    GuardedConnect(compare, &QPushButton::clicked, this, &TViewParameter::BtnCompareClick);
+    ChooseDifferences = [this](const TSetComparison& comparison) -> std::optional<std::set<QString>> {
+        TCompareDialog dialog(comparison, Language(), CaptionText(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.Ticked();
+    };
     ChoosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintParameterDialog"));
@@ -349,6 +365,9 @@ void TViewParameter::UpdateTransferButtons() {
     // Writing no set at all would put zero into every parameter of the controller.
     m_buttons[0]->setEnabled(!m_busy && port);
     m_buttons[1]->setEnabled(!m_busy && port && set);
+    if (m_buttons.size() > 7) {
+        m_buttons[7]->setEnabled(!m_busy && port && set);
+    }
     const TTransferBlock block = m_busy  ? TTransferBlock::Busy
                                  : !port ? TTransferBlock::NoPort
                                  : !set  ? TTransferBlock::NoSet
@@ -491,6 +510,67 @@ void TViewParameter::BtnWriteClick() {
     m_transferRemark = SendSummary(m_transfer.LastOutcome(), m_transfer.LastCounts(), Language());
     UpdateTransferButtons();
     m_names->setFocus();
+}
+
+void TViewParameter::BtnCompareClick() {
+    CommitPendingEdit();
+    FollowUnit(); // compared is what the window shows
+    if (!m_context.Configuration.DatabaseAvailable || Sets().IsEmpty() || m_transfer.Port == nullptr) {
+        return;
+    }
+    const bool psi = Language().UsImperial();
+    std::vector<TSetValue> ours;
+    if (!Guarded(this, [&] { ours = TSetCompare::CurrentValues(m_context.Database, m_family); })) {
+        return;
+    }
+    // The comparison reads the controller: a collecting data view lets go of the port meanwhile.
+    if (m_transfer.DataView != nullptr) {
+        m_transfer.DataView->StopCollecting();
+    }
+    SetButtonsEnabled(false);
+    std::optional<TSetComparison> comparison;
+    Guarded(this, [&] {
+        comparison = TSetCompare::AgainstController(m_context.Database, m_access, m_family, ours, m_transfer.Port, psi,
+                                                    m_transfer.Progress);
+    });
+    if (m_transfer.DataView != nullptr) {
+        m_transfer.DataView->RestartCollecting();
+    }
+    SetButtonsEnabled(true);
+    m_progress->setValue(0);
+    if (!comparison) {
+        m_names->setFocus();
+        return;
+    }
+    if (comparison->Differences.empty()) {
+        m_context.Ui.ShowMessage(MessageKind::Information, Text(Record::Remark), Text(Record::NothingDiffers),
+                                 MessageButtons::Ok);
+        m_names->setFocus();
+        return;
+    }
+    const std::optional<std::set<QString>> ticked = ChooseDifferences(*comparison);
+    if (!ticked || ticked->empty()) {
+        m_names->setFocus();
+        return;
+    }
+    // Sent as Send sends, with its checks, pauses, progress and verification, but only the ticked rows.
+    m_transfer.OnlyFields = *ticked;
+    for (const TParameterDifference& difference : comparison->Differences) {
+        m_transfer.Before[difference.Field] = TParameterDifference::ValueText(difference.Theirs);
+    }
+    m_transfer.SerialNumber = comparison->SerialNumber;
+    m_transfer.SoftwareVersion = comparison->SoftwareVersion;
+    // Send goes back to the whole set however this write ends.
+    struct Whole {
+        TParameterTransfer& Transfer;
+        ~Whole() {
+            Transfer.OnlyFields.reset();
+            Transfer.Before.clear();
+            Transfer.SerialNumber.clear();
+            Transfer.SoftwareVersion.clear();
+        }
+    } whole{m_transfer};
+    BtnWriteClick();
 }
 
 void TViewParameter::EditLocatorChange(const QString& text) {

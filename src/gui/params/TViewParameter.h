@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 class Clock;
@@ -112,6 +113,10 @@ public:
     std::function<QString(const TFileRequest&)> ChooseFile;
     // The print dialog (printer or PDF file); false when cancelled. Replaceable like ChooseFile.
     std::function<bool(QPrinter&)> ChoosePrinter;
+    // The differences dialog: the fields ticked when "Write ticked" was chosen, none when
+    // cancelled. Replaceable like ChooseFile.
+    std::function<std::optional<std::set<QString>>(const TSetComparison&)> ChooseDifferences;
+    void BtnCompareClick();
     void BtnPrintClick();
     void BtnServiceReportClick();
     // The value check of a field the user left or confirmed; Enter also moves the focus to the name grid.
@@ -192,5 +197,5 @@ private:
     QProgressBar* m_progress = nullptr;
     TStatusLine* m_statusLine = nullptr;
     QCheckBox* m_verify = nullptr;
-    std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit, service report
+    std::vector<QPushButton*> m_buttons; // read, write, import, export, print, exit, service report, compare
 };
