@@ -66,10 +66,16 @@ done
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 [ -z "$(find "$root" -perm /022 ! -type l)" ] || fail "writable by others: $(find "$root" -perm /022 ! -type l | head -3)"
-run() { # HOME NAME ARGUMENTS...: runs an unpacked program without a display
+# A bare environment with a home of its own; a sanitizer build keeps its report settings.
+sanitizer_settings=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+    [ -n "${!name:-}" ] && sanitizer_settings+=("$name=${!name}")
+done
+run() { # HOME PROGRAM ARGUMENTS...: runs a program without a display
     local home=$1 program=$2
     shift 2
-    env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen "$program" "$@"
+    env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen "${sanitizer_settings[@]}" \
+        "$program" "$@"
 }
 for program in WinTorvex32 torvex torvex-sim; do
     out=$(run "$scratch/home" "$root/usr/bin/$program" --version) || fail "$program --version failed"
@@ -89,7 +95,8 @@ metadata=$(run "$scratch/home" "$root/usr/bin/torvex" metadata --family tkx 2>"$
 [ "$metadata" = "$(run "$scratch/home-built" "$build/bin/torvex" metadata --family tkx 2>/dev/null)" ] ||
     fail "the installed torvex metadata differs from the built one"
 # torvex-sim plays from the installed template database: it starts and prints its pty.
-env -i PATH=/usr/bin:/bin HOME="$scratch/home" "$root/usr/bin/torvex-sim" >"$scratch/sim.out" 2>"$scratch/sim.err" &
+env -i PATH=/usr/bin:/bin HOME="$scratch/home" "${sanitizer_settings[@]}" "$root/usr/bin/torvex-sim" \
+    >"$scratch/sim.out" 2>"$scratch/sim.err" &
 sim=$!
 for _ in $(seq 200); do
     [ -s "$scratch/sim.out" ] || ! kill -0 "$sim" 2>/dev/null && break
