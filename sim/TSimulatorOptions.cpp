@@ -154,7 +154,7 @@ QString TSimulatorOptions::Usage() {
         "  --password NNNN       the controller's password is active (four digits)\n"
         "  --extra-entries N     N further entries in the parameter dump\n"
         "  --database DIR        template database with the parameter metadata\n"
-        "                        (default: DataBase beside the program)\n"
+        "                        (default: DataBase beside the program, else the installed one)\n"
         "  --memory-file PATH    at every session end, write each memory cell as\n"
         "                        \"ADDRESS<TAB>VALUE\" lines: working memory 0..110,\n"
         "                        user memory 200..310, factory memory 400..510\n\n"

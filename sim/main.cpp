@@ -1,5 +1,7 @@
 #include "TSimulatorServer.h"
 
+#include "core/app/DataDirectory.h"
+
 #include <QCoreApplication>
 
 #include <atomic>
@@ -24,7 +26,8 @@ void Cue(int) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     TSimulatorOptions options;
-    options.Controller.DatabaseDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/DataBase");
+    options.Controller.DatabaseDirectory =
+        DataDirectoryOf(QCoreApplication::applicationFilePath()) + QStringLiteral("DataBase");
     QString error;
     if (!options.Parse(app.arguments().mid(1), error)) {
         std::fprintf(stderr, "torvex-sim: %s\n", qPrintable(error));

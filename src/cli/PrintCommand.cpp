@@ -89,7 +89,7 @@ int PrintCommand::Run(CliContext& context) {
         };
     }
     const TPagePainter::Outcome outcome =
-        TPagePainter::WritePdf(m_pdf, layout, context.Configuration.ProgramDirectory + QStringLiteral("Logo.svg"));
+        TPagePainter::WritePdf(m_pdf, layout, context.Configuration.DataDirectory + QStringLiteral("Logo.svg"));
     if (!outcome.LogoError.isEmpty()) {
         context.Ui.ShowMessage(MessageKind::Error, context.Configuration.Language().Text(248), outcome.LogoError,
                                MessageButtons::Ok);

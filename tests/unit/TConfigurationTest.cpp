@@ -1,4 +1,5 @@
 #include "core/app/TConfiguration.h"
+#include "core/app/DataDirectory.h"
 #include "core/app/TSettingsEditor.h"
 #include "core/base/Language.h"
 
@@ -33,7 +34,9 @@ protected:
     void MakeDefaultDatabaseDir() { QDir().mkpath(DefaultDatabaseDir()); }
 
     TConfiguration& Create(TConfigurationEnvironment environment = {}) {
-        environment.ExecutablePath = m_tree.Path("prog/WinTorvex32");
+        if (environment.ExecutablePath.isEmpty()) {
+            environment.ExecutablePath = m_tree.Path("prog/WinTorvex32");
+        }
         if (environment.DocumentsFolder.isEmpty()) {
             environment.DocumentsFolder = Docs();
         }
@@ -72,9 +75,56 @@ TEST_F(TConfigurationTest, FirstStartCreatesTheConfigurationFromTheTemplateAndAs
     EXPECT_EQ(c.Language().Index(), 3);
     EXPECT_EQ(c.Language().StoredValue(), 3);
     EXPECT_EQ(c.DataFilePath, ConfigDir() + "/DataFile.dat");
-    EXPECT_EQ(c.ProgramDirectory, m_tree.Path("prog/"));
+    EXPECT_EQ(c.DataDirectory, m_tree.Path("prog/"));
     EXPECT_EQ(c.HelpDirectory, m_tree.Path("prog/HelpFiles"));
     EXPECT_EQ(c.GetTemplateDatabaseDirectory(), m_tree.Path("prog/DataBase"));
+}
+
+// The build tree keeps the data beside the programs, an installation under ../share/wintorvex32/.
+TEST_F(TConfigurationTest, TheDataIsFoundBesideTheProgramOrWhereItIsInstalled) {
+    struct Case {
+        const char* name;
+        bool beside;    // a DataBase folder beside the executable
+        bool installed; // a DataBase folder in ../share/wintorvex32
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"build tree", true, false, "usr/bin/"},
+        {"installed", false, true, "usr/share/wintorvex32/"},
+        {"both: the build tree wins", true, true, "usr/bin/"},
+        {"neither: beside the program", false, false, "usr/bin/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempTree tree;
+        if (c.beside) {
+            QDir().mkpath(tree.Path("usr/bin/DataBase"));
+            tree.Write("usr/bin/WinTorvex32.config", "[Language]\nLanguageValue=3\n");
+        }
+        if (c.installed) {
+            QDir().mkpath(tree.Path("usr/share/wintorvex32/DataBase"));
+            tree.Write("usr/share/wintorvex32/WinTorvex32.config", "[Language]\nLanguageValue=5\n");
+        }
+        const QString expected = tree.Path(c.expected);
+        EXPECT_EQ(DataDirectoryOf(tree.Path("usr/bin/torvex")), expected);
+
+        TConfigurationEnvironment environment;
+        environment.ExecutablePath = tree.Path("usr/bin/WinTorvex32");
+        environment.DocumentsFolder = tree.Path("docs");
+        m_feedback.Answers = {MessageAnswer::Yes};
+        TConfiguration& configuration = Create(std::move(environment));
+        EXPECT_EQ(configuration.DataDirectory, expected);
+        EXPECT_EQ(configuration.HelpDirectory, expected + "HelpFiles");
+        EXPECT_EQ(configuration.GetTemplateDatabaseDirectory(), expected + "DataBase");
+        // The configuration template of the chosen place gives the language of a first start.
+        const int templateLanguage = !c.beside && c.installed ? 5 : c.beside ? 3 : 0;
+        if (templateLanguage != 0) {
+            EXPECT_EQ(configuration.Language().Index(), templateLanguage);
+            EXPECT_EQ(tree.Read("docs/Faldmark/WinTorvex32/WinTorvex32.config"),
+                      tree.Read(expected + "WinTorvex32.config"));
+        }
+        m_configuration.reset();
+    }
 }
 
 TEST_F(TConfigurationTest, DecliningTheDatabaseDirectoryLeavesTheWorkDirectoryUnusable) {

@@ -66,7 +66,7 @@ bool SavePrintoutShots(TProgram& program, const QString& prefix) {
     const QDateTime printed(QDate(2026, 12, 10), QTime(14, 30, 0));
     const TPrintSettings settings = TPrintSettings::ForLocale(
         program.Configuration().Language().Index(), program.Configuration().Language().StoredValue(), printed);
-    const QString logo = program.Configuration().ProgramDirectory + "Logo.svg";
+    const QString logo = program.Configuration().DataDirectory + "Logo.svg";
     QTemporaryDir scratch;
     bool ok = true;
 

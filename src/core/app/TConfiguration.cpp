@@ -1,5 +1,7 @@
 #include "core/app/TConfiguration.h"
 
+#include "core/app/DataDirectory.h"
+
 #include "core/base/Language.h"
 #include "core/base/Records.h"
 #include "core/link/PortProbe.h"
@@ -55,7 +57,7 @@ TConfigurationEnvironment TConfigurationEnvironment::ForThisProcess() {
 TConfiguration::TConfiguration(TConfigurationEnvironment environment, Feedback& feedback)
     : m_environment(std::move(environment)), m_feedback(feedback) {
     const QFileInfo executable(m_environment.ExecutablePath);
-    ProgramDirectory = executable.absolutePath() + QLatin1Char('/');
+    DataDirectory = DataDirectoryOf(m_environment.ExecutablePath);
     m_baseName = m_environment.BaseName.isEmpty() ? executable.fileName().section(QLatin1Char('.'), 0, 0)
                                                   : m_environment.BaseName;
     const QString documents = WithoutTrailingSlash(m_environment.DocumentsFolder);
@@ -63,7 +65,7 @@ TConfiguration::TConfiguration(TConfigurationEnvironment environment, Feedback& 
     if (documents.isEmpty()) {
         m_configurationDirectory = MakerFolder + QLatin1Char('/') + m_baseName;
     }
-    HelpDirectory = ProgramDirectory + QStringLiteral("HelpFiles");
+    HelpDirectory = DataDirectory + QStringLiteral("HelpFiles");
 
     CreateSettings();
 
@@ -75,7 +77,7 @@ QString TConfiguration::ConfigurationFilePath() const {
 }
 
 QString TConfiguration::TemplateConfigurationFilePath() const {
-    return ProgramDirectory + m_baseName + QStringLiteral(".config");
+    return DataDirectory + m_baseName + QStringLiteral(".config");
 }
 
 QString TConfiguration::DatabaseDirectoryFor(const QString& workDirectory) {

@@ -45,7 +45,7 @@ public:
     TConfiguration& operator=(const TConfiguration&) = delete;
 
     QString HelpDirectory;
-    QString ProgramDirectory; // with a trailing "/"
+    QString DataDirectory; // the programs' data (DataDirectoryOf), with a trailing "/"
     QString DataFilePath;
     std::int32_t FifoCapacity = 100;
     double AnalogScale = 0.001;
@@ -84,7 +84,7 @@ public:
     int GetParameterReadTimeout() const;
     QString GetWorkDirectory() const;
     QString GetDatabaseDirectory() const { return m_databaseDirectory; }
-    QString GetTemplateDatabaseDirectory() const { return ProgramDirectory + QStringLiteral("DataBase"); }
+    QString GetTemplateDatabaseDirectory() const { return DataDirectory + QStringLiteral("DataBase"); }
     int GetPicturesPerFile() const;
     bool IsSaveAutoEnabled() const { return m_settings.SaveAuto; }
     int GetLengthOfPicture() const;

@@ -100,7 +100,7 @@ TProgram::TProgram(Options options) {
         [this] { return std::make_unique<TFormSpecialTest>(*m_configuration, *m_ui, *m_clock, *m_logger); });
     w.m_exportImport.SetMaker([this] { return std::make_unique<TExportImportForm>(m_configuration->Language()); });
     w.m_about.SetMaker(
-        [this] { return std::make_unique<TAboutBox>(m_configuration->Language(), m_configuration->ProgramDirectory); });
+        [this] { return std::make_unique<TAboutBox>(m_configuration->Language(), m_configuration->DataDirectory); });
     w.m_saveFactorySettings.SetMaker(
         [this] { return std::make_unique<TSaveFactorySettingsForm>(*m_configuration, *m_ui, *m_clock); });
     w.m_passwordPelvor.SetMaker(

@@ -783,6 +783,6 @@ void TViewParameter::PrintPages(bool report) {
         return;
     }
     TSetPrinting::Print(report ? TSetPrinting::Pages::Report : TSetPrinting::Pages::Printout, m_context.Database,
-                        m_family, printer, m_context.Configuration.ProgramDirectory + QStringLiteral("Logo.svg"),
+                        m_family, printer, m_context.Configuration.DataDirectory + QStringLiteral("Logo.svg"),
                         m_context.Ui, m_context.Time, [this](int position) { m_progress->setValue(position); });
 }

@@ -22,14 +22,14 @@ QString TAboutBox::VersionText() {
            built.toString(QStringLiteral("dd.MM.yyyy/hh:mm"));
 }
 
-TAboutBox::TAboutBox(const TLanguage& language, const QString& programDirectory, QWidget* parent) : QDialog(parent) {
+TAboutBox::TAboutBox(const TLanguage& language, const QString& dataDirectory, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(language.Text(136));
 
     auto* logo = new QSvgWidget(this);
     logo->setObjectName(QStringLiteral("AboutLogo"));
     logo->setFixedSize(142, 60);
-    const QString logoPath = programDirectory + QStringLiteral("Logo.svg");
+    const QString logoPath = dataDirectory + QStringLiteral("Logo.svg");
     if (QFileInfo::exists(logoPath)) {
         logo->load(logoPath);
     }

@@ -8,6 +8,6 @@ class TLanguage;
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    TAboutBox(const TLanguage& language, const QString& programDirectory, QWidget* parent = nullptr);
+    TAboutBox(const TLanguage& language, const QString& dataDirectory, QWidget* parent = nullptr);
     static QString VersionText();
 };

@@ -671,7 +671,7 @@ void TFormViewDataCollect::PrintPageClick() {
     texts.Contact = Text(218) + QStringLiteral("    ") + Text(219);
     texts.Footer = StatusText(0) + QStringLiteral("    ") + StatusText(2) + QStringLiteral("    ") + Text(206) +
                    LocaleDateTimeText(m_clock.Now());
-    const QString logo = m_configuration.ProgramDirectory + QStringLiteral("Logo.svg");
+    const QString logo = m_configuration.DataDirectory + QStringLiteral("Logo.svg");
     // A PDF is made in memory and saved whole: a full disk keeps the old file and says why.
     const QString pdf = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     TCurvePrinting::Outcome outcome;
