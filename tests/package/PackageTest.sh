@@ -163,7 +163,7 @@ done <<'CASES'
 torvex fac|factory-check factory-send 
 torvex --port /dev/ttyS0 ex|export export-run 
 torvex --language _|1 102 2 3 4 5 6 7 8 9 
-torvex write --|--family --file --name --password --verify 
+torvex write --|--changed-only --family --file --name --password --verify 
 torvex read --family _|tkx vf-tkx 
 torvex send _|load-factory load-user reset-errors save-user 
 torvex password change --c|--confirm --current 
