@@ -2,7 +2,6 @@
 
 #include "core/app/TConfiguration.h"
 #include "core/app/TServiceLogbook.h"
-#include "core/base/SaveFile.h"
 
 void LogbookCommand::Parse(const QStringList& arguments) {
     const CommandArguments parsed(Name(), arguments, {QStringLiteral("--serial"), QStringLiteral("--csv")});
@@ -18,9 +17,10 @@ void LogbookCommand::Parse(const QStringList& arguments) {
 }
 
 int LogbookCommand::Run(CliContext& context) {
+    const TServiceLogbook logbook(context.Configuration.GetDatabaseDirectory());
     std::vector<TLogbookEntry> entries;
     try {
-        entries = TServiceLogbook(context.Configuration.GetDatabaseDirectory()).Entries(m_serial);
+        entries = logbook.Entries(m_serial);
     } catch (const LogbookError& error) {
         context.Err << "torvex: " << error.Message() << Qt::endl;
         return 1;
@@ -31,7 +31,7 @@ int LogbookCommand::Run(CliContext& context) {
     context.Out.flush();
     if (m_csvGiven) {
         QString reason;
-        if (!SaveWholeFile(m_csv, TServiceLogbook::Csv(entries), reason)) {
+        if (!logbook.SaveCsv(m_csv, entries, reason)) {
             context.Err << "torvex: " << m_csv << ": " << reason << Qt::endl;
             return 1;
         }

@@ -167,6 +167,30 @@ TEST_F(CompareCliTest, WriteChangedOnlySendsOnlyTheDifferingRowsAndLogsThem) {
         << csvLines.value(1).constData();
 }
 
+// A line that loses bytes damages the dump: a value cut short or an entry gone must neither
+// show as a difference nor make a changed-only write send anything. The simulator holds the
+// lift's own set, so either the command fails or it finds nothing.
+TEST_F(CompareCliTest, ADumpDamagedOnTheLineShowsNoFalseDifferencesAndSendsNothing) {
+    for (const char* every : {"211", "503", "1009"}) {
+        SimulatorProcess simulator({"--family", "TKX", "--software", "2220", "--drop-char", every});
+        ASSERT_FALSE(simulator.Device().isEmpty());
+        const QStringList line{"--port", simulator.Device(), "--reply-timeout", "150", "--eeprom-delay", "0"};
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const Result diff = Run(line + QStringList{"diff", "--family", "tkx", "--file", kLiftSet});
+            EXPECT_TRUE(diff.exitCode == 1 || (diff.exitCode == 0 && diff.out.isEmpty()))
+                << every << ": " << diff.exitCode << "\n"
+                << diff.out.toStdString() << diff.err.toStdString();
+            const Result write =
+                Run(line + QStringList{"write", "--family", "tkx", "--file", kLiftSet, "--changed-only"});
+            EXPECT_TRUE(write.exitCode == 1 || write.err.endsWith("Sent 0 of 55 parameters\n"))
+                << every << ": " << write.exitCode << "\n"
+                << write.err.toStdString();
+        }
+        EXPECT_TRUE(Writes(simulator.Log()).isEmpty()) << every << "\n" << simulator.Log().toStdString();
+    }
+    EXPECT_EQ(Run({"logbook"}).out, "");
+}
+
 // The controller dies in the middle of a whole write: what reached the line is logged as sent,
 // everything after it as not sent.
 TEST_F(CompareCliTest, AWriteCutByADeadControllerLogsWhatWasSentAndWhatWasNot) {

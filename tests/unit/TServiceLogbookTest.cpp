@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <map>
 
 namespace {
@@ -108,6 +112,35 @@ TEST(ServiceLogbookTest, ALogbookThatCannotBeWrittenIsReportedAndTheOperationSta
     EXPECT_EQ(installation.Ui.Messages[0].Kind, MessageKind::Warning);
     EXPECT_TRUE(installation.Ui.Messages[0].Text.startsWith("The logbook could not be written: "))
         << installation.Ui.Messages[0].Text.toStdString();
+}
+
+TEST(ServiceLogbookTest, TheCsvNeverReplacesTheLogbookAndReachesAPipeItsReaderWaitsOn) {
+    TempTree tree;
+    QDir().mkpath(tree.Path("db"));
+    const TServiceLogbook logbook(tree.Path("db"));
+    logbook.Append({kMorning, "TKX", "000004711", "2.220", "write", {{"FastUp", "8", "6.55", "sent"}}});
+    const std::vector<TLogbookEntry> entries = logbook.Entries();
+    const QByteArray stored = tree.Read("db/Logbook.db");
+    ASSERT_TRUE(QFile::link(logbook.FilePath(), tree.Path("link.csv")));
+    for (const QString& path : {logbook.FilePath(), tree.Path("db/../db/Logbook.db"), tree.Path("link.csv")}) {
+        QString reason;
+        EXPECT_FALSE(logbook.SaveCsv(path, entries, reason)) << path.toStdString();
+        EXPECT_EQ(reason, "is the logbook itself");
+    }
+    EXPECT_EQ(tree.Read("db/Logbook.db"), stored);
+    EXPECT_EQ(logbook.Entries().size(), 1u);
+
+    const QByteArray fifo = QFile::encodeName(tree.Path("pipe"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    QString reason;
+    EXPECT_TRUE(logbook.SaveCsv(tree.Path("pipe"), entries, reason)) << reason.toStdString();
+    QByteArray received(4096, '\0');
+    const ssize_t size = ::read(reader, received.data(), received.size());
+    ::close(reader);
+    EXPECT_EQ(received.left(size > 0 ? size : 0), TServiceLogbook::Csv(entries));
+    EXPECT_FALSE(QFileInfo(tree.Path("pipe")).isFile()); // still the pipe
 }
 
 TEST(ServiceLogbookTest, TheServiceReportTellsTodaysChangesOfItsController) {

@@ -6,11 +6,13 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
+#include "core/base/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <memory>
@@ -206,6 +208,19 @@ QByteArray TServiceLogbook::Csv(const std::vector<TLogbookEntry>& entries) {
         csv += cells.join(',') + "\r\n";
     }
     return csv;
+}
+
+bool TServiceLogbook::SaveCsv(const QString& path, const std::vector<TLogbookEntry>& entries, QString& reason) const {
+    // One file under two names (a link, a relative path) is still the logbook.
+    struct stat target {};
+    struct stat logbook {};
+    if (::stat(QFile::encodeName(path).constData(), &target) == 0 &&
+        ::stat(QFile::encodeName(FilePath()).constData(), &logbook) == 0 && target.st_dev == logbook.st_dev &&
+        target.st_ino == logbook.st_ino) {
+        reason = QStringLiteral("is the logbook itself");
+        return false;
+    }
+    return SaveWholeFile(path, Csv(entries), reason);
 }
 
 const QStringList& TServiceLogbook::Actions() {

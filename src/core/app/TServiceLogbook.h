@@ -56,6 +56,8 @@ public:
     static std::vector<QStringList> Rows(const std::vector<TLogbookEntry>& entries);
     // The rows as CSV with a header line, for a spreadsheet.
     static QByteArray Csv(const std::vector<TLogbookEntry>& entries);
+    // Csv(entries) saved to path; refused when path is the logbook itself, which the save would replace.
+    bool SaveCsv(const QString& path, const std::vector<TLogbookEntry>& entries, QString& reason) const;
     static QString TimeText(const QDateTime& time);
     // The actions and outcomes as stored, in the order of their language records.
     static const QStringList& Actions();

@@ -1,5 +1,6 @@
 #include "core/base/SaveFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -20,6 +21,15 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString& reason
     if (QFileInfo(path).isDir()) {
         reason = QStringLiteral("Is a directory");
         return false;
+    }
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        // A pipe or a device is written into: a file put in its place would reach no reader.
+        QFile stream(path);
+        if (!stream.open(QIODevice::WriteOnly) || stream.write(bytes) != bytes.size() || !stream.flush()) {
+            reason = stream.errorString();
+            return false;
+        }
+        return true;
     }
     QSaveFile file(path);
     errno = 0;

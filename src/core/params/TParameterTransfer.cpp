@@ -731,8 +731,7 @@ int TParameterTransfer::WriteParameterSet(int passwordLevel, bool psi, int eepro
                 Message(Record::Warning, Text(Record::TransferError));
                 return kWriteFailed;
             }
-            session->ReadParameterDump();
-            if (session->LinkFailed() || !DumpComplete(*session)) {
+            if (!TSetCompare::ReadSteadyDump(*session) || !DumpComplete(*session)) {
                 Message(Record::Error, Text(Record::TransferError) +
                                            QStringLiteral("\r\r(%1 entries received)").arg(session->Dump.Size()));
                 session.reset();

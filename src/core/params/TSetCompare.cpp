@@ -182,6 +182,14 @@ TSetComparison AgainstDump(TParameterDatabase& database, Family family, const st
     return comparison;
 }
 
+bool ReadSteadyDump(TTorvexController& session, const std::function<void(int)>& progress) {
+    session.ReadParameterDump(progress);
+    const TParameterDump first = session.Dump;
+    session.Dump = {};
+    session.ReadParameterDump();
+    return !session.LinkFailed() && session.Dump.Numbers == first.Numbers && session.Dump.Values == first.Values;
+}
+
 void TakeIdentity(const TTorvexController& session, TSetComparison& comparison) {
     if (session.Dump.Numbers.contains(1001)) {
         TTorvexParameter version;
@@ -225,8 +233,7 @@ std::optional<TSetComparison> AgainstController(TParameterDatabase& database, TC
         return fail(named.isEmpty() ? language.Text(Record::TransferError)
                                     : language.Text(Record::WrongController) + named);
     }
-    session->ReadParameterDump(progress);
-    if (session->LinkFailed() || !DumpComplete(*session)) {
+    if (!ReadSteadyDump(*session, progress) || !DumpComplete(*session)) {
         return fail(language.Text(Record::TransferError) +
                     QStringLiteral("\r\r(%1 entries received)").arg(session->Dump.Size()));
     }

@@ -53,11 +53,15 @@ TSetComparison AgainstSet(TParameterDatabase& database, Family family, const std
 // holds, converted as a read converts it; parameters its version lacks are listed apart.
 TSetComparison AgainstDump(TParameterDatabase& database, Family family, const std::vector<TSetValue>& ours,
                            const TTorvexController& session, int version, bool psi);
+// Reads the controller's dump twice into the session: a line that loses or garbles bytes damages
+// the two reads differently, so only two alike reads are taken as what the controller holds.
+// False when the link failed or the reads disagree.
+bool ReadSteadyDump(TTorvexController& session, const std::function<void(int)>& progress = {});
 // The information entries of a dump: software version, serial number.
 void TakeIdentity(const TTorvexController& session, TSetComparison& comparison);
 
 // A set (CurrentValues of the family's table, say) against the controller on the port: one
-// session with the type, the version and one dump read. None when the comparison could not be
+// session with the type, the version and the dump read twice alike. None when the comparison could not be
 // made (the user has been told why, as a read tells it).
 std::optional<TSetComparison> AgainstController(TParameterDatabase& database, TControllerAccess& access, Family family,
                                                 const std::vector<TSetValue>& ours, const TCommParameter* port,

@@ -4,7 +4,6 @@
 #include "core/base/Feedback.h"
 #include "core/base/Language.h"
 #include "core/base/Records.h"
-#include "core/base/SaveFile.h"
 #include "gui/app/SlotGuard.h"
 
 #include <QComboBox>
@@ -133,7 +132,7 @@ void TFormLogbook::BtnExportCsvClick() {
         }
     }
     QString reason;
-    if (!SaveWholeFile(path, TServiceLogbook::Csv(shown), reason)) {
+    if (!TServiceLogbook(m_configuration.GetDatabaseDirectory()).SaveCsv(path, shown, reason)) {
         m_feedback.ShowMessage(MessageKind::Error, Text(Record::Error),
                                Text(Record::WriteFileError) + path + QStringLiteral("\r") + reason, MessageButtons::Ok);
     }
