@@ -89,17 +89,26 @@ static void BM_AllSetsFile1000(benchmark::State& state) {
 }
 BENCHMARK(BM_AllSetsFile1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// torvex-sim playing a VF-TKX controller with software 2.220: the device it serves, or empty
+// once the bench has been told why.
+static QString StartVfSimulator(QProcess& simulator, benchmark::State& state) {
+    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
+    if (!simulator.waitForReadyRead(10000)) {
+        state.SkipWithError("torvex-sim did not start");
+        return {};
+    }
+    return QString::fromLocal8Bit(simulator.readLine()).trimmed();
+}
+
 // Writing a complete VF-TKX set into torvex-sim (software 2.220, which takes 69 of the 70
 // parameters) on a pty at 19200 baud, against the least time the write can take: per row the
 // EEPROM delay, 50 ms and 5 ms per paced character.
 static void BM_WriteSeventyVfParameters(benchmark::State& state) {
     QProcess simulator;
-    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
-    if (!simulator.waitForReadyRead(10000)) {
-        state.SkipWithError("torvex-sim did not start");
+    const QString device = StartVfSimulator(simulator, state);
+    if (device.isEmpty()) {
         return;
     }
-    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     Installation installation;
     installation.configuration->Settings().ParameterRead = QStringLiteral("100");
     SystemClock clock;
@@ -176,12 +185,10 @@ BENCHMARK(BM_WriteSeventyVfParameters)->Iterations(1)->Unit(benchmark::kMillisec
 // on a pty at 19200 baud with the EEPROM delay of 100 ms and a reply timeout of 100 ms.
 static void BM_WriteChangedOnlyAgainstWhole(benchmark::State& state) {
     QProcess simulator;
-    simulator.start(QStringLiteral(TORVEX_BIN_DIR "/torvex-sim"), {"--family", "VF-TKX", "--software", "2220"});
-    if (!simulator.waitForReadyRead(10000)) {
-        state.SkipWithError("torvex-sim did not start");
+    const QString device = StartVfSimulator(simulator, state);
+    if (device.isEmpty()) {
         return;
     }
-    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     Installation installation;
     installation.configuration->Settings().ParameterRead = QStringLiteral("100");
     SystemClock clock;
